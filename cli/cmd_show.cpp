@@ -1,0 +1,35 @@
+// t880 show FILE [--json]: prints a codeplug file.
+#include "cli/command.h"
+
+#include "cli/showcodeplug.h"
+#include "codeplug/codeplugfile.h"
+
+#include <QJsonDocument>
+
+namespace t880::cli {
+
+int runShow(const QStringList &args, Context &ctx)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prints every field of a codeplug file (.Kzx): channels, settings, codes, address book, "
+        "side keys and device fields."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to show."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
+    parser.addOption(json);
+    if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
+        return rc;
+
+    const QString path = parser.positionalArguments().first();
+    CodeplugData data;
+    const FileResult result = codeplugfile::load(path, data);
+    if (!result.ok())
+        return fail(ctx, describeFileResult(result, path, CodeplugData::Size));
+    if (parser.isSet(json))
+        ctx.out << QJsonDocument(codeplugJson(data)).toJson(QJsonDocument::Indented);
+    else
+        ctx.out << codeplugText(data);
+    return ExitOk;
+}
+
+} // namespace t880::cli

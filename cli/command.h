@@ -1,0 +1,47 @@
+// Shared plumbing of the t880 verbs: one function per verb, each parsing its
+// own options with QCommandLineParser.
+#pragma once
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <QTextStream>
+
+namespace t880::cli {
+
+/// Exit codes; the transfer verbs add one code per kind of radio failure.
+enum Exit : int {
+    ExitOk = 0,
+    ExitFailure = 1, ///< a file could not be read or written, or was refused
+    ExitUsage = 2,   ///< the command line itself was wrong
+};
+
+struct Context
+{
+    QTextStream &out;
+    QTextStream &err;
+};
+
+struct Command
+{
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &args, Context &ctx);
+};
+
+/// Parses \a args (the verb first) with \a parser. Returns -1 when the verb
+/// should go on, otherwise the exit code: 0 after printing --help, ExitUsage
+/// after reporting a parse error or a wrong number of positional arguments.
+int parseVerb(QCommandLineParser &parser, const QStringList &args, Context &ctx, int minPositional,
+              int maxPositional);
+
+/// Prints "t880: <message>" on stderr and returns \a code.
+int fail(Context &ctx, const QString &message, int code = ExitFailure);
+
+/// The kind of file a path names, by its extension.
+enum class FileKind { Codeplug, Calibration, Other };
+FileKind fileKind(const QString &path);
+
+int runNew(const QStringList &args, Context &ctx);
+int runShow(const QStringList &args, Context &ctx);
+
+} // namespace t880::cli

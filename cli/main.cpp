@@ -1,0 +1,54 @@
+// t880: the command line of the programming software.
+#include "cli/command.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace t880::cli;
+
+namespace {
+
+const Command kCommands[] = {
+    {"new", "Write a new codeplug (.Kzx) with the defaults", runNew},
+    {"show", "Print a codeplug file readably or as JSON", runShow},
+};
+
+void printUsage(QTextStream &s)
+{
+    s << "Usage: t880 <command> [options]\n\n"
+         "Programming software for the Talvern T-880 handheld radio.\n\nCommands:\n";
+    for (const Command &c : kCommands)
+        s << "  " << QString::fromLatin1(c.name).leftJustified(14) << c.summary << '\n';
+    s << "\nRun 't880 <command> --help' for the options of a command.\n";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("t880"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Context ctx{out, err};
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        printUsage(err);
+        return ExitUsage;
+    }
+    const QString verb = args.first();
+    if (verb == QLatin1String("--help") || verb == QLatin1String("-h") ||
+        verb == QLatin1String("help")) {
+        printUsage(out);
+        return ExitOk;
+    }
+    for (const Command &c : kCommands) {
+        if (verb == QLatin1String(c.name))
+            return c.run(args, ctx);
+    }
+    err << "t880: unknown command '" << verb << "'\n";
+    printUsage(err);
+    return ExitUsage;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages, if missing.
+# Idempotent; run as root (it calls apt-get only when something is missing).
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
+    qt6-qpa-plugins libgl-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "setup: missing packages: ${missing[*]}" >&2
+        echo "setup: run this script as root (for example with sudo) to install them" >&2
+        exit 1
+    fi
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+fi
