@@ -3,6 +3,7 @@
 
 #include "codeplug/codeplugfile.h"
 #include "codeplug/programstate.h"
+#include "factory/calibrationfile.h"
 
 #include <QFileInfo>
 
@@ -12,8 +13,9 @@ int runNew(const QStringList &args, Context &ctx)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Writes a new codeplug with the defaults of File/New. A FILE without "
-                       "extension gets .Kzx."));
+        QStringLiteral("Writes a new codeplug with the defaults of File/New, or, for a FILE "
+                       "ending in .kzxa, a calibration file with the factory defaults. A FILE "
+                       "without extension gets .Kzx."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write."));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("Replace FILE if it exists."));
@@ -27,9 +29,11 @@ int runNew(const QStringList &args, Context &ctx)
         return fail(ctx, QStringLiteral("%1 exists; use --force to replace it").arg(path));
 
     const ProgramState state;
-    const FileResult result = codeplugfile::save(path, state.codeplug);
+    const FileResult result = fileKind(path) == FileKind::Calibration
+                                  ? calibrationfile::save(path, state.calibration)
+                                  : codeplugfile::save(path, state.codeplug);
     if (!result.ok())
-        return fail(ctx, describeFileResult(result, path, CodeplugData::Size));
+        return fail(ctx, describeFileResult(result, path, 0));
     ctx.out << "Wrote " << path << Qt::endl;
     return ExitOk;
 }

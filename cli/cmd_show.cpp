@@ -1,8 +1,10 @@
 // t880 show FILE [--json]: prints a codeplug file.
 #include "cli/command.h"
 
+#include "cli/showcalibration.h"
 #include "cli/showcodeplug.h"
 #include "codeplug/codeplugfile.h"
+#include "factory/calibrationfile.h"
 
 #include <QJsonDocument>
 
@@ -13,7 +15,8 @@ int runShow(const QStringList &args, Context &ctx)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Prints every field of a codeplug file (.Kzx): channels, settings, codes, address book, "
-        "side keys and device fields."));
+        "side keys and device fields; or of a calibration file (.kzxa), hidden and status fields "
+        "included."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to show."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
     parser.addOption(json);
@@ -21,6 +24,17 @@ int runShow(const QStringList &args, Context &ctx)
         return rc;
 
     const QString path = parser.positionalArguments().first();
+    if (fileKind(path) == FileKind::Calibration) {
+        CalibrationData cal;
+        const FileResult r = calibrationfile::load(path, cal);
+        if (!r.ok())
+            return fail(ctx, describeFileResult(r, path, CalibrationData::Size));
+        if (parser.isSet(json))
+            ctx.out << QJsonDocument(calibrationJson(cal)).toJson(QJsonDocument::Indented);
+        else
+            ctx.out << calibrationText(cal);
+        return ExitOk;
+    }
     CodeplugData data;
     const FileResult result = codeplugfile::load(path, data);
     if (!result.ok())

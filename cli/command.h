@@ -43,5 +43,7 @@ FileKind fileKind(const QString &path);
 
 int runNew(const QStringList &args, Context &ctx);
 int runShow(const QStringList &args, Context &ctx);
+int runEncode(const QStringList &args, Context &ctx);
+int runDecode(const QStringList &args, Context &ctx);
 
 } // namespace t880::cli

@@ -10,8 +10,10 @@ using namespace t880::cli;
 namespace {
 
 const Command kCommands[] = {
-    {"new", "Write a new codeplug (.Kzx) with the defaults", runNew},
-    {"show", "Print a codeplug file readably or as JSON", runShow},
+    {"new", "Write a new codeplug (.Kzx) or calibration file (.kzxa)", runNew},
+    {"show", "Print a codeplug or calibration file readably or as JSON", runShow},
+    {"encode", "Build the memory image or calibration area a write sends", runEncode},
+    {"decode", "Turn a memory image or calibration area into a file", runDecode},
 };
 
 void printUsage(QTextStream &s)

@@ -320,6 +320,11 @@ void CodeplugData::setChannelUsed(int n, bool used)
         setMaskBit(&m_bytes[Offset::channelUsedMask], n, used);
 }
 
+void CodeplugData::clearChannelUsedMask()
+{
+    std::fill_n(&m_bytes[Offset::channelUsedMask], 16, 0);
+}
+
 bool CodeplugData::isAddressBookEntryUsed(int n) const
 {
     return n >= 0 && n <= AddressBookEntries && maskBit(&m_bytes[Offset::addressBookUsedMask], n);

@@ -282,6 +282,8 @@ public:
 
     bool isChannelUsed(int n) const;
     void setChannelUsed(int n, bool used);
+    /// Clears all 16 bytes of the channel mask, bits of foreign files included.
+    void clearChannelUsedMask();
     bool isAddressBookEntryUsed(int n) const;
     void setAddressBookEntryUsed(int n, bool used);
 

@@ -4,7 +4,10 @@
 // so several radios can be handled at once without shared state.
 #pragma once
 
+#include "codeplug/calibrationtables.h"
 #include "codeplug/codeplugdata.h"
+#include "codeplug/radioimage.h"
+#include "factory/calibrationdata.h"
 
 #include <cstdint>
 
@@ -17,7 +20,11 @@ class ProgramState
 {
 public:
     /// A fresh state, as at program start: New defaults everywhere.
-    ProgramState() { applyNewDefaults(); }
+    ProgramState()
+    {
+        applyNewDefaults();
+        calibration.applyCalibrationDefaults();
+    }
 
     /// File/New: clears the codeplug and the last programming date.
     void applyNewDefaults()
@@ -32,6 +39,13 @@ public:
     ProgramDate lastProgramDate;
     std::uint32_t activeBandLow = DefaultBandLow;
     std::uint32_t activeBandHigh = DefaultBandHigh;
+
+    RadioImage image;
+    CalibrationData calibration;
+    /// What a calibration write sends; bytes it does not fill keep their value.
+    CalibrationBlock calibrationBuffer{};
+    /// The calibration the image builder uses for the channel records.
+    CalibrationTables calibrationTables;
 };
 
 } // namespace t880
