@@ -1,0 +1,155 @@
+// The verbs that talk to a radio: read, write, calibration, status and
+// set-password. Each runs one programming transfer.
+#include "cli/showcalibration.h"
+#include "cli/transferrun.h"
+
+#include "codeplug/codeplugfile.h"
+#include "factory/calibrationfile.h"
+
+namespace t880::cli {
+
+using link::OpCode;
+using link::ReadMode;
+
+int runRead(const QStringList &args, Context &ctx)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads the codeplug from the radio into FILE.Kzx. The fields the radio does not keep "
+        "(names, squelch modes, DTMF settings and the rest) come from --base, or are the New "
+        "defaults. FILE is written only when the read succeeds."));
+    TransferOptions options;
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The codeplug file to write."),
+                                    QStringLiteral("FILE.Kzx"));
+    const QCommandLineOption base(QStringLiteral("base"),
+                                  QStringLiteral("Codeplug whose other fields are kept."),
+                                  QStringLiteral("FILE.Kzx"));
+    parser.addOptions({options.port, options.password, output, base});
+    if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
+        return rc;
+    if (!parser.isSet(output))
+        return fail(ctx, QStringLiteral("missing -o FILE.Kzx"), ExitUsage);
+    const QString outPath = withDefaultSuffix(parser.value(output), codeplugfile::Suffix);
+
+    ProgramState state;
+    if (parser.isSet(base)) {
+        const FileResult r = codeplugfile::load(parser.value(base), state.codeplug);
+        if (!r.ok())
+            return fail(ctx, describeFileResult(r, parser.value(base), CodeplugData::Size));
+    }
+    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+        return rc;
+    const int rc = runTransfer(parser, options, state, OpCode::Codeplug, ReadMode::Read, ctx);
+    if (rc != ExitOk)
+        return rc;
+    const FileResult w = codeplugfile::save(outPath, state.codeplug);
+    if (!w.ok())
+        return fail(ctx, describeFileResult(w, outPath, 0));
+    ctx.out << "Wrote " << outPath << Qt::endl;
+    return ExitOk;
+}
+
+int runWrite(const QStringList &args, Context &ctx)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes FILE.Kzx into the radio. The password defaults to the one kept in the file."));
+    TransferOptions options;
+    parser.addPositionalArgument(QStringLiteral("FILE.Kzx"), QStringLiteral("The codeplug to write."));
+    parser.addOptions({options.port, options.password});
+    if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
+        return rc;
+    const QString path = parser.positionalArguments().first();
+    ProgramState state;
+    const FileResult r = codeplugfile::load(path, state.codeplug);
+    if (!r.ok())
+        return fail(ctx, describeFileResult(r, path, CodeplugData::Size));
+    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+        return rc;
+    return runTransfer(parser, options, state, OpCode::Codeplug, ReadMode::Write, ctx);
+}
+
+int runCalibration(const QStringList &args, Context &ctx)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads the radio's calibration into FILE.kzxa (written only on success), or writes "
+        "FILE.kzxa into the radio."));
+    TransferOptions options;
+    parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The direction."));
+    parser.addPositionalArgument(QStringLiteral("FILE.kzxa"), QStringLiteral("The calibration file."));
+    parser.addOptions({options.port, options.password});
+    if (int rc = parseVerb(parser, args, ctx, 2, 2); rc >= 0)
+        return rc;
+    const QString direction = parser.positionalArguments().at(0);
+    if (direction != QLatin1String("read") && direction != QLatin1String("write"))
+        return fail(ctx, QStringLiteral("say read or write, not '%1'").arg(direction), ExitUsage);
+    const bool read = direction == QLatin1String("read");
+    QString path = parser.positionalArguments().at(1);
+    ProgramState state;
+    if (read) {
+        path = withDefaultSuffix(path, calibrationfile::Suffix);
+    } else {
+        const FileResult r = calibrationfile::load(path, state.calibration);
+        if (!r.ok())
+            return fail(ctx, describeFileResult(r, path, CalibrationData::Size));
+    }
+    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+        return rc;
+    const int rc = runTransfer(parser, options, state, OpCode::Calibration,
+                               read ? ReadMode::Read : ReadMode::Write, ctx);
+    if (rc != ExitOk || !read)
+        return rc;
+    const FileResult w = calibrationfile::save(path, state.calibration);
+    if (!w.ok())
+        return fail(ctx, describeFileResult(w, path, 0));
+    ctx.out << "Wrote " << path << Qt::endl;
+    return ExitOk;
+}
+
+int runStatus(const QStringList &args, Context &ctx)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads the transceiver's status: battery, signal and noise levels."));
+    TransferOptions options;
+    parser.addOptions({options.port});
+    if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
+        return rc;
+    ProgramState state;
+    if (int rc = takeTransferOptions(parser, options, state, ctx, false); rc >= 0)
+        return rc;
+    const int rc = runTransfer(parser, options, state, OpCode::Status, ReadMode::Read, ctx);
+    if (rc != ExitOk)
+        return rc;
+    for (const CalibrationField &f : calibrationFields()) {
+        if (f.name.startsWith(u's') && !f.hidden)
+            ctx.out << QStringLiteral("%1 %2\n").arg(f.name + u':', -13).arg(state.calibration.value(f));
+    }
+    ctx.out.flush();
+    return ExitOk;
+}
+
+int runSetPassword(const QStringList &args, Context &ctx)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a new programming password into the radio. --password gives the radio's current "
+        "one; an empty NEW removes the password."));
+    TransferOptions options;
+    parser.addPositionalArgument(QStringLiteral("NEW"), QStringLiteral("The new password (up to 12 characters)."));
+    parser.addOptions({options.port, options.password});
+    if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
+        return rc;
+    const auto newPassword = passwordBytes(parser.positionalArguments().first());
+    if (!newPassword)
+        return fail(ctx, QStringLiteral("a password has at most 12 characters"), ExitUsage);
+    ProgramState state;
+    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+        return rc;
+    state.codeplug.setText(TextField::newRadioPassword, *newPassword);
+    return runTransfer(parser, options, state, OpCode::Password, ReadMode::Write, ctx);
+}
+
+} // namespace t880::cli

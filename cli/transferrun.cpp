@@ -1,0 +1,150 @@
+#include "cli/transferrun.h"
+
+#include "link/serialtransfer.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace t880::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+QString outcomeText(link::Outcome outcome)
+{
+    switch (outcome) {
+    case link::Outcome::Success:
+        return QStringLiteral("SUCCESS");
+    case link::Outcome::PasswordError:
+        return QStringLiteral("Password Error");
+    case link::Outcome::OldVersion:
+        return QStringLiteral("Device is old version");
+    case link::Outcome::Closed:
+        return QStringLiteral("Interrupted");
+    default:
+        return QStringLiteral("Communication False");
+    }
+}
+
+QString portAdvice(const link::PortFailure &f)
+{
+    if (f.error == QSerialPort::PermissionError)
+        return QStringLiteral("%1: permission denied. Add your user to the 'dialout' group "
+                              "(sudo usermod -aG dialout $USER), then log in again.")
+            .arg(f.path);
+    if (f.error == QSerialPort::DeviceNotFoundError)
+        return QStringLiteral("%1: no such serial device (%2)").arg(f.path, f.detail);
+    return QStringLiteral("%1: cannot open the port (%2)").arg(f.path, f.detail);
+}
+
+} // namespace
+
+std::optional<QByteArray> passwordBytes(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    if (bytes.size() > MaxPasswordLength)
+        return std::nullopt;
+    return bytes;
+}
+
+int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions &options,
+                        ProgramState &state, Context &ctx, bool usesPassword)
+{
+    if (!parser.isSet(options.port))
+        return fail(ctx, QStringLiteral("missing --port PORT"), ExitUsage);
+    const QString port = parser.value(options.port);
+    bool isNumber = false;
+    const int n = port.toInt(&isNumber);
+    if (isNumber && (n < 1 || n > link::PortMap::MaxPorts))
+        return fail(ctx, QStringLiteral("--port takes a number 1..9 or a device path, not '%1'").arg(port),
+                    ExitUsage);
+    if (usesPassword && parser.isSet(options.password)) {
+        const auto bytes = passwordBytes(parser.value(options.password));
+        if (!bytes)
+            return fail(ctx, QStringLiteral("a password has at most 12 characters"), ExitUsage);
+        state.codeplug.setText(TextField::radioPassword, *bytes);
+    }
+    return -1;
+}
+
+int runTransfer(const QCommandLineParser &parser, const TransferOptions &options,
+                ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx)
+{
+    const QString portText = parser.value(options.port);
+    bool isNumber = false;
+    const int number = portText.toInt(&isNumber);
+    link::PortMap map;
+    link::PortSettings settings;
+    if (isNumber) {
+        map = link::PortMap::systemPorts();
+        settings.port = number;
+    } else {
+        map.bind(1, portText);
+        settings.port = 1;
+    }
+
+    link::SerialTransfer transfer(state, op, mode, settings, map);
+    const bool interactive = isatty(STDERR_FILENO);
+    int shown = -1;
+    QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {
+        if (percent == shown || percent == 0)
+            return;
+        shown = percent;
+        ctx.err << (interactive ? "\r" : "") << "Progress " << percent << '%'
+                << (interactive ? "" : "\n");
+        ctx.err.flush();
+    });
+
+    QEventLoop loop;
+    QObject::connect(&transfer, &link::SerialTransfer::transferEnded, &loop, &QEventLoop::quit);
+    g_interrupted = 0;
+    auto previousInt = std::signal(SIGINT, onInterrupt);
+    auto previousTerm = std::signal(SIGTERM, onInterrupt);
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (g_interrupted)
+            transfer.cancel();
+    });
+    watch.start(50);
+    transfer.start();
+    if (transfer.engine().isRunning())
+        loop.exec();
+    watch.stop();
+    std::signal(SIGINT, previousInt);
+    std::signal(SIGTERM, previousTerm);
+    if (interactive && shown > 0)
+        ctx.err << '\n';
+
+    const link::Outcome outcome = transfer.outcome();
+    if (outcome == link::Outcome::Success) {
+        transfer.engine().runCompletion();
+        ctx.out << outcomeText(outcome) << Qt::endl;
+        return ExitOk;
+    }
+    ctx.err << outcomeText(outcome) << Qt::endl;
+    if (!transfer.portFailure().path.isEmpty()) {
+        ctx.err << portAdvice(transfer.portFailure()) << Qt::endl;
+        return ExitPortFailure;
+    }
+    switch (outcome) {
+    case link::Outcome::PasswordError:
+        return ExitPassword;
+    case link::Outcome::OldVersion:
+        return ExitOldVersion;
+    case link::Outcome::Closed:
+        return ExitInterrupted;
+    default:
+        return ExitNoAnswer;
+    }
+}
+
+} // namespace t880::cli

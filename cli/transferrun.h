@@ -1,0 +1,42 @@
+// Running one programming transfer from the command line.
+#pragma once
+
+#include "cli/command.h"
+#include "codeplug/programstate.h"
+#include "link/transferengine.h"
+
+namespace t880::cli {
+
+/// Exit codes of the transfer verbs, one per kind of failure.
+enum TransferExit : int {
+    ExitNoAnswer = 3,      ///< "Communication False": no or wrong answer
+    ExitPassword = 4,      ///< "Password Error"
+    ExitOldVersion = 5,    ///< "Device is old version"
+    ExitPortFailure = 6,   ///< the port could not be opened
+    ExitInterrupted = 7,   ///< stopped by the user
+};
+
+struct TransferOptions
+{
+    QCommandLineOption port{QStringLiteral("port"),
+                            QStringLiteral("Serial port: a number 1..9 or a device path."),
+                            QStringLiteral("PORT")};
+    QCommandLineOption password{QStringLiteral("password"),
+                                QStringLiteral("The radio's programming password."),
+                                QStringLiteral("TEXT")};
+};
+
+/// Checks --port and, when given, --password (at most 12 bytes; stored as the
+/// codeplug's current password). Returns -1 to go on, else the exit code.
+int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions &options,
+                        ProgramState &state, Context &ctx, bool usesPassword = true);
+
+/// Runs the transfer to its end, with progress on stderr. Prints the result
+/// text and returns the exit code; on success the completion actions have run.
+int runTransfer(const QCommandLineParser &parser, const TransferOptions &options,
+                ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx);
+
+/// Text bytes of a password as typed, or nothing when it is too long.
+std::optional<QByteArray> passwordBytes(const QString &text);
+
+} // namespace t880::cli

@@ -1,0 +1,34 @@
+// Port numbers 1..9, as the configuration file and the port dialog know
+// them, bound to this machine's serial devices.
+#pragma once
+
+#include <QString>
+
+#include <map>
+#include <vector>
+
+namespace t880::link {
+
+class PortMap
+{
+public:
+    static constexpr int MaxPorts = 9;
+
+    /// The serial devices present, numbered in a stable order: USB adapters
+    /// first (ttyUSB*, then ttyACM*), then the rest, each in natural order.
+    static PortMap systemPorts();
+    /// Orders device paths as systemPorts() numbers them.
+    static std::vector<QString> orderDevices(std::vector<QString> paths);
+
+    /// Binds \a number (1..9) to a device path; other numbers are ignored.
+    void bind(int number, const QString &path);
+    /// The device of a number, or an empty text.
+    QString path(int number) const;
+    /// The bound numbers, ascending.
+    std::vector<int> numbers() const;
+
+private:
+    std::map<int, QString> m_paths;
+};
+
+} // namespace t880::link

@@ -1,0 +1,131 @@
+#include "link/serialtransfer.h"
+
+namespace t880::link {
+
+namespace {
+
+bool applyLineSettings(QSerialPort &port)
+{
+    return port.setBaudRate(QSerialPort::Baud9600) && port.setDataBits(QSerialPort::Data8) &&
+           port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::TwoStop) &&
+           port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+} // namespace
+
+SerialTransfer::SerialTransfer(ProgramState &state, OpCode op, ReadMode mode, PortSettings ports,
+                               PortMap map, QObject *parent)
+    : QObject(parent), m_map(std::move(map)), m_engine(state, *this, op, mode, ports)
+{
+    for (std::size_t i = 0; i < m_timers.size(); ++i) {
+        QTimer &t = m_timers[i];
+        t.setTimerType(Qt::PreciseTimer);
+        const auto timer = Timer(i);
+        if (timer == Timer::Rx)
+            connect(&t, &QTimer::timeout, this, &SerialTransfer::poll);
+        else
+            connect(&t, &QTimer::timeout, this, [this, timer] { m_engine.timerFired(timer); });
+    }
+    m_timers[std::size_t(Timer::Pause)].setSingleShot(true);
+    // Taking the bytes as soon as they arrive, not only on the poll, lets a
+    // reply count the moment it is complete.
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialTransfer::poll);
+}
+
+SerialTransfer::~SerialTransfer()
+{
+    if (m_engine.isRunning())
+        m_engine.close();
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void SerialTransfer::poll()
+{
+    if (m_engine.isPolling())
+        m_engine.receive(m_port.readAll());
+}
+
+std::vector<int> SerialTransfer::listPorts()
+{
+    std::vector<int> present;
+    for (int n : m_map.numbers()) {
+        QSerialPort probe;
+        probe.setPortName(m_map.path(n));
+        if (probe.open(QIODevice::ReadWrite)) {
+            probe.close();
+            present.push_back(n);
+        }
+    }
+    return present;
+}
+
+bool SerialTransfer::openPort(int port)
+{
+    const QString path = m_map.path(port);
+    if (path.isEmpty()) {
+        m_portFailure = {QStringLiteral("COM%1").arg(port), QSerialPort::DeviceNotFoundError,
+                         QStringLiteral("no serial device is bound to this port number")};
+        return false;
+    }
+    m_port.setPortName(path);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_portFailure = {path, m_port.error(), m_port.errorString()};
+        return false;
+    }
+    if (!applyLineSettings(m_port)) {
+        m_portFailure = {path, m_port.error(), m_port.errorString()};
+        m_port.close();
+        return false;
+    }
+    // A pseudo-terminal or a three-wire cable has no modem lines; the
+    // radio does not need them, so a refusal here is no error.
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(true);
+    m_port.clearError();
+    return true;
+}
+
+void SerialTransfer::closePort()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void SerialTransfer::purgePort()
+{
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::AllDirections);
+        m_port.readAll(); // whatever the port object had buffered already
+    }
+}
+
+void SerialTransfer::send(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.write(bytes);
+    m_port.flush();
+}
+
+void SerialTransfer::startTimer(Timer timer, int ms)
+{
+    m_timers[std::size_t(timer)].start(ms);
+}
+
+void SerialTransfer::stopTimer(Timer timer)
+{
+    m_timers[std::size_t(timer)].stop();
+}
+
+void SerialTransfer::progressChanged(int percent)
+{
+    emit progressUpdated(percent);
+}
+
+void SerialTransfer::finished(Outcome outcome)
+{
+    emit transferEnded(outcome);
+}
+
+} // namespace t880::link

@@ -1,0 +1,176 @@
+// The programming transfer: one request/reply exchange after another with the
+// radio, as a state machine that knows nothing of ports or time.
+//
+// The engine is fed timer events and the bytes that were waiting at each
+// receive poll; it asks its host to open and close ports, send bytes, purge
+// the port and start or stop its timers, and tells it the outcome. The Qt
+// adapter drives it with a serial port and timers; tests drive it with a
+// scripted clock and peer.
+//
+// Stages: 0 connect ("PROGRAM" -> 'S', 'Y' or 0x06), 1 identify and 2 confirm
+// (older radios), 3 password block read and check (current radios),
+// 4 the operation's blocks, 5 block acknowledge (older radios).
+#pragma once
+
+#include "codeplug/passwordblock.h"
+#include "codeplug/programstate.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace t880::link {
+
+/// What the caller asks for (operation code and direction).
+enum class OpCode : int { Codeplug = 0, Calibration = 1, SerialNumber = 4, Password = 5, Status = 7 };
+enum class ReadMode : int { Write = 0, Read = 1 };
+
+/// The four endings of a transfer, plus the window closed by the user.
+enum class Outcome { Running, Success, CommunicationFalse, PasswordError, OldVersion, Closed };
+
+/// Retransmission, receive poll, no-answer time-out, and the short settling
+/// pauses after a port is opened (kept as a timer so nothing blocks).
+enum class Timer { Tx, Rx, TimeOut, Pause };
+
+constexpr int TxPeriodMs = 1000;
+constexpr int RxFirstPollMs = 10;
+constexpr int RxPollMs = 3;
+constexpr int TimeOutMs = 5000;
+constexpr int StartPauseMs = 500;
+constexpr int SearchPauseMs = 50;
+constexpr int RxBufSize = 255;
+
+/// What the engine needs from the outside world.
+class TransferHost
+{
+public:
+    virtual ~TransferHost() = default;
+    /// The port numbers (1..9) that can be opened now, ascending.
+    virtual std::vector<int> listPorts() = 0;
+    /// Opens and configures port \a port for a transfer; false on failure.
+    virtual bool openPort(int port) = 0;
+    virtual void closePort() = 0;
+    /// Discards everything pending in both directions.
+    virtual void purgePort() = 0;
+    virtual void send(const QByteArray &bytes) = 0;
+    /// Starts \a timer, counting its full period from now.
+    virtual void startTimer(Timer timer, int ms) = 0;
+    virtual void stopTimer(Timer timer) = 0;
+    virtual void progressChanged(int /*percent*/) {}
+    /// The transfer has ended; the port is closed and all timers are stopped.
+    virtual void finished(Outcome outcome) = 0;
+};
+
+struct PortSettings
+{
+    int port = 1;
+    bool autoSearch = false;
+};
+
+class TransferEngine
+{
+public:
+    TransferEngine(ProgramState &state, TransferHost &host, OpCode op, ReadMode mode,
+                   PortSettings ports);
+
+    /// Source of randomness for the password blocks (the system's by default).
+    void setRandomSource(RandomByteSource random) { m_random = std::move(random); }
+    /// Clock for the programming date written into the radio.
+    void setClock(std::function<ProgramDate()> clock) { m_clock = std::move(clock); }
+
+    /// Start: opens the port and begins the handshake.
+    void start();
+    /// A timer of the host has fired.
+    void timerFired(Timer timer);
+    /// A receive poll: \a waiting holds every byte that was waiting.
+    void receive(const QByteArray &waiting);
+    /// The user closed the window: ends at once, without a result message.
+    void close();
+
+    Outcome outcome() const { return m_outcome; }
+    bool isRunning() const { return m_started && m_outcome == Outcome::Running; }
+    /// True while the engine wants the bytes the port receives.
+    bool isPolling() const { return isRunning() && m_timerRunning[std::size_t(Timer::Rx)]; }
+    int progress() const { return m_progress; }
+    bool oldRadio() const { return m_oldRadio; }
+
+    /// Runs the operation's completion actions (conversion into the model or
+    /// the calibration record); only after a successful transfer, once.
+    void runCompletion();
+
+private:
+    enum class AfterPause { None, BeginTransfer, SendConnect, SendAfterBadReply };
+
+    // Protocol steps.
+    void beginTransfer();
+    void sendNext();      // the send handler: Timer_Tx and after every accepted reply
+    void finishSend();    // progress, RxCount reset and timer restarts after a request
+    void interpret();
+    void accept();
+    void connectRequest();
+    bool searchNextPort(AfterPause then);
+    void rotateSearch(bool &stop);
+    void readData(int address, int length);
+    void writeData(int address, int length, const std::uint8_t *data);
+    void storeReadReply();
+    void writeEnding();
+    void end(Outcome outcome);
+    void closeTransfer();
+    void restartTimer(Timer timer, int ms);
+    void stopTimer(Timer timer);
+    void setProgress(int value);
+    void pause(int ms, AfterPause then);
+
+    // Operations, one call per request.
+    void runOperation();
+    void opRead();
+    void opWrite();
+    void opReadOld();
+    void opWriteOld();
+    void opAdjustmentRead();
+    void opAdjustmentWrite();
+    void opPasswordWrite();
+    void opStatus();
+
+    /// Sends the block of the current step, or returns false when the step
+    /// has reached its limit.
+    bool blockStep(int limit, const std::function<void(int offset)> &request);
+    void nextStep(int firstOffset, bool read);
+
+    ProgramState &m_state;
+    TransferHost &m_host;
+    const OpCode m_op;
+    const ReadMode m_mode;
+    const PortSettings m_ports;
+    RandomByteSource m_random;
+    std::function<ProgramDate()> m_clock;
+
+    bool m_started = false;
+    Outcome m_outcome = Outcome::Running;
+    bool m_completionDone = false;
+    bool m_portOpen = false;
+    std::array<bool, 4> m_timerRunning{};
+    int m_rxPeriod = 0;
+    AfterPause m_afterPause = AfterPause::None;
+
+    int m_agrState = 0;
+    int m_stepNo = 0;
+    int m_blockOffset = 0;
+    bool m_blockIsRead = false;
+    int m_expectLen = 0;
+    int m_progressAcc = 0;
+    int m_progressStep = 0;
+    int m_progress = 0;
+    bool m_oldRadio = false;
+    std::vector<int> m_portList;
+    int m_searchIndex = 0;
+    int m_searchRetry = 0;
+    std::array<std::uint8_t, RxBufSize> m_rxBuf{};
+    int m_rxCount = 0;
+    PasswordBlock m_pdBlock{};
+};
+
+} // namespace t880::link
