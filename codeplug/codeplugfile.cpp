@@ -32,7 +32,7 @@ FileResult writeFileAtomically(const QString &path, const QByteArray &data)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {FileError::CannotOpen, file.errorString()};
-    if (file.write(data) != data.size()) {
+    if (file.write(data) != data.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return {FileError::CannotWrite, reason};

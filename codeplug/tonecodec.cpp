@@ -124,6 +124,8 @@ std::optional<std::uint32_t> parseFrequency(const QString &text)
     }
     if (!text.isEmpty() && text.size() == (point >= 0 ? 1 : 0))
         return std::nullopt; // a lone point is no number
+    if (hz > 0xFFFFFFFFull)
+        return std::nullopt; // the fraction digits carried it beyond 32 bits
     return std::uint32_t(hz);
 }
 
@@ -156,7 +158,7 @@ QString formatTone(std::uint16_t value, std::uint8_t type)
     case 3:
         return QStringLiteral("D%1%2")
             .arg(value & 0x1FF, 3, 8, QLatin1Char('0'))
-            .arg(type == 2 ? u'N' : u'I');
+            .arg(QChar(type == 2 ? u'N' : u'I'));
     default:
         return QString();
     }

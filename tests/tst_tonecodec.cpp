@@ -1,0 +1,775 @@
+// The tone and frequency codec: every conversion against the worked examples
+// and its edge cases; the DCS codewords against a second, independent
+// construction of the Golay (23,12) code.
+#include "codeplug/tonecodec.h"
+
+#include <QtTest>
+
+#include <map>
+
+using namespace t880;
+using namespace t880::codec;
+
+namespace {
+
+// The standard tone sets as printed on the tone chart.
+const int kCtcssChart[50] = {670,  693,  719,  744,  770,  797,  825,  854,  885,  915,
+                             948,  974,  1000, 1035, 1072, 1109, 1148, 1188, 1230, 1273,
+                             1318, 1365, 1413, 1462, 1514, 1567, 1598, 1622, 1655, 1679,
+                             1713, 1738, 1773, 1799, 1835, 1862, 1899, 1928, 1966, 1995,
+                             2035, 2065, 2107, 2181, 2257, 2291, 2336, 2418, 2503, 2541};
+
+const char *const kDcsChart[105] = {
+    "023", "025", "026", "031", "032", "036", "043", "047", "051", "053", "054", "065", "071",
+    "072", "073", "074", "114", "115", "116", "122", "125", "131", "132", "134", "143", "145",
+    "152", "155", "156", "162", "165", "172", "174", "205", "212", "223", "225", "226", "243",
+    "244", "245", "246", "251", "252", "255", "261", "263", "265", "266", "271", "274", "306",
+    "311", "315", "325", "331", "332", "343", "346", "351", "356", "364", "365", "371", "411",
+    "412", "413", "423", "431", "432", "445", "446", "452", "454", "455", "462", "464", "465",
+    "466", "503", "506", "516", "523", "526", "532", "546", "565", "606", "612", "624", "627",
+    "631", "632", "645", "654", "662", "664", "703", "712", "723", "731", "732", "734", "743",
+    "754"};
+
+int dcsChartCode(int i)
+{
+    return QByteArray(kDcsChart[i]).toInt(nullptr, 8);
+}
+
+// Carry-less (GF(2)) multiplication.
+quint32 clmul(quint32 a, quint32 b)
+{
+    quint32 r = 0;
+    for (; b; b >>= 1, a <<= 1) {
+        if (b & 1)
+            r ^= a;
+    }
+    return r;
+}
+
+// The systematic Golay (23,12) code built by multiplication instead of
+// division: every multiple q(x) g(x) with deg q <= 11 is a codeword; its top
+// twelve coefficients are the data, its low eleven the parity.
+const std::map<quint32, quint32> &golayParityByData()
+{
+    static const std::map<quint32, quint32> table = [] {
+        std::map<quint32, quint32> t;
+        for (quint32 q = 0; q < 4096; ++q) {
+            const quint32 c = clmul(q, 0xC75); // x^11+x^10+x^6+x^5+x^4+x^2+1
+            t[c >> 11] = c & 0x7FF;
+        }
+        return t;
+    }();
+    return table;
+}
+
+struct Words
+{
+    int word7;
+    int word16;
+};
+
+// The image words of a DCS code: data in the low 12 bits, parity above,
+// then the 23 bits read backwards (done here by writing them out as text).
+Words expectedDcsWords(int code, bool inverted)
+{
+    const quint32 data = quint32(code) | 0x800;
+    const quint32 w = data | (golayParityByData().at(data) << 12);
+    QString lsbFirst;
+    for (int i = 0; i < 23; ++i)
+        lsbFirst += (w >> i) & 1 ? u'1' : u'0';
+    const quint32 r = lsbFirst.toUInt(nullptr, 2);
+    Words out{int(r >> 16), int(r & 0xFFFF)};
+    if (inverted)
+        out = Words{out.word7 ^ 0x7F, out.word16 ^ 0xFFFF};
+    return out;
+}
+
+QString hex16(int v)
+{
+    return QStringLiteral("0x%1").arg(v, 4, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+class TestToneCodec : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // --- frequencies --------------------------------------------------------
+    void formatFrequency_data();
+    void formatFrequency();
+    void parseFrequency_data();
+    void parseFrequency();
+    void snapFrequency_data();
+    void snapFrequency();
+    void snapStep_data();
+    void snapStep();
+
+    // --- tones --------------------------------------------------------------
+    void standardTables();
+    void formatTone_data();
+    void formatTone();
+    void parseTone_data();
+    void parseTone();
+    void isStandardTone_data();
+    void isStandardTone();
+    void isStandardToneExactlyTheCharts();
+    void toneChoiceListEntries_data();
+    void toneChoiceListEntries();
+    void toneChoiceListWhole();
+
+    // --- radio words --------------------------------------------------------
+    void toFrequencyWord_data();
+    void toFrequencyWord();
+    void fromFrequencyWord_data();
+    void fromFrequencyWord();
+    void ctcssChipWord_data();
+    void ctcssChipWord();
+    void golayReferenceMatchesWorkedExamples();
+    void encodeDcsWords_data();
+    void encodeDcsWords();
+    void decodeDcsWords_data();
+    void decodeDcsWords();
+    void dcsRoundTrip_data();
+    void dcsRoundTrip();
+    void toBcdFrequency_data();
+    void toBcdFrequency();
+    void fromBcdFrequency_data();
+    void fromBcdFrequency();
+    void encodeLegacyTone_data();
+    void encodeLegacyTone();
+    void decodeLegacyTone_data();
+    void decodeLegacyTone();
+};
+
+void TestToneCodec::formatFrequency_data()
+{
+    QTest::addColumn<quint32>("hz");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0 Hz is 0") << 0u << "0";
+    QTest::newRow("438.5 MHz") << 438500000u << "438.50000";
+    QTest::newRow("136.0125 MHz") << 136012500u << "136.01250";
+    QTest::newRow("MHz zero-padded") << 50000000u << "050.00000";
+    QTest::newRow("only three MHz digits") << 1234567890u << "234.56789";
+    QTest::newRow("1 Hz digit dropped") << 438500009u << "438.50000";
+    QTest::newRow("10 Hz digit kept") << 438500010u << "438.50001";
+    QTest::newRow("1 Hz") << 1u << "000.00000";
+    QTest::newRow("fraction zero-padded") << 145000120u << "145.00012";
+    QTest::newRow("largest value") << 4294967295u << "294.96729";
+}
+
+void TestToneCodec::formatFrequency()
+{
+    QFETCH(quint32, hz);
+    QFETCH(QString, text);
+    QCOMPARE(codec::formatFrequency(hz), text);
+}
+
+void TestToneCodec::parseFrequency_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<quint32>("hz");
+
+    // Exact decimal reading, truncated below 1 Hz.
+    QTest::newRow("empty is 0") << "" << true << 0u;
+    QTest::newRow("438.5") << "438.5" << true << 438500000u;
+    QTest::newRow("438.5125 exactly") << "438.5125" << true << 438512500u;
+    QTest::newRow("438.51250") << "438.51250" << true << 438512500u;
+    QTest::newRow("145.6125 exactly") << "145.6125" << true << 145612500u;
+    QTest::newRow("146.52 exactly") << "146.52" << true << 146520000u;
+    QTest::newRow("0.1 exactly") << "0.1" << true << 100000u;
+    QTest::newRow("integer MHz") << "438" << true << 438000000u;
+    QTest::newRow("trailing point") << "438." << true << 438000000u;
+    QTest::newRow("leading point") << ".5" << true << 500000u;
+    QTest::newRow("zero") << "0" << true << 0u;
+    QTest::newRow("formatted zero") << "000.00000" << true << 0u;
+    QTest::newRow("1 Hz") << "0.000001" << true << 1u;
+    QTest::newRow("sub-Hz digits truncated") << "438.1234567" << true << 438123456u;
+    QTest::newRow("sub-Hz 9 truncated") << "145.0000009" << true << 145000000u;
+    QTest::newRow("leading zeros") << "0000438.5" << true << 438500000u;
+    QTest::newRow("largest 32-bit value") << "4294.967295" << true << 4294967295u;
+    // Rejected texts.
+    QTest::newRow("letters") << "abc" << false << 0u;
+    QTest::newRow("two points") << "438.5.1" << false << 0u;
+    QTest::newRow("lone point") << "." << false << 0u;
+    QTest::newRow("minus sign") << "-438.5" << false << 0u;
+    QTest::newRow("plus sign") << "+438" << false << 0u;
+    QTest::newRow("leading blank") << " 438" << false << 0u;
+    QTest::newRow("trailing blank") << "438 " << false << 0u;
+    QTest::newRow("decimal comma") << "438,5" << false << 0u;
+    QTest::newRow("exponent") << "1e3" << false << 0u;
+    QTest::newRow("beyond 32 bits in the MHz") << "5000" << false << 0u;
+    QTest::newRow("beyond 32 bits by 1 Hz") << "4294.967296" << false << 0u;
+    QTest::newRow("beyond 32 bits in the fraction") << "4294.9673" << false << 0u;
+}
+
+void TestToneCodec::parseFrequency()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(quint32, hz);
+    const std::optional<quint32> result = codec::parseFrequency(text);
+    QCOMPARE(result.has_value(), ok);
+    if (ok)
+        QCOMPARE(*result, hz);
+}
+
+void TestToneCodec::snapFrequency_data()
+{
+    QTest::addColumn<quint32>("hz");
+    QTest::addColumn<quint32>("low");
+    QTest::addColumn<quint32>("high");
+    QTest::addColumn<quint32>("snapped");
+
+    const quint32 lo = 400000000, hi = 480000000;
+    QTest::newRow("6.25 kHz raster stays") << 438512500u << lo << hi << 438512500u;
+    QTest::newRow("off-raster down to 6.25 kHz") << 438503000u << lo << hi << 438500000u;
+    QTest::newRow("1 kHz off down") << 438501000u << lo << hi << 438500000u;
+    QTest::newRow("5 kHz raster stays") << 438510000u << lo << hi << 438510000u;
+    QTest::newRow("438506250 stays") << 438506250u << lo << hi << 438506250u;
+    QTest::newRow("438507000 down") << 438507000u << lo << hi << 438506250u;
+    QTest::newRow("just below the next step") << 438512499u << lo << hi << 438506250u;
+    QTest::newRow("below the band clamps") << 300000000u << lo << hi << 400000000u;
+    QTest::newRow("above the band clamps") << 500000000u << lo << hi << 480000000u;
+    QTest::newRow("band edges stay") << 480000000u << lo << hi << 480000000u;
+    QTest::newRow("VHF band") << 145001000u << 136000000u << 174000000u << 145000000u;
+    QTest::newRow("0 Hz clamps to band") << 0u << lo << hi << 400000000u;
+    QTest::newRow("clamp to an off-raster limit then raster")
+        << 0u << 400001000u << hi << 400000000u;
+    QTest::newRow("largest value, unsigned") << 4294967295u << 0u << 4294967295u << 4294962500u;
+}
+
+void TestToneCodec::snapFrequency()
+{
+    QFETCH(quint32, hz);
+    QFETCH(quint32, low);
+    QFETCH(quint32, high);
+    QFETCH(quint32, snapped);
+    QCOMPARE(codec::snapFrequency(hz, low, high), snapped);
+}
+
+void TestToneCodec::snapStep_data()
+{
+    QTest::addColumn<quint32>("step");
+    QTest::addColumn<quint32>("snapped");
+    QTest::newRow("12.5 kHz stays") << 12500u << 12500u;
+    QTest::newRow("10 MHz gives 0") << 10000000u << 0u;
+    QTest::newRow("above 10 MHz gives 0") << 4294967295u << 0u;
+    QTest::newRow("7 kHz to 6.25 kHz") << 7000u << 6250u;
+    QTest::newRow("5 kHz stays") << 5000u << 5000u;
+    QTest::newRow("6.25 kHz stays") << 6250u << 6250u;
+    QTest::newRow("25 kHz stays") << 25000u << 25000u;
+    QTest::newRow("below 6.25 kHz gives 0") << 3000u << 0u;
+    QTest::newRow("0 stays") << 0u << 0u;
+    QTest::newRow("just below 10 MHz") << 9999999u << 9993750u;
+    QTest::newRow("9.995 MHz stays") << 9995000u << 9995000u;
+}
+
+void TestToneCodec::snapStep()
+{
+    QFETCH(quint32, step);
+    QFETCH(quint32, snapped);
+    QCOMPARE(codec::snapStep(step), snapped);
+}
+
+void TestToneCodec::standardTables()
+{
+    QCOMPARE(int(ctcssTones().size()), 50);
+    QCOMPARE(int(dcsCodes().size()), 105);
+    for (int i = 0; i < 50; ++i)
+        QCOMPARE(int(ctcssTones()[std::size_t(i)]), kCtcssChart[i]);
+    for (int i = 0; i < 105; ++i)
+        QCOMPARE(int(dcsCodes()[std::size_t(i)]), dcsChartCode(i));
+}
+
+void TestToneCodec::formatTone_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("CTCSS 88.5") << 885 << 1 << "88.5";
+    QTest::newRow("CTCSS 100.0") << 1000 << 1 << "100.0";
+    QTest::newRow("CTCSS 67.0") << 670 << 1 << "67.0";
+    QTest::newRow("CTCSS 254.1") << 2541 << 1 << "254.1";
+    QTest::newRow("CTCSS nonstandard 88.6") << 886 << 1 << "88.6";
+    QTest::newRow("CTCSS below 1 Hz") << 5 << 1 << "0.5";
+    QTest::newRow("DCS 023 normal") << 0x2813 << 2 << "D023N";
+    QTest::newRow("DCS 023 inverted") << 0x2813 << 3 << "D023I";
+    QTest::newRow("DCS 754 normal") << 0x29EC << 2 << "D754N";
+    QTest::newRow("DCS 754 inverted") << 0x29EC << 3 << "D754I";
+    QTest::newRow("DCS 245 normal") << 0x28A5 << 2 << "D245N";
+    QTest::newRow("DCS code 000") << 0x2800 << 2 << "D000N";
+    QTest::newRow("DCS nonstandard 777") << 0x29FF << 2 << "D777N";
+    QTest::newRow("DCS inverted with bit 15 set") << 0xA813 << 3 << "D023I";
+    QTest::newRow("0xFFFF with CTCSS is Off") << 0xFFFF << 1 << "Off";
+    QTest::newRow("0xFFFF with DCS inverted is Off") << 0xFFFF << 3 << "Off";
+    QTest::newRow("0 with DCS is Off") << 0 << 2 << "Off";
+    QTest::newRow("0 with CTCSS is Off") << 0 << 1 << "Off";
+    QTest::newRow("none, 0xFFFF is Off") << 0xFFFF << 0 << "Off";
+    QTest::newRow("none, 0 is Off") << 0 << 0 << "Off";
+}
+
+void TestToneCodec::formatTone()
+{
+    QFETCH(int, value);
+    QFETCH(int, type);
+    QFETCH(QString, text);
+    QCOMPARE(codec::formatTone(quint16(value), quint8(type)), text);
+}
+
+void TestToneCodec::parseTone_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("value");
+
+    const auto ok = [](const char *name, const char *text, int type, int value) {
+        QTest::newRow(name) << QString::fromUtf8(text) << true << type << value;
+    };
+    const auto rejected = [](const char *name, const char *text) {
+        QTest::newRow(name) << QString::fromUtf8(text) << false << 0 << 0;
+    };
+    // Off.
+    ok("Off", "Off", 0, 0xFFFF);
+    ok("empty is off", "", 0, 0xFFFF);
+    rejected("lower-case off", "off");
+    rejected("upper-case OFF", "OFF");
+    rejected("Off with a blank", "Off ");
+    // DCS.
+    ok("D023N", "D023N", 2, 0x2813);
+    ok("D023I", "D023I", 3, 0x2813);
+    ok("D754I", "D754I", 3, 0x29EC);
+    ok("D245N", "D245N", 2, 0x28A5);
+    ok("D000N", "D000N", 2, 0x2800);
+    ok("nonstandard D777N", "D777N", 2, 0x29FF);
+    ok("characters after the fifth ignored", "D023NXYZ", 2, 0x2813);
+    rejected("8 is no octal digit", "D823N");
+    rejected("blank instead of a digit", "D08 N");
+    rejected("letter instead of a digit", "D02AN");
+    rejected("lower-case d", "d023N");
+    rejected("other first letter", "X023I");
+    rejected("D023X taken as CTCSS", "D023X");
+    rejected("lower-case n taken as CTCSS", "D023n");
+    // CTCSS.
+    ok("88.5", "88.5", 1, 885);
+    ok("254.1", "254.1", 1, 2541);
+    ok("67", "67", 1, 670);
+    ok("67.", "67.", 1, 670);
+    ok("67.5", "67.5", 1, 675);
+    ok("100", "100", 1, 1000);
+    ok("100.", "100.", 1, 1000);
+    ok("100.5", "100.5", 1, 1005);
+    ok("088.", "088.", 1, 880);
+    ok("two digits", "99", 1, 990);
+    ok("50", "50", 1, 500);
+    ok("lowest 030", "030", 1, 300);
+    ok("lowest 030.0", "030.0", 1, 300);
+    ok("highest 260.0", "260.0", 1, 2600);
+    ok("leading blank skipped", " 88", 1, 880);
+    ok("nonstandard 88.6", "88.6", 1, 886);
+    rejected("260.1 above range", "260.1");
+    rejected("029.9 below range", "029.9");
+    rejected("25 below range", "25");
+    rejected("33.0 starts with 3", "33.0");
+    rejected("4.5 starts with 4", "4.5");
+    rejected("45 starts with 4", "45");
+    rejected("500.0 starts with 5", "500.0");
+    rejected("1000 has no point", "1000");
+    rejected("one character", "8");
+    rejected("six characters", "123.45");
+    rejected("second not a digit", "9.5");
+    rejected("second not a digit in four", "1.23");
+    rejected("two points", "12..");
+    rejected("fifth not a digit", "12.3.");
+    rejected("five without a point", "1234.");
+    rejected("decimal comma", "88,5");
+    rejected("minus sign", "-88");
+}
+
+void TestToneCodec::parseTone()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(int, type);
+    QFETCH(int, value);
+
+    const std::optional<Tone> tone = codec::parseTone(text);
+    QCOMPARE(tone.has_value(), accepted);
+    if (accepted) {
+        QCOMPARE(int(tone->type), type);
+        QCOMPARE(hex16(tone->value), hex16(value));
+    }
+}
+
+void TestToneCodec::isStandardTone_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("standard");
+
+    QTest::newRow("none is always standard") << 0xFFFF << 0 << true;
+    QTest::newRow("none with a value") << 1234 << 0 << true;
+    QTest::newRow("CTCSS 67.0") << 670 << 1 << true;
+    QTest::newRow("CTCSS 254.1") << 2541 << 1 << true;
+    QTest::newRow("CTCSS 88.5") << 885 << 1 << true;
+    QTest::newRow("CTCSS 88.6") << 886 << 1 << false;
+    QTest::newRow("CTCSS 260.0") << 2600 << 1 << false;
+    QTest::newRow("CTCSS given a DCS value") << 0x2813 << 1 << false;
+    QTest::newRow("DCS 245 normal") << 0x28A5 << 2 << true;
+    QTest::newRow("DCS 245 inverted") << 0x28A5 << 3 << true;
+    QTest::newRow("DCS 023") << 0x2813 << 2 << true;
+    QTest::newRow("DCS 754") << 0x29EC << 3 << true;
+    QTest::newRow("DCS 024 is not standard") << 0x2814 << 2 << false;
+    QTest::newRow("DCS code without the base") << 0x0013 << 2 << false;
+    QTest::newRow("DCS given a CTCSS value") << 885 << 2 << false;
+    QTest::newRow("DCS inverted with bit 15 set") << 0xA813 << 3 << false;
+    QTest::newRow("unknown type checks the DCS list") << 0x2813 << 9 << true;
+    QTest::newRow("unknown type, other value") << 885 << 9 << false;
+}
+
+void TestToneCodec::isStandardTone()
+{
+    QFETCH(int, value);
+    QFETCH(int, type);
+    QFETCH(bool, standard);
+    QCOMPARE(codec::isStandardTone(quint16(value), quint8(type)), standard);
+}
+
+// Over all 65536 values, exactly the chart's tones are standard.
+void TestToneCodec::isStandardToneExactlyTheCharts()
+{
+    QSet<int> ctcss(std::begin(kCtcssChart), std::end(kCtcssChart));
+    QSet<int> dcs;
+    for (int i = 0; i < 105; ++i)
+        dcs.insert(0x2800 + dcsChartCode(i));
+    for (int v = 0; v <= 0xFFFF; ++v) {
+        if (codec::isStandardTone(quint16(v), 1) != ctcss.contains(v))
+            QFAIL(qPrintable(QStringLiteral("CTCSS value %1").arg(v)));
+        if (codec::isStandardTone(quint16(v), 2) != dcs.contains(v))
+            QFAIL(qPrintable(QStringLiteral("DCS normal value %1").arg(hex16(v))));
+        if (codec::isStandardTone(quint16(v), 3) != dcs.contains(v))
+            QFAIL(qPrintable(QStringLiteral("DCS inverted value %1").arg(hex16(v))));
+    }
+}
+
+void TestToneCodec::toneChoiceListEntries_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("first is Off") << 0 << "Off";
+    QTest::newRow("first CTCSS") << 1 << "67.0";
+    QTest::newRow("ninth CTCSS") << 9 << "88.5";
+    QTest::newRow("last CTCSS") << 50 << "254.1";
+    QTest::newRow("first DCS normal") << 51 << "D023N";
+    QTest::newRow("DCS 245 normal") << 51 + 40 << "D245N";
+    QTest::newRow("last DCS normal") << 155 << "D754N";
+    QTest::newRow("first DCS inverted") << 156 << "D023I";
+    QTest::newRow("last entry") << 260 << "D754I";
+}
+
+void TestToneCodec::toneChoiceListEntries()
+{
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    const QStringList list = toneChoiceList();
+    QCOMPARE(list.size(), 261);
+    QCOMPARE(list.at(index), text);
+}
+
+// The whole list, rebuilt from the charts; every entry reads back as itself.
+void TestToneCodec::toneChoiceListWhole()
+{
+    QStringList expected{QStringLiteral("Off")};
+    for (int v : kCtcssChart)
+        expected << QStringLiteral("%1.%2").arg(v / 10).arg(v % 10);
+    for (const char *suffix : {"N", "I"}) {
+        for (const char *code : kDcsChart)
+            expected << QStringLiteral("D%1%2").arg(QLatin1String(code), QLatin1String(suffix));
+    }
+    const QStringList list = toneChoiceList();
+    QCOMPARE(list, expected);
+    QCOMPARE(QSet<QString>(list.begin(), list.end()).size(), 261);
+
+    for (const QString &text : list) {
+        const std::optional<Tone> tone = codec::parseTone(text);
+        QVERIFY2(tone.has_value(), qPrintable(text));
+        QCOMPARE(codec::formatTone(tone->value, tone->type), text);
+        QVERIFY2(codec::isStandardTone(tone->value, tone->type), qPrintable(text));
+    }
+}
+
+void TestToneCodec::toFrequencyWord_data()
+{
+    QTest::addColumn<quint32>("hz");
+    QTest::addColumn<bool>("variant");
+    QTest::addColumn<quint32>("word");
+
+    QTest::newRow("438.5 MHz, Y radio: 125 Hz units") << 438500000u << true << 0x358720u;
+    QTest::newRow("438.5 MHz, S radio: 62.5 Hz units") << 438500000u << false << 0x6B0E40u;
+    QTest::newRow("438.50625 MHz, Y radio") << 438506250u << true << 3508050u;
+    QTest::newRow("438.50625 MHz, S radio") << 438506250u << false << 7016100u;
+    QTest::newRow("truncates, Y radio") << 438500100u << true << 3508000u;
+    QTest::newRow("truncates, S radio") << 438500100u << false << 7016001u;
+    QTest::newRow("0 Hz") << 0u << false << 0u;
+    QTest::newRow("above 2^31 Hz, S radio, no overflow") << 3000000000u << false << 48000000u;
+}
+
+void TestToneCodec::toFrequencyWord()
+{
+    QFETCH(quint32, hz);
+    QFETCH(bool, variant);
+    QFETCH(quint32, word);
+    QCOMPARE(codec::toFrequencyWord(hz, variant), word);
+}
+
+void TestToneCodec::fromFrequencyWord_data()
+{
+    QTest::addColumn<quint32>("word");
+    QTest::addColumn<bool>("variant");
+    QTest::addColumn<quint32>("hz");
+
+    QTest::newRow("0x358720, Y radio") << 0x358720u << true << 438500000u;
+    QTest::newRow("0x6B0E40, S radio") << 0x6B0E40u << false << 438500000u;
+    QTest::newRow("3508050, Y radio") << 3508050u << true << 438506250u;
+    QTest::newRow("7016100, S radio") << 7016100u << false << 438506250u;
+    QTest::newRow("odd S word halves down") << 7016001u << false << 438500062u;
+    QTest::newRow("largest 24-bit word, Y radio") << 0xFFFFFFu << true << 2097151875u;
+    QTest::newRow("largest 24-bit word, S radio") << 0xFFFFFFu << false << 1048575937u;
+}
+
+void TestToneCodec::fromFrequencyWord()
+{
+    QFETCH(quint32, word);
+    QFETCH(bool, variant);
+    QFETCH(quint32, hz);
+    QCOMPARE(codec::fromFrequencyWord(word, variant), hz);
+}
+
+void TestToneCodec::ctcssChipWord_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("variant");
+    QTest::addColumn<int>("word");
+
+    QTest::newRow("88.5, S radio: hundredths") << 885 << false << 8850;
+    QTest::newRow("88.5, Y radio: 65536/10000") << 885 << true << 5799;
+    QTest::newRow("67.0, S radio") << 670 << false << 6700;
+    QTest::newRow("67.0, Y radio") << 670 << true << 4390;
+    QTest::newRow("100.0, Y radio") << 1000 << true << 6553;
+    QTest::newRow("254.1, S radio") << 2541 << false << 25410;
+    QTest::newRow("254.1, Y radio") << 2541 << true << 16652;
+    QTest::newRow("260.0, Y radio") << 2600 << true << 17039;
+    QTest::newRow("0") << 0 << true << 0;
+}
+
+void TestToneCodec::ctcssChipWord()
+{
+    QFETCH(int, value);
+    QFETCH(bool, variant);
+    QFETCH(int, word);
+    QCOMPARE(int(codec::ctcssChipWord(quint16(value), variant)), word);
+}
+
+// The reference construction must itself reproduce the worked examples.
+void TestToneCodec::golayReferenceMatchesWorkedExamples()
+{
+    QCOMPARE(int(golayParityByData().size()), 4096);
+    const Words n023 = expectedDcsWords(023, false);
+    QCOMPARE(n023.word7, 0x64);
+    QCOMPARE(n023.word16, 0x0E37);
+    const Words i023 = expectedDcsWords(023, true);
+    QCOMPARE(i023.word7, 0x1B);
+    QCOMPARE(i023.word16, 0xF1C8);
+    const Words n754 = expectedDcsWords(0754, false);
+    QCOMPARE(n754.word7, 0x1B);
+    QCOMPARE(n754.word16, 0xCF82);
+}
+
+void TestToneCodec::encodeDcsWords_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("word7");
+    QTest::addColumn<int>("word16");
+
+    QTest::newRow("D023N") << 0x2813 << 2 << 0x64 << 0x0E37;
+    QTest::newRow("D023I") << 0x2813 << 3 << 0x1B << 0xF1C8;
+    QTest::newRow("D754N") << 0x29EC << 2 << 0x1B << 0xCF82;
+    QTest::newRow("D754I") << 0x29EC << 3 << 0x64 << 0x307D;
+}
+
+void TestToneCodec::encodeDcsWords()
+{
+    QFETCH(int, value);
+    QFETCH(int, type);
+    QFETCH(int, word7);
+    QFETCH(int, word16);
+    const DcsWords w = codec::encodeDcsWords(quint16(value), quint8(type));
+    QCOMPARE(hex16(w.word7), hex16(word7));
+    QCOMPARE(hex16(w.word16), hex16(word16));
+}
+
+void TestToneCodec::decodeDcsWords_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("low7");
+    QTest::addColumn<int>("high16");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("D023N") << 2 << 0x64 << 0x0E << 0x2813;
+    QTest::newRow("D023I") << 3 << 0x1B << 0xF1 << 0x2813;
+    QTest::newRow("D754N") << 2 << 0x1B << 0xCF << 0x29EC;
+    QTest::newRow("bit 7 of the low byte ignored") << 2 << 0xE4 << 0x0E << 0x2813;
+    QTest::newRow("parity bits of the high byte ignored") << 2 << 0x64 << 0x3F << 0x2813;
+    QTest::newRow("code bit 7 is bit 7 of the high byte") << 2 << 0x00 << 0x80 << 0x2880;
+    QTest::newRow("code bit 8 is bit 6 of the high byte") << 2 << 0x00 << 0x40 << 0x2900;
+    QTest::newRow("code bit 0 is bit 6 of the low byte") << 2 << 0x40 << 0x00 << 0x2801;
+    QTest::newRow("code bit 6 is bit 0 of the low byte") << 2 << 0x01 << 0x00 << 0x2840;
+    QTest::newRow("all ones inverted is code 000") << 3 << 0xFF << 0xFF << 0x2800;
+}
+
+void TestToneCodec::decodeDcsWords()
+{
+    QFETCH(int, type);
+    QFETCH(int, low7);
+    QFETCH(int, high16);
+    QFETCH(int, value);
+    QCOMPARE(hex16(codec::decodeDcsWords(quint8(type), quint8(low7), quint8(high16))),
+             hex16(value));
+}
+
+// All 105 standard codes, normal and inverted, against the independent code.
+void TestToneCodec::dcsRoundTrip_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("word7");
+    QTest::addColumn<int>("word16");
+    for (int type : {2, 3}) {
+        for (int i = 0; i < 105; ++i) {
+            const int code = dcsChartCode(i);
+            const Words w = expectedDcsWords(code, type == 3);
+            QTest::addRow("D%s%c", kDcsChart[i], type == 2 ? 'N' : 'I')
+                << 0x2800 + code << type << w.word7 << w.word16;
+        }
+    }
+}
+
+void TestToneCodec::dcsRoundTrip()
+{
+    QFETCH(int, value);
+    QFETCH(int, type);
+    QFETCH(int, word7);
+    QFETCH(int, word16);
+    const DcsWords w = codec::encodeDcsWords(quint16(value), quint8(type));
+    QCOMPARE(hex16(w.word7), hex16(word7));
+    QCOMPARE(hex16(w.word16), hex16(word16));
+    QCOMPARE(hex16(codec::decodeDcsWords(quint8(type), w.word7, quint8(w.word16 >> 8))),
+             hex16(value));
+}
+
+void TestToneCodec::toBcdFrequency_data()
+{
+    QTest::addColumn<quint32>("hz");
+    QTest::addColumn<QByteArray>("bcd");
+    QTest::newRow("438.5 MHz") << 438500000u << QByteArray::fromHex("00008543");
+    QTest::newRow("145.6125 MHz") << 145612500u << QByteArray::fromHex("50125614");
+    QTest::newRow("every digit different") << 136012345u << QByteArray::fromHex("34126013");
+    QTest::newRow("1 Hz digit dropped") << 9u << QByteArray::fromHex("00000000");
+    QTest::newRow("0") << 0u << QByteArray::fromHex("00000000");
+    QTest::newRow("all nines") << 999999999u << QByteArray::fromHex("99999999");
+}
+
+void TestToneCodec::toBcdFrequency()
+{
+    QFETCH(quint32, hz);
+    QFETCH(QByteArray, bcd);
+    const std::array<std::uint8_t, 4> out = codec::toBcdFrequency(hz);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.data()), 4).toHex(' '), bcd.toHex(' '));
+}
+
+void TestToneCodec::fromBcdFrequency_data()
+{
+    QTest::addColumn<QByteArray>("bcd");
+    QTest::addColumn<quint32>("hz");
+    QTest::newRow("438.5 MHz") << QByteArray::fromHex("00008543") << 438500000u;
+    QTest::newRow("every digit different") << QByteArray::fromHex("34126013") << 136012340u;
+    QTest::newRow("0") << QByteArray::fromHex("00000000") << 0u;
+    QTest::newRow("low nibble above 9 counts with its value")
+        << QByteArray::fromHex("0A000000") << 100u;
+    QTest::newRow("both nibbles above 9") << QByteArray::fromHex("FF000000") << 1650u;
+    QTest::newRow("top byte A0") << QByteArray::fromHex("000000A0") << 1000000000u;
+}
+
+void TestToneCodec::fromBcdFrequency()
+{
+    QFETCH(QByteArray, bcd);
+    QFETCH(quint32, hz);
+    QCOMPARE(codec::fromBcdFrequency(reinterpret_cast<const std::uint8_t *>(bcd.constData())), hz);
+}
+
+void TestToneCodec::encodeLegacyTone_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("DCS 023 normal") << 2 << 0x2813 << QByteArray::fromHex("1328");
+    QTest::newRow("DCS 023 inverted sets bit 7") << 3 << 0x2813 << QByteArray::fromHex("13A8");
+    QTest::newRow("DCS 754 normal") << 2 << 0x29EC << QByteArray::fromHex("EC29");
+    QTest::newRow("DCS 754 inverted") << 3 << 0x29EC << QByteArray::fromHex("ECA9");
+    QTest::newRow("DCS without the base gets 0x28") << 2 << 0x0013 << QByteArray::fromHex("1328");
+    QTest::newRow("DCS normal clears bit 7") << 2 << 0xA813 << QByteArray::fromHex("1328");
+    QTest::newRow("CTCSS 88.5") << 1 << 885 << QByteArray::fromHex("7503");
+    QTest::newRow("CTCSS 254.1") << 1 << 2541 << QByteArray::fromHex("ED09");
+    QTest::newRow("CTCSS keeps byte 1 as it is") << 1 << 0xA813 << QByteArray::fromHex("13A8");
+    QTest::newRow("none, off") << 0 << 0xFFFF << QByteArray::fromHex("FFFF");
+    QTest::newRow("none, 0") << 0 << 0 << QByteArray::fromHex("0000");
+}
+
+void TestToneCodec::encodeLegacyTone()
+{
+    QFETCH(int, type);
+    QFETCH(int, value);
+    QFETCH(QByteArray, bytes);
+    const std::array<std::uint8_t, 2> out = codec::encodeLegacyTone(Tone{quint8(type), quint16(value)});
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.data()), 2).toHex(' '),
+             bytes.toHex(' '));
+}
+
+void TestToneCodec::decodeLegacyTone_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("13 28 is DCS 023 normal") << QByteArray::fromHex("1328") << 2 << 0x2813;
+    QTest::newRow("13 A8 is DCS 023 inverted") << QByteArray::fromHex("13A8") << 3 << 0x2813;
+    QTest::newRow("EC 29 is DCS 754 normal") << QByteArray::fromHex("EC29") << 2 << 0x29EC;
+    QTest::newRow("EC A9 is DCS 754 inverted") << QByteArray::fromHex("ECA9") << 3 << 0x29EC;
+    QTest::newRow("75 03 is CTCSS 88.5") << QByteArray::fromHex("7503") << 1 << 885;
+    QTest::newRow("byte 1 zero is none") << QByteArray::fromHex("1200") << 0 << 0;
+    QTest::newRow("byte 1 FF is none") << QByteArray::fromHex("12FF") << 0 << 0;
+    QTest::newRow("FF FF is none") << QByteArray::fromHex("FFFF") << 0 << 0;
+    QTest::newRow("only bit 3 of 0x28 is CTCSS") << QByteArray::fromHex("3408") << 1 << 0x0834;
+    QTest::newRow("only bit 5 of 0x28 is CTCSS") << QByteArray::fromHex("3420") << 1 << 0x2034;
+    QTest::newRow("CTCSS keeps bit 7") << QByteArray::fromHex("34A0") << 1 << 0xA034;
+    QTest::newRow("DCS code 000") << QByteArray::fromHex("0028") << 2 << 0x2800;
+}
+
+void TestToneCodec::decodeLegacyTone()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, type);
+    QFETCH(int, value);
+    const Tone t = codec::decodeLegacyTone(quint8(bytes[0]), quint8(bytes[1]));
+    QCOMPARE(int(t.type), type);
+    QCOMPARE(hex16(t.value), hex16(value));
+}
+
+QTEST_APPLESS_MAIN(TestToneCodec)
+#include "tst_tonecodec.moc"
