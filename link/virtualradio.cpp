@@ -2,6 +2,9 @@
 
 #include "factory/calibrationdata.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace t880::link {
 
 namespace {
@@ -23,19 +26,20 @@ int addressOf(const QByteArray &frame)
     return (byteAt(frame, 1) << 8) | byteAt(frame, 2);
 }
 
-} // namespace
-
-VirtualRadio::VirtualRadio(Kind kind)
-    : m_kind(kind)
-    , m_memory(factoryMemory(kind))
+// Callers keep address + length within the memory.
+void store(QByteArray &memory, int address, const void *data, int length)
 {
+    std::memcpy(memory.data() + address, data, size_t(length));
 }
 
-VirtualRadio::VirtualRadio(Kind kind, const QByteArray &dump)
-    : VirtualRadio(kind)
+} // namespace
+
+VirtualRadio::VirtualRadio(Kind kind) : m_kind(kind), m_memory(factoryMemory(kind)) {}
+
+VirtualRadio::VirtualRadio(Kind kind, const QByteArray &dump) : VirtualRadio(kind)
 {
     const int n = int(std::min<qsizetype>(dump.size(), MemorySize));
-    m_memory.replace(0, n, dump.constData(), n);
+    store(m_memory, 0, dump.constData(), n);
 }
 
 QByteArray VirtualRadio::factoryMemory(Kind kind)
@@ -48,43 +52,33 @@ QByteArray VirtualRadio::factoryMemory(Kind kind)
     CalibrationBlock block{};
     CalibrationTables unused;
     GetAdjustmentData(record, kind == Kind::Y, block, unused);
-    memory.replace(CalibrationAddress, CalibrationSize, reinterpret_cast<const char *>(block.data()),
-                   CalibrationSize);
+    store(memory, CalibrationAddress, block.data(), CalibrationSize);
     return memory;
 }
 
 void VirtualRadio::setPassword(const QByteArray &password, const RandomByteSource &random)
 {
     const PasswordBlock block = encodePasswordBlock(password, random);
-    m_memory.replace(PasswordAddress, int(block.size()), reinterpret_cast<const char *>(block.data()),
-                     int(block.size()));
+    store(m_memory, PasswordAddress, block.data(), int(block.size()));
 }
 
 QList<VirtualRadio::Exchange> VirtualRadio::feed(const QByteArray &bytes)
 {
     QList<Exchange> exchanges;
     m_pending += bytes;
-    int start = 0;
-    while (start < m_pending.size()) {
-        // Scanning works on the front of m_pending; dropping consumed bytes
-        // once per call keeps a long burst linear.
-        if (start > 0) {
-            m_pending.remove(0, start);
-            start = 0;
-        }
+    while (!m_pending.isEmpty()) {
         int length = 0;
         const Scan scan = scanFrame(length);
         if (scan == Scan::NeedMore)
             break;
         if (scan == Scan::NoFrame) {
             ++m_skipped;
-            start = 1;
+            m_pending.remove(0, 1);
             continue;
         }
         exchanges.append(answer(m_pending.left(length)));
-        start = length;
+        m_pending.remove(0, length);
     }
-    m_pending.remove(0, start);
     return exchanges;
 }
 
@@ -172,7 +166,7 @@ VirtualRadio::Exchange VirtualRadio::answer(const QByteArray &frame)
     }
     case 'W': {
         const int length = byteAt(frame, 3);
-        m_memory.replace(addressOf(frame), length, frame.constData() + kHeaderSize, length);
+        store(m_memory, addressOf(frame), frame.constData() + kHeaderSize, length);
         m_unsavedWrites = true;
         e.reply = QByteArray(1, kAck);
         break;

@@ -65,7 +65,8 @@ public:
     const QByteArray &memory() const { return m_memory; }
     /// Puts a password block for \a password (at most 12 characters are
     /// kept; empty gives a radio without password) at 0x41D0.
-    void setPassword(const QByteArray &password, const RandomByteSource &random = systemRandomBytes());
+    void setPassword(const QByteArray &password,
+                     const RandomByteSource &random = systemRandomBytes());
     /// Sets what the radio sends for "YR": battery, signal, noise, flags and
     /// two further flag bytes.
     void setStatusReply(const StatusReply &reply) { m_status = reply; }
