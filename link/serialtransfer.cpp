@@ -42,8 +42,11 @@ SerialTransfer::~SerialTransfer()
 
 void SerialTransfer::poll()
 {
-    if (m_engine.isPolling())
-        m_engine.receive(m_port.readAll());
+    if (!m_engine.isPolling())
+        return;
+    const QByteArray bytes = m_port.readAll();
+    m_bytesReceived += bytes.size();
+    m_engine.receive(bytes);
 }
 
 std::vector<int> SerialTransfer::listPorts()
@@ -106,6 +109,7 @@ void SerialTransfer::send(const QByteArray &bytes)
         return;
     m_port.write(bytes);
     m_port.flush();
+    m_bytesSent += bytes.size();
 }
 
 void SerialTransfer::startTimer(Timer timer, int ms)

@@ -38,6 +38,9 @@ public:
     Outcome outcome() const { return m_engine.outcome(); }
     /// The last port that failed to open; an empty path when none did.
     const PortFailure &portFailure() const { return m_portFailure; }
+    /// Bytes put on the line and taken from it during this transfer.
+    qint64 bytesSent() const { return m_bytesSent; }
+    qint64 bytesReceived() const { return m_bytesReceived; }
 
 signals:
     void progressUpdated(int percent);
@@ -60,6 +63,8 @@ private:
     QSerialPort m_port;
     std::array<QTimer, 4> m_timers;
     PortFailure m_portFailure;
+    qint64 m_bytesSent = 0;
+    qint64 m_bytesReceived = 0;
     TransferEngine m_engine;
 };
 
