@@ -58,6 +58,18 @@ int runDecode(const QStringList &args, Context &ctx)
     const QString input = parser.positionalArguments().first();
     const QString outPath = withDefaultSuffix(
         parser.value(output), isImage ? codeplugfile::Suffix : calibrationfile::Suffix);
+    // The kind of a file follows its extension, so a codeplug never lands in
+    // a file that every tool would take for a calibration, or the reverse.
+    const FileKind wanted = isImage ? FileKind::Codeplug : FileKind::Calibration;
+    const QString wantedText = isImage ? QStringLiteral(".Kzx") : QStringLiteral(".kzxa");
+    if (fileKind(outPath) != wanted)
+        return fail(ctx, QStringLiteral("-o must name a %1 file, not %2").arg(wantedText, outPath),
+                    ExitUsage);
+    if (parser.isSet(base) && fileKind(parser.value(base)) != wanted)
+        return fail(ctx,
+                    QStringLiteral("--base must name a %1 file, not %2")
+                        .arg(wantedText, parser.value(base)),
+                    ExitUsage);
     ProgramState state;
     state.radioVariant = *radio == RadioKind::Y;
 

@@ -65,6 +65,11 @@ int runEncode(const QStringList &args, Context &ctx)
                     ExitUsage);
     if (!isCodeplug && (parser.isSet(calibration) || parser.isSet(date)))
         return fail(ctx, QStringLiteral("--calibration and --date go with a codeplug file"), ExitUsage);
+    if (parser.isSet(calibration) && fileKind(parser.value(calibration)) != FileKind::Calibration)
+        return fail(ctx,
+                    QStringLiteral("--calibration must name a .kzxa file, not %1")
+                        .arg(parser.value(calibration)),
+                    ExitUsage);
 
     ProgramDate when = currentProgramDate();
     if (parser.isSet(date)) {

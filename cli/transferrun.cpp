@@ -1,6 +1,7 @@
 #include "cli/transferrun.h"
 
 #include "link/serialtransfer.h"
+#include "text/applang.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -19,19 +20,23 @@ extern "C" void onInterrupt(int)
     g_interrupted = 1;
 }
 
+// The result texts of the programming dialog; the command line speaks English.
 QString outcomeText(link::Outcome outcome)
 {
+    text::TAppLang lang;
+    lang.fSetLangType(text::TAppLang::English);
+    const auto programText = [&lang](int n) { return lang.text(text::TextTable::Program, n); };
     switch (outcome) {
     case link::Outcome::Success:
-        return QStringLiteral("SUCCESS");
+        return programText(3);
     case link::Outcome::PasswordError:
-        return QStringLiteral("Password Error");
+        return programText(4);
     case link::Outcome::OldVersion:
-        return QStringLiteral("Device is old version");
+        return programText(7);
     case link::Outcome::Closed:
         return QStringLiteral("Interrupted");
     default:
-        return QStringLiteral("Communication False");
+        return programText(2);
     }
 }
 

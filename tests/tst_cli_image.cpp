@@ -500,6 +500,18 @@ void TestCliImage::badInput_data()
                                              << 2;
     QTest::newRow("decode: bad kind")
         << QStringList{"decode", "block.bin", "--kind", "codeplug", "-o", "out.kzxa"} << 2;
+    QTest::newRow("decode: image into a calibration file")
+        << QStringList{"decode", "image.bin", "--variant", "S", "-o", "out.kzxa"} << 2;
+    QTest::newRow("decode: calibration area into a codeplug file")
+        << QStringList{"decode", "block.bin", "--kind", "calibration", "-o", "out.Kzx"} << 2;
+    QTest::newRow("decode: calibration base for an image")
+        << QStringList{"decode", "image.bin", "--variant", "S", "--base", "short.kzxa", "-o",
+                       "out.Kzx"}
+        << 2;
+    QTest::newRow("encode: codeplug given as calibration")
+        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--calibration", "cp.Kzx", "-o",
+                       "image.out"}
+        << 2;
 }
 
 void TestCliImage::badInput()
