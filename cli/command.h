@@ -43,7 +43,14 @@ FileKind fileKind(const QString &path);
 
 int runNew(const QStringList &args, Context &ctx);
 int runShow(const QStringList &args, Context &ctx);
+int runTexts(const QStringList &args, Context &ctx);
 int runEncode(const QStringList &args, Context &ctx);
 int runDecode(const QStringList &args, Context &ctx);
+int runRead(const QStringList &args, Context &ctx);
+int runWrite(const QStringList &args, Context &ctx);
+int runCalibration(const QStringList &args, Context &ctx);
+int runStatus(const QStringList &args, Context &ctx);
+int runSetPassword(const QStringList &args, Context &ctx);
+int runEmulate(const QStringList &args, Context &ctx);
 
 } // namespace t880::cli

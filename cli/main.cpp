@@ -14,6 +14,13 @@ const Command kCommands[] = {
     {"show", "Print a codeplug or calibration file readably or as JSON", runShow},
     {"encode", "Build the memory image or calibration area a write sends", runEncode},
     {"decode", "Turn a memory image or calibration area into a file", runDecode},
+    {"read", "Read the codeplug from a radio", runRead},
+    {"write", "Write a codeplug into a radio", runWrite},
+    {"calibration", "Read or write a radio's calibration", runCalibration},
+    {"status", "Read the transceiver status of a radio", runStatus},
+    {"set-password", "Write a new programming password into a radio", runSetPassword},
+    {"texts", "Print a text table in one language, as text or raw bytes", runTexts},
+    {"emulate", "Run a virtual radio on a pseudo-terminal", runEmulate},
 };
 
 void printUsage(QTextStream &s)
