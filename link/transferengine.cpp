@@ -29,6 +29,10 @@ TransferEngine::TransferEngine(ProgramState &state, TransferHost &host, OpCode o
 
 void TransferEngine::restartTimer(Timer timer, int ms)
 {
+    // A host may end the transfer from inside one of its calls; the handler
+    // that made the call then runs to its end without reviving a timer.
+    if (m_outcome != Outcome::Running)
+        return;
     m_host.startTimer(timer, ms);
     m_timerRunning[std::size_t(timer)] = true;
     if (timer == Timer::Rx)
@@ -51,6 +55,8 @@ void TransferEngine::pause(int ms, AfterPause then)
 
 void TransferEngine::setProgress(int value)
 {
+    if (m_outcome != Outcome::Running && value != 0)
+        return; // it goes back to 0 with the end and stays there
     m_progress = std::clamp(value, 0, 100);
     m_host.progressChanged(m_progress);
 }
@@ -119,8 +125,10 @@ void TransferEngine::end(Outcome outcome)
 {
     if (m_outcome != Outcome::Running)
         return;
-    closeTransfer();
+    // Decided before the port closes: a close() the host makes from inside
+    // the calls below finds the transfer ended and changes nothing.
     m_outcome = outcome;
+    closeTransfer();
     m_host.finished(outcome);
 }
 
