@@ -324,6 +324,20 @@ void TransferEngine::receive(const QByteArray &waiting)
         restartTimer(Timer::Rx, RxPollMs);
 }
 
+void TransferEngine::enterStage(int stage)
+{
+    m_agrState = stage;
+    m_stepNo = 0;
+    m_blockOffset = 0;
+    if (stage == 4) {
+        // The operation's blocks begin: their direction and progress count
+        // start afresh.
+        m_progressAcc = 0;
+        m_blockIsRead = m_mode == ReadMode::Read;
+    }
+    accept();
+}
+
 void TransferEngine::accept()
 {
     restartTimer(Timer::TimeOut, TimeOutMs);
@@ -384,10 +398,8 @@ void TransferEngine::interpret()
             end(Outcome::OldVersion);
             return;
         }
-        m_stepNo = 0;
-        m_blockOffset = 0;
         setProgress(m_progress + 1);
-        accept();
+        enterStage(m_agrState);
         return;
     }
     case 1:
@@ -397,10 +409,7 @@ void TransferEngine::interpret()
             end(Outcome::CommunicationFalse);
             return;
         }
-        m_stepNo = 0;
-        m_blockOffset = 0;
-        m_agrState = 2;
-        accept();
+        enterStage(2);
         return;
     case 2:
         if (m_rxCount < 1)
@@ -410,12 +419,7 @@ void TransferEngine::interpret()
             return;
         }
         setProgress(2);
-        m_stepNo = 0;
-        m_blockOffset = 0;
-        m_progressAcc = 0;
-        m_blockIsRead = m_mode == ReadMode::Read;
-        m_agrState = 4;
-        accept();
+        enterStage(4); // the older radio has no password stage
         return;
     case 3:
         if (m_rxCount < 20)
@@ -435,12 +439,7 @@ void TransferEngine::interpret()
             end(Outcome::PasswordError);
             return;
         }
-        m_stepNo = 0;
-        m_blockOffset = 0;
-        m_progressAcc = 0;
-        m_blockIsRead = m_mode == ReadMode::Read;
-        m_agrState = 4;
-        accept();
+        enterStage(4);
         return;
     case 4:
         if (m_rxCount != m_expectLen)

@@ -83,7 +83,9 @@ public:
 
     /// Start: opens the port and begins the handshake.
     void start();
-    /// A timer of the host has fired.
+    /// A timer of the host has fired. A receive-poll tick should come through
+    /// receive() with the bytes that wait; here it counts as a poll that found
+    /// nothing.
     void timerFired(Timer timer);
     /// A receive poll: \a waiting holds every byte that was waiting.
     void receive(const QByteArray &waiting);
@@ -110,6 +112,9 @@ private:
     void finishSend();    // progress, RxCount reset and timer restarts after a request
     void interpret();
     void accept();
+    /// Moves to protocol stage \a stage with a fresh operation step, then
+    /// accepts the reply that completed the previous stage.
+    void enterStage(int stage);
     void connectRequest();
     bool searchNextPort(AfterPause then);
     void rotateSearch(bool &stop);
