@@ -1,6 +1,5 @@
 #include "link/portmap.h"
 
-#include <QCollator>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -18,16 +17,44 @@ int deviceRank(const QString &path)
     return 2;
 }
 
+// Natural order: runs of digits compare by their value, so ttyUSB2 comes
+// before ttyUSB10 whatever the locale.
+bool naturalLess(const QString &a, const QString &b)
+{
+    int i = 0;
+    int j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            int ei = i;
+            int ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            const qulonglong na = a.mid(i, ei - i).toULongLong();
+            const qulonglong nb = b.mid(j, ej - j).toULongLong();
+            if (na != nb)
+                return na < nb;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
 } // namespace
 
 std::vector<QString> PortMap::orderDevices(std::vector<QString> paths)
 {
-    QCollator natural;
-    natural.setNumericMode(true);
-    std::stable_sort(paths.begin(), paths.end(), [&natural](const QString &a, const QString &b) {
+    std::stable_sort(paths.begin(), paths.end(), [](const QString &a, const QString &b) {
         const int ra = deviceRank(a);
         const int rb = deviceRank(b);
-        return ra != rb ? ra < rb : natural.compare(a, b) < 0;
+        return ra != rb ? ra < rb : naturalLess(a, b);
     });
     return paths;
 }
