@@ -7,11 +7,14 @@
 #include "codeplug/codeplugfile.h"
 
 #include <QFile>
+#include <QStandardPaths>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 using namespace t880;
 using t880::testing::CliResult;
@@ -386,6 +389,30 @@ private slots:
         QCOMPARE(QFile::exists(out), r.exitCode == 0);
         if (r.exitCode == 3)
             QVERIFY(r.err.contains("Communication False"));
+    }
+
+    // A port the user may not open: the message says how to get access.
+    void permissionDenied()
+    {
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (geteuid() != 0 || setpriv.isEmpty())
+            QSKIP("needs root and setpriv to run the host as an unprivileged user");
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, QStringLiteral("S"), QByteArray()));
+        QProcess host;
+        host.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                             QStringLiteral("--clear-groups"), QStringLiteral(T880_CLI_PATH),
+                             QStringLiteral("read"), QStringLiteral("--port"),
+                             path(QStringLiteral("radio")), QStringLiteral("-o"),
+                             QStringLiteral("/nonexistent/x.Kzx")});
+        QVERIFY(host.waitForFinished(30000));
+        const QByteArray err = host.readAllStandardError();
+        if (host.exitCode() == 126 || host.exitCode() == 127)
+            QSKIP("the build folder is not open to an unprivileged user");
+        QCOMPARE(host.exitCode(), 6);
+        QVERIFY(err.contains("Communication False"));
+        QVERIFY(err.contains("permission denied"));
+        QVERIFY(err.contains("dialout"));
     }
 
     void missingPort()
