@@ -1,6 +1,9 @@
-// Runs the virtual radio and the t880 verbs as separate processes, the way a
-// user does: the radio on a real pseudo-terminal, the host on its link.
+// Runs the virtual radio as a separate process, the way a user does: the
+// radio on a real pseudo-terminal; the t880 verbs (runCli from testsupport.h)
+// are the host on its link.
 #pragma once
+
+#include "testsupport.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -10,33 +13,6 @@
 #include <QTest>
 
 namespace t880::testing {
-
-struct CliResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    bool finished = false;
-};
-
-/// Runs t880 with \a args; gives up (and kills it) after \a timeoutMs.
-inline CliResult runCli(const QStringList &args, int timeoutMs = 60000)
-{
-    QProcess p;
-    p.start(QStringLiteral(T880_CLI_PATH), args);
-    CliResult r;
-    if (!p.waitForStarted(10000))
-        return r;
-    r.finished = p.waitForFinished(timeoutMs);
-    if (!r.finished) {
-        p.kill();
-        p.waitForFinished(5000);
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 /// A virtual radio process serving a link; stopped when destroyed.
 class VirtualRadioProcess

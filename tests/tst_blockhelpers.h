@@ -1,5 +1,6 @@
 // Shared by the codeplug suites: the New block built by hand from the layout,
-// and small helpers to patch and compare 2943-byte blocks.
+// and small helpers to patch 2943-byte blocks (describeDiff, to compare them,
+// is in testsupport.h).
 #pragma once
 
 #include <QByteArray>
@@ -70,23 +71,6 @@ inline void applyPatch(QByteArray &block, const QString &patch)
         for (char c : bytes)
             block[offset++] = c;
     }
-}
-
-/// Empty when equal; otherwise the first differing offsets with both values.
-inline QString describeDiff(const QByteArray &actual, const QByteArray &expected)
-{
-    if (actual.size() != expected.size())
-        return QStringLiteral("size %1, expected %2").arg(actual.size()).arg(expected.size());
-    QStringList out;
-    for (int i = 0; i < actual.size() && out.size() < 12; ++i) {
-        if (actual[i] != expected[i]) {
-            out << QStringLiteral("0x%1: %2 (expected %3)")
-                       .arg(i, 3, 16, QLatin1Char('0'))
-                       .arg(quint8(actual[i]), 2, 16, QLatin1Char('0'))
-                       .arg(quint8(expected[i]), 2, 16, QLatin1Char('0'));
-        }
-    }
-    return out.join(QStringLiteral(", "));
 }
 
 /// A block whose every byte differs from its neighbours: byte i = (7i + 3) mod 256.

@@ -7,6 +7,7 @@
 #include "factory/calibrationdata.h"
 #include "factory/calibrationfile.h"
 
+#include "testsupport.h"
 #include "tst_calibration_helpers.h"
 
 #include <QtTest>
@@ -15,10 +16,11 @@
 
 using namespace t880;
 using namespace caltest;
+using namespace t880::testing;
 using imagetest::applyPatch;
-using imagetest::describeDiff;
 using imagetest::hex;
 using imagetest::patched;
+using imagetest::threePointTables;
 
 namespace {
 
@@ -72,15 +74,6 @@ QByteArray readBlock(const QByteArray &block, bool y, const QByteArray &base)
     CalibrationData r = recordFrom(base);
     SetAdjustmentData(data(block), y, r);
     return bytesOf(r);
-}
-
-CalibrationTables threePointTables()
-{
-    CalibrationTables t;
-    t.points = {{{400, 100, 20, 50}, {440, 140, 60, 90}, {480, 120, 40, 70}, {0, 0x99, 0x98, 0x97},
-                 {0, 0, 0, 0}}};
-    t.squelchOffsets = {{-10, 5, -5, 10, 12, 14, 16, 18, 20}};
-    return t;
 }
 
 CalibrationTables defaultTables()
@@ -820,8 +813,7 @@ void TestCalibration::fileSaveReplacesWhole()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(describeDiff(file.readAll(), m_custom), QString());
     // Nothing else is left beside it.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("cal.kzxa")});
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("cal.kzxa")});
 }
 
 void TestCalibration::fileSaveFailureCreatesNothing()
@@ -831,8 +823,7 @@ void TestCalibration::fileSaveFailureCreatesNothing()
     const QString path = dir.filePath(QStringLiteral("missing/cal.kzxa"));
     QVERIFY(!calibrationfile::save(path, recordFrom(m_custom)).ok());
     QVERIFY(!QFile::exists(path));
-    QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-                .isEmpty());
+    QVERIFY(listing(dir.path()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCalibration)

@@ -1,6 +1,7 @@
 // The t880 command line, run as a separate process in a temporary folder:
 // new, show (readable and JSON) on a codeplug built byte by byte, bad input,
 // help.
+#include "testsupport.h"
 #include "tst_blockhelpers.h"
 
 #include <QDir>
@@ -8,58 +9,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using blocktest::describeDiff;
+using namespace t880::testing;
 using blocktest::put;
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    bool crashed = true;
-    QString out;
-    QString err;
-};
-
-Run runT880(const QString &dir, const QStringList &args)
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(QStringLiteral(T880_CLI_PATH), args);
-    Run r;
-    if (!p.waitForStarted() || !p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = QStringLiteral("t880 did not run: ") + p.errorString();
-        return r;
-    }
-    r.crashed = p.exitStatus() != QProcess::NormalExit;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-bool writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readRaw(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 QByteArray text(const char *s)
 {
@@ -204,19 +160,19 @@ void TestCli::initTestCase()
     QVERIFY(QFileInfo(QStringLiteral(T880_CLI_PATH)).isExecutable());
     QVERIFY(m_unusual.isValid());
     m_unusualPath = m_unusual.filePath(QStringLiteral("unusual.Kzx"));
-    QVERIFY(writeRaw(m_unusualPath, unusualBlock()));
+    QVERIFY(writeFile(m_unusualPath, unusualBlock()));
 
-    const Run json = runT880(m_unusual.path(), {QStringLiteral("show"), m_unusualPath,
-                                                QStringLiteral("--json")});
-    QVERIFY2(!json.crashed && json.exitCode == 0, qPrintable(json.err));
+    const CliResult json =
+        runCli({QStringLiteral("show"), m_unusualPath, QStringLiteral("--json")}, m_unusual.path());
+    QVERIFY2(!json.crashed && json.exitCode == 0, json.err.constData());
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(json.out.toUtf8(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(json.out, &error);
     QVERIFY2(doc.isObject(), qPrintable(error.errorString()));
     m_json = doc.object();
 
-    const Run text = runT880(m_unusual.path(), {QStringLiteral("show"), m_unusualPath});
-    QVERIFY2(!text.crashed && text.exitCode == 0, qPrintable(text.err));
-    m_text = text.out;
+    const CliResult text = runCli({QStringLiteral("show"), m_unusualPath}, m_unusual.path());
+    QVERIFY2(!text.crashed && text.exitCode == 0, text.err.constData());
+    m_text = QString::fromUtf8(text.out);
 }
 
 void TestCli::newWritesDefaults_data()
@@ -234,10 +190,10 @@ void TestCli::newWritesDefaults()
     QFETCH(QString, written);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const Run r = runT880(dir.path(), {QStringLiteral("new"), arg});
-    QVERIFY2(!r.crashed && r.exitCode == 0, qPrintable(r.err));
-    QCOMPARE(entries(dir.path()), QStringList{written});
-    QCOMPARE(describeDiff(readRaw(dir.filePath(written)), blocktest::expectedNewBlock()),
+    const CliResult r = runCli({QStringLiteral("new"), arg}, dir.path());
+    QVERIFY2(!r.crashed && r.exitCode == 0, r.err.constData());
+    QCOMPARE(listing(dir.path()), QStringList{written});
+    QCOMPARE(describeDiff(readFile(dir.filePath(written)), blocktest::expectedNewBlock()),
              QString());
 }
 
@@ -246,12 +202,12 @@ void TestCli::newForceReplaces()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("radio.Kzx"));
-    QVERIFY(writeRaw(path, QByteArray(100, 'x')));
-    const Run r = runT880(dir.path(), {QStringLiteral("new"), QStringLiteral("--force"),
-                                       QStringLiteral("radio")});
-    QVERIFY2(!r.crashed && r.exitCode == 0, qPrintable(r.err));
-    QCOMPARE(describeDiff(readRaw(path), blocktest::expectedNewBlock()), QString());
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
+    QVERIFY(writeFile(path, QByteArray(100, 'x')));
+    const CliResult r = runCli(
+        {QStringLiteral("new"), QStringLiteral("--force"), QStringLiteral("radio")}, dir.path());
+    QVERIFY2(!r.crashed && r.exitCode == 0, r.err.constData());
+    QCOMPARE(describeDiff(readFile(path), blocktest::expectedNewBlock()), QString());
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
 }
 
 // A file written by 'new' reads back with the New values and no channel.
@@ -260,10 +216,11 @@ void TestCli::showNewFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("fresh.Kzx"));
-    QVERIFY(writeRaw(path, blocktest::expectedNewBlock()));
-    const Run r = runT880(dir.path(), {QStringLiteral("show"), QStringLiteral("--json"), path});
-    QVERIFY2(!r.crashed && r.exitCode == 0, qPrintable(r.err));
-    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QVERIFY(writeFile(path, blocktest::expectedNewBlock()));
+    const CliResult r =
+        runCli({QStringLiteral("show"), QStringLiteral("--json"), path}, dir.path());
+    QVERIFY2(!r.crashed && r.exitCode == 0, r.err.constData());
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
     const QJsonArray channels = o.value(QStringLiteral("channels")).toArray();
     QCOMPARE(channels.size(), 16);
     for (int i = 0; i < 16; ++i) {
@@ -276,8 +233,8 @@ void TestCli::showNewFile()
     QCOMPARE(o.value(QStringLiteral("key1Short")).toInt(), 24);
     QCOMPARE(o.value(QStringLiteral("dtmfPretime")).toInt(), 500);
 
-    const Run t = runT880(dir.path(), {QStringLiteral("show"), path});
-    QVERIFY2(!t.crashed && t.exitCode == 0, qPrintable(t.err));
+    const CliResult t = runCli({QStringLiteral("show"), path}, dir.path());
+    QVERIFY2(!t.crashed && t.exitCode == 0, t.err.constData());
     QVERIFY(!t.out.isEmpty());
 }
 
@@ -463,30 +420,30 @@ void TestCli::badInput()
     case Setup::Nothing:
         break;
     case Setup::EmptyFile:
-        QVERIFY(writeRaw(file, QByteArray()));
+        QVERIFY(writeFile(file, QByteArray()));
         break;
     case Setup::OneByte:
-        QVERIFY(writeRaw(file, QByteArray(1, '\x05')));
+        QVERIFY(writeFile(file, QByteArray(1, '\x05')));
         break;
     case Setup::ShortFile:
-        QVERIFY(writeRaw(file, blocktest::expectedNewBlock().left(2942)));
+        QVERIFY(writeFile(file, blocktest::expectedNewBlock().left(2942)));
         break;
     case Setup::Folder:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.Kzx")));
         break;
     case Setup::ExistingFile:
-        QVERIFY(writeRaw(file, "old content"));
+        QVERIFY(writeFile(file, "old content"));
         break;
     }
-    const QStringList before = entries(dir.path());
-    const QByteArray oldContent = readRaw(file);
+    const QStringList before = listing(dir.path());
+    const QByteArray oldContent = readFile(file, "<unreadable>");
 
-    const Run r = runT880(dir.path(), args);
-    QVERIFY2(!r.crashed, qPrintable(r.err));
+    const CliResult r = runCli(args, dir.path());
+    QVERIFY2(!r.crashed, r.err.constData());
     QCOMPARE(r.exitCode, exitCode);
-    QVERIFY2(!r.err.trimmed().isEmpty(), "no message on stderr");
-    QCOMPARE(entries(dir.path()), before);
-    QCOMPARE(readRaw(file), oldContent);
+    QVERIFY2(!QString::fromUtf8(r.err).trimmed().isEmpty(), "no message on stderr");
+    QCOMPARE(listing(dir.path()), before);
+    QCOMPARE(readFile(file, "<unreadable>"), oldContent);
 }
 
 void TestCli::help_data()
@@ -508,12 +465,13 @@ void TestCli::help()
     QFETCH(QStringList, mentions);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const Run r = runT880(dir.path(), args);
-    QVERIFY2(!r.crashed, qPrintable(r.err));
+    const CliResult r = runCli(args, dir.path());
+    QVERIFY2(!r.crashed, r.err.constData());
     QCOMPARE(r.exitCode, 0);
+    const QString out = QString::fromUtf8(r.out);
     for (const QString &m : mentions)
-        QVERIFY2(r.out.contains(m), qPrintable(r.out));
-    QCOMPARE(entries(dir.path()), QStringList());
+        QVERIFY2(out.contains(m), qPrintable(out));
+    QCOMPARE(listing(dir.path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

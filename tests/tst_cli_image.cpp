@@ -2,61 +2,20 @@
 // the built program. Codeplugs, images and calibration records are written
 // byte by byte in the test; expected bytes are worked out by hand from the
 // layouts.
+#include "testsupport.h"
 #include "tst_calibration_helpers.h"
 #include "tst_radioimage_helpers.h"
 
 #include <QtTest>
 
 using namespace imagetest;
+using namespace t880::testing;
 
 namespace {
 
-struct Result
+QString describeRun(const CliResult &r)
 {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result runCli(const QString &dir, const QStringList &args)
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(QStringLiteral(T880_CLI_PATH), args);
-    Result r;
-    if (!p.waitForStarted(30000) || !p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "did not run: " + p.errorString().toUtf8();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList listing(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                               QDir::Name);
-}
-
-QString describeRun(const Result &r)
-{
-    return QStringLiteral("exit %1, stderr: %2").arg(r.code).arg(QString::fromUtf8(r.err));
+    return QStringLiteral("exit %1, stderr: %2").arg(r.exitCode).arg(QString::fromUtf8(r.err));
 }
 
 /// The channel records of the fixture as a read onto New gives them: only
@@ -181,9 +140,9 @@ void TestCliImage::encodeImage()
     QFETCH(QByteArray, expected);
     QFETCH(bool, password);
 
-    const Result r = runCli(m_dir->path(), QStringList{"encode", "cp.Kzx"} + options +
-                                               QStringList{"-o", "image.bin"});
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    const CliResult r = runCli(
+        QStringList{"encode", "cp.Kzx"} + options + QStringList{"-o", "image.bin"}, m_dir->path());
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QByteArray img = readFile(path(QStringLiteral("image.bin")));
     QCOMPARE(img.size(), ImageSize);
     if (password) {
@@ -200,9 +159,10 @@ void TestCliImage::encodeImage()
 void TestCliImage::encodeDateDefaultsToNow()
 {
     const QDateTime before = QDateTime::currentDateTime();
-    const Result r = runCli(m_dir->path(), {"encode", "cp.Kzx", "--variant", "S", "-o", "now.bin"});
+    const CliResult r =
+        runCli({"encode", "cp.Kzx", "--variant", "S", "-o", "now.bin"}, m_dir->path());
     const QDateTime after = QDateTime::currentDateTime();
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     const QByteArray img = readFile(path(QStringLiteral("now.bin")));
     QCOMPARE(img.size(), ImageSize);
 
@@ -269,8 +229,8 @@ void TestCliImage::decodeImage()
     QStringList args{"decode", "image.bin", "--variant", variant, "-o", output};
     if (withBase)
         args << "--base" << "cp.Kzx";
-    const Result r = runCli(m_dir->path(), args);
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    const CliResult r = runCli(args, m_dir->path());
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QCOMPARE(describeDiff(readFile(path(QStringLiteral("out.Kzx"))), expected), QString());
     // The base itself is not touched.
     QCOMPARE(describeDiff(readFile(path(QStringLiteral("cp.Kzx"))), fixtureBlock()), QString());
@@ -301,9 +261,9 @@ void TestCliImage::encodeCalibration()
     QFETCH(QByteArray, expected);
 
     QVERIFY(writeFile(path(QStringLiteral("in.kzxa")), record));
-    const Result r = runCli(m_dir->path(),
-                            QStringList{"encode", "in.kzxa"} + options + QStringList{"-o", "block.bin"});
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    const CliResult r = runCli(
+        QStringList{"encode", "in.kzxa"} + options + QStringList{"-o", "block.bin"}, m_dir->path());
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QCOMPARE(describeDiff(readFile(path(QStringLiteral("block.bin"))), expected), QString());
 }
 
@@ -348,15 +308,15 @@ void TestCliImage::decodeCalibration()
         args << "--base" << "base.kzxa";
     }
     args << "-o" << output;
-    const Result r = runCli(m_dir->path(), args);
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    const CliResult r = runCli(args, m_dir->path());
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QCOMPARE(describeDiff(readFile(path(QStringLiteral("out.kzxa"))), expected), QString());
 }
 
 void TestCliImage::newCalibration()
 {
-    const Result r = runCli(m_dir->path(), {"new", "x.kzxa"});
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    const CliResult r = runCli({"new", "x.kzxa"}, m_dir->path());
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QCOMPARE(describeDiff(readFile(path(QStringLiteral("x.kzxa"))), caltest::defaultRecord()),
              QString());
 }
@@ -405,12 +365,12 @@ void TestCliImage::showCalibration()
     QFETCH(int, value);
 
     if (!custom) {
-        const Result made = runCli(m_dir->path(), {"new", "x.kzxa"});
-        QVERIFY2(made.code == 0, qPrintable(describeRun(made)));
+        const CliResult made = runCli({"new", "x.kzxa"}, m_dir->path());
+        QVERIFY2(made.exitCode == 0, qPrintable(describeRun(made)));
     }
     const QString file = custom ? QStringLiteral("cal.kzxa") : QStringLiteral("x.kzxa");
-    const Result r = runCli(m_dir->path(), {"show", file, "--json"});
-    QVERIFY2(r.code == 0, qPrintable(describeRun(r)));
+    const CliResult r = runCli({"show", file, "--json"}, m_dir->path());
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
@@ -529,8 +489,8 @@ void TestCliImage::badInput()
     QVERIFY(writeFile(path(QStringLiteral("short.Kzx")), fixtureBlock().left(BlockSize - 1)));
     const QStringList before = listing(m_dir->path());
 
-    const Result r = runCli(m_dir->path(), args);
-    QCOMPARE(r.code, code);
+    const CliResult r = runCli(args, m_dir->path());
+    QCOMPARE(r.exitCode, code);
     QVERIFY2(r.err.startsWith("t880: "), r.err.constData());
     // No output file, no temporary left behind, the inputs unchanged.
     QCOMPARE(listing(m_dir->path()), before);

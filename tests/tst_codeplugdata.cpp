@@ -4,13 +4,14 @@
 #include "codeplug/codeplugdata.h"
 #include "codeplug/programstate.h"
 
+#include "testsupport.h"
 #include "tst_blockhelpers.h"
 
 #include <QtTest>
 
 using namespace t880;
+using namespace t880::testing;
 using blocktest::applyPatch;
-using blocktest::describeDiff;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "codeplug/codeplugfile.h"
 #include "codeplug/programstate.h"
 
+#include "testsupport.h"
 #include "tst_blockhelpers.h"
 
 #include <QDir>
@@ -17,33 +18,15 @@
 #endif
 
 using namespace t880;
-using blocktest::describeDiff;
+using namespace t880::testing;
 
 namespace {
-
-bool writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readRaw(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 CodeplugData fromBytes(const QByteArray &bytes)
 {
     CodeplugData d;
     d.replaceLeading(bytes);
     return d;
-}
-
-QStringList entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
 }
 
 bool runningAsRoot()
@@ -113,7 +96,7 @@ void TestCodeplugFile::roundTrip()
     const CodeplugData saved = fromBytes(block);
     const FileResult w = codeplugfile::save(path, saved);
     QVERIFY2(w.ok(), qPrintable(w.detail));
-    QCOMPARE(describeDiff(readRaw(path), block), QString());
+    QCOMPARE(describeDiff(readFile(path), block), QString());
 
     CodeplugData loaded = fromBytes(QByteArray(blocktest::BlockSize, '\x5A'));
     const FileResult r = codeplugfile::load(path, loaded);
@@ -130,7 +113,7 @@ void TestCodeplugFile::deletedChannelSurvivesUntilNew()
     const QString path = dir.filePath(QStringLiteral("deleted.Kzx"));
     QVERIFY(codeplugfile::save(path, fromBytes(blockWithDeletedChannel())).ok());
 
-    const QByteArray file = readRaw(path);
+    const QByteArray file = readFile(path);
     QCOMPARE(file.mid(0x6BC, 4).toHex(' '), QByteArray("a0 fa 22 1a"));
     QCOMPARE(file.mid(0x6BC + 61, 6), QByteArray("GONE\0\0", 6));
     QCOMPARE(quint8(file[0xB5F]) & 0x20, 0);
@@ -152,7 +135,7 @@ void TestCodeplugFile::newFileBytes()
     const QString path = dir.filePath(QStringLiteral("new.Kzx"));
     const ProgramState state;
     QVERIFY(codeplugfile::save(path, state.codeplug).ok());
-    const QByteArray file = readRaw(path);
+    const QByteArray file = readFile(path);
     QCOMPARE(file.size(), 2943);
     QCOMPARE(quint8(file[0xABF]), quint8(5));           // sql
     QCOMPARE(file.mid(0xAD2, 2).toHex(' '), QByteArray("b4 00")); // tot 180
@@ -174,7 +157,7 @@ void TestCodeplugFile::loadRefusesShortFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("short.Kzx"));
-    QVERIFY(writeRaw(path, QByteArray(size, '\x11')));
+    QVERIFY(writeFile(path, QByteArray(size, '\x11')));
 
     const QByteArray before = blocktest::rampBlock();
     CodeplugData d = fromBytes(before);
@@ -200,7 +183,7 @@ void TestCodeplugFile::loadTakesLeadingBlock()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("long.Kzx"));
     const QByteArray content = blocktest::rampBlock(size);
-    QVERIFY(writeRaw(path, content));
+    QVERIFY(writeFile(path, content));
 
     CodeplugData d;
     const FileResult r = codeplugfile::load(path, d);
@@ -235,15 +218,15 @@ void TestCodeplugFile::saveFailure()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.Kzx")));
-    QVERIFY(writeRaw(dir.filePath(QStringLiteral("folder.Kzx/inside")), "keep"));
-    const QStringList before = entries(dir.path());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("folder.Kzx/inside")), "keep"));
+    const QStringList before = listing(dir.path());
 
     const FileResult r = codeplugfile::save(dir.filePath(target), ProgramState().codeplug);
     QVERIFY(!r.ok());
     QVERIFY(!describeFileResult(r, target, CodeplugData::Size).isEmpty());
-    QCOMPARE(entries(dir.path()), before);
+    QCOMPARE(listing(dir.path()), before);
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder.Kzx"))).isDir());
-    QCOMPARE(readRaw(dir.filePath(QStringLiteral("folder.Kzx/inside"))), QByteArray("keep"));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("folder.Kzx/inside"))), QByteArray("keep"));
 }
 
 // A successful save over an existing file replaces its content and leaves no
@@ -254,12 +237,12 @@ void TestCodeplugFile::saveReplacesWithoutLeftovers()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("radio.Kzx"));
     QVERIFY(codeplugfile::save(path, fromBytes(blocktest::rampBlock())).ok());
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
 
-    QVERIFY(writeRaw(path, QByteArray(5000, 'x')));
+    QVERIFY(writeFile(path, QByteArray(5000, 'x')));
     QVERIFY(codeplugfile::save(path, ProgramState().codeplug).ok());
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
-    QCOMPARE(describeDiff(readRaw(path), blocktest::expectedNewBlock()), QString());
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
+    QCOMPARE(describeDiff(readFile(path), blocktest::expectedNewBlock()), QString());
 }
 
 void TestCodeplugFile::failedSaveKeepsOldFile_readOnlyDir()
@@ -275,15 +258,15 @@ void TestCodeplugFile::failedSaveKeepsOldFile_readOnlyDir()
     QVERIFY(QDir().mkdir(sub));
     const QString path = sub + QStringLiteral("/radio.Kzx");
     const QByteArray old = blocktest::rampBlock();
-    QVERIFY(writeRaw(path, old));
+    QVERIFY(writeFile(path, old));
     QVERIFY(QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
     const FileResult r = codeplugfile::save(path, ProgramState().codeplug);
     QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                    QFileDevice::ExeOwner);
     QVERIFY(!r.ok());
-    QCOMPARE(describeDiff(readRaw(path), old), QString());
-    QCOMPARE(entries(sub), QStringList{QStringLiteral("radio.Kzx")});
+    QCOMPARE(describeDiff(readFile(path), old), QString());
+    QCOMPARE(listing(sub), QStringList{QStringLiteral("radio.Kzx")});
 #endif
 }
 
@@ -298,7 +281,7 @@ void TestCodeplugFile::failedSaveKeepsOldFile_writeError()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("radio.Kzx"));
     const QByteArray old = blocktest::rampBlock();
-    QVERIFY(writeRaw(path, old));
+    QVERIFY(writeFile(path, old));
 
     struct rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -312,8 +295,8 @@ void TestCodeplugFile::failedSaveKeepsOldFile_writeError()
 
     QVERIFY(!r.ok());
     QCOMPARE(int(r.error), int(FileError::CannotWrite));
-    QCOMPARE(describeDiff(readRaw(path), old), QString());
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
+    QCOMPARE(describeDiff(readFile(path), old), QString());
+    QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("radio.Kzx")});
 #endif
 }
 

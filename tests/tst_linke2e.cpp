@@ -2,6 +2,7 @@
 // pseudo-terminal. Memory contents and expected bytes are worked out by hand
 // from the radio's memory layout.
 #include "radioprocess.h"
+#include "testsupport.h"
 
 #include "codeplug/codeplugdata.h"
 #include "codeplug/codeplugfile.h"
@@ -17,9 +18,7 @@
 #include <unistd.h>
 
 using namespace t880;
-using t880::testing::CliResult;
-using t880::testing::runCli;
-using t880::testing::VirtualRadioProcess;
+using namespace t880::testing;
 
 namespace {
 
@@ -61,18 +60,6 @@ QByteArray memoryWithChannels(bool y)
     put(mem, 0x4150, bytesOf({0x07, 0xE9, 6, 15, 10, 30, 0x00, 0x3C, 3, 0, 1, 0x00, 0xC8, 7, 2,
                               0x00, 0x01, 0, 4, 0x05, 0xDC, 0, 0x0A, 8, 25}));
     return mem;
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QJsonObject showJson(const QString &path)
@@ -382,7 +369,7 @@ private slots:
         QFile::remove(out);
         const CliResult r = runCli({QStringLiteral("read"), QStringLiteral("--port"),
                                     path(QStringLiteral("radio")), QStringLiteral("-o"), out},
-                                   90000);
+                                   QString(), 90000);
         QVERIFY2(r.finished, "the transfer must end by itself");
         QVERIFY2(allowedExits.contains(r.exitCode), r.err.constData());
         // A failed read leaves no file behind; a good one leaves a whole one.

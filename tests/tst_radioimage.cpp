@@ -6,6 +6,7 @@
 #include "codeplug/programstate.h"
 #include "codeplug/radioimage.h"
 
+#include "testsupport.h"
 #include "tst_radioimage_helpers.h"
 
 #include <QtTest>
@@ -15,19 +16,9 @@
 
 using namespace t880;
 using namespace imagetest;
+using namespace t880::testing;
 
 namespace {
-
-// Three points in use and one unused point that still carries values:
-// 400/440/480 MHz with high 100/140/120, low 20/60/40, tune 50/90/70.
-CalibrationTables threePointTables()
-{
-    CalibrationTables t;
-    t.points = {{{400, 100, 20, 50}, {440, 140, 60, 90}, {480, 120, 40, 70}, {0, 0x99, 0x98, 0x97},
-                 {0, 0, 0, 0}}};
-    t.squelchOffsets = {{-10, 5, -5, 10, 12, 14, 16, 18, 20}};
-    return t;
-}
 
 RandomByteSource seededBytes(unsigned seed)
 {

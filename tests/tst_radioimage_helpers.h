@@ -3,6 +3,8 @@
 // under test.
 #pragma once
 
+#include "codeplug/calibrationtables.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -229,9 +231,19 @@ inline QString fixtureRecords(bool y)
                               "0x11D: 77 A1 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
 }
 
-/// Bytes 16..18 of the fixture records with the three-point calibration
-/// (400/440/480 MHz, high 100/140/120, low 20/60/40, tune 50/90/70, squelch
-/// offsets -10 5 -5 10 12 14 16 18 20).
+/// Three points in use and one unused point that still carries values:
+/// 400/440/480 MHz with high 100/140/120, low 20/60/40, tune 50/90/70;
+/// squelch offsets -10 5 -5 10 12 14 16 18 20.
+inline t880::CalibrationTables threePointTables()
+{
+    t880::CalibrationTables t;
+    t.points = {{{400, 100, 20, 50}, {440, 140, 60, 90}, {480, 120, 40, 70}, {0, 0x99, 0x98, 0x97},
+                 {0, 0, 0, 0}}};
+    t.squelchOffsets = {{-10, 5, -5, 10, 12, 14, 16, 18, 20}};
+    return t;
+}
+
+/// Bytes 16..18 of the fixture records with threePointTables().
 inline const char *fixtureCalibrationBytes()
 {
     return "0x010: 8A 58 0A; 0x023: 1D 52 0E; 0x0A8: 8A 58 0A; 0x12D: 14 46 14";
@@ -254,23 +266,6 @@ inline QByteArray fixtureLegacyImage()
         "0x100: 00 00 00 49 00 00 00 00 FF FF FF FF 00 80 01 FE;"
         "0x11D: 08 04; 0x12F: 02 28 0A; 0x134: 09 01 00; 0x17E: 01 81"));
     return img;
-}
-
-/// Empty when equal; otherwise the first differing offsets with both values.
-inline QString describeDiff(const QByteArray &actual, const QByteArray &expected)
-{
-    if (actual.size() != expected.size())
-        return QStringLiteral("size %1, expected %2").arg(actual.size()).arg(expected.size());
-    QStringList out;
-    for (int i = 0; i < actual.size() && out.size() < 12; ++i) {
-        if (actual[i] != expected[i]) {
-            out << QStringLiteral("0x%1: %2 (expected %3)")
-                       .arg(i, 3, 16, QLatin1Char('0'))
-                       .arg(std::uint8_t(actual[i]), 2, 16, QLatin1Char('0'))
-                       .arg(std::uint8_t(expected[i]), 2, 16, QLatin1Char('0'));
-        }
-    }
-    return out.join(QStringLiteral(", "));
 }
 
 /// Sum modulo 256 of \a n bytes from \a offset.

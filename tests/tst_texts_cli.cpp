@@ -1,42 +1,28 @@
 // t880 texts: every table in every language printed as the translators wrote
 // it, the raw bytes decoding to the same texts, the default language taken
 // from the system locale, and bad options refused.
+#include "testsupport.h"
 #include "tst_texts_source.h"
 
 #include "text/codepage.h"
 
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTest>
 
 using namespace t880::text;
+using namespace t880::testing;
 
 Q_DECLARE_METATYPE(t880::text::TextTable)
 
 namespace {
 
-struct Run
+/// `t880 texts OPTIONS` with the locale set to \a locale.
+CliResult runTexts(const QStringList &options, const QString &locale = QStringLiteral("C.UTF-8"))
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runTexts(const QStringList &options, const QString &locale = QStringLiteral("C.UTF-8"))
-{
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), locale);
     env.remove(QStringLiteral("LANGUAGE"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(T880_CLI_PATH), QStringList{QStringLiteral("texts")} + options);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runCli(QStringList{QStringLiteral("texts")} + options, QString(), 60000, env);
 }
 
 // The lines of the output without the final newline's empty piece.
@@ -82,8 +68,8 @@ void TestTextsCli::printsTable()
     QFETCH(int, language);
     const QStringList options{QStringLiteral("--lang"), QString::fromLatin1(languageName(language)),
                               QStringLiteral("--table"), tableName(table)};
-    const Run text = runTexts(options);
-    const Run raw = runTexts(options + QStringList{QStringLiteral("--raw")});
+    const CliResult text = runTexts(options);
+    const CliResult raw = runTexts(options + QStringList{QStringLiteral("--raw")});
     QCOMPARE(text.exitCode, 0);
     QCOMPARE(raw.exitCode, 0);
     const QList<QByteArray> textLines = lines(text.out);
@@ -123,14 +109,14 @@ void TestTextsCli::defaultLanguage()
 {
     QFETCH(QString, locale);
     QFETCH(QString, text);
-    const Run run = runTexts({QStringLiteral("--table"), QStringLiteral("warn")}, locale);
+    const CliResult run = runTexts({QStringLiteral("--table"), QStringLiteral("warn")}, locale);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(QString::fromUtf8(run.out), QStringLiteral("0\t") + text + u'\n');
 }
 
 void TestTextsCli::defaultTableIsMain()
 {
-    const Run run = runTexts({QStringLiteral("--lang"), QStringLiteral("chs")});
+    const CliResult run = runTexts({QStringLiteral("--lang"), QStringLiteral("chs")});
     QCOMPARE(run.exitCode, 0);
     const QList<QByteArray> out = lines(run.out);
     QCOMPARE(out.size(), 268);
@@ -152,7 +138,7 @@ void TestTextsCli::refused()
 {
     QFETCH(QStringList, options);
     QFETCH(QString, message);
-    const Run run = runTexts(options);
+    const CliResult run = runTexts(options);
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());

@@ -7,6 +7,8 @@
 #include "codeplug/passwordblock.h"
 #include "link/virtualradio.h"
 
+#include "testsupport.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +20,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+using namespace t880::testing;
 using t880::link::VirtualRadio;
 
 namespace {
@@ -215,10 +218,7 @@ private:
 
 QStringList readLines(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    return QString::fromLatin1(readFile(path)).split(u'\n', Qt::SkipEmptyParts);
 }
 
 // Waits (bounded) until \a path holds at least \a count lines.
@@ -231,12 +231,6 @@ QStringList waitForLines(const QString &path, int count)
         lines = readLines(path);
     }
     return lines;
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
 }
 
 bool linkPresent(const QString &path)
@@ -724,17 +718,12 @@ void TestVirtualRadio::emulatorRejects()
     for (QString &a : args)
         a.replace(QLatin1String("{dir}"), dir.path());
 
-    QProcess p;
-    p.start(QStringLiteral(T880_CLI_PATH), QStringList{QStringLiteral("emulate")} + args);
-    QVERIFY(p.waitForStarted(10000));
-    if (!p.waitForFinished(10000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        QFAIL("the emulator started instead of refusing");
-    }
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), exitCode);
-    const QString err = QString::fromUtf8(p.readAllStandardError());
+    const CliResult r = runCli(QStringList{QStringLiteral("emulate")} + args, QString(), 10000);
+    const QString err = QString::fromUtf8(r.err);
+    QVERIFY2(r.finished,
+             qPrintable(QStringLiteral("the emulator started instead of refusing: ") + err));
+    QCOMPARE(r.crashed, false);
+    QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(err.contains(message), qPrintable(err));
     QFile check(dir.filePath(QStringLiteral("file")));
     QVERIFY(check.open(QIODevice::ReadOnly));
