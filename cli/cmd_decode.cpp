@@ -61,15 +61,9 @@ int runDecode(const QStringList &args, Context &ctx)
     // The kind of a file follows its extension, so a codeplug never lands in
     // a file that every tool would take for a calibration, or the reverse.
     const FileKind wanted = isImage ? FileKind::Codeplug : FileKind::Calibration;
-    const QString wantedText = isImage ? QStringLiteral(".Kzx") : QStringLiteral(".kzxa");
-    if (fileKind(outPath) != wanted)
-        return fail(ctx, QStringLiteral("-o must name a %1 file, not %2").arg(wantedText, outPath),
-                    ExitUsage);
-    if (parser.isSet(base) && fileKind(parser.value(base)) != wanted)
-        return fail(ctx,
-                    QStringLiteral("--base must name a %1 file, not %2")
-                        .arg(wantedText, parser.value(base)),
-                    ExitUsage);
+    if (!requireKind(outPath, wanted, QStringLiteral("-o"), ctx) ||
+        (parser.isSet(base) && !requireKind(parser.value(base), wanted, QStringLiteral("--base"), ctx)))
+        return ExitUsage;
     ProgramState state;
     state.radioVariant = *radio == RadioKind::Y;
 

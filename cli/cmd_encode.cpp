@@ -65,10 +65,16 @@ int runEncode(const QStringList &args, Context &ctx)
                     ExitUsage);
     if (!isCodeplug && (parser.isSet(calibration) || parser.isSet(date)))
         return fail(ctx, QStringLiteral("--calibration and --date go with a codeplug file"), ExitUsage);
-    if (parser.isSet(calibration) && fileKind(parser.value(calibration)) != FileKind::Calibration)
+    if (parser.isSet(calibration) &&
+        !requireKind(parser.value(calibration), FileKind::Calibration, QStringLiteral("--calibration"), ctx))
+        return ExitUsage;
+    // An image or area is no codeplug or calibration file: writing one under
+    // such a name would destroy a user's file on a slip of the keyboard.
+    if (fileKind(outPath) != FileKind::Other)
         return fail(ctx,
-                    QStringLiteral("--calibration must name a .kzxa file, not %1")
-                        .arg(parser.value(calibration)),
+                    QStringLiteral("-o names a codeplug or calibration file (%1); the output is a "
+                                   "raw image, give it another name")
+                        .arg(outPath),
                     ExitUsage);
 
     ProgramDate when = currentProgramDate();

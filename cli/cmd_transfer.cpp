@@ -31,6 +31,10 @@ int runRead(const QStringList &args, Context &ctx)
     if (!parser.isSet(output))
         return fail(ctx, QStringLiteral("missing -o FILE.Kzx"), ExitUsage);
     const QString outPath = withDefaultSuffix(parser.value(output), codeplugfile::Suffix);
+    if (!requireKind(outPath, FileKind::Codeplug, QStringLiteral("-o"), ctx) ||
+        (parser.isSet(base) &&
+         !requireKind(parser.value(base), FileKind::Codeplug, QStringLiteral("--base"), ctx)))
+        return ExitUsage;
 
     ProgramState state;
     if (parser.isSet(base)) {
@@ -61,6 +65,8 @@ int runWrite(const QStringList &args, Context &ctx)
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const QString path = parser.positionalArguments().first();
+    if (!requireKind(path, FileKind::Codeplug, QStringLiteral("FILE"), ctx))
+        return ExitUsage;
     ProgramState state;
     const FileResult r = codeplugfile::load(path, state.codeplug);
     if (!r.ok())
@@ -88,9 +94,11 @@ int runCalibration(const QStringList &args, Context &ctx)
     const bool read = direction == QLatin1String("read");
     QString path = parser.positionalArguments().at(1);
     ProgramState state;
-    if (read) {
+    if (read)
         path = withDefaultSuffix(path, calibrationfile::Suffix);
-    } else {
+    if (!requireKind(path, FileKind::Calibration, QStringLiteral("FILE"), ctx))
+        return ExitUsage;
+    if (!read) {
         const FileResult r = calibrationfile::load(path, state.calibration);
         if (!r.ok())
             return fail(ctx, describeFileResult(r, path, CalibrationData::Size));
@@ -144,7 +152,7 @@ int runSetPassword(const QStringList &args, Context &ctx)
         return rc;
     const auto newPassword = passwordBytes(parser.positionalArguments().first());
     if (!newPassword)
-        return fail(ctx, QStringLiteral("a password has at most 12 characters"), ExitUsage);
+        return fail(ctx, QStringLiteral("a password holds at most 12 bytes: 12 letters or digits, or 6 Chinese characters"), ExitUsage);
     ProgramState state;
     if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
         return rc;

@@ -43,6 +43,18 @@ int fail(Context &ctx, const QString &message, int code)
     return code;
 }
 
+bool requireKind(const QString &path, FileKind kind, const QString &what, Context &ctx)
+{
+    if (fileKind(path) == kind)
+        return true;
+    fail(ctx,
+         QStringLiteral("%1 must name a %2 file, not %3")
+             .arg(what, kind == FileKind::Codeplug ? QStringLiteral(".Kzx") : QStringLiteral(".kzxa"),
+                  path),
+         ExitUsage);
+    return false;
+}
+
 FileKind fileKind(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();

@@ -40,6 +40,9 @@ int fail(Context &ctx, const QString &message, int code = ExitFailure);
 /// The kind of file a path names, by its extension.
 enum class FileKind { Codeplug, Calibration, Other };
 FileKind fileKind(const QString &path);
+/// Checks that \a path names a file of \a kind; otherwise reports it (naming
+/// \a what, such as "-o") and returns false.
+bool requireKind(const QString &path, FileKind kind, const QString &what, Context &ctx);
 
 int runNew(const QStringList &args, Context &ctx);
 int runShow(const QStringList &args, Context &ctx);

@@ -1,6 +1,8 @@
 #include "cli/imageoptions.h"
 
-#include <QDateTime>
+#include <QDate>
+#include <QStringList>
+#include <QTime>
 
 namespace t880::cli {
 
@@ -18,12 +20,18 @@ std::optional<RadioKind> parseRadioKind(const QString &text, bool allowLegacy)
 
 std::optional<ProgramDate> parseProgramDate(const QString &text)
 {
-    const QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm"));
-    if (!dt.isValid())
+    // The radio keeps plain calendar fields; reading them without a time zone
+    // keeps a wall-clock time inside a daylight-saving gap valid.
+    const QStringList parts = text.split(u'T');
+    if (parts.size() != 2)
         return std::nullopt;
-    return ProgramDate{std::uint16_t(dt.date().year()), std::uint8_t(dt.date().month()),
-                       std::uint8_t(dt.date().day()), std::uint8_t(dt.time().hour()),
-                       std::uint8_t(dt.time().minute())};
+    const QDate date = QDate::fromString(parts[0], QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(parts[1], QStringLiteral("HH:mm"));
+    if (!date.isValid() || !time.isValid() || date.year() < 1 || date.year() > 0xFFFF)
+        return std::nullopt;
+    return ProgramDate{std::uint16_t(date.year()), std::uint8_t(date.month()),
+                       std::uint8_t(date.day()), std::uint8_t(time.hour()),
+                       std::uint8_t(time.minute())};
 }
 
 } // namespace t880::cli

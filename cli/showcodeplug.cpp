@@ -158,6 +158,40 @@ QString hex(const std::uint8_t *p, int n)
     return QByteArray(reinterpret_cast<const char *>(p), n).toHex(' ');
 }
 
+// Digit codes as stored: a foreign file may hold codes above 15 or a count
+// above 10, which the text shows only as '?'.
+QJsonArray digitsJson(const std::uint8_t *digits)
+{
+    QJsonArray a;
+    for (int i = 0; i < DtmfCode::MaxDigits; ++i)
+        a.append(digits[i]);
+    return a;
+}
+
+bool digitsInRange(const std::uint8_t *digits, int count)
+{
+    if (count > DtmfCode::MaxDigits)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (digits[i] > 15)
+            return false;
+    }
+    return true;
+}
+
+// The text of a code, with the stored numbers beside it when the text
+// cannot show them.
+QString codeText(const QByteArray &text, const std::uint8_t *digits, int count)
+{
+    QString s = QString::fromLatin1(text);
+    if (digitsInRange(digits, count))
+        return s;
+    QStringList numbers;
+    for (int i = 0; i < DtmfCode::MaxDigits; ++i)
+        numbers << QString::number(digits[i]);
+    return s + QStringLiteral(" (digits %1, count %2)").arg(numbers.join(u' ')).arg(count);
+}
+
 const char *const kSections[] = {"Function settings", "DTMF settings", "DTMF remote control",
                                  "Side keys", "Device"};
 
@@ -213,10 +247,12 @@ QString codeplugText(const CodeplugData &d)
                 o << QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name) + u':', -20).arg(settingText(d, info.id));
         }
         if (g == int(SettingGroup::R)) {
-            for (const CodeFieldInfo &c : codeFieldTable())
+            for (const CodeFieldInfo &c : codeFieldTable()) {
+                const DtmfCode code = d.code(c.id);
                 o << QStringLiteral("  %1 %2\n")
                          .arg(QLatin1String(c.name) + u':', -20)
-                         .arg(QString::fromLatin1(d.code(c.id).text()));
+                         .arg(codeText(code.text(), code.raw.data(), code.count()));
+            }
         }
         if (g == int(SettingGroup::V)) {
             for (const TextFieldInfo &t : textFieldTable())
@@ -234,7 +270,7 @@ QString codeplugText(const CodeplugData &d)
         const AddressBookEntry e = d.addressBookEntry(n);
         o << QStringLiteral("  %1 %2 %3\n")
                  .arg(n, 2)
-                 .arg(QString::fromLatin1(e.number()), -10)
+                 .arg(codeText(e.number(), e.raw.data(), e.digitCount()), -10)
                  .arg(text::decodeGbk(e.name()));
         any = true;
     }
@@ -279,7 +315,8 @@ QJsonObject codeplugJson(const CodeplugData &d)
         const DtmfCode code = d.code(c.id);
         root.insert(QLatin1String(c.name),
                     QJsonObject{{QStringLiteral("text"), QString::fromLatin1(code.text())},
-                                {QStringLiteral("count"), code.count()}});
+                                {QStringLiteral("count"), code.count()},
+                                {QStringLiteral("digits"), digitsJson(code.raw.data())}});
     }
     for (const TextFieldInfo &t : textFieldTable())
         root.insert(QLatin1String(t.name), text::decodeGbk(d.text(t.id)));
@@ -291,6 +328,7 @@ QJsonObject codeplugJson(const CodeplugData &d)
                                 {QStringLiteral("used"), d.isAddressBookEntryUsed(n)},
                                 {QStringLiteral("callNumber"), QString::fromLatin1(e.number())},
                                 {QStringLiteral("digitCount"), e.digitCount()},
+                                {QStringLiteral("digits"), digitsJson(e.raw.data())},
                                 {QStringLiteral("name"), text::decodeGbk(e.name())}});
     }
     root.insert(QStringLiteral("addressBook"), book);

@@ -2,8 +2,10 @@
 
 #include "link/serialtransfer.h"
 #include "text/applang.h"
+#include "text/codepage.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include <csignal>
@@ -42,6 +44,11 @@ QString outcomeText(link::Outcome outcome)
 
 QString portAdvice(const link::PortFailure &f)
 {
+    // The port layer reports a port held by another program as a permission
+    // error too; only a device we may not open needs the group advice.
+    const bool mayOpen = ::access(QFile::encodeName(f.path).constData(), R_OK | W_OK) == 0;
+    if (f.error == QSerialPort::PermissionError && mayOpen)
+        return QStringLiteral("%1: the port is in use by another program").arg(f.path);
     if (f.error == QSerialPort::PermissionError)
         return QStringLiteral("%1: permission denied. Add your user to the 'dialout' group "
                               "(sudo usermod -aG dialout $USER), then log in again.")
@@ -55,8 +62,10 @@ QString portAdvice(const link::PortFailure &f)
 
 std::optional<QByteArray> passwordBytes(const QString &text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
-    if (bytes.size() > MaxPasswordLength)
+    // The codeplug keeps its texts in the Chinese code page, as the window
+    // types them; a password given here must match one typed there.
+    const auto bytes = text::encodeGbk(text);
+    if (!bytes || bytes->size() > MaxPasswordLength)
         return std::nullopt;
     return bytes;
 }
@@ -75,7 +84,7 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
     if (usesPassword && parser.isSet(options.password)) {
         const auto bytes = passwordBytes(parser.value(options.password));
         if (!bytes)
-            return fail(ctx, QStringLiteral("a password has at most 12 characters"), ExitUsage);
+            return fail(ctx, QStringLiteral("a password holds at most 12 bytes: 12 letters or digits, or 6 Chinese characters"), ExitUsage);
         state.codeplug.setText(TextField::radioPassword, *bytes);
     }
     return -1;

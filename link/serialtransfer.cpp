@@ -103,6 +103,14 @@ void SerialTransfer::purgePort()
     }
 }
 
+void SerialTransfer::discardInput()
+{
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+    }
+}
+
 void SerialTransfer::send(const QByteArray &bytes)
 {
     if (!m_port.isOpen())

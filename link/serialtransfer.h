@@ -51,6 +51,7 @@ private:
     bool openPort(int port) override;
     void closePort() override;
     void purgePort() override;
+    void discardInput() override;
     void send(const QByteArray &bytes) override;
     void startTimer(Timer timer, int ms) override;
     void stopTimer(Timer timer) override;

@@ -311,7 +311,7 @@ void TransferEngine::receive(const QByteArray &waiting)
     // More than the buffer holds is line noise or a confused radio: drop it
     // and let the retransmission recover.
     if (waiting.size() > RxBufSize || m_rxCount + waiting.size() > RxBufSize) {
-        m_host.purgePort();
+        m_host.discardInput();
         return;
     }
     std::memcpy(m_rxBuf.data() + m_rxCount, waiting.constData(), std::size_t(waiting.size()));

@@ -55,6 +55,8 @@ public:
     virtual void closePort() = 0;
     /// Discards everything pending in both directions.
     virtual void purgePort() = 0;
+    /// Discards what waits in the input queue only.
+    virtual void discardInput() = 0;
     virtual void send(const QByteArray &bytes) = 0;
     /// Starts \a timer, counting its full period from now.
     virtual void startTimer(Timer timer, int ms) = 0;

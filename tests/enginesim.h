@@ -119,7 +119,7 @@ public:
 class Sim : public TransferHost
 {
 public:
-    enum class Kind { Send, Progress, Finished, Open, OpenFailed, Close, Purge, Note };
+    enum class Kind { Send, Progress, Finished, Open, OpenFailed, Close, Purge, DiscardInput, Note };
     struct Event
     {
         qint64 at;
@@ -298,6 +298,12 @@ public:
     void purgePort() override
     {
         record(Kind::Purge, openPortNo);
+        queue.clear();
+    }
+
+    void discardInput() override
+    {
+        record(Kind::DiscardInput, openPortNo);
         queue.clear();
     }
 

@@ -79,6 +79,9 @@ QByteArray unusualBlock()
     put(b, 0xB0C, {0x05});
     put(b, 0xB30, {0x0A, 0x0B, 0x0C, 0x0D});
     put(b, 0xB3A, {0x04});
+    // stunCode from a foreign file: digit code 32 and a count of 12.
+    put(b, 0xB0D, {0x01, 0x20, 0x03});
+    put(b, 0xB17, {0x0C});
     // Address book entry 3 (0x36E): number 123, name 频道; mask bit 3.
     put(b, 0x36E, {0x01, 0x02, 0x03});
     put(b, 0x379, {0x03, 0xC6, 0xB5, 0xB5, 0xC0});
@@ -328,6 +331,11 @@ void TestCli::showJsonSettings_data()
     QTest::newRow("radioPassword") << "radioPassword" << QJsonValue(QStringLiteral("pass"));
     QTest::newRow("newRadioPassword") << "newRadioPassword" << QJsonValue(QString());
     QTest::newRow("firmwareVersion") << "firmwareVersion" << QJsonValue(QStringLiteral("V2.10"));
+    QTest::newRow("stunCode digits as stored")
+        << "stunCode"
+        << QJsonValue(QJsonObject{{"text", "1?30000000?"},
+                                  {"count", 12},
+                                  {"digits", QJsonArray{1, 32, 3, 0, 0, 0, 0, 0, 0, 0}}});
 }
 
 void TestCli::showJsonSettings()
@@ -352,6 +360,8 @@ void TestCli::showText_data()
     QTest::newRow("ch16") << "050.00000" << QStringList{};
     QTest::newRow("dizzyCode") << "123*#" << QStringList{};
     QTest::newRow("aniCode") << "ABCD" << QStringList{};
+    QTest::newRow("stunCode out of range shows its numbers")
+        << "stunCode" << QStringList{"digits 1 32 3 0 0 0 0 0 0 0", "count 12"};
     QTest::newRow("address-book entry decoded") << "频道" << QStringList{"123"};
     QTest::newRow("deviceSerial") << "12345678" << QStringList{};
     QTest::newRow("firmwareVersion") << "V2.10" << QStringList{};

@@ -89,6 +89,7 @@ private slots:
     void newCalibration();
     void showCalibration_data();
     void showCalibration();
+    void encodeDateInDaylightSavingGap();
     void badInput_data();
     void badInput();
 
@@ -154,6 +155,20 @@ void TestCliImage::encodeImage()
             img[i] = '\0';
     }
     QCOMPARE(describeDiff(img, expected), QString());
+}
+
+// The radio keeps plain calendar fields: a wall-clock time that a time
+// zone skips when summer time begins is still a date to store.
+void TestCliImage::encodeDateInDaylightSavingGap()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    const CliResult r = runCli({"encode", "cp.Kzx", "--variant", "S", "--date", "2026-03-29T02:30",
+                                "-o", "image.bin"},
+                               m_dir->path(), 60000, env);
+    QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
+    const QByteArray img = readFile(path(QStringLiteral("image.bin")));
+    QCOMPARE(img.mid(0x150, 6).toHex(' '), QByteArray("07 ea 03 1d 02 1e"));
 }
 
 void TestCliImage::encodeDateDefaultsToNow()
@@ -468,6 +483,30 @@ void TestCliImage::badInput_data()
         << QStringList{"decode", "image.bin", "--variant", "S", "--base", "short.kzxa", "-o",
                        "out.Kzx"}
         << 2;
+    QTest::newRow("encode: image over a codeplug file")
+        << QStringList{"encode", "cp.Kzx", "--variant", "S", "-o", "cp.Kzx"} << 2;
+    QTest::newRow("encode: calibration area into a calibration file")
+        << QStringList{"encode", "cal.kzxa", "-o", "other.kzxa"} << 2;
+    QTest::newRow("write: calibration file given as codeplug")
+        << QStringList{"write", "--port", "/nonexistent-port", "cal.kzxa"} << 2;
+    QTest::newRow("calibration write: codeplug given as calibration")
+        << QStringList{"calibration", "write", "--port", "/nonexistent-port", "cp.Kzx"} << 2;
+    QTest::newRow("calibration read into a codeplug file")
+        << QStringList{"calibration", "read", "--port", "/nonexistent-port", "cp.Kzx"} << 2;
+    QTest::newRow("read into a calibration file")
+        << QStringList{"read", "--port", "/nonexistent-port", "-o", "out.kzxa"} << 2;
+    QTest::newRow("read onto a calibration base")
+        << QStringList{"read", "--port", "/nonexistent-port", "--base", "cal.kzxa", "-o", "out.Kzx"}
+        << 2;
+    QTest::newRow("password of 13 letters")
+        << QStringList{"read", "--port", "/nonexistent-port", "--password", "abcdefghijklm", "-o",
+                       "out.Kzx"}
+        << 2;
+    QTest::newRow("new password of 7 Chinese characters (14 bytes)")
+        << QStringList{"set-password", "--port", "/nonexistent-port", QStringLiteral("一二三四五六七")}
+        << 2;
+    QTest::newRow("port number 10")
+        << QStringList{"read", "--port", "10", "-o", "out.Kzx"} << 2;
     QTest::newRow("encode: codeplug given as calibration")
         << QStringList{"encode", "cp.Kzx", "--variant", "S", "--calibration", "cp.Kzx", "-o",
                        "image.out"}

@@ -8,6 +8,7 @@
 #include "codeplug/codeplugfile.h"
 
 #include <QFile>
+#include <QSerialPort>
 #include <QStandardPaths>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -400,6 +401,23 @@ private slots:
         QVERIFY(err.contains("Communication False"));
         QVERIFY(err.contains("permission denied"));
         QVERIFY(err.contains("dialout"));
+    }
+
+    // A port another program holds is busy, not forbidden.
+    void portInUse()
+    {
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, QStringLiteral("S"), QByteArray()));
+        QSerialPort holder;
+        holder.setPortName(path(QStringLiteral("radio")));
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        const CliResult r = runCli({QStringLiteral("read"), QStringLiteral("--port"),
+                                    path(QStringLiteral("radio")), QStringLiteral("-o"),
+                                    path(QStringLiteral("busy.Kzx"))});
+        QCOMPARE(r.exitCode, 6);
+        QVERIFY2(r.err.contains("in use by another program"), r.err.constData());
+        QVERIFY(!r.err.contains("dialout"));
+        QVERIFY(!QFile::exists(path(QStringLiteral("busy.Kzx"))));
     }
 
     void missingPort()

@@ -1189,7 +1189,7 @@ void TestTransferEngine::retransmissionRecovers()
 
     bool purged = false;
     for (const Sim::Event &e : sim.log)
-        purged = purged || (e.kind == Sim::Kind::Purge && e.at > sends[std::size_t(i)].at &&
+        purged = purged || (e.kind == Sim::Kind::DiscardInput && e.at > sends[std::size_t(i)].at &&
                             e.at < sends[std::size_t(i + 1)].at);
     QCOMPARE(purged, purges);
 
