@@ -55,8 +55,9 @@ Figures runOnce(ProgramState &state, link::OpCode op, link::ReadMode mode, const
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString cli = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QCoreApplication::applicationDirPath() + QStringLiteral("/../cli/t880");
+    const QString cli =
+        argc > 1 ? QString::fromLocal8Bit(argv[1])
+                 : QCoreApplication::applicationDirPath() + QStringLiteral("/../cli/t880");
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("radio"));
@@ -64,7 +65,8 @@ int main(int argc, char *argv[])
     radio.start(cli, {QStringLiteral("emulate"), QStringLiteral("--link"), link,
                       QStringLiteral("--variant"), QStringLiteral("S"), QStringLiteral("--pace")});
     if (!radio.waitForStarted(10000) || !radio.waitForReadyRead(15000)) {
-        std::fprintf(stderr, "transferbench: the virtual radio did not start (%s)\n", qPrintable(cli));
+        std::fprintf(stderr, "transferbench: the virtual radio did not start (%s)\n",
+                     qPrintable(cli));
         return 1;
     }
 

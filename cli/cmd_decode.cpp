@@ -62,7 +62,8 @@ int runDecode(const QStringList &args, Context &ctx)
     // a file that every tool would take for a calibration, or the reverse.
     const FileKind wanted = isImage ? FileKind::Codeplug : FileKind::Calibration;
     if (!requireKind(outPath, wanted, QStringLiteral("-o"), ctx) ||
-        (parser.isSet(base) && !requireKind(parser.value(base), wanted, QStringLiteral("--base"), ctx)))
+        (parser.isSet(base) &&
+         !requireKind(parser.value(base), wanted, QStringLiteral("--base"), ctx)))
         return ExitUsage;
     ProgramState state;
     state.radioVariant = *radio == RadioKind::Y;

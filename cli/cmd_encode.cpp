@@ -47,7 +47,8 @@ int runEncode(const QStringList &args, Context &ctx)
     const QString path = parser.positionalArguments().first();
     const FileKind kind = fileKind(path);
     if (kind == FileKind::Other)
-        return fail(ctx, QStringLiteral("%1: the file must end in .Kzx or .kzxa").arg(path), ExitUsage);
+        return fail(ctx, QStringLiteral("%1: the file must end in .Kzx or .kzxa").arg(path),
+                    ExitUsage);
     if (!parser.isSet(output))
         return fail(ctx, QStringLiteral("missing -o OUT"), ExitUsage);
     const QString outPath = parser.value(output);
@@ -58,15 +59,17 @@ int runEncode(const QStringList &args, Context &ctx)
     const auto radio = parser.isSet(variant) ? parseRadioKind(parser.value(variant), isCodeplug)
                                              : std::optional<RadioKind>(RadioKind::S);
     if (!radio)
-        return fail(ctx,
-                    QStringLiteral("--variant must be %1, not '%2'")
-                        .arg(isCodeplug ? QStringLiteral("S, Y or legacy") : QStringLiteral("S or Y"),
-                             parser.value(variant)),
-                    ExitUsage);
+        return fail(
+            ctx,
+            QStringLiteral("--variant must be %1, not '%2'")
+                .arg(isCodeplug ? QStringLiteral("S, Y or legacy") : QStringLiteral("S or Y"),
+                     parser.value(variant)),
+            ExitUsage);
     if (!isCodeplug && (parser.isSet(calibration) || parser.isSet(date)))
-        return fail(ctx, QStringLiteral("--calibration and --date go with a codeplug file"), ExitUsage);
-    if (parser.isSet(calibration) &&
-        !requireKind(parser.value(calibration), FileKind::Calibration, QStringLiteral("--calibration"), ctx))
+        return fail(ctx, QStringLiteral("--calibration and --date go with a codeplug file"),
+                    ExitUsage);
+    if (parser.isSet(calibration) && !requireKind(parser.value(calibration), FileKind::Calibration,
+                                                  QStringLiteral("--calibration"), ctx))
         return ExitUsage;
     // An image or area is no codeplug or calibration file: writing one under
     // such a name would destroy a user's file on a slip of the keyboard.

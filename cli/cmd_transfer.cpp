@@ -60,7 +60,8 @@ int runWrite(const QStringList &args, Context &ctx)
     parser.setApplicationDescription(QStringLiteral(
         "Writes FILE.Kzx into the radio. The password defaults to the one kept in the file."));
     TransferOptions options;
-    parser.addPositionalArgument(QStringLiteral("FILE.Kzx"), QStringLiteral("The codeplug to write."));
+    parser.addPositionalArgument(QStringLiteral("FILE.Kzx"),
+                                 QStringLiteral("The codeplug to write."));
     parser.addOptions({options.port, options.password});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
@@ -84,7 +85,8 @@ int runCalibration(const QStringList &args, Context &ctx)
         "FILE.kzxa into the radio."));
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The direction."));
-    parser.addPositionalArgument(QStringLiteral("FILE.kzxa"), QStringLiteral("The calibration file."));
+    parser.addPositionalArgument(QStringLiteral("FILE.kzxa"),
+                                 QStringLiteral("The calibration file."));
     parser.addOptions({options.port, options.password});
     if (int rc = parseVerb(parser, args, ctx, 2, 2); rc >= 0)
         return rc;
@@ -133,7 +135,9 @@ int runStatus(const QStringList &args, Context &ctx)
         return rc;
     for (const CalibrationField &f : calibrationFields()) {
         if (f.name.startsWith(u's') && !f.hidden)
-            ctx.out << QStringLiteral("%1 %2\n").arg(f.name + u':', -13).arg(state.calibration.value(f));
+            ctx.out << QStringLiteral("%1 %2\n")
+                           .arg(f.name + u':', -13)
+                           .arg(state.calibration.value(f));
     }
     ctx.out.flush();
     return ExitOk;
@@ -146,13 +150,18 @@ int runSetPassword(const QStringList &args, Context &ctx)
         "Writes a new programming password into the radio. --password gives the radio's current "
         "one; an empty NEW removes the password."));
     TransferOptions options;
-    parser.addPositionalArgument(QStringLiteral("NEW"), QStringLiteral("The new password (up to 12 characters)."));
+    parser.addPositionalArgument(QStringLiteral("NEW"),
+                                 QStringLiteral("The new password (up to 12 characters)."));
     parser.addOptions({options.port, options.password});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const auto newPassword = passwordBytes(parser.positionalArguments().first());
     if (!newPassword)
-        return fail(ctx, QStringLiteral("a password holds at most 12 bytes: 12 letters or digits, or 6 Chinese characters"), ExitUsage);
+        return fail(
+            ctx,
+            QStringLiteral(
+                "a password holds at most 12 bytes: 12 letters or digits, or 6 Chinese characters"),
+            ExitUsage);
     ProgramState state;
     if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
         return rc;

@@ -13,8 +13,9 @@ int parseVerb(QCommandLineParser &parser, const QStringList &args, Context &ctx,
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program name first; the verb stands in.
     if (!parser.parse(args))
-        return fail(ctx, parser.errorText() + QStringLiteral("\nTry 't880 %1 --help'.").arg(args.value(0)),
-                    ExitUsage);
+        return fail(
+            ctx, parser.errorText() + QStringLiteral("\nTry 't880 %1 --help'.").arg(args.value(0)),
+            ExitUsage);
     if (parser.isSet(help)) {
         // The parser names the executable's path; a verb's help names the verb.
         QString text = parser.helpText();
@@ -28,9 +29,10 @@ int parseVerb(QCommandLineParser &parser, const QStringList &args, Context &ctx,
     const int n = int(parser.positionalArguments().size());
     if (n < minPositional || n > maxPositional) {
         return fail(ctx,
-                    (n < minPositional ? QStringLiteral("missing argument")
-                                       : QStringLiteral("unexpected argument '%1'")
-                                             .arg(parser.positionalArguments().value(maxPositional))) +
+                    (n < minPositional
+                         ? QStringLiteral("missing argument")
+                         : QStringLiteral("unexpected argument '%1'")
+                               .arg(parser.positionalArguments().value(maxPositional))) +
                         QStringLiteral("\nTry 't880 %1 --help'.").arg(args.value(0)),
                     ExitUsage);
     }
@@ -49,7 +51,8 @@ bool requireKind(const QString &path, FileKind kind, const QString &what, Contex
         return true;
     fail(ctx,
          QStringLiteral("%1 must name a %2 file, not %3")
-             .arg(what, kind == FileKind::Codeplug ? QStringLiteral(".Kzx") : QStringLiteral(".kzxa"),
+             .arg(what,
+                  kind == FileKind::Codeplug ? QStringLiteral(".Kzx") : QStringLiteral(".kzxa"),
                   path),
          ExitUsage);
     return false;

@@ -103,7 +103,8 @@ QString settingText(const CodeplugData &d, Setting s)
     case Setting::dizzyState:
         return named({{0, "Revive"}, {1, "Remote Kill"}, {2, "Remote Stun"}}, v);
     case Setting::alarmMode:
-        return named({{1, "Local Alarm"}, {2, "Encoding Alarm"}, {3, "Both Local and Encoding"}}, v);
+        return named({{1, "Local Alarm"}, {2, "Encoding Alarm"}, {3, "Both Local and Encoding"}},
+                     v);
     case Setting::autoConnectPos:
         return named({{0, "Master"}, {1, "Slave"}}, v);
     case Setting::masterTxPeriod:
@@ -244,7 +245,9 @@ QString codeplugText(const CodeplugData &d)
         o << '\n' << kSections[g] << '\n';
         for (const SettingInfo &info : settingTable()) {
             if (int(info.group) == g)
-                o << QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name) + u':', -20).arg(settingText(d, info.id));
+                o << QStringLiteral("  %1 %2\n")
+                         .arg(QLatin1String(info.name) + u':', -20)
+                         .arg(settingText(d, info.id));
         }
         if (g == int(SettingGroup::R)) {
             for (const CodeFieldInfo &c : codeFieldTable()) {

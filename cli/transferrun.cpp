@@ -27,7 +27,9 @@ QString outcomeText(link::Outcome outcome)
 {
     text::TAppLang lang;
     lang.fSetLangType(text::TAppLang::English);
-    const auto programText = [&lang](int n) { return lang.text(text::TextTable::Program, n); };
+    const auto programText = [&lang](int n) {
+        return lang.text(text::TextTable::Program, n);
+    };
     switch (outcome) {
     case link::Outcome::Success:
         return programText(3);
@@ -79,12 +81,16 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
     bool isNumber = false;
     const int n = port.toInt(&isNumber);
     if (isNumber && (n < 1 || n > link::PortMap::MaxPorts))
-        return fail(ctx, QStringLiteral("--port takes a number 1..9 or a device path, not '%1'").arg(port),
-                    ExitUsage);
+        return fail(
+            ctx, QStringLiteral("--port takes a number 1..9 or a device path, not '%1'").arg(port),
+            ExitUsage);
     if (usesPassword && parser.isSet(options.password)) {
         const auto bytes = passwordBytes(parser.value(options.password));
         if (!bytes)
-            return fail(ctx, QStringLiteral("a password holds at most 12 bytes: 12 letters or digits, or 6 Chinese characters"), ExitUsage);
+            return fail(ctx,
+                        QStringLiteral("a password holds at most 12 bytes: 12 letters or digits, "
+                                       "or 6 Chinese characters"),
+                        ExitUsage);
         state.codeplug.setText(TextField::radioPassword, *bytes);
     }
     return -1;

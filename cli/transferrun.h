@@ -9,11 +9,11 @@ namespace t880::cli {
 
 /// Exit codes of the transfer verbs, one per kind of failure.
 enum TransferExit : int {
-    ExitNoAnswer = 3,      ///< "Communication False": no or wrong answer
-    ExitPassword = 4,      ///< "Password Error"
-    ExitOldVersion = 5,    ///< "Device is old version"
-    ExitPortFailure = 6,   ///< the port could not be opened
-    ExitInterrupted = 7,   ///< stopped by the user
+    ExitNoAnswer = 3,    ///< "Communication False": no or wrong answer
+    ExitPassword = 4,    ///< "Password Error"
+    ExitOldVersion = 5,  ///< "Device is old version"
+    ExitPortFailure = 6, ///< the port could not be opened
+    ExitInterrupted = 7, ///< stopped by the user
 };
 
 struct TransferOptions

@@ -111,7 +111,13 @@ const std::array<SettingInfo, int(Setting::Count)> &settingTable();
 const SettingInfo &settingInfo(Setting s);
 
 /// NUL-terminated (or zero-padded) text fields of the block.
-enum class TextField : int { deviceSerial, radioPassword, newRadioPassword, firmwareVersion, Count };
+enum class TextField : int {
+    deviceSerial,
+    radioPassword,
+    newRadioPassword,
+    firmwareVersion,
+    Count
+};
 
 struct TextFieldInfo
 {

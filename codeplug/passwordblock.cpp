@@ -25,7 +25,9 @@ std::uint8_t sum(const std::uint8_t *p, int n)
 RandomByteSource systemRandomBytes()
 {
     auto device = std::make_shared<std::random_device>();
-    return [device] { return std::uint8_t((*device)() & 0xFF); };
+    return [device] {
+        return std::uint8_t((*device)() & 0xFF);
+    };
 }
 
 PasswordBlock encodePasswordBlock(const QByteArray &password, const RandomByteSource &random)

@@ -176,7 +176,8 @@ void GetDataForWrite(ProgramState &state, const ProgramDate &now, const RandomBy
         if (!cp.isChannelUsed(n))
             continue;
         const ChannelRecord ch = cp.channel(n);
-        std::uint8_t *rec = &img[RadioImage::Offset::channels + (n - 1) * RadioImage::Offset::channelSize];
+        std::uint8_t *rec =
+            &img[RadioImage::Offset::channels + (n - 1) * RadioImage::Offset::channelSize];
         putBe24(rec, codec::toFrequencyWord(ch.rxFreq(), variant) & 0xFFFFFF);
         putBe24(rec + 3, codec::toFrequencyWord(ch.txFreq(), variant) & 0xFFFFFF);
         rec[14] = std::uint8_t((spurFlag(ch.rxFreq(), variant) << 4) |
@@ -188,7 +189,8 @@ void GetDataForWrite(ProgramState &state, const ProgramDate &now, const RandomBy
                                (ch.busyLock() << 2));
         if (ch.scanAdd())
             scanMask |= std::uint16_t(1u << (n - 1));
-        fillCalibrationBytes(rec, ch.rxFreq(), ch.txFreq(), ch.highPower(), state.calibrationTables);
+        fillCalibrationBytes(rec, ch.rxFreq(), ch.txFreq(), ch.highPower(),
+                             state.calibrationTables);
     }
 
     putBe16(&img[0x156], std::uint16_t(cp.setting(Setting::tot)));
@@ -260,7 +262,8 @@ void ReAnalyseChInfor(ProgramState &state)
 {
     auto &img = state.image.raw;
     for (int n = 1; n <= CodeplugData::Channels; ++n) {
-        std::uint8_t *rec = &img[RadioImage::Offset::channels + (n - 1) * RadioImage::Offset::channelSize];
+        std::uint8_t *rec =
+            &img[RadioImage::Offset::channels + (n - 1) * RadioImage::Offset::channelSize];
         if (!imageChannelInUse(rec))
             continue;
         fillCalibrationBytes(rec, codec::fromFrequencyWord(getBe24(rec), state.radioVariant),

@@ -39,14 +39,17 @@ std::optional<Tone> parseDcs(const QString &t, std::uint8_t type)
 {
     if (t[0] != u'D' || !isOctal(t[1]) || !isOctal(t[2]) || !isOctal(t[3]))
         return std::nullopt;
-    const int code = (t[1].unicode() - '0') * 64 + (t[2].unicode() - '0') * 8 + (t[3].unicode() - '0');
+    const int code =
+        (t[1].unicode() - '0') * 64 + (t[2].unicode() - '0') * 8 + (t[3].unicode() - '0');
     return Tone{type, std::uint16_t(DcsBase + code)};
 }
 
 // The shape rules of an entered CTCSS tone, by length.
 bool ctcssShapeOk(const QString &t)
 {
-    const auto digitOrPoint = [](QChar c) { return isDigit(c) || c == u'.'; };
+    const auto digitOrPoint = [](QChar c) {
+        return isDigit(c) || c == u'.';
+    };
     const auto onePointIn = [&](int a, int b) {
         return digitOrPoint(t[a]) && digitOrPoint(t[b]) && ((t[a] == u'.') != (t[b] == u'.'));
     };

@@ -32,9 +32,9 @@ struct CalibrationField
 {
     QString name;
     std::uint8_t offset;
-    std::uint8_t width;    ///< 1 or 2 bytes
-    bool isSigned;         ///< the squelch offsets
-    bool hidden;           ///< never shown by the dialog, but kept and saved
+    std::uint8_t width; ///< 1 or 2 bytes
+    bool isSigned;      ///< the squelch offsets
+    bool hidden;        ///< never shown by the dialog, but kept and saved
     std::uint16_t defaultValue;
 };
 
@@ -65,7 +65,10 @@ public:
     std::uint8_t pointTune(int i) const { return raw[0x05 + 7 * i]; }
     std::int8_t squelchOffset(int k) const { return std::int8_t(raw[0x64 + k]); }
 
-    std::uint16_t u16(int offset) const { return std::uint16_t(raw[offset] | (raw[offset + 1] << 8)); }
+    std::uint16_t u16(int offset) const
+    {
+        return std::uint16_t(raw[offset] | (raw[offset + 1] << 8));
+    }
     void setU16(int offset, std::uint16_t v)
     {
         raw[offset] = std::uint8_t(v);

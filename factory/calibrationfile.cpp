@@ -9,8 +9,8 @@ FileResult load(const QString &path, CalibrationData &data)
     QByteArray bytes;
     FileResult result = readFixedFile(path, CalibrationData::Size, bytes);
     if (result.ok())
-        std::copy_n(reinterpret_cast<const std::uint8_t *>(bytes.constData()), CalibrationData::Size,
-                    data.raw.begin());
+        std::copy_n(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                    CalibrationData::Size, data.raw.begin());
     return result;
 }
 

@@ -22,8 +22,7 @@ TransferEngine::TransferEngine(ProgramState &state, TransferHost &host, OpCode o
                                PortSettings ports)
     : m_state(state), m_host(host), m_op(op), m_mode(mode), m_ports(ports),
       m_random(systemRandomBytes()), m_clock(currentProgramDate)
-{
-}
+{}
 
 // --- timers ----------------------------------------------------------------
 
@@ -254,7 +253,10 @@ void TransferEngine::connectRequest()
 void TransferEngine::readData(int address, int length)
 {
     QByteArray frame;
-    frame.append(char(0x52)).append(char(address >> 8)).append(char(address & 0xFF)).append(char(length));
+    frame.append(char(0x52))
+        .append(char(address >> 8))
+        .append(char(address & 0xFF))
+        .append(char(length));
     m_host.send(frame);
     m_expectLen = (length + 4) & 0xFF;
 }
@@ -262,7 +264,10 @@ void TransferEngine::readData(int address, int length)
 void TransferEngine::writeData(int address, int length, const std::uint8_t *data)
 {
     QByteArray frame;
-    frame.append(char(0x57)).append(char(address >> 8)).append(char(address & 0xFF)).append(char(length));
+    frame.append(char(0x57))
+        .append(char(address >> 8))
+        .append(char(address & 0xFF))
+        .append(char(length));
     frame.append(reinterpret_cast<const char *>(data), length);
     m_host.send(frame);
     m_expectLen = 1;
@@ -351,7 +356,8 @@ void TransferEngine::storeReadReply()
     // the image reaches.
     const int length = std::min({int(m_rxBuf[3]), m_rxCount - 4, RadioImage::Size - m_blockOffset});
     if (length > 0)
-        std::memcpy(m_state.image.raw.data() + m_blockOffset, m_rxBuf.data() + 4, std::size_t(length));
+        std::memcpy(m_state.image.raw.data() + m_blockOffset, m_rxBuf.data() + 4,
+                    std::size_t(length));
     m_blockOffset += kBlock;
 }
 

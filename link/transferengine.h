@@ -25,7 +25,13 @@
 namespace t880::link {
 
 /// What the caller asks for (operation code and direction).
-enum class OpCode : int { Codeplug = 0, Calibration = 1, SerialNumber = 4, Password = 5, Status = 7 };
+enum class OpCode : int {
+    Codeplug = 0,
+    Calibration = 1,
+    SerialNumber = 4,
+    Password = 5,
+    Status = 7
+};
 enum class ReadMode : int { Write = 0, Read = 1 };
 
 /// The four endings of a transfer, plus the window closed by the user.
@@ -110,8 +116,8 @@ private:
 
     // Protocol steps.
     void beginTransfer();
-    void sendNext();      // the send handler: Timer_Tx and after every accepted reply
-    void finishSend();    // progress, RxCount reset and timer restarts after a request
+    void sendNext();   // the send handler: Timer_Tx and after every accepted reply
+    void finishSend(); // progress, RxCount reset and timer restarts after a request
     void interpret();
     void accept();
     /// Moves to protocol stage \a stage with a fresh operation step, then

@@ -12,11 +12,11 @@ constexpr int kBlock = 16;
 constexpr int kCodeplugBase = 0x4000;
 constexpr int kCalibrationBase = 0x41F0;
 constexpr int kPasswordAddress = 0x41D0;
-constexpr int kCodeplugLimit = 0x169;      // 23 blocks, 0x4000..0x416F
-constexpr int kCalibrationFirst = 0x1F0;   // image offset of the calibration area
-constexpr int kCalibrationLimit = 0x263;   // 8 blocks
-constexpr int kChannelAreaLimit = 0x150;   // 21 blocks, the channel records
-constexpr int kAdjustmentLimit = 0x73;     // 8 blocks of the calibration area
+constexpr int kCodeplugLimit = 0x169;    // 23 blocks, 0x4000..0x416F
+constexpr int kCalibrationFirst = 0x1F0; // image offset of the calibration area
+constexpr int kCalibrationLimit = 0x263; // 8 blocks
+constexpr int kChannelAreaLimit = 0x150; // 21 blocks, the channel records
+constexpr int kAdjustmentLimit = 0x73;   // 8 blocks of the calibration area
 constexpr int kLegacyFirst = 0x010;
 constexpr int kLegacyLimit = 0x200;        // 31 blocks
 constexpr int kPasswordBlockLimit = 0x1E0; // 1 block
@@ -84,7 +84,9 @@ void TransferEngine::opRead()
 
 void TransferEngine::opWrite()
 {
-    const auto readBlock = [this](int off) { readData(kCodeplugBase + off, kBlock); };
+    const auto readBlock = [this](int off) {
+        readData(kCodeplugBase + off, kBlock);
+    };
     const auto writeBlock = [this](int off) {
         writeData(kCodeplugBase + off, kBlock, m_state.image.raw.data() + off);
     };

@@ -119,7 +119,17 @@ public:
 class Sim : public TransferHost
 {
 public:
-    enum class Kind { Send, Progress, Finished, Open, OpenFailed, Close, Purge, DiscardInput, Note };
+    enum class Kind {
+        Send,
+        Progress,
+        Finished,
+        Open,
+        OpenFailed,
+        Close,
+        Purge,
+        DiscardInput,
+        Note
+    };
     struct Event
     {
         qint64 at;

@@ -29,7 +29,8 @@ public:
     {
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start(QStringLiteral(T880_CLI_PATH),
-                        QStringList{QStringLiteral("emulate"), QStringLiteral("--link"), link} + args);
+                        QStringList{QStringLiteral("emulate"), QStringLiteral("--link"), link} +
+                            args);
         if (!m_process.waitForStarted(10000))
             return false;
         QDeadlineTimer deadline(15000);

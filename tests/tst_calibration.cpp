@@ -58,7 +58,8 @@ const std::uint8_t *data(const QByteArray &b)
 }
 
 /// Builds the area from \a record into a buffer holding \a fill.
-QByteArray buildBlock(const QByteArray &record, bool y, char fill, CalibrationTables *tables = nullptr)
+QByteArray buildBlock(const QByteArray &record, bool y, char fill,
+                      CalibrationTables *tables = nullptr)
 {
     CalibrationBlock b = blockFilled(fill);
     CalibrationTables t;
@@ -98,19 +99,19 @@ QString describeTables(const CalibrationTables &t)
 QByteArray extremeRecord()
 {
     QByteArray r(RecordSize, '\0');
-    applyPatch(r, QStringLiteral(
-        "0x00: 88 13 FF 01 00 FF 02;"      // 5000 MHz, high 255, low 0, tune 255
-        "0x07: 01 00 00 03 FF 00 04;"      // 1 MHz, high 0, low 255, tune 0
-        "0x0E: FF FF 80 05 7F 80 06;"      // 65535 MHz
-        "0x15: 00 02 01 07 02 03 08;"
-        "0x1C: 34 12 11 09 22 33 0A;"
-        "0x23: FF FF 00 00 34 12;"         // deviations 65535, 0, 0x1234
-        "0x2B: FF 00;"
-        "0x37: 00 FF 89;"                  // squelch 0, 255, 137
-        "0x3A: FF 00; 0x3C: 00; 0x3F: FF;"
-        "0x43: FF 00 0F 7F; 0x48: 7F 02 02; 0x4B: 00 01;"
-        "0x5A: 00 FF 01 FE 02 FD 03 FC 04 FB;"
-        "0x64: CE 32 00 FF 01 CE 32 E7 19"));
+    applyPatch(r,
+               QStringLiteral("0x00: 88 13 FF 01 00 FF 02;" // 5000 MHz, high 255, low 0, tune 255
+                              "0x07: 01 00 00 03 FF 00 04;" // 1 MHz, high 0, low 255, tune 0
+                              "0x0E: FF FF 80 05 7F 80 06;" // 65535 MHz
+                              "0x15: 00 02 01 07 02 03 08;"
+                              "0x1C: 34 12 11 09 22 33 0A;"
+                              "0x23: FF FF 00 00 34 12;" // deviations 65535, 0, 0x1234
+                              "0x2B: FF 00;"
+                              "0x37: 00 FF 89;" // squelch 0, 255, 137
+                              "0x3A: FF 00; 0x3C: 00; 0x3F: FF;"
+                              "0x43: FF 00 0F 7F; 0x48: 7F 02 02; 0x4B: 00 01;"
+                              "0x5A: 00 FF 01 FE 02 FD 03 FC 04 FB;"
+                              "0x64: CE 32 00 FF 01 CE 32 E7 19"));
     return r;
 }
 
@@ -222,7 +223,8 @@ void TestCalibration::fieldDefaults_data()
         const QString p = QStringLiteral("eFreq_%1").arg(i);
         const int b = 7 * i;
         QTest::newRow(qPrintable(p)) << p << b << 2 << pointMHz[i] << false << false;
-        QTest::newRow(qPrintable(p + "_H")) << p + "_H" << b + 2 << 1 << pointHigh[i] << false << false;
+        QTest::newRow(qPrintable(p + "_H"))
+            << p + "_H" << b + 2 << 1 << pointHigh[i] << false << false;
         QTest::newRow(qPrintable(p + "_M")) << p + "_M" << b + 3 << 1 << 0 << true << false;
         QTest::newRow(qPrintable(p + "_L")) << p + "_L" << b + 4 << 1 << 0 << false << false;
         QTest::newRow(qPrintable(p + "_Tune")) << p + "_Tune" << b + 5 << 1 << 0 << true << false;
@@ -309,18 +311,18 @@ void TestCalibration::blockFromRecord_data()
     QByteArray defaultsY = defaultBlockS(char(0xA5));
     applyPatch(defaultsY, QStringLiteral("0x44: 32 A5 41 A5 35 A5"));
 
-    QTest::newRow("defaults, S, zero buffer") << m_defaults << false << '\0' << defaultBlockS('\0')
-                                              << false;
-    QTest::newRow("defaults, S, buffer A5") << m_defaults << false << char(0xA5)
-                                            << defaultBlockS(char(0xA5)) << false;
-    QTest::newRow("defaults, Y, buffer A5") << m_defaults << true << char(0xA5) << defaultsY
-                                            << false;
-    QTest::newRow("custom, S, buffer A5") << m_custom << false << char(0xA5)
-                                          << customBlockS(char(0xA5)) << true;
-    QTest::newRow("custom, S, buffer 00") << m_custom << false << '\0' << customBlockS('\0')
-                                          << true;
-    QTest::newRow("custom, Y, buffer 5C") << m_custom << true << kPattern
-                                          << customBlockY(kPattern) << true;
+    QTest::newRow("defaults, S, zero buffer")
+        << m_defaults << false << '\0' << defaultBlockS('\0') << false;
+    QTest::newRow("defaults, S, buffer A5")
+        << m_defaults << false << char(0xA5) << defaultBlockS(char(0xA5)) << false;
+    QTest::newRow("defaults, Y, buffer A5")
+        << m_defaults << true << char(0xA5) << defaultsY << false;
+    QTest::newRow("custom, S, buffer A5")
+        << m_custom << false << char(0xA5) << customBlockS(char(0xA5)) << true;
+    QTest::newRow("custom, S, buffer 00")
+        << m_custom << false << '\0' << customBlockS('\0') << true;
+    QTest::newRow("custom, Y, buffer 5C")
+        << m_custom << true << kPattern << customBlockY(kPattern) << true;
 }
 
 void TestCalibration::blockFromRecord()
@@ -342,8 +344,7 @@ void TestCalibration::squelchTables_data()
     QTest::addColumn<QByteArray>("open");
     QTest::addColumn<QByteArray>("close");
 
-    QTest::newRow("defaults 126 112 107") << hex("7E 70 6B")
-                                          << hex("00 0B 0E 12 15 19 1A 1B 1C 1E")
+    QTest::newRow("defaults 126 112 107") << hex("7E 70 6B") << hex("00 0B 0E 12 15 19 1A 1B 1C 1E")
                                           << hex("00 09 0C 10 13 17 18 19 1A 1C");
     // 37 27 17: falling from level 1 to 5 and from 5 to 9, truncated toward 0.
     QTest::newRow("100 110 120") << hex("64 6E 78") << hex("00 25 23 20 1E 1B 19 16 14 11")
@@ -364,8 +365,9 @@ void TestCalibration::squelchTables()
     QFETCH(QByteArray, open);
     QFETCH(QByteArray, close);
 
-    const QByteArray block = buildBlock(patched(m_defaults, QStringLiteral("0x37: ") + QString::fromLatin1(levels.toHex(' '))), false,
-                                        char(0xA5));
+    const QByteArray block = buildBlock(
+        patched(m_defaults, QStringLiteral("0x37: ") + QString::fromLatin1(levels.toHex(' '))),
+        false, char(0xA5));
     QCOMPARE(block.mid(0x19, 10).toHex(' '), open.toHex(' '));
     QCOMPARE(block.mid(0x23, 10).toHex(' '), close.toHex(' '));
 
@@ -527,7 +529,8 @@ void TestCalibration::switches()
     noisy[0x5D] = char(0xFF);
     noisy[0x5E] = char(weakSignal ? 0xFF : 0xDF);
     for (const QByteArray &b : {block, noisy}) {
-        const QByteArray back = readBlock(b, false, patched(m_defaults, QStringLiteral("0x4B: 07 07")));
+        const QByteArray back =
+            readBlock(b, false, patched(m_defaults, QStringLiteral("0x4B: 07 07")));
         QCOMPARE(int(back[0x4B]), modulation);
         QCOMPARE(int(back[0x4C]), weakSignal);
     }
@@ -541,7 +544,8 @@ void TestCalibration::deviations_data()
     QTest::addColumn<int>("readBack");
 
     QTest::newRow("S, 300") << false << 300 << hex("01 2C 01 2C 01 2C") << 300;
-    QTest::newRow("Y, 300 as the single byte 2C") << true << 300 << hex("2C A5 2C A5 2C A5") << 0x2C;
+    QTest::newRow("Y, 300 as the single byte 2C")
+        << true << 300 << hex("2C A5 2C A5 2C A5") << 0x2C;
     QTest::newRow("S, 50") << false << 50 << hex("00 32 00 32 00 32") << 50;
     QTest::newRow("Y, 50") << true << 50 << hex("32 A5 32 A5 32 A5") << 50;
     QTest::newRow("S, 0x1234") << false << 0x1234 << hex("12 34 12 34 12 34") << 0x1234;
@@ -580,13 +584,13 @@ void TestCalibration::setAdjustmentData_data()
 
     const QByteArray pattern(RecordSize, kPattern);
     const QByteArray fromCustom = mergeCarried(m_custom, pattern);
-    QTest::newRow("S area onto a patterned record") << customBlockS(char(0xA5)) << false
-                                                    << fromCustom;
+    QTest::newRow("S area onto a patterned record")
+        << customBlockS(char(0xA5)) << false << fromCustom;
     QTest::newRow("Y area onto a patterned record")
         << customBlockY(char(0xA5)) << true
         << patched(fromCustom, QStringLiteral("0x23: 2C 00 50 00 C8 00"));
-    QTest::newRow("S default area") << defaultBlockS(char(0xA5)) << false
-                                    << mergeCarried(m_defaults, pattern);
+    QTest::newRow("S default area")
+        << defaultBlockS(char(0xA5)) << false << mergeCarried(m_defaults, pattern);
 }
 
 void TestCalibration::setAdjustmentData()
@@ -608,8 +612,8 @@ void TestCalibration::squelchReadBack_data()
     QTest::addColumn<QByteArray>("levels");
 
     QTest::newRow("defaults") << hex("00 0B 0E 12 15 19 1A 1B 1C 1E") << hex("7E 70 6B");
-    QTest::newRow("only levels 1, 5, 9 count") << hex("FF 0B 00 00 00 19 FF FF FF 1E")
-                                               << hex("7E 70 6B");
+    QTest::newRow("only levels 1, 5, 9 count")
+        << hex("FF 0B 00 00 00 19 FF FF FF 1E") << hex("7E 70 6B");
     // 137 - 144 = -7 -> F9 in 8 bits; 137 - 0 = 137.
     QTest::newRow("8-bit arithmetic") << hex("00 90 00 00 00 00 00 00 00 89") << hex("F9 89 00");
 }
@@ -701,14 +705,14 @@ void TestCalibration::statusReply_data()
         << hex("00 00 00 08 00 00") << QStringLiteral("0x4D: 00 00 00 00 01 00; 0x54: 00 00");
     QTest::newRow("byte 3 bit 2: noise comparison 2")
         << hex("00 00 00 04 00 00") << QStringLiteral("0x4D: 00 00 00 00 00 00; 0x54: 00 01");
-    QTest::newRow("byte 3 other bits") << hex("00 00 00 53 00 00")
-                                       << QStringLiteral("0x4D: 00 00 00 00 00 00; 0x54: 00 00");
+    QTest::newRow("byte 3 other bits")
+        << hex("00 00 00 53 00 00") << QStringLiteral("0x4D: 00 00 00 00 00 00; 0x54: 00 00");
     QTest::newRow("byte 5 bit 7: signal comparison 3")
         << hex("00 00 00 00 00 80") << QStringLiteral("0x4D: 00 00 00 00 00 00; 0x54: 01 00");
-    QTest::newRow("byte 4 and byte 5's other bits") << hex("00 00 00 00 FF 7F")
-                                                    << QStringLiteral("0x4D: 00 00 00 00 00 00; 0x54: 00 00");
-    QTest::newRow("every bit set") << hex("FF FF FF FF FF FF")
-                                   << QStringLiteral("0x4D: FF FF 01 FF 01 01; 0x54: 01 01");
+    QTest::newRow("byte 4 and byte 5's other bits")
+        << hex("00 00 00 00 FF 7F") << QStringLiteral("0x4D: 00 00 00 00 00 00; 0x54: 00 00");
+    QTest::newRow("every bit set")
+        << hex("FF FF FF FF FF FF") << QStringLiteral("0x4D: FF FF 01 FF 01 01; 0x54: 01 01");
 }
 
 void TestCalibration::statusReply()

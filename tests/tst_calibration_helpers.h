@@ -20,12 +20,12 @@ constexpr int BlockSize = 128;
 inline QByteArray defaultRecord()
 {
     QByteArray r(RecordSize, '\0');
-    putHex(r, 0x00, "90 01 3F");             // point 0: 400 MHz, high 63
-    putHex(r, 0x07, "B8 01 3F");             // point 1: 440 MHz, high 63
-    putHex(r, 0x0E, "E0 01 3F");             // point 2: 480 MHz, high 63
-    putHex(r, 0x23, "32 00 41 00 35 00");    // deviations wide 50, 65, 53
-    putHex(r, 0x29, "7F 7F 0E 0D");          // DTMF, 1750 amplitude, CTCSS 14, DCS 13
-    putHex(r, 0x2D, "32 00 41 00 35 00");    // narrow 50, 65, 53
+    putHex(r, 0x00, "90 01 3F");          // point 0: 400 MHz, high 63
+    putHex(r, 0x07, "B8 01 3F");          // point 1: 440 MHz, high 63
+    putHex(r, 0x0E, "E0 01 3F");          // point 2: 480 MHz, high 63
+    putHex(r, 0x23, "32 00 41 00 35 00"); // deviations wide 50, 65, 53
+    putHex(r, 0x29, "7F 7F 0E 0D");       // DTMF, 1750 amplitude, CTCSS 14, DCS 13
+    putHex(r, 0x2D, "32 00 41 00 35 00"); // narrow 50, 65, 53
     putHex(r, 0x33, "7F 7F 0E 0D");
     putHex(r, 0x37, "7E 70 6B");             // squelch 126, 112, 107
     putHex(r, 0x3C, "92");                   // standby battery 146
@@ -46,15 +46,15 @@ inline QByteArray customRecord()
     putHex(r, 0x0E, "E0 01 78 13 28 46 23"); // 480 MHz high 120 low 40 tune 70
     putHex(r, 0x15, "00 00 99 14 98 97 24"); // not in use (0 MHz) but not empty
     putHex(r, 0x1C, "00 00 00 00 00 00 00");
-    putHex(r, 0x23, "2C 01 50 01 C8 00");    // deviations 300, 336, 200
-    putHex(r, 0x29, "61 62 0F 0C");          // amplitudes, CTCSS 15, DCS 12
+    putHex(r, 0x23, "2C 01 50 01 C8 00");             // deviations 300, 336, 200
+    putHex(r, 0x29, "61 62 0F 0C");                   // amplitudes, CTCSS 15, DCS 12
     putHex(r, 0x2D, "33 00 44 00 55 00 66 67 68 69"); // narrow values
-    putHex(r, 0x37, "64 6E 78");             // squelch 100, 110, 120
-    putHex(r, 0x3A, "0A 32");                // VOX 10, 50
-    putHex(r, 0x3C, "96 71 72 8C 73 74 75"); // standby 150, .., transmit 140, .., highest
-    putHex(r, 0x43, "05 1E 0C");             // crystal 5, mic fine 30, mic 12
-    putHex(r, 0x46, "3A 76 2E 19 20");       // thresholds 58, (110+8), 46, 25, 32
-    putHex(r, 0x4B, "01 00");                // modulation detection on, weak-signal off
+    putHex(r, 0x37, "64 6E 78");                      // squelch 100, 110, 120
+    putHex(r, 0x3A, "0A 32");                         // VOX 10, 50
+    putHex(r, 0x3C, "96 71 72 8C 73 74 75");          // standby 150, .., transmit 140, .., highest
+    putHex(r, 0x43, "05 1E 0C");                      // crystal 5, mic fine 30, mic 12
+    putHex(r, 0x46, "3A 76 2E 19 20");                // thresholds 58, (110+8), 46, 25, 32
+    putHex(r, 0x4B, "01 00");                         // modulation detection on, weak-signal off
     putHex(r, 0x4D, "C8 41 01 42 01 01 01 01 01 43 44 34 12"); // status
     putHex(r, 0x5A, "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9");          // battery table
     putHex(r, 0x64, "F6 05 FB 0A 0C 0E 10 12 14 1E E2 01 FF"); // squelch offsets
@@ -67,13 +67,14 @@ inline QByteArray customRecord()
 inline QByteArray customBlockS(char fill)
 {
     QByteArray b(BlockSize, fill);
-    putHex(b, 0x00, "01 90 64 14 32  01 B8 8C 3C 5A  01 E0 78 28 46  00 00 99 98 97  00 00 00 00 00");
+    putHex(b, 0x00,
+           "01 90 64 14 32  01 B8 8C 3C 5A  01 E0 78 28 46  00 00 99 98 97  00 00 00 00 00");
     putHex(b, 0x19, "00 25 23 20 1E 1B 19 16 14 11"); // open 0 37 35 32 30 27 25 22 20 17
     putHex(b, 0x23, "00 23 21 1E 1C 19 17 14 12 0F"); // close: open - 2
     putHex(b, 0x2D, "00 0A 0F 14 19 1E 23 28 2D 32"); // VOX 10..50 in steps of 5
     putHex(b, 0x37, "96 B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 8C");
     putHex(b, 0x44, "01 2C 01 50 00 C8 0F 0C 05");
-    putHex(b, 0x4D, "00 1E 0C 00 1D 39");     // mic fine 30, mic 12 << 8, noise 58
+    putHex(b, 0x4D, "00 1E 0C 00 1D 39");             // mic fine 30, mic 12 << 8, noise 58
     putHex(b, 0x55, "17 2C 0C 98 10 1E 04 00 00 00"); // 46, 25, 32, switches
     putHex(b, 0x5F, "F6 05 FB 0A 0C 0E 10 12 14");
     return b;
@@ -96,7 +97,8 @@ inline QByteArray customBlockY(char fill)
 inline QByteArray defaultBlockS(char fill)
 {
     QByteArray b(BlockSize, fill);
-    putHex(b, 0x00, "01 90 3F 00 00  01 B8 3F 00 00  01 E0 3F 00 00  00 00 00 00 00  00 00 00 00 00");
+    putHex(b, 0x00,
+           "01 90 3F 00 00  01 B8 3F 00 00  01 E0 3F 00 00  00 00 00 00 00  00 00 00 00 00");
     putHex(b, 0x19, "00 0B 0E 12 15 19 1A 1B 1C 1E"); // 0 11 14 18 21 25 26 27 28 30
     putHex(b, 0x23, "00 09 0C 10 13 17 18 19 1A 1C"); // 0 9 12 16 19 23 24 25 26 28
     putHex(b, 0x2D, "00 00 00 00 00 00 00 00 00 00");

@@ -182,9 +182,12 @@ void TestCli::newWritesDefaults_data()
 {
     QTest::addColumn<QString>("arg");
     QTest::addColumn<QString>("written");
-    QTest::newRow("name without extension gets .Kzx") << "radio" << "radio.Kzx";
-    QTest::newRow("name with .Kzx") << "radio.Kzx" << "radio.Kzx";
-    QTest::newRow("other extension kept") << "radio.bin" << "radio.bin";
+    QTest::newRow("name without extension gets .Kzx") << "radio"
+                                                      << "radio.Kzx";
+    QTest::newRow("name with .Kzx") << "radio.Kzx"
+                                    << "radio.Kzx";
+    QTest::newRow("other extension kept") << "radio.bin"
+                                          << "radio.bin";
 }
 
 void TestCli::newWritesDefaults()
@@ -353,8 +356,7 @@ void TestCli::showText_data()
 
     QTest::newRow("ch1 frequencies, tones, GBK name")
         << "438.50625" << QStringList{"438.50000", "88.5", "D023N", "中文"};
-    QTest::newRow("ch2 inverted DCS tones")
-        << "145.61250" << QStringList{"D754I", "D023I", "CH-2"};
+    QTest::newRow("ch2 inverted DCS tones") << "145.61250" << QStringList{"D754I", "D023I", "CH-2"};
     QTest::newRow("ch3 unknown tone type shown as number")
         << "234.56789" << QStringList{"1234", "ABCDEF"};
     QTest::newRow("ch16") << "050.00000" << QStringList{};

@@ -128,11 +128,11 @@ void TestCliImage::encodeImage_data()
     QTest::newRow("Y, another date")
         << QStringList{"--variant", "Y", "--calibration", "cal.kzxa", "--date", "1999-01-31T23:59"}
         << fixtureImage(true, cal, QStringLiteral("07 CF 01 1F 17 3B")) << true;
-    QTest::newRow("legacy") << QStringList{"--variant", "legacy", "--calibration", "cal.kzxa",
-                                           "--date", "2026-12-08T14:30"}
+    QTest::newRow("legacy") << QStringList{"--variant", "legacy", "--calibration",
+                                           "cal.kzxa",  "--date", "2026-12-08T14:30"}
                             << fixtureLegacyImage() << false;
-    QTest::newRow("legacy without options") << QStringList{"--variant", "legacy"}
-                                            << fixtureLegacyImage() << false;
+    QTest::newRow("legacy without options")
+        << QStringList{"--variant", "legacy"} << fixtureLegacyImage() << false;
 }
 
 void TestCliImage::encodeImage()
@@ -163,9 +163,9 @@ void TestCliImage::encodeDateInDaylightSavingGap()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
-    const CliResult r = runCli({"encode", "cp.Kzx", "--variant", "S", "--date", "2026-03-29T02:30",
-                                "-o", "image.bin"},
-                               m_dir->path(), 60000, env);
+    const CliResult r = runCli(
+        {"encode", "cp.Kzx", "--variant", "S", "--date", "2026-03-29T02:30", "-o", "image.bin"},
+        m_dir->path(), 60000, env);
     QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     const QByteArray img = readFile(path(QStringLiteral("image.bin")));
     QCOMPARE(img.mid(0x150, 6).toHex(' '), QByteArray("07 ea 03 1d 02 1e"));
@@ -210,8 +210,7 @@ void TestCliImage::decodeImage_data()
     // squelch modes, DTMF flags, spare bytes, passwords, serial, the unused
     // channel 5) is kept; the VOX gain comes from 0x162 (0) and the removed
     // tone of channel 2 comes back as value 0.
-    const QByteArray ontoBase =
-        patched(fixtureBlock(), QStringLiteral("0xACF: 00; 0x60D: 00 00"));
+    const QByteArray ontoBase = patched(fixtureBlock(), QStringLiteral("0xACF: 00; 0x60D: 00 00"));
     const QByteArray legacyOntoBase = patched(
         fixtureBlock(), QStringLiteral("0xAE2: 03; 0x04A: 00 00 00 00 00 00 00 00; 0x60D: 00 00"));
 
@@ -219,17 +218,16 @@ void TestCliImage::decodeImage_data()
                                 << fixtureReadOntoNew();
     QTest::newRow("Y onto New") << fixtureImage(true, cal) << "Y" << false << "out.Kzx"
                                 << fixtureReadOntoNew();
-    QTest::newRow("legacy onto New") << fixtureLegacyImage() << "legacy" << false << "out.Kzx"
-                                     << fixtureLegacyReadOntoNew();
-    QTest::newRow("S onto a base") << fixtureImage(false, cal) << "S" << true << "out.Kzx"
-                                   << ontoBase;
-    QTest::newRow("Y onto a base") << fixtureImage(true, cal) << "Y" << true << "out.Kzx"
-                                   << ontoBase;
-    QTest::newRow("legacy onto a base") << fixtureLegacyImage() << "legacy" << true << "out.Kzx"
-                                        << legacyOntoBase;
-    QTest::newRow("output without extension gets .Kzx") << fixtureImage(false, cal) << "S"
-                                                         << false << "out"
-                                                         << fixtureReadOntoNew();
+    QTest::newRow("legacy onto New")
+        << fixtureLegacyImage() << "legacy" << false << "out.Kzx" << fixtureLegacyReadOntoNew();
+    QTest::newRow("S onto a base")
+        << fixtureImage(false, cal) << "S" << true << "out.Kzx" << ontoBase;
+    QTest::newRow("Y onto a base")
+        << fixtureImage(true, cal) << "Y" << true << "out.Kzx" << ontoBase;
+    QTest::newRow("legacy onto a base")
+        << fixtureLegacyImage() << "legacy" << true << "out.Kzx" << legacyOntoBase;
+    QTest::newRow("output without extension gets .Kzx")
+        << fixtureImage(false, cal) << "S" << false << "out" << fixtureReadOntoNew();
 }
 
 void TestCliImage::decodeImage()
@@ -243,7 +241,8 @@ void TestCliImage::decodeImage()
     QVERIFY(writeFile(path(QStringLiteral("image.bin")), image));
     QStringList args{"decode", "image.bin", "--variant", variant, "-o", output};
     if (withBase)
-        args << "--base" << "cp.Kzx";
+        args << "--base"
+             << "cp.Kzx";
     const CliResult r = runCli(args, m_dir->path());
     QVERIFY2(r.exitCode == 0, qPrintable(describeRun(r)));
     QCOMPARE(describeDiff(readFile(path(QStringLiteral("out.Kzx"))), expected), QString());
@@ -259,8 +258,8 @@ void TestCliImage::encodeCalibration_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("custom, S by default") << caltest::customRecord() << QStringList()
-                                          << caltest::customBlockS('\0');
+    QTest::newRow("custom, S by default")
+        << caltest::customRecord() << QStringList() << caltest::customBlockS('\0');
     QTest::newRow("custom, S") << caltest::customRecord() << QStringList{"--variant", "S"}
                                << caltest::customBlockS('\0');
     QTest::newRow("custom, Y") << caltest::customRecord() << QStringList{"--variant", "Y"}
@@ -299,9 +298,9 @@ void TestCliImage::decodeCalibration_data()
     QTest::newRow("output without extension gets .kzxa")
         << caltest::customBlockS(char(0xA5)) << QStringList() << QByteArray() << "out"
         << mergeCarried(custom, caltest::defaultRecord());
-    QTest::newRow("S onto a base") << caltest::customBlockS(char(0xA5))
-                                   << QStringList{"--variant", "S"} << pattern << "out.kzxa"
-                                   << mergeCarried(custom, pattern);
+    QTest::newRow("S onto a base")
+        << caltest::customBlockS(char(0xA5)) << QStringList{"--variant", "S"} << pattern
+        << "out.kzxa" << mergeCarried(custom, pattern);
     QTest::newRow("Y onto a base: deviations in one byte")
         << caltest::customBlockY(char(0xA5)) << QStringList{"--variant", "Y"} << pattern
         << "out.kzxa"
@@ -320,7 +319,8 @@ void TestCliImage::decodeCalibration()
     QStringList args = QStringList{"decode", "block.bin", "--kind", "calibration"} + options;
     if (!base.isEmpty()) {
         QVERIFY(writeFile(path(QStringLiteral("base.kzxa")), base));
-        args << "--base" << "base.kzxa";
+        args << "--base"
+             << "base.kzxa";
     }
     args << "-o" << output;
     const CliResult r = runCli(args, m_dir->path());
@@ -412,26 +412,26 @@ void TestCliImage::badInput_data()
     QTest::newRow("decode: no such image")
         << QStringList{"decode", "none.bin", "--variant", "S", "-o", "out.Kzx"} << 1;
     QTest::newRow("decode: short base")
-        << QStringList{"decode", "image.bin", "--variant", "S", "--base", "short.Kzx", "-o",
-                       "out.Kzx"}
+        << QStringList{"decode", "image.bin", "--variant", "S",
+                       "--base", "short.Kzx", "-o",        "out.Kzx"}
         << 1;
     QTest::newRow("decode: short calibration area")
         << QStringList{"decode", "block127.bin", "--kind", "calibration", "-o", "out.kzxa"} << 1;
     QTest::newRow("decode: short calibration base")
-        << QStringList{"decode", "block.bin", "--kind", "calibration", "--base", "short.kzxa",
-                       "-o", "out.kzxa"}
+        << QStringList{"decode", "block.bin",  "--kind", "calibration",
+                       "--base", "short.kzxa", "-o",     "out.kzxa"}
         << 1;
     QTest::newRow("encode: short calibration file")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--calibration", "short.kzxa", "-o",
-                       "image.out"}
+        << QStringList{"encode",        "cp.Kzx",     "--variant", "S",
+                       "--calibration", "short.kzxa", "-o",        "image.out"}
         << 1;
     QTest::newRow("encode: empty calibration file")
-        << QStringList{"encode", "cp.Kzx", "--variant", "Y", "--calibration", "empty.kzxa", "-o",
-                       "image.out"}
+        << QStringList{"encode",        "cp.Kzx",     "--variant", "Y",
+                       "--calibration", "empty.kzxa", "-o",        "image.out"}
         << 1;
     QTest::newRow("encode: no such calibration file")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--calibration", "none.kzxa", "-o",
-                       "image.out"}
+        << QStringList{"encode",        "cp.Kzx",    "--variant", "S",
+                       "--calibration", "none.kzxa", "-o",        "image.out"}
         << 1;
     QTest::newRow("encode: short calibration file to send")
         << QStringList{"encode", "short.kzxa", "-o", "block.out"} << 1;
@@ -439,40 +439,40 @@ void TestCliImage::badInput_data()
         << QStringList{"encode", "short.Kzx", "--variant", "S", "-o", "image.out"} << 1;
     QTest::newRow("encode: output directory missing")
         << QStringList{"encode", "cp.Kzx", "--variant", "S", "-o", "nowhere/image.out"} << 1;
-    QTest::newRow("show: short calibration file") << QStringList{"show", "short.kzxa", "--json"}
-                                                  << 1;
+    QTest::newRow("show: short calibration file")
+        << QStringList{"show", "short.kzxa", "--json"} << 1;
 
     QTest::newRow("encode: bad variant")
         << QStringList{"encode", "cp.Kzx", "--variant", "Z", "-o", "image.out"} << 2;
     QTest::newRow("encode: legacy is no calibration variant")
         << QStringList{"encode", "cal.kzxa", "--variant", "legacy", "-o", "block.out"} << 2;
     QTest::newRow("encode: missing -o") << QStringList{"encode", "cp.Kzx", "--variant", "S"} << 2;
-    QTest::newRow("encode: missing variant") << QStringList{"encode", "cp.Kzx", "-o", "image.out"}
-                                             << 2;
+    QTest::newRow("encode: missing variant")
+        << QStringList{"encode", "cp.Kzx", "-o", "image.out"} << 2;
     QTest::newRow("encode: month 13")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--date", "2026-13-01T10:00", "-o",
-                       "image.out"}
+        << QStringList{"encode", "cp.Kzx",           "--variant", "S",
+                       "--date", "2026-13-01T10:00", "-o",        "image.out"}
         << 2;
     QTest::newRow("encode: 30 February")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--date", "2026-02-30T10:00", "-o",
-                       "image.out"}
+        << QStringList{"encode", "cp.Kzx",           "--variant", "S",
+                       "--date", "2026-02-30T10:00", "-o",        "image.out"}
         << 2;
     QTest::newRow("encode: date without time")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--date", "2026-12-08", "-o",
-                       "image.out"}
+        << QStringList{"encode", "cp.Kzx",     "--variant", "S",
+                       "--date", "2026-12-08", "-o",        "image.out"}
         << 2;
     QTest::newRow("encode: date as words")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--date", "yesterday", "-o",
-                       "image.out"}
+        << QStringList{"encode", "cp.Kzx",    "--variant", "S",
+                       "--date", "yesterday", "-o",        "image.out"}
         << 2;
     QTest::newRow("encode: unknown file kind")
         << QStringList{"encode", "short.bin", "--variant", "S", "-o", "image.out"} << 2;
     QTest::newRow("decode: bad variant")
         << QStringList{"decode", "image.bin", "--variant", "X", "-o", "out.Kzx"} << 2;
-    QTest::newRow("decode: missing -o") << QStringList{"decode", "image.bin", "--variant", "S"}
-                                        << 2;
-    QTest::newRow("decode: missing variant") << QStringList{"decode", "image.bin", "-o", "out.Kzx"}
-                                             << 2;
+    QTest::newRow("decode: missing -o")
+        << QStringList{"decode", "image.bin", "--variant", "S"} << 2;
+    QTest::newRow("decode: missing variant")
+        << QStringList{"decode", "image.bin", "-o", "out.Kzx"} << 2;
     QTest::newRow("decode: bad kind")
         << QStringList{"decode", "block.bin", "--kind", "codeplug", "-o", "out.kzxa"} << 2;
     QTest::newRow("decode: image into a calibration file")
@@ -480,8 +480,8 @@ void TestCliImage::badInput_data()
     QTest::newRow("decode: calibration area into a codeplug file")
         << QStringList{"decode", "block.bin", "--kind", "calibration", "-o", "out.Kzx"} << 2;
     QTest::newRow("decode: calibration base for an image")
-        << QStringList{"decode", "image.bin", "--variant", "S", "--base", "short.kzxa", "-o",
-                       "out.Kzx"}
+        << QStringList{"decode", "image.bin",  "--variant", "S",
+                       "--base", "short.kzxa", "-o",        "out.Kzx"}
         << 2;
     QTest::newRow("encode: image over a codeplug file")
         << QStringList{"encode", "cp.Kzx", "--variant", "S", "-o", "cp.Kzx"} << 2;
@@ -499,17 +499,17 @@ void TestCliImage::badInput_data()
         << QStringList{"read", "--port", "/nonexistent-port", "--base", "cal.kzxa", "-o", "out.Kzx"}
         << 2;
     QTest::newRow("password of 13 letters")
-        << QStringList{"read", "--port", "/nonexistent-port", "--password", "abcdefghijklm", "-o",
-                       "out.Kzx"}
+        << QStringList{"read", "--port", "/nonexistent-port", "--password", "abcdefghijklm",
+                       "-o",   "out.Kzx"}
         << 2;
     QTest::newRow("new password of 7 Chinese characters (14 bytes)")
-        << QStringList{"set-password", "--port", "/nonexistent-port", QStringLiteral("一二三四五六七")}
+        << QStringList{"set-password", "--port", "/nonexistent-port",
+                       QStringLiteral("一二三四五六七")}
         << 2;
-    QTest::newRow("port number 10")
-        << QStringList{"read", "--port", "10", "-o", "out.Kzx"} << 2;
+    QTest::newRow("port number 10") << QStringList{"read", "--port", "10", "-o", "out.Kzx"} << 2;
     QTest::newRow("encode: codeplug given as calibration")
-        << QStringList{"encode", "cp.Kzx", "--variant", "S", "--calibration", "cp.Kzx", "-o",
-                       "image.out"}
+        << QStringList{"encode",        "cp.Kzx", "--variant", "S",
+                       "--calibration", "cp.Kzx", "-o",        "image.out"}
         << 2;
 }
 

@@ -316,8 +316,8 @@ void TestCodeplugData::codeFieldOffsets_data()
         << "B18: 00 09 08 07 06 05 04 03 02 01 0A";
     QTest::newRow("pttIdCode #") << int(CodeField::pttIdCode) << QByteArray("#")
                                  << "B25: 0F 00 00 00 00 00 00 00 00 00 01";
-    QTest::newRow("aniCode empty") << int(CodeField::aniCode) << QByteArray()
-                                   << "B30: 00 00 00 00 00 00 00 00 00 00 00";
+    QTest::newRow("aniCode empty")
+        << int(CodeField::aniCode) << QByteArray() << "B30: 00 00 00 00 00 00 00 00 00 00 00";
 }
 
 void TestCodeplugData::codeFieldOffsets()
@@ -360,8 +360,7 @@ void TestCodeplugData::channelFieldOffsets_data()
     row("ch2 txTone DCS 023N", 2, ChannelOp::TxTone, toneArg(2, 0x2813), '\0', "60D: 13 28 02");
     row("ch9 rxTone DCS 754I over 0xFF", 9, ChannelOp::RxTone, toneArg(3, 0x29EC), '\xFF',
         "7F8: EC 29 03");
-    row("ch10 txTone off", 10, ChannelOp::TxTone, toneArg(0, 0xFFFF), '\0',
-        "84D: FF FF 00");
+    row("ch10 txTone off", 10, ChannelOp::TxTone, toneArg(0, 0xFFFF), '\0', "84D: FF FF 00");
     // Option byte A (+57): squelch mode bits 0-2, busy lock bits 3-4.
     row("ch3 squelchMode 4", 3, ChannelOp::SquelchMode, 4, '\0', "665: 04");
     row("ch3 squelchMode 0 over 0xFF", 3, ChannelOp::SquelchMode, 0, '\xFF', "665: F8");
@@ -377,8 +376,7 @@ void TestCodeplugData::channelFieldOffsets_data()
     row("ch4 scanAdd on", 4, ChannelOp::ScanAdd, 1, '\0', "6AE: 80");
     row("ch4 scanAdd off over 0xFF", 4, ChannelOp::ScanAdd, 0, '\xFF', "6AE: 7F");
     // Name at +61, six bytes, zero-padded; +67 onwards is reserved.
-    row("ch16 name six bytes", 16, ChannelOp::Name, 0, '\xFF', "A11: 41 42 43 44 45 46",
-        "ABCDEF");
+    row("ch16 name six bytes", 16, ChannelOp::Name, 0, '\xFF', "A11: 41 42 43 44 45 46", "ABCDEF");
     row("ch16 name zero-padded", 16, ChannelOp::Name, 0, '\xFF', "A11: 41 42 00 00 00 00", "AB");
     row("ch8 name", 8, ChannelOp::Name, 0, '\0', "7D1: 43 48 38", "CH8");
 }
@@ -469,14 +467,12 @@ void TestCodeplugData::addressBookOffsets_data()
     QTest::addColumn<QString>("patch");
 
     QTest::newRow("entry 1 number and name on zeros")
-        << 1 << QByteArray("123") << QByteArray("BOB") << '\0'
-        << "348: 01 02 03; 353: 03 42 4F 42";
+        << 1 << QByteArray("123") << QByteArray("BOB") << '\0' << "348: 01 02 03; 353: 03 42 4F 42";
     QTest::newRow("entry 16 over 0xFF, reserved byte kept")
         << 16 << QByteArray("0A#") << QByteArray("ABCDEF") << '\xFF'
         << "465: 00 0A 0F 00 00 00 00 00 00 00 00 03 41 42 43 44 45 46";
-    QTest::newRow("entry 3 ten digits")
-        << 3 << QByteArray("9876543210") << QByteArray("Z") << '\0'
-        << "36E: 09 08 07 06 05 04 03 02 01 00 00 0A 5A";
+    QTest::newRow("entry 3 ten digits") << 3 << QByteArray("9876543210") << QByteArray("Z") << '\0'
+                                        << "36E: 09 08 07 06 05 04 03 02 01 00 00 0A 5A";
 }
 
 void TestCodeplugData::addressBookOffsets()
@@ -650,8 +646,8 @@ void TestCodeplugData::isUsedReadsMask()
     QFETCH(QString, mask);
     QFETCH(QList<int>, used);
 
-    const CodeplugData d = fromBytes(
-        withPatch(filled(0), (addressBook ? QStringLiteral("07A:") : QStringLiteral("B5F:")) + mask));
+    const CodeplugData d = fromBytes(withPatch(
+        filled(0), (addressBook ? QStringLiteral("07A:") : QStringLiteral("B5F:")) + mask));
     QList<int> actual;
     for (int n = 0; n <= 17; ++n) {
         if (addressBook ? d.isAddressBookEntryUsed(n) : d.isChannelUsed(n))
@@ -693,8 +689,8 @@ void TestCodeplugData::newChannelRule_data()
         << 5 << 438500000u << '\xEE' << "B5F: CE"
         << "6BC: A0 FA 22 1A; 6CA: A0 FA 22 1A; 6D8: 00 00 00; 6E5: 00 00 00;"
            "6F5: 00 B0 00 00; B5F: EE";
-    QTest::newRow("ch5 in use keeps its record")
-        << 5 << 438500000u << '\xEE' << "" << "6BC: A0 FA 22 1A";
+    QTest::newRow("ch5 in use keeps its record") << 5 << 438500000u << '\xEE' << ""
+                                                 << "6BC: A0 FA 22 1A";
     QTest::newRow("ch8 unused, bit 0 of byte 1")
         << 8 << 145612500u << '\xEE' << ""
         << "794: D4 DE AD 08; 7A2: D4 DE AD 08; 7B0: 00 00 00; 7BD: 00 00 00;"
@@ -731,8 +727,8 @@ void TestCodeplugData::squelchModeRule_data()
     // Entering a decode tone.
     QTest::newRow("first CTCSS on carrier squelch -> CTC/DCS") << 0 << 0 << false << 1 << 885 << 2;
     QTest::newRow("first DCS on carrier squelch -> CTC/DCS") << 0 << 0 << true << 2 << 0x2813 << 2;
-    QTest::newRow("first inverted DCS on carrier -> CTC/DCS") << 0 << 0 << false << 3 << 0x2813
-                                                              << 2;
+    QTest::newRow("first inverted DCS on carrier -> CTC/DCS")
+        << 0 << 0 << false << 3 << 0x2813 << 2;
     QTest::newRow("first tone, DTMF squelch stays") << 0 << 1 << true << 1 << 885 << 1;
     QTest::newRow("first tone, mode 3 stays") << 0 << 3 << true << 1 << 885 << 3;
     QTest::newRow("first tone, mode 4 stays") << 0 << 4 << false << 2 << 0x2813 << 4;
@@ -790,10 +786,10 @@ void TestCodeplugData::addressBookEntryRule_data()
     QTest::newRow("first name fills a fresh entry")
         << 3 << QByteArray("BOB") << "07A: E6"
         << "36E: 00 00 00 00 00 00 00 00 00 00 00 01 42 4F 42 00 00 00; 07A: EE" << true;
-    QTest::newRow("renaming a used entry keeps its number")
-        << 3 << QByteArray("AL") << "" << "37A: 41 4C 00 00 00 00" << true;
-    QTest::newRow("emptying the name clears the bit")
-        << 3 << QByteArray() << "" << "37A: 00 00 00 00 00 00; 07A: E6" << false;
+    QTest::newRow("renaming a used entry keeps its number") << 3 << QByteArray("AL") << ""
+                                                            << "37A: 41 4C 00 00 00 00" << true;
+    QTest::newRow("emptying the name clears the bit") << 3 << QByteArray() << ""
+                                                      << "37A: 00 00 00 00 00 00; 07A: E6" << false;
     QTest::newRow("entry 8 is bit 0 of byte 1")
         << 8 << QByteArray("X") << ""
         << "3CD: 00 00 00 00 00 00 00 00 00 00 00 01 58 00 00 00 00 00; 07B: EF" << true;
@@ -824,10 +820,10 @@ void TestCodeplugData::dtmfCodeFromText_data()
 
     QTest::newRow("digits 0-9") << QByteArray("0123456789")
                                 << QByteArray::fromHex("00010203040506070809 0A");
-    QTest::newRow("letters and signs") << QByteArray("ABCD*#")
-                                       << QByteArray::fromHex("0A0B0C0D0E0F00000000 06");
-    QTest::newRow("one digit, rest zeroed") << QByteArray("7")
-                                            << QByteArray::fromHex("07000000000000000000 01");
+    QTest::newRow("letters and signs")
+        << QByteArray("ABCD*#") << QByteArray::fromHex("0A0B0C0D0E0F00000000 06");
+    QTest::newRow("one digit, rest zeroed")
+        << QByteArray("7") << QByteArray::fromHex("07000000000000000000 01");
     QTest::newRow("empty") << QByteArray() << QByteArray::fromHex("00000000000000000000 00");
 }
 
@@ -872,8 +868,8 @@ void TestCodeplugData::dtmfCodeText_data()
 
     QTest::newRow("all sixteen symbols")
         << QByteArray::fromHex("0A0B0C0D0E0F00010203 0A") << QByteArray("ABCD*#0123");
-    QTest::newRow("only the counted digits") << QByteArray::fromHex("01020309090909090909 03")
-                                             << QByteArray("123");
+    QTest::newRow("only the counted digits")
+        << QByteArray::fromHex("01020309090909090909 03") << QByteArray("123");
     QTest::newRow("count 0") << QByteArray::fromHex("01020309090909090909 00") << QByteArray();
 }
 
@@ -893,22 +889,23 @@ void TestCodeplugData::nameCut_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("stored");
 
-    const auto hex = [](const char *h) { return QByteArray::fromHex(h); };
+    const auto hex = [](const char *h) {
+        return QByteArray::fromHex(h);
+    };
     QTest::newRow("ascii fits") << QByteArray("ABCDEF") << hex("414243444546");
     QTest::newRow("ascii cut at six") << QByteArray("ABCDEFGH") << hex("414243444546");
     QTest::newRow("two chinese") << hex("D6D0CEC4") << hex("D6D0CEC40000");
-    QTest::newRow("two ascii and two chinese fill six") << hex("6162D6D0CEC4")
-                                                        << hex("6162D6D0CEC4");
-    QTest::newRow("character straddling the limit dropped") << hex("616263D6D0CEC4")
-                                                            << hex("616263D6D000");
+    QTest::newRow("two ascii and two chinese fill six")
+        << hex("6162D6D0CEC4") << hex("6162D6D0CEC4");
+    QTest::newRow("character straddling the limit dropped")
+        << hex("616263D6D0CEC4") << hex("616263D6D000");
     QTest::newRow("five ascii then chinese") << hex("6162636465D6D0") << hex("616263646500");
-    QTest::newRow("last kept byte looks like a lead byte") << hex("6162D6D0CEC478")
-                                                           << hex("6162D6D0CEC4");
+    QTest::newRow("last kept byte looks like a lead byte")
+        << hex("6162D6D0CEC478") << hex("6162D6D0CEC4");
     QTest::newRow("three chinese cut to two") << hex("D6D0CEC4C6B5B5C0") << hex("D6D0CEC4C6B5");
-    QTest::newRow("trail byte below 0x80 kept") << hex("6162636481407878")
-                                                << hex("616263648140");
-    QTest::newRow("trail byte below 0x80 straddling") << hex("61626364658140")
-                                                      << hex("616263646500");
+    QTest::newRow("trail byte below 0x80 kept") << hex("6162636481407878") << hex("616263648140");
+    QTest::newRow("trail byte below 0x80 straddling")
+        << hex("61626364658140") << hex("616263646500");
     QTest::newRow("empty") << QByteArray() << hex("000000000000");
 }
 

@@ -137,7 +137,7 @@ void TestCodeplugFile::newFileBytes()
     QVERIFY(codeplugfile::save(path, state.codeplug).ok());
     const QByteArray file = readFile(path);
     QCOMPARE(file.size(), 2943);
-    QCOMPARE(quint8(file[0xABF]), quint8(5));           // sql
+    QCOMPARE(quint8(file[0xABF]), quint8(5));                     // sql
     QCOMPARE(file.mid(0xAD2, 2).toHex(' '), QByteArray("b4 00")); // tot 180
     QCOMPARE(describeDiff(file, blocktest::expectedNewBlock()), QString());
 }
@@ -262,8 +262,8 @@ void TestCodeplugFile::failedSaveKeepsOldFile_readOnlyDir()
     QVERIFY(QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
     const FileResult r = codeplugfile::save(path, ProgramState().codeplug);
-    QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                   QFileDevice::ExeOwner);
+    QFile::setPermissions(sub,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!r.ok());
     QCOMPARE(describeDiff(readFile(path), old), QString());
     QCOMPARE(listing(sub), QStringList{QStringLiteral("radio.Kzx")});
@@ -283,7 +283,9 @@ void TestCodeplugFile::failedSaveKeepsOldFile_writeError()
     const QByteArray old = blocktest::rampBlock();
     QVERIFY(writeFile(path, old));
 
-    struct rlimit saved{};
+    struct rlimit saved
+    {
+    };
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
@@ -304,12 +306,18 @@ void TestCodeplugFile::withDefaultSuffix_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("result");
-    QTest::newRow("bare name gets .Kzx") << "radio" << "radio.Kzx";
-    QTest::newRow(".Kzx kept") << "radio.Kzx" << "radio.Kzx";
-    QTest::newRow("lower-case .kzx kept") << "radio.kzx" << "radio.kzx";
-    QTest::newRow("other extension kept") << "radio.bin" << "radio.bin";
-    QTest::newRow("absolute path") << "/tmp/codeplugs/radio" << "/tmp/codeplugs/radio.Kzx";
-    QTest::newRow("point in a folder name only") << "my.files/radio" << "my.files/radio.Kzx";
+    QTest::newRow("bare name gets .Kzx") << "radio"
+                                         << "radio.Kzx";
+    QTest::newRow(".Kzx kept") << "radio.Kzx"
+                               << "radio.Kzx";
+    QTest::newRow("lower-case .kzx kept") << "radio.kzx"
+                                          << "radio.kzx";
+    QTest::newRow("other extension kept") << "radio.bin"
+                                          << "radio.bin";
+    QTest::newRow("absolute path") << "/tmp/codeplugs/radio"
+                                   << "/tmp/codeplugs/radio.Kzx";
+    QTest::newRow("point in a folder name only") << "my.files/radio"
+                                                 << "my.files/radio.Kzx";
     QTest::newRow("extension kept below a plain folder") << "files/radio.Kzx"
                                                          << "files/radio.Kzx";
 }

@@ -8,11 +8,11 @@
 #include "codeplug/codeplugfile.h"
 
 #include <QFile>
-#include <QSerialPort>
-#include <QStandardPaths>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSerialPort>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,12 +54,13 @@ QByteArray memoryWithChannels(bool y)
     QByteArray mem = currentMemory();
     const QByteArray f438 = y ? bytesOf({0x35, 0x87, 0x20}) : bytesOf({0x6B, 0x0E, 0x40});
     const QByteArray chip885 = y ? bytesOf({0x16, 0xA7}) : bytesOf({0x22, 0x92});
-    put(mem, 0x4000, f438 + f438 + bytesOf({0x03, 0x75}) + chip885 +
-                         bytesOf({0x00, 0x64, 0x0E, 0x37, 0x09, 0x30, 0, 0, 0}));
+    put(mem, 0x4000,
+        f438 + f438 + bytesOf({0x03, 0x75}) + chip885 +
+            bytesOf({0x00, 0x64, 0x0E, 0x37, 0x09, 0x30, 0, 0, 0}));
     const QByteArray f145 = y ? bytesOf({0x11, 0xB3, 0x40}) : bytesOf({0x23, 0x66, 0x80});
     put(mem, 0x4000 + 2 * 19, f145 + QByteArray(12, '\0') + bytesOf({0x08}));
-    put(mem, 0x4150, bytesOf({0x07, 0xE9, 6, 15, 10, 30, 0x00, 0x3C, 3, 0, 1, 0x00, 0xC8, 7, 2,
-                              0x00, 0x01, 0, 4, 0x05, 0xDC, 0, 0x0A, 8, 25}));
+    put(mem, 0x4150, bytesOf({0x07, 0xE9, 6,    15,   10, 30, 0x00, 0x3C, 3, 0,    1, 0x00, 0xC8,
+                              7,    2,    0x00, 0x01, 0,  4,  0x05, 0xDC, 0, 0x0A, 8, 25}));
     return mem;
 }
 
@@ -135,10 +136,12 @@ private slots:
         QCOMPARE(c1.value(QStringLiteral("used")).toBool(), true);
         QCOMPARE(c1.value(QStringLiteral("rxFreq")).toInteger(), 438500000);
         QCOMPARE(c1.value(QStringLiteral("txFreq")).toInteger(), 438500000);
-        QCOMPARE(c1.value(QStringLiteral("rxTone")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("88.5"));
-        QCOMPARE(c1.value(QStringLiteral("txTone")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("D023N"));
+        QCOMPARE(
+            c1.value(QStringLiteral("rxTone")).toObject().value(QStringLiteral("text")).toString(),
+            QStringLiteral("88.5"));
+        QCOMPARE(
+            c1.value(QStringLiteral("txTone")).toObject().value(QStringLiteral("text")).toString(),
+            QStringLiteral("D023N"));
         QCOMPARE(c1.value(QStringLiteral("highPower")).toBool(), true);
         QCOMPARE(c1.value(QStringLiteral("wide")).toBool(), true);
         QCOMPARE(c1.value(QStringLiteral("scanAdd")).toBool(), true);
@@ -154,10 +157,17 @@ private slots:
         {
             const char *key;
             int value;
-        } settings[] = {{"tot", 60},         {"toa", 3},        {"keyPressBeep", 0},
-                        {"batterySave", 1},  {"batterySaveRate", 1}, {"sql", 7},
-                        {"voice", 2},        {"voxGain", 4},    {"voxDelay", 1500},
-                        {"key1Short", 8},    {"key2Short", 25}};
+        } settings[] = {{"tot", 60},
+                        {"toa", 3},
+                        {"keyPressBeep", 0},
+                        {"batterySave", 1},
+                        {"batterySaveRate", 1},
+                        {"sql", 7},
+                        {"voice", 2},
+                        {"voxGain", 4},
+                        {"voxDelay", 1500},
+                        {"key1Short", 8},
+                        {"key2Short", 25}};
         for (const auto &s : settings)
             QCOMPARE(j.value(QLatin1String(s.key)).toInt(), s.value);
     }
@@ -171,18 +181,16 @@ private slots:
         // 80 + 26*20/40 = 93, tune 5 + 26*4/40 = 7, squelch slot 4 -> 5.
         // Channel 5: 470 MHz low power above the last point: 40, tune 9,
         // squelch slot 6 -> 7.
-        QTest::newRow("S radio")
-            << QStringLiteral("S")
-            << bytesOf({0x6C, 0xE3, 0x64, 0x6C, 0xE3, 0x64, 0, 0, 0, 0, 0x00, 0x1B, 0xCF, 0x82, 0x08,
-                        0x30, 93, 7, 5})
-            << bytesOf({0x72, 0xBF, 0x00, 0x72, 0xBF, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x10, 40,
-                        9, 7});
-        QTest::newRow("Y radio")
-            << QStringLiteral("Y")
-            << bytesOf({0x36, 0x71, 0xB2, 0x36, 0x71, 0xB2, 0, 0, 0, 0, 0x00, 0x1B, 0xCF, 0x82, 0x08,
-                        0x30, 93, 7, 5})
-            << bytesOf({0x39, 0x5F, 0x80, 0x39, 0x5F, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x10, 40,
-                        9, 7});
+        QTest::newRow("S radio") << QStringLiteral("S")
+                                 << bytesOf({0x6C, 0xE3, 0x64, 0x6C, 0xE3, 0x64, 0, 0, 0, 0, 0x00,
+                                             0x1B, 0xCF, 0x82, 0x08, 0x30, 93, 7, 5})
+                                 << bytesOf({0x72, 0xBF, 0x00, 0x72, 0xBF, 0x00, 0, 0, 0, 0, 0, 0,
+                                             0, 0, 0x00, 0x10, 40, 9, 7});
+        QTest::newRow("Y radio") << QStringLiteral("Y")
+                                 << bytesOf({0x36, 0x71, 0xB2, 0x36, 0x71, 0xB2, 0, 0, 0, 0, 0x00,
+                                             0x1B, 0xCF, 0x82, 0x08, 0x30, 93, 7, 5})
+                                 << bytesOf({0x39, 0x5F, 0x80, 0x39, 0x5F, 0x80, 0, 0, 0, 0, 0, 0,
+                                             0, 0, 0x00, 0x10, 40, 9, 7});
     }
 
     void writeCurrent()
@@ -216,8 +224,9 @@ private slots:
     void legacyReadAndWrite()
     {
         QByteArray mem(0x10000, char(0xFF));
-        put(mem, 0x0010, bytesOf({0x00, 0x00, 0x85, 0x43, 0x00, 0x00, 0x85, 0x43, 0x75, 0x03, 0x13,
-                                  0x28, 0x02, 0xB0, 0x11, 0x22}));
+        put(mem, 0x0010,
+            bytesOf({0x00, 0x00, 0x85, 0x43, 0x00, 0x00, 0x85, 0x43, 0x75, 0x03, 0x13, 0x28, 0x02,
+                     0xB0, 0x11, 0x22}));
         put(mem, 0x011D, bytesOf({4, 8}));
         put(mem, 0x012F, bytesOf({1, 0x28, 2}));
         put(mem, 0x0134, bytesOf({4, 0, 1}));
@@ -231,10 +240,12 @@ private slots:
         const QJsonObject j = showJson(out);
         const QJsonObject c1 = j.value(QStringLiteral("channels")).toArray().at(0).toObject();
         QCOMPARE(c1.value(QStringLiteral("rxFreq")).toInteger(), 438500000);
-        QCOMPARE(c1.value(QStringLiteral("rxTone")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("88.5"));
-        QCOMPARE(c1.value(QStringLiteral("txTone")).toObject().value(QStringLiteral("text")).toString(),
-                 QStringLiteral("D023N"));
+        QCOMPARE(
+            c1.value(QStringLiteral("rxTone")).toObject().value(QStringLiteral("text")).toString(),
+            QStringLiteral("88.5"));
+        QCOMPARE(
+            c1.value(QStringLiteral("txTone")).toObject().value(QStringLiteral("text")).toString(),
+            QStringLiteral("D023N"));
         QCOMPARE(c1.value(QStringLiteral("squelchMode")).toInt(), 2);
         QCOMPARE(c1.value(QStringLiteral("spare1")).toInt(), 0x11);
         QCOMPARE(c1.value(QStringLiteral("scanAdd")).toBool(), true);
@@ -252,7 +263,8 @@ private slots:
         cp.setChannel(1, ch);
         const QString file = path(QStringLiteral("legacy-write.Kzx"));
         QVERIFY(codeplugfile::save(file, cp).ok());
-        r = runCli({QStringLiteral("write"), QStringLiteral("--port"), path(QStringLiteral("radio")), file});
+        r = runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                    path(QStringLiteral("radio")), file});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         radio.stop();
         const QByteArray after = readFile(path(QStringLiteral("memory.bin")));
@@ -284,14 +296,15 @@ private slots:
         const QString defaults = path(QStringLiteral("defaults.kzxa"));
         QFile::remove(defaults);
         QCOMPARE(runCli({QStringLiteral("new"), defaults}).exitCode, 0);
-        r = runCli({QStringLiteral("calibration"), QStringLiteral("write"), QStringLiteral("--port"),
-                    path(QStringLiteral("radio")), defaults});
+        r = runCli({QStringLiteral("calibration"), QStringLiteral("write"),
+                    QStringLiteral("--port"), path(QStringLiteral("radio")), defaults});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         radio.stop();
         const QByteArray mem = readFile(path(QStringLiteral("memory.bin")));
         QCOMPARE(mem.mid(0x41F0, 15).toHex(' '),
                  QByteArray("01 90 3f 00 00 01 b8 3f 00 00 01 e0 3f 00 00"));
-        QCOMPARE(mem.mid(0x41F0 + 0x19, 10).toHex(' '), QByteArray("00 0b 0e 12 15 19 1a 1b 1c 1e"));
+        QCOMPARE(mem.mid(0x41F0 + 0x19, 10).toHex(' '),
+                 QByteArray("00 0b 0e 12 15 19 1a 1b 1c 1e"));
         QCOMPARE(mem.mid(0x41F0 + 0x51, 2).toHex(' '), QByteArray("1d 39"));
     }
 
@@ -299,8 +312,8 @@ private slots:
     {
         VirtualRadioProcess radio;
         QVERIFY(startRadio(radio, QStringLiteral("S"), QByteArray()));
-        const CliResult r = runCli({QStringLiteral("status"), QStringLiteral("--port"),
-                                    path(QStringLiteral("radio"))});
+        const CliResult r = runCli(
+            {QStringLiteral("status"), QStringLiteral("--port"), path(QStringLiteral("radio"))});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QVERIFY(r.out.contains("SUCCESS"));
         QVERIFY(r.out.contains("sCurBatt:"));
@@ -330,7 +343,8 @@ private slots:
         QCOMPARE(read(QStringLiteral("abcd")).exitCode, 0);
 
         r = runCli({QStringLiteral("set-password"), QStringLiteral("--port"), port,
-                    QStringLiteral("--password"), QStringLiteral("abcd"), QStringLiteral("wxyz12")});
+                    QStringLiteral("--password"), QStringLiteral("abcd"),
+                    QStringLiteral("wxyz12")});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QCOMPARE(read(QStringLiteral("abcd")).exitCode, 4);
         QCOMPARE(read(QStringLiteral("wxyz12")).exitCode, 0);
@@ -345,14 +359,15 @@ private slots:
     {
         QTest::addColumn<QStringList>("faults");
         QTest::addColumn<QList<int>>("allowedExits");
-        QTest::newRow("replies in pieces") << QStringList{QStringLiteral("--split")} << QList<int>{0};
-        QTest::newRow("slow replies") << QStringList{QStringLiteral("--reply-delay"), QStringLiteral("40")}
-                                      << QList<int>{0};
+        QTest::newRow("replies in pieces")
+            << QStringList{QStringLiteral("--split")} << QList<int>{0};
+        QTest::newRow("slow replies")
+            << QStringList{QStringLiteral("--reply-delay"), QStringLiteral("40")} << QList<int>{0};
         QTest::newRow("silent after 6 requests")
             << QStringList{QStringLiteral("--silent-after"), QStringLiteral("6")} << QList<int>{3};
         QTest::newRow("dropped bytes")
-            << QStringList{QStringLiteral("--drop-rate"), QStringLiteral("0.01"), QStringLiteral("--seed"),
-                           QStringLiteral("7")}
+            << QStringList{QStringLiteral("--drop-rate"), QStringLiteral("0.01"),
+                           QStringLiteral("--seed"), QStringLiteral("7")}
             << QList<int>{0, 3};
         QTest::newRow("corrupted bytes")
             << QStringList{QStringLiteral("--corrupt-rate"), QStringLiteral("0.01"),
@@ -388,11 +403,11 @@ private slots:
         VirtualRadioProcess radio;
         QVERIFY(startRadio(radio, QStringLiteral("S"), QByteArray()));
         QProcess host;
-        host.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                             QStringLiteral("--clear-groups"), QStringLiteral(T880_CLI_PATH),
-                             QStringLiteral("read"), QStringLiteral("--port"),
-                             path(QStringLiteral("radio")), QStringLiteral("-o"),
-                             QStringLiteral("/nonexistent/x.Kzx")});
+        host.start(setpriv,
+                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                    QStringLiteral("--clear-groups"), QStringLiteral(T880_CLI_PATH),
+                    QStringLiteral("read"), QStringLiteral("--port"), path(QStringLiteral("radio")),
+                    QStringLiteral("-o"), QStringLiteral("/nonexistent/x.Kzx")});
         QVERIFY(host.waitForFinished(30000));
         const QByteArray err = host.readAllStandardError();
         if (host.exitCode() == 126 || host.exitCode() == 127)
@@ -411,9 +426,9 @@ private slots:
         QSerialPort holder;
         holder.setPortName(path(QStringLiteral("radio")));
         QVERIFY(holder.open(QIODevice::ReadWrite));
-        const CliResult r = runCli({QStringLiteral("read"), QStringLiteral("--port"),
-                                    path(QStringLiteral("radio")), QStringLiteral("-o"),
-                                    path(QStringLiteral("busy.Kzx"))});
+        const CliResult r =
+            runCli({QStringLiteral("read"), QStringLiteral("--port"), path(QStringLiteral("radio")),
+                    QStringLiteral("-o"), path(QStringLiteral("busy.Kzx"))});
         QCOMPARE(r.exitCode, 6);
         QVERIFY2(r.err.contains("in use by another program"), r.err.constData());
         QVERIFY(!r.err.contains("dialout"));

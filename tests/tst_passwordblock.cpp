@@ -16,12 +16,16 @@ namespace {
 RandomByteSource seededBytes(unsigned seed)
 {
     auto gen = std::make_shared<std::mt19937>(seed);
-    return [gen] { return std::uint8_t((*gen)() & 0xFF); };
+    return [gen] {
+        return std::uint8_t((*gen)() & 0xFF);
+    };
 }
 
 RandomByteSource constantBytes(std::uint8_t value)
 {
-    return [value] { return value; };
+    return [value] {
+        return value;
+    };
 }
 
 std::uint8_t sumOf(const PasswordBlock &b)
@@ -149,9 +153,11 @@ void TestPasswordBlock::constantSources()
     QFETCH(int, value);
 
     // However poor the randomness, every block is well formed and accepted.
-    for (const QByteArray &password : {QByteArray("a"), QByteArray("Secret"),
-                                       QByteArray("123456789012"), QByteArray("\xB2\xE2\xCA\xD4")}) {
-        const PasswordBlock block = encodePasswordBlock(password, constantBytes(std::uint8_t(value)));
+    for (const QByteArray &password :
+         {QByteArray("a"), QByteArray("Secret"), QByteArray("123456789012"),
+          QByteArray("\xB2\xE2\xCA\xD4")}) {
+        const PasswordBlock block =
+            encodePasswordBlock(password, constantBytes(std::uint8_t(value)));
         QCOMPARE(int(block[0]), password.size());
         QCOMPARE(block[15], sumOf(block));
         QVERIFY(checkPasswordBlock(block.data(), password));
@@ -243,23 +249,23 @@ void TestPasswordBlock::checkRules_data()
     QTest::addColumn<bool>("pass");
 
     // Rule 1: length 0x00 or 0xFF means no password in the radio.
-    QTest::newRow("00, any password") << QByteArray("00112233445566778899AABBCCDDEEFF")
-                                      << QByteArray("secret") << true;
-    QTest::newRow("00, empty password") << QByteArray("00000000000000000000000000000000")
-                                        << QByteArray() << true;
-    QTest::newRow("FF, any password") << QByteArray("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF")
-                                      << QByteArray("abc") << true;
-    QTest::newRow("FF, twelve characters") << QByteArray("FF0102030405060708090A0B0C0D0E00")
-                                           << QByteArray("ABCDEFGHIJKL") << true;
+    QTest::newRow("00, any password")
+        << QByteArray("00112233445566778899AABBCCDDEEFF") << QByteArray("secret") << true;
+    QTest::newRow("00, empty password")
+        << QByteArray("00000000000000000000000000000000") << QByteArray() << true;
+    QTest::newRow("FF, any password")
+        << QByteArray("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF") << QByteArray("abc") << true;
+    QTest::newRow("FF, twelve characters")
+        << QByteArray("FF0102030405060708090A0B0C0D0E00") << QByteArray("ABCDEFGHIJKL") << true;
     // Rule 2: a length that differs fails, before the sum is looked at.
-    QTest::newRow("length 5, password of 4") << QByteArray("05000000000000000000000000000000")
-                                             << QByteArray("abcd") << false;
-    QTest::newRow("length 5, password of 6") << QByteArray("05000000000000000000000000000000")
-                                             << QByteArray("abcdef") << false;
-    QTest::newRow("length 1, empty password") << QByteArray("01000000000000000000000000000001")
-                                              << QByteArray() << false;
-    QTest::newRow("length 13, password of 12") << QByteArray("0D00000000000000000000000000000D")
-                                               << QByteArray("ABCDEFGHIJKL") << false;
+    QTest::newRow("length 5, password of 4")
+        << QByteArray("05000000000000000000000000000000") << QByteArray("abcd") << false;
+    QTest::newRow("length 5, password of 6")
+        << QByteArray("05000000000000000000000000000000") << QByteArray("abcdef") << false;
+    QTest::newRow("length 1, empty password")
+        << QByteArray("01000000000000000000000000000001") << QByteArray() << false;
+    QTest::newRow("length 13, password of 12")
+        << QByteArray("0D00000000000000000000000000000D") << QByteArray("ABCDEFGHIJKL") << false;
     // Rule 3: a length above 12 that matches passes, whatever the content.
     QTest::newRow("length 13 matching the claimed password")
         << QByteArray("0D000000000000000000000000000000") << QByteArray("ABCDEFGHIJKLM") << true;
@@ -267,8 +273,8 @@ void TestPasswordBlock::checkRules_data()
         << QByteArray("14FFEEDDCCBBAA998877665544332211") << QByteArray("01234567890123456789")
         << true;
     // Rule 3: a wrong sum passes (a damaged block does not lock the owner out).
-    QTest::newRow("length 4, wrong sum") << QByteArray("04112233445566778899AABBCCDDEE00")
-                                         << QByteArray("wxyz") << true;
+    QTest::newRow("length 4, wrong sum")
+        << QByteArray("04112233445566778899AABBCCDDEE00") << QByteArray("wxyz") << true;
 }
 
 void TestPasswordBlock::checkRules()
@@ -324,8 +330,8 @@ void TestPasswordBlock::caseSensitive_data()
     QTest::newRow("same text") << QByteArray("Secret") << QByteArray("Secret") << true;
     QTest::newRow("lower case") << QByteArray("Secret") << QByteArray("secret") << false;
     QTest::newRow("upper case") << QByteArray("Secret") << QByteArray("SECRET") << false;
-    QTest::newRow("last character's case") << QByteArray("abcdefghijkL") << QByteArray("abcdefghijkl")
-                                           << false;
+    QTest::newRow("last character's case")
+        << QByteArray("abcdefghijkL") << QByteArray("abcdefghijkl") << false;
     QTest::newRow("digits have no case") << QByteArray("123456") << QByteArray("123456") << true;
 }
 

@@ -23,7 +23,9 @@ namespace {
 RandomByteSource seededBytes(unsigned seed)
 {
     auto gen = std::make_shared<std::mt19937>(seed);
-    return [gen] { return std::uint8_t((*gen)() & 0xFF); };
+    return [gen] {
+        return std::uint8_t((*gen)() & 0xFF);
+    };
 }
 
 const ProgramDate kDate{2026, 12, 8, 14, 30};
@@ -187,29 +189,29 @@ void TestRadioImage::frequencyWords_data()
     QTest::addColumn<quint32>("txBack");
 
     // S: 2 f / 125 (62.5 Hz units); Y: f / 125.
-    QTest::newRow("438.5 MHz on S") << 438500000u << 438500000u << false << hex("6B0E40 6B0E40")
-                                    << 438500000u << 438500000u;
-    QTest::newRow("438.5 MHz on Y") << 438500000u << 438500000u << true << hex("358720 358720")
-                                    << 438500000u << 438500000u;
-    QTest::newRow("438.50625 MHz on S") << 438506250u << 438506250u << false
-                                        << hex("6B0EA4 6B0EA4") << 438506250u << 438506250u;
-    QTest::newRow("438.50625 MHz on Y") << 438506250u << 438506250u << true
-                                        << hex("358752 358752") << 438506250u << 438506250u;
-    QTest::newRow("rx 455 tx 409.5 on S") << 455000000u << 409500000u << false
-                                          << hex("6F1580 63F9C0") << 455000000u << 409500000u;
-    QTest::newRow("rx 455 tx 409.5 on Y") << 455000000u << 409500000u << true
-                                          << hex("378AC0 31FCE0") << 455000000u << 409500000u;
-    QTest::newRow("145.0125 MHz on S") << 145012500u << 145012500u << false
-                                       << hex("236748 236748") << 145012500u << 145012500u;
-    QTest::newRow("145.0125 MHz on Y") << 145012500u << 145012500u << true
-                                       << hex("11B3A4 11B3A4") << 145012500u << 145012500u;
-    QTest::newRow("no transmit frequency") << 470000000u << 0u << false << hex("72BF00 000000")
-                                           << 470000000u << 0u;
+    QTest::newRow("438.5 MHz on S")
+        << 438500000u << 438500000u << false << hex("6B0E40 6B0E40") << 438500000u << 438500000u;
+    QTest::newRow("438.5 MHz on Y")
+        << 438500000u << 438500000u << true << hex("358720 358720") << 438500000u << 438500000u;
+    QTest::newRow("438.50625 MHz on S")
+        << 438506250u << 438506250u << false << hex("6B0EA4 6B0EA4") << 438506250u << 438506250u;
+    QTest::newRow("438.50625 MHz on Y")
+        << 438506250u << 438506250u << true << hex("358752 358752") << 438506250u << 438506250u;
+    QTest::newRow("rx 455 tx 409.5 on S")
+        << 455000000u << 409500000u << false << hex("6F1580 63F9C0") << 455000000u << 409500000u;
+    QTest::newRow("rx 455 tx 409.5 on Y")
+        << 455000000u << 409500000u << true << hex("378AC0 31FCE0") << 455000000u << 409500000u;
+    QTest::newRow("145.0125 MHz on S")
+        << 145012500u << 145012500u << false << hex("236748 236748") << 145012500u << 145012500u;
+    QTest::newRow("145.0125 MHz on Y")
+        << 145012500u << 145012500u << true << hex("11B3A4 11B3A4") << 145012500u << 145012500u;
+    QTest::newRow("no transmit frequency")
+        << 470000000u << 0u << false << hex("72BF00 000000") << 470000000u << 0u;
     // 2 x 1.1 GHz / 125 = 0x10C8E00: only the low 24 bits are stored.
-    QTest::newRow("word beyond 24 bits on S") << 1100000000u << 438500000u << false
-                                              << hex("0C8E00 6B0E40") << 51424000u << 438500000u;
-    QTest::newRow("1.1 GHz fits on Y") << 1100000000u << 438500000u << true
-                                       << hex("864700 358720") << 1100000000u << 438500000u;
+    QTest::newRow("word beyond 24 bits on S")
+        << 1100000000u << 438500000u << false << hex("0C8E00 6B0E40") << 51424000u << 438500000u;
+    QTest::newRow("1.1 GHz fits on Y")
+        << 1100000000u << 438500000u << true << hex("864700 358720") << 1100000000u << 438500000u;
 }
 
 void TestRadioImage::frequencyWords()
@@ -243,8 +245,8 @@ void TestRadioImage::toneWords_data()
     QTest::addColumn<int>("backType");
     QTest::addColumn<int>("backValue");
 
-    QTest::newRow("off as removed in the editor") << 0 << 0xFFFF << false << hex("00000000") << 0
-                                                  << 0 << 0;
+    QTest::newRow("off as removed in the editor")
+        << 0 << 0xFFFF << false << hex("00000000") << 0 << 0 << 0;
     QTest::newRow("off as zero") << 0 << 0 << true << hex("00000000") << 0 << 0 << 0;
     // CTCSS: the value, then 10 x value (S) or value x 65536 / 10000 (Y).
     QTest::newRow("88.5 Hz on S") << 1 << 885 << false << hex("03752292") << 1 << 1 << 885;
@@ -277,8 +279,8 @@ void TestRadioImage::toneWords()
     QFETCH(int, backType);
     QFETCH(int, backValue);
 
-    const Channel c{438500000, 438500000, quint8(type), quint16(value), quint8(type), quint16(value),
-                    0, 0x30};
+    const Channel c{438500000,      438500000, quint8(type), quint16(value), quint8(type),
+                    quint16(value), 0,         0x30};
     const QByteArray img = encode(oneChannel(c), y, {});
     QCOMPARE(img.mid(6, 4).toHex(' '), words.toHex(' '));
     QCOMPARE(img.mid(10, 4).toHex(' '), words.toHex(' '));
@@ -388,39 +390,39 @@ void TestRadioImage::calibrationBytes_data()
     // Points 400/440/480 MHz: high 100/140/120, low 20/60/40, tune 50/90/70;
     // squelch offsets -10 5 -5 10 12 14 16 18 20 for <=410, <=420, ... >480.
     // 438 MHz: 100 + 38*40/40 = 138, tune 50 + 38 = 88, slot 3 -> 10.
-    QTest::newRow("438.5 MHz, high, S") << 438500000u << 438500000u << true << false << true
-                                        << hex("8A 58 0A");
-    QTest::newRow("438.5 MHz, high, Y") << 438500000u << 438500000u << true << true << true
-                                        << hex("8A 58 0A");
+    QTest::newRow("438.5 MHz, high, S")
+        << 438500000u << 438500000u << true << false << true << hex("8A 58 0A");
+    QTest::newRow("438.5 MHz, high, Y")
+        << 438500000u << 438500000u << true << true << true << hex("8A 58 0A");
     // tx 409: low 20 + 9*40/40 = 29; rx 455 falls 90 -> 70: 70 + 25*20/40 = 82;
     // slot 5 -> 14.
-    QTest::newRow("rx 455 tx 409.5, low") << 455000000u << 409500000u << false << false << true
-                                          << hex("1D 52 0E");
+    QTest::newRow("rx 455 tx 409.5, low")
+        << 455000000u << 409500000u << false << false << true << hex("1D 52 0E");
     // no tx: 0 MHz is below the first point -> its low value 20; rx 490 is
     // above the last point in use -> its tune 70 (not the unused point's);
     // slot 8 -> 20.
-    QTest::newRow("rx 490 above the last point, no tx") << 490000000u << 0u << false << true
-                                                        << true << hex("14 46 14");
-    QTest::newRow("on the first point") << 400000000u << 400000000u << true << false << true
-                                        << hex("64 32 F6");
+    QTest::newRow("rx 490 above the last point, no tx")
+        << 490000000u << 0u << false << true << true << hex("14 46 14");
+    QTest::newRow("on the first point")
+        << 400000000u << 400000000u << true << false << true << hex("64 32 F6");
     // tx 480 is the third point: falling 140 -> 120 with d = 0 -> 120;
     // rx 440 is the second point -> tune 90; slot 3 -> 10.
-    QTest::newRow("rx 440 tx 480, high") << 440000000u << 480000000u << true << false << true
-                                         << hex("78 5A 0A");
+    QTest::newRow("rx 440 tx 480, high")
+        << 440000000u << 480000000u << true << false << true << hex("78 5A 0A");
     QTest::newRow("420 MHz, low") << 420000000u << 420000000u << false << true << true
                                   << hex("28 46 05");
-    QTest::newRow("410 MHz + 1 Hz, high") << 410000001u << 410000001u << true << false << true
-                                          << hex("6E 3C 05");
-    QTest::newRow("410 MHz, high") << 410000000u << 410000000u << true << false << true
-                                   << hex("6E 3C F6");
-    QTest::newRow("136 MHz below the first point") << 136000000u << 136000000u << true << false
-                                                   << true << hex("64 32 F6");
-    QTest::newRow("500 MHz above the last point, high") << 500000000u << 500000000u << true
-                                                        << false << true << hex("78 46 14");
-    QTest::newRow("500 MHz above the last point, low") << 500000000u << 500000000u << false
-                                                       << true << true << hex("28 46 14");
-    QTest::newRow("no calibration points in use") << 438500000u << 438500000u << true << false
-                                                  << false << hex("00 00 00");
+    QTest::newRow("410 MHz + 1 Hz, high")
+        << 410000001u << 410000001u << true << false << true << hex("6E 3C 05");
+    QTest::newRow("410 MHz, high")
+        << 410000000u << 410000000u << true << false << true << hex("6E 3C F6");
+    QTest::newRow("136 MHz below the first point")
+        << 136000000u << 136000000u << true << false << true << hex("64 32 F6");
+    QTest::newRow("500 MHz above the last point, high")
+        << 500000000u << 500000000u << true << false << true << hex("78 46 14");
+    QTest::newRow("500 MHz above the last point, low")
+        << 500000000u << 500000000u << false << true << true << hex("28 46 14");
+    QTest::newRow("no calibration points in use")
+        << 438500000u << 438500000u << true << false << false << hex("00 00 00");
 }
 
 void TestRadioImage::calibrationBytes()
@@ -432,9 +434,8 @@ void TestRadioImage::calibrationBytes()
     QFETCH(bool, calibrated);
     QFETCH(QByteArray, expected);
 
-    const QByteArray img =
-        encode(oneChannel({rx, tx, 0, 0, 0, 0, 0, quint8(high ? 0x30 : 0x10)}), y,
-               calibrated ? threePointTables() : CalibrationTables{});
+    const QByteArray img = encode(oneChannel({rx, tx, 0, 0, 0, 0, 0, quint8(high ? 0x30 : 0x10)}),
+                                  y, calibrated ? threePointTables() : CalibrationTables{});
     QCOMPARE(img.mid(16, 3).toHex(' '), expected.toHex(' '));
 }
 
@@ -497,15 +498,22 @@ void TestRadioImage::scanMask_data()
     QTest::addColumn<QString>("scan");
     QTest::addColumn<QByteArray>("mask");
 
-    QTest::newRow("channel 1") << "1" << "1" << hex("00 01");
-    QTest::newRow("channel 8") << "8" << "8" << hex("00 80");
-    QTest::newRow("channel 9") << "9" << "9" << hex("01 00");
-    QTest::newRow("channel 16") << "16" << "16" << hex("80 00");
-    QTest::newRow("channels 1, 9 and 16") << "1,9,16" << "1,9,16" << hex("81 01");
+    QTest::newRow("channel 1") << "1"
+                               << "1" << hex("00 01");
+    QTest::newRow("channel 8") << "8"
+                               << "8" << hex("00 80");
+    QTest::newRow("channel 9") << "9"
+                               << "9" << hex("01 00");
+    QTest::newRow("channel 16") << "16"
+                                << "16" << hex("80 00");
+    QTest::newRow("channels 1, 9 and 16") << "1,9,16"
+                                          << "1,9,16" << hex("81 01");
     QTest::newRow("all sixteen") << "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16"
                                  << "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16" << hex("FF FF");
-    QTest::newRow("in use but not scanned") << "1,2" << "" << hex("00 00");
-    QTest::newRow("scan flag on a channel not in use") << "1" << "1,2,16" << hex("00 01");
+    QTest::newRow("in use but not scanned") << "1,2"
+                                            << "" << hex("00 00");
+    QTest::newRow("scan flag on a channel not in use") << "1"
+                                                       << "1,2,16" << hex("00 01");
 }
 
 void TestRadioImage::scanMask()
@@ -518,8 +526,9 @@ void TestRadioImage::scanMask()
     const QList<int> scanList = channelList(scan);
     QByteArray b = newBlock();
     for (int n = 1; n <= 16; ++n) {
-        putChannel(b, n, {438500000, 438500000, 0, 0, 0, 0, 0,
-                          quint8(scanList.contains(n) ? 0xB0 : 0x30)});
+        putChannel(
+            b, n,
+            {438500000, 438500000, 0, 0, 0, 0, 0, quint8(scanList.contains(n) ? 0xB0 : 0x30)});
         setUsed(b, n, usedList.contains(n));
     }
     const QByteArray img = encode(b, false, {});
@@ -555,8 +564,7 @@ void TestRadioImage::dateBytes()
     QFETCH(int, minute);
     QFETCH(QByteArray, expected);
 
-    const ProgramDate date{quint16(year), quint8(month), quint8(day), quint8(hour),
-                           quint8(minute)};
+    const ProgramDate date{quint16(year), quint8(month), quint8(day), quint8(hour), quint8(minute)};
     const QByteArray img = encode(newBlock(), false, {}, date);
     QCOMPARE(img.mid(0x150, 6).toHex(' '), expected.toHex(' '));
 
@@ -721,11 +729,11 @@ void TestRadioImage::setDataToSoftware()
     applyPatch(img, records);
     // Channel 3: byte 0 is 0x00; channel 5: byte 0 is 0xFF; both not in use.
     applyPatch(img, QStringLiteral("0x026: 00 12 34 56 78 9A; 0x04C: FF 0E 40 6B 0E 40 03 75"));
-    applyPatch(img, QStringLiteral(
-        "0x150: 07 EA 0C 08 0E 1E;"
-        // tot 600, toa 10, beep 0, saving 0, rate 1001/200, sql 9, voice 2,
-        // mask 1 5 9 16, junk at 0x161, VOX gain 7, delay 3000, junk, junk.
-        "0x156: 02 58 0A 00 00 03 E9 09 02 81 11 EE 07 0B B8 EE EE 19 02"));
+    applyPatch(img,
+               QStringLiteral("0x150: 07 EA 0C 08 0E 1E;"
+                              // tot 600, toa 10, beep 0, saving 0, rate 1001/200, sql 9, voice 2,
+                              // mask 1 5 9 16, junk at 0x161, VOX gain 7, delay 3000, junk, junk.
+                              "0x156: 02 58 0A 00 00 03 E9 09 02 81 11 EE 07 0B B8 EE EE 19 02"));
 
     QByteArray expected = base;
     // 1: both frequencies, 88.5 Hz / D023N, busy lock 2 into option A (squelch
@@ -733,8 +741,7 @@ void TestRadioImage::setDataToSoftware()
     putChannel(expected, 1,
                {438500000, 438500000, 1, 885, 2, 0x2813, 0xF3, 0xFF, 0x5A, 0xC3, "ALPHA"});
     // 2: D023I / no tone (value 0), busy lock 0, wide, low power, not scanned.
-    putChannel(expected, 2,
-               {455000000, 409500000, 3, 0x2813, 0, 0, 0x01, 0x58, 0, 0, "BRAVO"});
+    putChannel(expected, 2, {455000000, 409500000, 3, 0x2813, 0, 0, 0x01, 0x58, 0, 0, "BRAVO"});
     putChannel(expected, 9, {438506250, 438506250, 1, 2541, 1, 2541, 0x00, 0xA0, 0, 0, ""});
     // 16: byte 15 is C3: bits 0-1 and 6-7 are not read.
     putChannel(expected, 16, {490000000, 0, 0, 0, 0, 0, 0x00, 0x80, 0, 0, ""});
@@ -882,13 +889,12 @@ void TestRadioImage::interpolateCalibration_data()
     // base 40, span 40, d = 420 - 405 = 15: 40 + 15*40/20 = 70.
     QTest::newRow("falling values") << falling << 405000000u << 0 << 70;
     QTest::newRow("falling values near the upper point") << falling << 419000000u << 0 << 42;
-    QTest::newRow("falling values above the last point clamp") << falling << 450000000u << 0
-                                                               << 40;
+    QTest::newRow("falling values above the last point clamp") << falling << 450000000u << 0 << 40;
     // 10 + 1*10/3 = 13 rising; 10 + 2*10/3 = 16 falling.
-    QTest::newRow("rising, truncated") << QStringLiteral("400:10:0:0 403:20:0:0 0:0:0:0 0:0:0:0 0:0:0:0")
-                                       << 401000000u << 0 << 13;
-    QTest::newRow("falling, truncated") << QStringLiteral("400:20:0:0 403:10:0:0 0:0:0:0 0:0:0:0 0:0:0:0")
-                                        << 401000000u << 0 << 16;
+    QTest::newRow("rising, truncated")
+        << QStringLiteral("400:10:0:0 403:20:0:0 0:0:0:0 0:0:0:0 0:0:0:0") << 401000000u << 0 << 13;
+    QTest::newRow("falling, truncated")
+        << QStringLiteral("400:20:0:0 403:10:0:0 0:0:0:0 0:0:0:0 0:0:0:0") << 401000000u << 0 << 16;
 
     const QString five = QStringLiteral("400:10:0:0 420:30:0:0 440:70:0:0 460:50:0:0 480:50:0:0");
     QTest::newRow("five points, between the second and third") << five << 430000000u << 0 << 50;
@@ -1038,8 +1044,9 @@ void TestRadioImage::legacyTones()
     QFETCH(int, backType);
     QFETCH(int, backValue);
 
-    const QByteArray img = encodeLegacy(oneChannel(
-        {438500000, 438500000, quint8(type), quint16(value), quint8(type), quint16(value), 0, 0x30}));
+    const QByteArray img =
+        encodeLegacy(oneChannel({438500000, 438500000, quint8(type), quint16(value), quint8(type),
+                                 quint16(value), 0, 0x30}));
     QCOMPARE(img.mid(0x18, 2).toHex(' '), bytes.toHex(' '));
     QCOMPARE(img.mid(0x1A, 2).toHex(' '), bytes.toHex(' '));
 
@@ -1181,9 +1188,7 @@ void TestRadioImage::legacyRead_data()
     QTest::addColumn<QString>("expectedPatch");
 
     // Onto a base with channel 5 in use, a name on channel 1, a serial, rate 7.
-    QTest::newRow("fixture image")
-        << QString()
-        << QStringLiteral("0xB5F: 06 02 01");
+    QTest::newRow("fixture image") << QString() << QStringLiteral("0xB5F: 06 02 01");
     // Scan mask 1, 2 and 16: channel 2 gains its scan flag, channel 9 loses it.
     QTest::newRow("scan mask overrides option byte B")
         << QStringLiteral("0x17E: 03 80")

@@ -39,7 +39,10 @@ constexpr int key2Short = 0xB53;
 constexpr int writeNewPassword = 0xB5E;
 constexpr int channelUsedMask = 0xB5F;
 
-constexpr int slot(int n) { return channels + channelSize * n; }
+constexpr int slot(int n)
+{
+    return channels + channelSize * n;
+}
 } // namespace cp
 
 /// Hex text such as "6B 0E 40" as bytes (blanks are skipped).
@@ -85,8 +88,7 @@ struct Channel
             const QByteArray &name_ = QByteArray())
         : rx(rx_), tx(tx_), rxType(rxType_), rxTone(rxTone_), txType(txType_), txTone(txTone_),
           optionA(optionA_), optionB(optionB_), spare1(spare1_), spare2(spare2_), name(name_)
-    {
-    }
+    {}
     std::uint32_t rx = 0;
     std::uint32_t tx = 0;
     std::uint8_t rxType = 0;
@@ -131,35 +133,35 @@ inline void setUsed(QByteArray &b, int n, bool used = true)
 inline QByteArray newBlock()
 {
     QByteArray b(BlockSize, '\0');
-    b[0xAB6] = 1;              // voice
-    b[0xABF] = 5;              // sql
-    b[0xAC0] = 3;              // squelchMode
-    b[0xAC8] = 3;              // subaudioTail
-    b[0xACF] = 6;              // voxGain
-    putLe16(b, 0xAD0, 2000);   // voxDelay
-    putLe16(b, 0xAD2, 180);    // tot
-    b[0xAD5] = 5;              // toa
-    b[0xAD9] = 1;              // scanResume
-    b[0xADF] = 1;              // keyPressBeep
-    b[0xAE1] = 1;              // batterySave
-    b[0xAE2] = 3;              // batterySaveRate
-    b[0xAE6] = 1;              // channelReport
-    b[0xAEC] = 3;              // tone1750Hold
-    putLe16(b, 0xAF0, 1);      // dtmfId
-    b[0xAF2] = 1;              // dtmfGroup
-    b[0xAF3] = 1;              // dtmfEncodeMode
-    b[0xAF6] = 100;            // dtmfDigitSpeed
-    b[0xAF7] = 100;            // dtmfPauseDuration
-    putLe16(b, 0xAF8, 100);    // dtmfFirstDelay
-    putLe16(b, 0xAFA, 500);    // dtmfPretime
-    putLe16(b, 0xAFC, 50);     // dtmfStarHashDelay
-    b[0xB49] = 1;              // alarmMode
-    b[0xB4D] = 5;              // masterTxPeriod
-    b[0xB4E] = 10;             // slaveTimeout
-    b[0xB4F] = 2;              // slaveAlarmPeriod
-    b[0xB50] = 1;              // powerOnBeep
-    b[0xB51] = 24;             // key1Short
-    b[0xB53] = 3;              // key2Short
+    b[0xAB6] = 1;            // voice
+    b[0xABF] = 5;            // sql
+    b[0xAC0] = 3;            // squelchMode
+    b[0xAC8] = 3;            // subaudioTail
+    b[0xACF] = 6;            // voxGain
+    putLe16(b, 0xAD0, 2000); // voxDelay
+    putLe16(b, 0xAD2, 180);  // tot
+    b[0xAD5] = 5;            // toa
+    b[0xAD9] = 1;            // scanResume
+    b[0xADF] = 1;            // keyPressBeep
+    b[0xAE1] = 1;            // batterySave
+    b[0xAE2] = 3;            // batterySaveRate
+    b[0xAE6] = 1;            // channelReport
+    b[0xAEC] = 3;            // tone1750Hold
+    putLe16(b, 0xAF0, 1);    // dtmfId
+    b[0xAF2] = 1;            // dtmfGroup
+    b[0xAF3] = 1;            // dtmfEncodeMode
+    b[0xAF6] = 100;          // dtmfDigitSpeed
+    b[0xAF7] = 100;          // dtmfPauseDuration
+    putLe16(b, 0xAF8, 100);  // dtmfFirstDelay
+    putLe16(b, 0xAFA, 500);  // dtmfPretime
+    putLe16(b, 0xAFC, 50);   // dtmfStarHashDelay
+    b[0xB49] = 1;            // alarmMode
+    b[0xB4D] = 5;            // masterTxPeriod
+    b[0xB4E] = 10;           // slaveTimeout
+    b[0xB4F] = 2;            // slaveAlarmPeriod
+    b[0xB50] = 1;            // powerOnBeep
+    b[0xB51] = 24;           // key1Short
+    b[0xB53] = 3;            // key2Short
     return b;
 }
 
@@ -237,7 +239,10 @@ inline QString fixtureRecords(bool y)
 inline t880::CalibrationTables threePointTables()
 {
     t880::CalibrationTables t;
-    t.points = {{{400, 100, 20, 50}, {440, 140, 60, 90}, {480, 120, 40, 70}, {0, 0x99, 0x98, 0x97},
+    t.points = {{{400, 100, 20, 50},
+                 {440, 140, 60, 90},
+                 {480, 120, 40, 70},
+                 {0, 0x99, 0x98, 0x97},
                  {0, 0, 0, 0}}};
     t.squelchOffsets = {{-10, 5, -5, 10, 12, 14, 16, 18, 20}};
     return t;
@@ -259,12 +264,11 @@ inline const char *fixtureSettings()
 inline QByteArray fixtureLegacyImage()
 {
     QByteArray img(ImageSize, char(0xFF));
-    applyPatch(img, QStringLiteral(
-        "0x010: 00 00 85 43 00 00 85 43 75 03 13 28 12 B0 5A C3;"
-        "0x020: 00 00 50 45 00 00 95 40 13 A8 FF FF 00 10 00 00;"
-        "0x090: 25 06 85 43 25 06 85 43 ED 09 ED 09 04 A8 00 00;"
-        "0x100: 00 00 00 49 00 00 00 00 FF FF FF FF 00 80 01 FE;"
-        "0x11D: 08 04; 0x12F: 02 28 0A; 0x134: 09 01 00; 0x17E: 01 81"));
+    applyPatch(img, QStringLiteral("0x010: 00 00 85 43 00 00 85 43 75 03 13 28 12 B0 5A C3;"
+                                   "0x020: 00 00 50 45 00 00 95 40 13 A8 FF FF 00 10 00 00;"
+                                   "0x090: 25 06 85 43 25 06 85 43 ED 09 ED 09 04 A8 00 00;"
+                                   "0x100: 00 00 00 49 00 00 00 00 FF FF FF FF 00 80 01 FE;"
+                                   "0x11D: 08 04; 0x12F: 02 28 0A; 0x134: 09 01 00; 0x17E: 01 81"));
     return img;
 }
 
