@@ -44,16 +44,9 @@ int runDecode(const QStringList &args, Context &ctx)
     const bool isImage = kind == QLatin1String("image");
     if (!parser.isSet(output))
         return fail(ctx, QStringLiteral("missing -o OUT"), ExitUsage);
-    if (isImage && !parser.isSet(variant))
-        return fail(ctx, QStringLiteral("missing --variant S|Y|legacy"), ExitUsage);
-    const auto radio = parser.isSet(variant) ? parseRadioKind(parser.value(variant), isImage)
-                                             : std::optional<RadioKind>(RadioKind::S);
+    const auto radio = takeRadioKind(parser, variant, isImage, isImage, ctx);
     if (!radio)
-        return fail(ctx,
-                    QStringLiteral("--variant must be %1, not '%2'")
-                        .arg(isImage ? QStringLiteral("S, Y or legacy") : QStringLiteral("S or Y"),
-                             parser.value(variant)),
-                    ExitUsage);
+        return ExitUsage;
 
     const QString input = parser.positionalArguments().first();
     const QString outPath = withDefaultSuffix(

@@ -121,13 +121,9 @@ int runEmulate(const QStringList &args, Context &ctx)
 
     if (!parser.isSet(link) || parser.value(link).isEmpty())
         return fail(ctx, QStringLiteral("missing --link PATH"), ExitUsage);
-    const auto radioKind = parser.isSet(variant) ? parseRadioKind(parser.value(variant), true)
-                                                 : std::optional<RadioKind>(RadioKind::S);
+    const auto radioKind = takeRadioKind(parser, variant, true, false, ctx);
     if (!radioKind)
-        return fail(
-            ctx,
-            QStringLiteral("--variant must be S, Y or legacy, not '%1'").arg(parser.value(variant)),
-            ExitUsage);
+        return ExitUsage;
 
     PtyRunner::Options options;
     options.linkPath = parser.value(link);

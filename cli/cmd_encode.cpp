@@ -54,17 +54,9 @@ int runEncode(const QStringList &args, Context &ctx)
     const QString outPath = parser.value(output);
 
     const bool isCodeplug = kind == FileKind::Codeplug;
-    if (isCodeplug && !parser.isSet(variant))
-        return fail(ctx, QStringLiteral("missing --variant S|Y|legacy"), ExitUsage);
-    const auto radio = parser.isSet(variant) ? parseRadioKind(parser.value(variant), isCodeplug)
-                                             : std::optional<RadioKind>(RadioKind::S);
+    const auto radio = takeRadioKind(parser, variant, isCodeplug, isCodeplug, ctx);
     if (!radio)
-        return fail(
-            ctx,
-            QStringLiteral("--variant must be %1, not '%2'")
-                .arg(isCodeplug ? QStringLiteral("S, Y or legacy") : QStringLiteral("S or Y"),
-                     parser.value(variant)),
-            ExitUsage);
+        return ExitUsage;
     if (!isCodeplug && (parser.isSet(calibration) || parser.isSet(date)))
         return fail(ctx, QStringLiteral("--calibration and --date go with a codeplug file"),
                     ExitUsage);

@@ -6,6 +6,8 @@
 
 namespace t880::cli {
 
+namespace {
+
 std::optional<RadioKind> parseRadioKind(const QString &text, bool allowLegacy)
 {
     const QString t = text.toLower();
@@ -16,6 +18,28 @@ std::optional<RadioKind> parseRadioKind(const QString &text, bool allowLegacy)
     if (allowLegacy && t == QLatin1String("legacy"))
         return RadioKind::Legacy;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<RadioKind> takeRadioKind(const QCommandLineParser &parser,
+                                       const QCommandLineOption &option, bool allowLegacy,
+                                       bool required, Context &ctx)
+{
+    if (!parser.isSet(option)) {
+        if (!required)
+            return RadioKind::S;
+        fail(ctx, QStringLiteral("missing --variant S|Y|legacy"), ExitUsage);
+        return std::nullopt;
+    }
+    const auto kind = parseRadioKind(parser.value(option), allowLegacy);
+    if (!kind)
+        fail(ctx,
+             QStringLiteral("--variant must be %1, not '%2'")
+                 .arg(allowLegacy ? QStringLiteral("S, Y or legacy") : QStringLiteral("S or Y"),
+                      parser.value(option)),
+             ExitUsage);
+    return kind;
 }
 
 std::optional<ProgramDate> parseProgramDate(const QString &text)

@@ -10,8 +10,12 @@ namespace t880::cli {
 
 enum class RadioKind { S, Y, Legacy };
 
-/// Reads a --variant value: S, Y or (when \a allowLegacy) legacy.
-std::optional<RadioKind> parseRadioKind(const QString &text, bool allowLegacy);
+/// Reads --variant: S, Y or (when \a allowLegacy) legacy. A missing option is
+/// an error when \a required, else it means S. A problem is reported on
+/// \a ctx and gives nothing.
+std::optional<RadioKind> takeRadioKind(const QCommandLineParser &parser,
+                                       const QCommandLineOption &option, bool allowLegacy,
+                                       bool required, Context &ctx);
 /// Reads --date YYYY-MM-DDTHH:MM.
 std::optional<ProgramDate> parseProgramDate(const QString &text);
 

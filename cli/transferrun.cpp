@@ -60,6 +60,31 @@ QString portAdvice(const link::PortFailure &f)
     return QStringLiteral("%1: cannot open the port (%2)").arg(f.path, f.detail);
 }
 
+// PORT as the user gave it: a number 1..9 counts the serial devices present,
+// anything else is a device path, taken as the only port.
+struct PortChoice
+{
+    link::PortMap map;
+    link::PortSettings settings;
+};
+
+std::optional<PortChoice> choosePort(const QString &text)
+{
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    PortChoice choice;
+    if (!isNumber) {
+        choice.map.bind(1, text);
+        choice.settings.port = 1;
+        return choice;
+    }
+    if (number < 1 || number > link::PortMap::MaxPorts)
+        return std::nullopt;
+    choice.map = link::PortMap::systemPorts();
+    choice.settings.port = number;
+    return choice;
+}
+
 } // namespace
 
 std::optional<QByteArray> passwordBytes(const QString &text)
@@ -78,9 +103,7 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
     if (!parser.isSet(options.port))
         return fail(ctx, QStringLiteral("missing --port PORT"), ExitUsage);
     const QString port = parser.value(options.port);
-    bool isNumber = false;
-    const int n = port.toInt(&isNumber);
-    if (isNumber && (n < 1 || n > link::PortMap::MaxPorts))
+    if (!choosePort(port))
         return fail(
             ctx, QStringLiteral("--port takes a number 1..9 or a device path, not '%1'").arg(port),
             ExitUsage);
@@ -99,20 +122,10 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
 int runTransfer(const QCommandLineParser &parser, const TransferOptions &options,
                 ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx)
 {
-    const QString portText = parser.value(options.port);
-    bool isNumber = false;
-    const int number = portText.toInt(&isNumber);
-    link::PortMap map;
-    link::PortSettings settings;
-    if (isNumber) {
-        map = link::PortMap::systemPorts();
-        settings.port = number;
-    } else {
-        map.bind(1, portText);
-        settings.port = 1;
-    }
-
-    link::SerialTransfer transfer(state, op, mode, settings, map);
+    const auto port = choosePort(parser.value(options.port));
+    if (!port)
+        return fail(ctx, QStringLiteral("bad --port"), ExitUsage); // checked by takeTransferOptions
+    link::SerialTransfer transfer(state, op, mode, port->settings, port->map);
     const bool interactive = isatty(STDERR_FILENO);
     int shown = -1;
     QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {

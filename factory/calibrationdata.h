@@ -63,7 +63,6 @@ public:
     std::uint8_t pointHigh(int i) const { return raw[0x02 + 7 * i]; }
     std::uint8_t pointLow(int i) const { return raw[0x04 + 7 * i]; }
     std::uint8_t pointTune(int i) const { return raw[0x05 + 7 * i]; }
-    std::int8_t squelchOffset(int k) const { return std::int8_t(raw[0x64 + k]); }
 
     std::uint16_t u16(int offset) const
     {

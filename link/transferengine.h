@@ -105,7 +105,6 @@ public:
     /// True while the engine wants the bytes the port receives.
     bool isPolling() const { return isRunning() && m_timerRunning[std::size_t(Timer::Rx)]; }
     int progress() const { return m_progress; }
-    bool oldRadio() const { return m_oldRadio; }
 
     /// Runs the operation's completion actions (conversion into the model or
     /// the calibration record); only after a successful transfer, once.
