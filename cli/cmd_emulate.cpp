@@ -102,6 +102,15 @@ int runEmulate(const QStringList &args, Context &ctx)
                                          QStringLiteral("Change each reply byte with this chance "
                                                         "(0..1)."),
                                          QStringLiteral("R"));
+    const QCommandLineOption replyJitter(
+        QStringLiteral("reply-jitter"),
+        QStringLiteral("Wait up to this much longer, at random, before each reply."),
+        QStringLiteral("MS"));
+    const QCommandLineOption corruptRequestRate(
+        QStringLiteral("corrupt-request-rate"),
+        QStringLiteral("Change each byte the radio receives with this chance (0..1), as a noisy "
+                       "cable does to a write."),
+        QStringLiteral("R"));
     const QCommandLineOption split(QStringLiteral("split"),
                                    QStringLiteral("Send every reply in two or three pieces."));
     const QCommandLineOption silentAfter(QStringLiteral("silent-after"),
@@ -114,8 +123,8 @@ int runEmulate(const QStringList &args, Context &ctx)
                                  QStringLiteral("Write one line per frame: 'H' and the bytes of "
                                                 "each request, 'R' and the bytes of each reply."),
                                  QStringLiteral("FILE"));
-    parser.addOptions({link, variant, memory, password, pace, replyDelay, dropRate, corruptRate,
-                       split, silentAfter, seed, log});
+    parser.addOptions({link, variant, memory, password, pace, replyDelay, replyJitter, dropRate,
+                       corruptRate, corruptRequestRate, split, silentAfter, seed, log});
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
 
@@ -130,20 +139,24 @@ int runEmulate(const QStringList &args, Context &ctx)
     options.logPath = parser.value(log);
     options.pace = parser.isSet(pace);
     options.split = parser.isSet(split);
-    if (parser.isSet(replyDelay)) {
+    for (const auto &[option, target] : {std::pair{&replyDelay, &options.replyDelayMs},
+                                         std::pair{&replyJitter, &options.replyJitterMs}}) {
+        if (!parser.isSet(*option))
+            continue;
         bool ok = false;
-        options.replyDelayMs = parser.value(replyDelay).toInt(&ok);
-        if (!ok || options.replyDelayMs < 0 || options.replyDelayMs > kMaxReplyDelayMs)
-            return fail(
-                ctx,
-                QStringLiteral("--reply-delay must be a number of milliseconds from 0 to %1, "
-                               "not '%2'")
-                    .arg(kMaxReplyDelayMs)
-                    .arg(parser.value(replyDelay)),
-                ExitUsage);
+        *target = parser.value(*option).toInt(&ok);
+        if (!ok || *target < 0 || *target > kMaxReplyDelayMs)
+            return fail(ctx,
+                        QStringLiteral("--%1 must be a number of milliseconds from 0 to %2, "
+                                       "not '%3'")
+                            .arg(option->names().first())
+                            .arg(kMaxReplyDelayMs)
+                            .arg(parser.value(*option)),
+                        ExitUsage);
     }
     for (const auto &[option, target] :
-         {std::pair{&dropRate, &options.dropRate}, std::pair{&corruptRate, &options.corruptRate}}) {
+         {std::pair{&dropRate, &options.dropRate}, std::pair{&corruptRate, &options.corruptRate},
+          std::pair{&corruptRequestRate, &options.corruptRequestRate}}) {
         if (!parser.isSet(*option))
             continue;
         const auto rate = parseRate(parser.value(*option));

@@ -176,6 +176,16 @@ void PtyRunner::close()
 
 bool PtyRunner::run(const Reporter &report, QString *error)
 {
+    const bool ok = serve(report, error);
+    // A host that gave up before its end byte still changed the memory; the
+    // dump must show what the radio now holds.
+    if (m_radio.hasUnsavedWrites() && !m_options.memoryPath.isEmpty())
+        saveMemory(report);
+    return ok;
+}
+
+bool PtyRunner::serve(const Reporter &report, QString *error)
+{
     while (!g_stopRequested) {
         const auto now = Clock::now();
         deliverArrived(now, report);
@@ -242,8 +252,15 @@ bool PtyRunner::readHost(Clock::time_point now, QString *error)
 void PtyRunner::deliverArrived(Clock::time_point now, const Reporter &report)
 {
     QByteArray arrived;
+    std::bernoulli_distribution corrupt(m_options.corruptRequestRate);
+    std::uniform_int_distribution<int> flip(1, 255);
     while (!m_arrivals.empty() && m_arrivals.front().at <= now) {
-        arrived += m_arrivals.front().byte;
+        char byte = m_arrivals.front().byte;
+        // A noisy cable damages what the radio hears too; the radio then
+        // stores or answers whatever it made of the bytes.
+        if (m_options.corruptRequestRate > 0 && corrupt(m_random))
+            byte = char(std::uint8_t(byte) ^ std::uint8_t(flip(m_random)));
+        arrived += byte;
         m_arrivals.pop_front();
     }
     if (arrived.isEmpty())
@@ -276,7 +293,10 @@ void PtyRunner::handleExchange(const VirtualRadio::Exchange &e, Clock::time_poin
 void PtyRunner::scheduleReply(const QByteArray &reply, Clock::time_point ready)
 {
     const qsizetype n = reply.size();
-    const auto start = std::max(ready + milliseconds(m_options.replyDelayMs), m_lineFreeAt);
+    int delayMs = m_options.replyDelayMs;
+    if (m_options.replyJitterMs > 0)
+        delayMs += std::uniform_int_distribution<int>(0, m_options.replyJitterMs)(m_random);
+    const auto start = std::max(ready + milliseconds(delayMs), m_lineFreeAt);
 
     // Piece boundaries, as byte positions of the intended reply.
     std::vector<qsizetype> cuts{0};
@@ -376,11 +396,13 @@ void PtyRunner::writeLog(char direction, const QByteArray &bytes)
 void PtyRunner::saveMemory(const Reporter &report)
 {
     const FileResult r = writeFileAtomically(m_options.memoryPath, m_radio.memory());
-    if (r.ok())
+    if (r.ok()) {
+        m_radio.markWritesSaved();
         report(QStringLiteral("memory saved to %1").arg(m_options.memoryPath));
-    else
+    } else {
         report(QStringLiteral("cannot save memory: %1")
                    .arg(describeFileResult(r, m_options.memoryPath, VirtualRadio::MemorySize)));
+    }
 }
 
 } // namespace t880::link

@@ -31,8 +31,10 @@ public:
         QString logPath;    ///< one line per frame; empty: no log
         bool pace = false;  ///< bytes take 11 bits at 9600 baud each way
         int replyDelayMs = 0;
+        int replyJitterMs = 0;              ///< each reply waits up to this much longer
         double dropRate = 0.0;              ///< chance that a reply byte is lost
         double corruptRate = 0.0;           ///< chance that a reply byte is changed
+        double corruptRequestRate = 0.0;    ///< chance that a byte from the host is changed
         bool split = false;                 ///< replies leave in two or three pieces
         std::optional<quint64> silentAfter; ///< answer only this many requests
         std::uint32_t seed = 0;             ///< drives every fault and split
@@ -57,7 +59,8 @@ public:
     /// The terminal's device path (such as /dev/pts/5) after open().
     QString deviceName() const { return m_deviceName; }
     /// Serves the radio until a stop signal. Returns false with \a error when
-    /// the terminal fails.
+    /// the terminal fails. Writes not yet saved (a session cut short before
+    /// its end byte) are saved on the way out.
     bool run(const Reporter &report, QString *error);
     /// Removes the link (if it still points at this terminal) and closes the
     /// terminal and the log. Safe to call twice.
@@ -80,6 +83,7 @@ private:
         QByteArray logLine; ///< the reply's log line, on its first piece only
     };
 
+    bool serve(const Reporter &report, QString *error);
     bool readHost(Clock::time_point now, QString *error);
     void deliverArrived(Clock::time_point now, const Reporter &report);
     void handleExchange(const VirtualRadio::Exchange &e, Clock::time_point now,

@@ -15,6 +15,13 @@ constexpr std::uint8_t kReadReply = 0x57; // 'W'
 constexpr std::uint8_t kEnd = 0x45;       // 'E'
 constexpr int kPasswordArea = 0x41D0;
 constexpr int kBlock = 16;
+constexpr int kReadReplySize = kBlock + 4;
+// How long copies of a reply to a repeated request are awaited before the
+// next request goes out: as long as the first reply took beyond the first
+// send, plus the spread of a slow radio's answer times, but short of the
+// time-out, after which no reply would have been taken at all.
+constexpr int kDrainMarginMs = 2000;
+constexpr int kDrainLimitMs = TimeOutMs - 500;
 
 } // namespace
 
@@ -155,6 +162,8 @@ bool TransferEngine::searchNextPort(AfterPause then)
         m_host.closePort();
         m_portOpen = false;
     }
+    m_sendCount = 0;
+    m_stale = {};
     while (m_searchIndex < int(m_portList.size())) {
         if (m_host.openPort(m_portList[std::size_t(m_searchIndex)])) {
             m_portOpen = true;
@@ -209,11 +218,11 @@ void TransferEngine::sendNext()
         connectRequest();
         break;
     case 1:
-        m_host.send(QByteArray(1, char(kIdentify)));
+        sendRequest(QByteArray(1, char(kIdentify)), 8);
         break;
     case 2:
     case 5:
-        m_host.send(QByteArray(1, char(kAck)));
+        sendRequest(QByteArray(1, char(kAck)), 1);
         break;
     case 3:
         readData(kPasswordArea + m_blockOffset, kBlock);
@@ -236,6 +245,11 @@ void TransferEngine::finishSend()
         setProgress(m_progress + 10);
     }
     m_rxCount = 0;
+    if (m_afterPause == AfterPause::Drain) {
+        // The request is held back; only the receive side runs meanwhile.
+        restartTimer(Timer::Rx, RxPollMs);
+        return;
+    }
     restartTimer(Timer::Tx, TxPeriodMs);
     restartTimer(Timer::Rx, RxFirstPollMs);
 }
@@ -247,7 +261,7 @@ void TransferEngine::connectRequest()
         return;
     }
     m_host.purgePort();
-    m_host.send(kConnectRequest);
+    sendRequest(kConnectRequest, 1);
 }
 
 void TransferEngine::readData(int address, int length)
@@ -257,8 +271,7 @@ void TransferEngine::readData(int address, int length)
         .append(char(address >> 8))
         .append(char(address & 0xFF))
         .append(char(length));
-    m_host.send(frame);
-    m_expectLen = (length + 4) & 0xFF;
+    sendRequest(frame, (length + 4) & 0xFF, address);
 }
 
 void TransferEngine::writeData(int address, int length, const std::uint8_t *data)
@@ -269,8 +282,84 @@ void TransferEngine::writeData(int address, int length, const std::uint8_t *data
         .append(char(address & 0xFF))
         .append(char(length));
     frame.append(reinterpret_cast<const char *>(data), length);
+    sendRequest(frame, 1);
+}
+
+// --- late replies ----------------------------------------------------------
+//
+// A slow radio answers a request after it was sent again, and then answers
+// the repetition too. A read reply names its address, so a copy that comes
+// while another block is awaited is recognised and dropped. Other replies
+// (the acknowledge of a write above all) carry nothing that tells them from
+// the answer to the next request, so the next request waits until the copies
+// are in, or until they can no longer be expected.
+
+void TransferEngine::sendRequest(const QByteArray &frame, int expectLen, int readAddress)
+{
+    m_expectLen = expectLen;
+    m_readAddress = readAddress;
+    ++m_sendCount;
+    const bool distinguishable = m_stale.addressed && readAddress >= 0;
+    if (m_stale.copies > 0 && !distinguishable) {
+        m_heldRequest = frame;
+        startDrain();
+        return;
+    }
+    m_stale = {};
     m_host.send(frame);
-    m_expectLen = 1;
+}
+
+void TransferEngine::startDrain()
+{
+    m_drainExpected = m_stale.copies * int(m_stale.frame.size());
+    m_drainSeen = 0;
+    stopTimer(Timer::TimeOut);
+    stopTimer(Timer::Tx);
+    m_afterPause = AfterPause::Drain;
+    restartTimer(Timer::Pause,
+                 std::min(kDrainLimitMs, m_stale.copies * TxPeriodMs + kDrainMarginMs));
+}
+
+void TransferEngine::takeDrained()
+{
+    if (m_stale.frame.size() == 1) {
+        // Only bytes like the reply count, so that line noise cannot end the
+        // wait before a copy of an acknowledge has come.
+        m_drainSeen += int(std::count(m_rxBuf.begin(), m_rxBuf.begin() + m_rxCount,
+                                      std::uint8_t(m_stale.frame[0])));
+    } else {
+        m_drainSeen += m_rxCount;
+    }
+    m_rxCount = 0;
+    if (m_drainSeen >= m_drainExpected)
+        endDrain();
+}
+
+void TransferEngine::endDrain()
+{
+    stopTimer(Timer::Pause);
+    m_afterPause = AfterPause::None;
+    m_stale = {};
+    m_rxCount = 0;
+    m_host.send(m_heldRequest);
+    m_heldRequest.clear();
+    restartTimer(Timer::TimeOut, TimeOutMs);
+    finishSend();
+}
+
+bool TransferEngine::dropMisaddressedReply()
+{
+    if (m_rxCount < kReadReplySize || m_rxBuf[0] != kReadReply)
+        return false;
+    const int address = (m_rxBuf[1] << 8) | m_rxBuf[2];
+    if (address == m_readAddress)
+        return false;
+    // The late answer to an earlier request, or a damaged header: neither
+    // is the block asked for, and neither is a reason to give up.
+    std::memmove(m_rxBuf.data(), m_rxBuf.data() + kReadReplySize,
+                 std::size_t(m_rxCount - kReadReplySize));
+    m_rxCount -= kReadReplySize;
+    return true;
 }
 
 // --- timers firing ---------------------------------------------------------
@@ -290,6 +379,10 @@ void TransferEngine::timerFired(Timer timer)
         end(Outcome::CommunicationFalse);
         break;
     case Timer::Pause: {
+        if (m_afterPause == AfterPause::Drain) {
+            endDrain(); // the copies still missing were lost on the way
+            break;
+        }
         stopTimer(Timer::Pause);
         const AfterPause then = m_afterPause;
         m_afterPause = AfterPause::None;
@@ -329,7 +422,7 @@ void TransferEngine::receive(const QByteArray &waiting)
         restartTimer(Timer::Rx, RxPollMs);
 }
 
-void TransferEngine::enterStage(int stage)
+void TransferEngine::enterStage(int stage, int replyLength)
 {
     m_agrState = stage;
     m_stepNo = 0;
@@ -340,14 +433,40 @@ void TransferEngine::enterStage(int stage)
         m_progressAcc = 0;
         m_blockIsRead = m_mode == ReadMode::Read;
     }
-    accept();
+    accept(replyLength);
 }
 
-void TransferEngine::accept()
+void TransferEngine::accept(int replyLength)
 {
+    // Each repetition of the request may still bring a copy of this reply.
+    m_stale = {};
+    if (m_sendCount > 1)
+        m_stale = {QByteArray(reinterpret_cast<const char *>(m_rxBuf.data()), replyLength),
+                   m_sendCount - 1, m_readAddress >= 0};
+    m_sendCount = 0;
     restartTimer(Timer::TimeOut, TimeOutMs);
     sendNext();
     m_rxCount = 0;
+}
+
+TransferEngine::Reading TransferEngine::takeReading()
+{
+    m_readings.emplace_back(reinterpret_cast<const char *>(m_rxBuf.data()), m_rxCount);
+    const auto agreed = [this] {
+        m_readings.clear();
+        return Reading::Agreed;
+    };
+    switch (m_readings.size()) {
+    case 1:
+        return Reading::Again;
+    case 2:
+        return m_readings[0] == m_readings[1] ? agreed() : Reading::Again;
+    default:
+        if (m_readings[2] == m_readings[0] || m_readings[2] == m_readings[1])
+            return agreed();
+        m_readings.clear();
+        return Reading::Disagreed;
+    }
 }
 
 void TransferEngine::storeReadReply()
@@ -363,6 +482,10 @@ void TransferEngine::storeReadReply()
 
 void TransferEngine::interpret()
 {
+    if (m_afterPause == AfterPause::Drain) {
+        takeDrained();
+        return;
+    }
     switch (m_agrState) {
     case 0: {
         if (m_op == OpCode::Status) {
@@ -405,7 +528,7 @@ void TransferEngine::interpret()
             return;
         }
         setProgress(m_progress + 1);
-        enterStage(m_agrState);
+        enterStage(m_agrState, 1);
         return;
     }
     case 1:
@@ -415,7 +538,7 @@ void TransferEngine::interpret()
             end(Outcome::CommunicationFalse);
             return;
         }
-        enterStage(2);
+        enterStage(2, 8);
         return;
     case 2:
         if (m_rxCount < 1)
@@ -425,10 +548,12 @@ void TransferEngine::interpret()
             return;
         }
         setProgress(2);
-        enterStage(4); // the older radio has no password stage
+        enterStage(4, 1); // the older radio has no password stage
         return;
     case 3:
-        if (m_rxCount < 20)
+        while (dropMisaddressedReply()) {
+        }
+        if (m_rxCount < kReadReplySize)
             return;
         if (m_rxBuf[0] != kReadReply) {
             end(Outcome::CommunicationFalse);
@@ -436,24 +561,37 @@ void TransferEngine::interpret()
         }
         storeReadReply();
         if (m_blockOffset < 32) {
-            accept();
+            accept(kReadReplySize);
             return;
         }
-        std::copy_n(m_state.image.raw.begin(), 16, m_pdBlock.begin());
-        if (!checkPasswordBlock(m_pdBlock.data(),
-                                m_state.codeplug.text(TextField::radioPassword))) {
-            end(Outcome::PasswordError);
-            return;
-        }
-        enterStage(4);
+        checkPassword();
         return;
     case 4:
+        if (m_blockIsRead) {
+            while (dropMisaddressedReply()) {
+            }
+        }
         if (m_rxCount != m_expectLen)
             return; // incomplete, or too long: the retransmission clears it
         if (m_blockIsRead) {
             if (m_rxBuf[0] != kReadReply) {
                 end(Outcome::CommunicationFalse);
                 return;
+            }
+            if (m_verifyReads) {
+                const Reading reading = takeReading();
+                if (reading == Reading::Disagreed) {
+                    end(Outcome::CommunicationFalse);
+                    return;
+                }
+                if (reading == Reading::Again) {
+                    // The same block once more; an older radio first has
+                    // this reading acknowledged.
+                    if (m_oldRadio)
+                        m_agrState = 5;
+                    accept(m_expectLen);
+                    return;
+                }
             }
             storeReadReply();
             m_progressAcc += kBlock;
@@ -467,7 +605,7 @@ void TransferEngine::interpret()
             m_blockOffset += kBlock;
             m_progressAcc += kBlock;
         }
-        accept();
+        accept(m_expectLen);
         return;
     case 5:
         if (!m_blockIsRead || m_rxCount != 1)
@@ -477,11 +615,32 @@ void TransferEngine::interpret()
             return;
         }
         m_agrState = 4;
-        accept();
+        accept(1);
         return;
     default:
         return;
     }
+}
+
+void TransferEngine::checkPassword()
+{
+    PasswordBlock block{};
+    std::copy_n(m_state.image.raw.begin(), 16, block.begin());
+    if (checkPasswordBlock(block.data(), m_state.codeplug.text(TextField::radioPassword))) {
+        m_pdBlock = block;
+        enterStage(4, kReadReplySize);
+        return;
+    }
+    // A damaged byte on the line can look like another password. The area
+    // is read once more; only the same refusal twice is the radio's word.
+    if (!m_passwordReread) {
+        m_passwordReread = true;
+        m_firstPdBlock = block;
+        m_blockOffset = 0;
+        accept(kReadReplySize);
+        return;
+    }
+    end(block == m_firstPdBlock ? Outcome::PasswordError : Outcome::CommunicationFalse);
 }
 
 } // namespace t880::link

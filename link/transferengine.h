@@ -88,6 +88,9 @@ public:
     void setRandomSource(RandomByteSource random) { m_random = std::move(random); }
     /// Clock for the programming date written into the radio.
     void setClock(std::function<ProgramDate()> clock) { m_clock = std::move(clock); }
+    /// Reads every block until two readings agree (at most three readings),
+    /// for doubtful cables; off by default. Set before start().
+    void setVerifyReads(bool on) { m_verifyReads = on; }
 
     /// Start: opens the port and begins the handshake.
     void start();
@@ -111,22 +114,34 @@ public:
     void runCompletion();
 
 private:
-    enum class AfterPause { None, BeginTransfer, SendConnect, SendAfterBadReply };
+    enum class AfterPause { None, BeginTransfer, SendConnect, SendAfterBadReply, Drain };
+    enum class Reading { Again, Agreed, Disagreed };
 
     // Protocol steps.
     void beginTransfer();
     void sendNext();   // the send handler: Timer_Tx and after every accepted reply
     void finishSend(); // progress, RxCount reset and timer restarts after a request
     void interpret();
-    void accept();
+    /// Takes the first \a replyLength bytes of RxBuf as the answer to the
+    /// request outstanding, and sends the next request.
+    void accept(int replyLength);
     /// Moves to protocol stage \a stage with a fresh operation step, then
     /// accepts the reply that completed the previous stage.
-    void enterStage(int stage);
+    void enterStage(int stage, int replyLength);
+    void checkPassword();
     void connectRequest();
     bool searchNextPort(AfterPause then);
     void rotateSearch(bool &stop);
     void readData(int address, int length);
     void writeData(int address, int length, const std::uint8_t *data);
+    /// Puts a request on the line, or holds it back while copies of the last
+    /// reply may still be on their way (see startDrain()).
+    void sendRequest(const QByteArray &frame, int expectLen, int readAddress = -1);
+    void startDrain();
+    void takeDrained();
+    void endDrain();
+    bool dropMisaddressedReply();
+    Reading takeReading();
     void storeReadReply();
     void writeEnding();
     void end(Outcome outcome);
@@ -183,6 +198,26 @@ private:
     std::array<std::uint8_t, RxBufSize> m_rxBuf{};
     int m_rxCount = 0;
     PasswordBlock m_pdBlock{};
+
+    // Late replies. Every repetition of a request may bring its own copy of
+    // the reply after the first one was accepted; a copy must never pass for
+    // the answer to the next request.
+    int m_sendCount = 0;    ///< times the outstanding request went out
+    int m_readAddress = -1; ///< address of the outstanding read request; -1 for others
+    struct StaleReply
+    {
+        QByteArray frame; ///< the reply accepted
+        int copies = 0;   ///< copies that may still come
+        bool addressed = false;
+    } m_stale;
+    QByteArray m_heldRequest;
+    int m_drainExpected = 0;
+    int m_drainSeen = 0;
+
+    bool m_verifyReads = false;
+    std::vector<QByteArray> m_readings; ///< readings of the current block so far
+    bool m_passwordReread = false;
+    PasswordBlock m_firstPdBlock{};
 };
 
 } // namespace t880::link

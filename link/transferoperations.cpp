@@ -229,8 +229,7 @@ void TransferEngine::opStatus()
     }
     if (m_stepNo == 1) {
         m_host.purgePort();
-        m_host.send(QByteArray("YR", 2));
-        m_expectLen = 6;
+        sendRequest(QByteArray("YR", 2), 6);
         return;
     }
     // The status reply has no end byte.

@@ -87,6 +87,11 @@ public:
     quint64 requestCount() const { return m_requests; }
     /// Bytes skipped because they started no frame.
     quint64 skippedBytes() const { return m_skipped; }
+    /// True when memory changed since the last end byte (or since
+    /// markWritesSaved()).
+    bool hasUnsavedWrites() const { return m_unsavedWrites; }
+    /// The owner has saved the memory; writes so far count as saved.
+    void markWritesSaved() { m_unsavedWrites = false; }
 
 private:
     enum class Scan { Complete, NeedMore, NoFrame };

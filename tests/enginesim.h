@@ -67,6 +67,9 @@ public:
     /// May rewrite the answer to frame number \a n (0-based, every frame
     /// this radio was sent counts).
     std::function<void(int n, const QByteArray &frame, Reply &reply)> tamper;
+    /// True for frame number \a n when it never reaches the radio: it is
+    /// neither stored nor answered (a request damaged on the line).
+    std::function<bool(int n, const QByteArray &frame)> lost;
 
     std::vector<QByteArray> frames;
 
@@ -86,6 +89,8 @@ public:
     {
         const int n = int(frames.size());
         frames.push_back(frame);
+        if (lost && lost(n, frame))
+            return {};
         QByteArray out;
         const auto u = [&frame](int i) {
             return std::uint8_t(frame[i]);
