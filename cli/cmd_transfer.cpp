@@ -25,7 +25,7 @@ int runRead(const QStringList &args, Context &ctx)
     const QCommandLineOption base(QStringLiteral("base"),
                                   QStringLiteral("Codeplug whose other fields are kept."),
                                   QStringLiteral("FILE.Kzx"));
-    parser.addOptions({options.port, options.password, output, base});
+    parser.addOptions({options.port, options.password, options.verify, output, base});
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
     if (!parser.isSet(output))
@@ -87,7 +87,7 @@ int runCalibration(const QStringList &args, Context &ctx)
     parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The direction."));
     parser.addPositionalArgument(QStringLiteral("FILE.kzxa"),
                                  QStringLiteral("The calibration file."));
-    parser.addOptions({options.port, options.password});
+    parser.addOptions({options.port, options.password, options.verify});
     if (int rc = parseVerb(parser, args, ctx, 2, 2); rc >= 0)
         return rc;
     const QString direction = parser.positionalArguments().at(0);

@@ -126,6 +126,8 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     if (!port)
         return fail(ctx, QStringLiteral("bad --port"), ExitUsage); // checked by takeTransferOptions
     link::SerialTransfer transfer(state, op, mode, port->settings, port->map);
+    // Options a verb does not offer are never set.
+    transfer.engine().setVerifyReads(parser.optionNames().contains(options.verify.names().first()));
     const bool interactive = isatty(STDERR_FILENO);
     int shown = -1;
     QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {

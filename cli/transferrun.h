@@ -24,6 +24,9 @@ struct TransferOptions
     QCommandLineOption password{QStringLiteral("password"),
                                 QStringLiteral("The radio's programming password."),
                                 QStringLiteral("TEXT")};
+    QCommandLineOption verify{QStringLiteral("verify"),
+                              QStringLiteral("Read every block until two readings agree (at most "
+                                             "three readings), for doubtful cables.")};
 };
 
 /// Checks --port and, when given, --password (at most 12 bytes; stored as the
