@@ -6,7 +6,7 @@
 #include "link/ptyrunner.h"
 #include "link/virtualradio.h"
 
-#include <QFile>
+#include "codeplug/safefile.h"
 
 #include <random>
 
@@ -206,16 +206,23 @@ int runEmulate(const QStringList &args, Context &ctx)
     QByteArray dump;
     if (parser.isSet(memory)) {
         options.memoryPath = parser.value(memory);
-        QFile file(options.memoryPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(
-                ctx,
-                QStringLiteral("cannot open %1: %2").arg(options.memoryPath, file.errorString()));
-        dump = file.read(VirtualRadio::MemorySize + 1);
-        if (dump.size() > VirtualRadio::MemorySize)
+        const FileResult r = readSmallFile(options.memoryPath, VirtualRadio::MemorySize, dump);
+        if (r.error == FileError::TooLarge)
             return fail(ctx, QStringLiteral("%1: a memory dump holds at most %2 bytes")
                                  .arg(options.memoryPath)
                                  .arg(VirtualRadio::MemorySize));
+        if (!r.ok())
+            return fail(ctx, describeFileResult(r, options.memoryPath, 0));
+        // Saved back after every session that wrote; a device or pipe there
+        // would be replaced by a regular file.
+        const FileResult w = checkWritableTarget(options.memoryPath);
+        if (!w.ok())
+            return fail(ctx, describeFileResult(w, options.memoryPath, 0));
+    }
+    if (parser.isSet(log)) {
+        const FileResult w = checkWritableTarget(parser.value(log));
+        if (!w.ok())
+            return fail(ctx, describeFileResult(w, parser.value(log), 0));
     }
     VirtualRadio radio(toRadioKind(*radioKind), dump);
     if (parser.isSet(password))

@@ -7,6 +7,8 @@
 #include "codeplug/programstate.h"
 #include "factory/calibrationfile.h"
 
+#include <QFile>
+
 namespace t880::cli {
 
 namespace {
@@ -38,8 +40,10 @@ int runEncode(const QStringList &args, Context &ctx)
     const QCommandLineOption date(QStringLiteral("date"),
                                   QStringLiteral("Programming date to store (default: now)."),
                                   QStringLiteral("YYYY-MM-DDTHH:MM"));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The file to write."), QStringLiteral("OUT"));
+    const QCommandLineOption output(
+        QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The file to write; - writes the bytes to standard output."),
+        QStringLiteral("OUT"));
     parser.addOptions({variant, calibration, date, output});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
@@ -52,6 +56,17 @@ int runEncode(const QStringList &args, Context &ctx)
     if (!parser.isSet(output))
         return fail(ctx, QStringLiteral("missing -o OUT"), ExitUsage);
     const QString outPath = parser.value(output);
+    const bool toStdout = outPath == QLatin1String("-");
+    if (!toStdout) {
+        const FileResult target = checkWritableTarget(outPath);
+        if (target.error == FileError::NotRegular)
+            return fail(ctx,
+                        describeFileResult(target, outPath, 0) +
+                            QStringLiteral("; give -o - to write to standard output"),
+                        ExitUsage);
+        if (!target.ok())
+            return fail(ctx, describeFileResult(target, outPath, 0));
+    }
 
     const bool isCodeplug = kind == FileKind::Codeplug;
     const auto radio = takeRadioKind(parser, variant, isCodeplug, isCodeplug, ctx);
@@ -106,6 +121,14 @@ int runEncode(const QStringList &args, Context &ctx)
         out = toBytes(state.image.raw.data(), RadioImage::Size);
     } else {
         out = toBytes(state.calibrationBuffer.data(), int(state.calibrationBuffer.size()));
+    }
+    if (toStdout) {
+        // The bytes go out as they are; the report would spoil them.
+        QFile stdoutFile;
+        if (!stdoutFile.open(stdout, QIODevice::WriteOnly) || stdoutFile.write(out) != out.size() ||
+            !stdoutFile.flush())
+            return fail(ctx, QStringLiteral("cannot write to standard output"));
+        return ExitOk;
     }
     const FileResult w = writeFileAtomically(outPath, out);
     if (!w.ok())

@@ -25,6 +25,10 @@ int runNew(const QStringList &args, Context &ctx)
 
     QString path = parser.positionalArguments().first();
     path = withDefaultSuffix(path, codeplugfile::Suffix);
+    // --force replaces a file, never a folder or a device: say so at once.
+    const FileResult target = checkWritableTarget(path);
+    if (target.error == FileError::IsFolder || target.error == FileError::NotRegular)
+        return fail(ctx, describeFileResult(target, path, 0));
     if (QFileInfo::exists(path) && !parser.isSet(force))
         return fail(ctx, QStringLiteral("%1 exists; use --force to replace it").arg(path));
 

@@ -3,6 +3,7 @@
 #include "cli/showcalibration.h"
 #include "cli/transferrun.h"
 
+#include "codeplug/codeplugcheck.h"
 #include "codeplug/codeplugfile.h"
 #include "factory/calibrationfile.h"
 
@@ -10,6 +11,39 @@ namespace t880::cli {
 
 using link::OpCode;
 using link::ReadMode;
+
+namespace {
+
+// A file that sets a new radio password, or holds values the radio does not
+// know, is what a wrong file looks like (a memory image or random bytes
+// under a .Kzx name): writing it would lock the user out or program
+// nonsense. Said on stderr; written only with --force.
+bool checkBeforeWrite(const QString &path, const CodeplugData &codeplug, bool force, Context &ctx)
+{
+    QStringList warnings;
+    if (codeplug.setting(Setting::writeNewPassword) != 0)
+        warnings << QStringLiteral("it sets a new radio password; the radio will ask for it "
+                                   "from then on");
+    const std::vector<RangeProblem> problems = rangeProblems(codeplug);
+    if (!problems.empty()) {
+        QStringList fields;
+        for (const RangeProblem &p : problems)
+            fields << QStringLiteral("%1 = %2").arg(p.field).arg(p.value);
+        const int shown = 8;
+        QString list = fields.mid(0, shown).join(QStringLiteral(", "));
+        if (fields.size() > shown)
+            list += QStringLiteral(" and %1 more").arg(fields.size() - shown);
+        warnings << QStringLiteral("it holds values the radio does not know: %1").arg(list);
+    }
+    for (const QString &w : warnings)
+        ctx.err << "t880: warning: " << path << ": " << w << Qt::endl;
+    if (warnings.isEmpty() || force)
+        return true;
+    fail(ctx, QStringLiteral("not writing %1; give --force to write it all the same").arg(path));
+    return false;
+}
+
+} // namespace
 
 int runRead(const QStringList &args, Context &ctx)
 {
@@ -35,6 +69,10 @@ int runRead(const QStringList &args, Context &ctx)
         (parser.isSet(base) &&
          !requireKind(parser.value(base), FileKind::Codeplug, QStringLiteral("--base"), ctx)))
         return ExitUsage;
+
+    // Found out now, not after the whole radio has been read.
+    if (const FileResult t = checkWritableTarget(outPath); !t.ok())
+        return fail(ctx, describeFileResult(t, outPath, 0));
 
     ProgramState state;
     if (parser.isSet(base)) {
@@ -62,7 +100,11 @@ int runWrite(const QStringList &args, Context &ctx)
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("FILE.Kzx"),
                                  QStringLiteral("The codeplug to write."));
-    parser.addOptions({options.port, options.password});
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("Write a file that sets a new radio password or holds values the radio "
+                       "does not know."));
+    parser.addOptions({options.port, options.password, force});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const QString path = parser.positionalArguments().first();
@@ -74,6 +116,8 @@ int runWrite(const QStringList &args, Context &ctx)
         return fail(ctx, describeFileResult(r, path, CodeplugData::Size));
     if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
         return rc;
+    if (!checkBeforeWrite(path, state.codeplug, parser.isSet(force), ctx))
+        return ExitFailure;
     return runTransfer(parser, options, state, OpCode::Codeplug, ReadMode::Write, ctx);
 }
 
@@ -100,6 +144,10 @@ int runCalibration(const QStringList &args, Context &ctx)
         path = withDefaultSuffix(path, calibrationfile::Suffix);
     if (!requireKind(path, FileKind::Calibration, QStringLiteral("FILE"), ctx))
         return ExitUsage;
+    if (read) {
+        if (const FileResult t = checkWritableTarget(path); !t.ok())
+            return fail(ctx, describeFileResult(t, path, 0));
+    }
     if (!read) {
         const FileResult r = calibrationfile::load(path, state.calibration);
         if (!r.ok())

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace t880::cli {
@@ -44,7 +45,7 @@ QString outcomeText(link::Outcome outcome)
     }
 }
 
-QString portAdvice(const link::PortFailure &f)
+QString portAdvice(const link::PortFailure &f, const QStringList &tried)
 {
     // The port layer reports a port held by another program as a permission
     // error too; only a device we may not open needs the group advice.
@@ -55,27 +56,40 @@ QString portAdvice(const link::PortFailure &f)
         return QStringLiteral("%1: permission denied. Add your user to the 'dialout' group "
                               "(sudo usermod -aG dialout $USER), then log in again.")
             .arg(f.path);
+    if (f.error == QSerialPort::DeviceNotFoundError && tried.size() > 1)
+        return QStringLiteral("%1: no such serial device (tried %2)")
+            .arg(f.path, tried.join(QStringLiteral(" and ")));
     if (f.error == QSerialPort::DeviceNotFoundError)
         return QStringLiteral("%1: no such serial device (%2)").arg(f.path, f.detail);
+    struct stat st = {};
+    if (::stat(QFile::encodeName(f.path).constData(), &st) == 0 && !S_ISCHR(st.st_mode))
+        return QStringLiteral("%1 is not a serial device (serial ports are character devices "
+                              "such as /dev/ttyUSB0)")
+            .arg(f.path);
     return QStringLiteral("%1: cannot open the port (%2)").arg(f.path, f.detail);
 }
 
 // PORT as the user gave it: a number 1..9 counts the serial devices present,
-// anything else is a device path, taken as the only port.
+// anything else names a device, taken as the only port.
 struct PortChoice
 {
     link::PortMap map;
     link::PortSettings settings;
+    QStringList tried; ///< where a named device was looked for
 };
 
 std::optional<PortChoice> choosePort(const QString &text)
 {
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
     bool isNumber = false;
     const int number = text.toInt(&isNumber);
     PortChoice choice;
     if (!isNumber) {
-        choice.map.bind(1, text);
+        const link::PortPath where = link::resolvePortPath(text);
+        choice.map.bind(1, where.path);
         choice.settings.port = 1;
+        choice.tried = where.tried;
         return choice;
     }
     if (number < 1 || number > link::PortMap::MaxPorts)
@@ -167,7 +181,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     }
     ctx.err << outcomeText(outcome) << Qt::endl;
     if (!transfer.portFailure().path.isEmpty()) {
-        ctx.err << portAdvice(transfer.portFailure()) << Qt::endl;
+        ctx.err << portAdvice(transfer.portFailure(), port->tried) << Qt::endl;
         return ExitPortFailure;
     }
     switch (outcome) {

@@ -1,10 +1,28 @@
 #include "link/portmap.h"
 
+#include <QFileInfo>
+
 #include <QSerialPortInfo>
 
 #include <algorithm>
 
 namespace t880::link {
+
+PortPath resolvePortPath(const QString &name)
+{
+    const QFileInfo here(name);
+    if (here.isAbsolute())
+        return {name, {name}};
+    const QString local = here.absoluteFilePath();
+    const QString device = QStringLiteral("/dev/") + name;
+    // exists() follows links; a link that points nowhere is still the
+    // user's own file (a virtual radio that stopped), not a device name.
+    if (here.exists() || here.isSymLink())
+        return {local, {local}};
+    if (QFileInfo::exists(device))
+        return {device, {device}};
+    return {device, {local, device}};
+}
 
 namespace {
 

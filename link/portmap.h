@@ -3,11 +3,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <vector>
 
 namespace t880::link {
+
+/// Where a port given by name lives: a name that exists relative to the
+/// current folder is that file; otherwise the name is looked up under /dev,
+/// as serial devices are named (ttyUSB0, pts/3).
+struct PortPath
+{
+    QString path;      ///< the absolute path to open
+    QStringList tried; ///< every place looked at, for the message when none exists
+};
+PortPath resolvePortPath(const QString &name);
 
 class PortMap
 {

@@ -13,4 +13,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build" && ctest --output-on-failure -j 2 --timeout 300)
 
 "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DT880_SANITIZE=ON
-(cd "$root/build-asan" && ctest --output-on-failure -j 2 --timeout 600)
+(cd "$root/build-asan" && ctest --output-on-failure -j 2 --timeout 600 -LE slow)
