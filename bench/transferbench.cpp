@@ -3,7 +3,7 @@
 // wall time of each transfer beside the wire time of the bytes it moved (11
 // bits a byte, plus the pause at Start) and their ratio.
 #include "codeplug/codeplugfile.h"
-#include "codeplug/programstate.h"
+#include "link/programstate.h"
 #include "link/serialtransfer.h"
 
 #include <QCoreApplication>
@@ -43,10 +43,10 @@ Figures runOnce(ProgramState &state, link::OpCode op, link::ReadMode mode, const
     QElapsedTimer clock;
     clock.start();
     transfer.start();
-    if (transfer.engine().isRunning())
+    if (transfer.isRunning())
         loop.exec();
     const double wall = clock.nsecsElapsed() / 1e9;
-    transfer.engine().runCompletion();
+    transfer.runCompletion();
     return {transfer.outcome(), wall, transfer.bytesSent() + transfer.bytesReceived()};
 }
 

@@ -4,8 +4,8 @@
 #include "cli/imageoptions.h"
 
 #include "codeplug/codeplugfile.h"
-#include "codeplug/programstate.h"
 #include "factory/calibrationfile.h"
+#include "link/programstate.h"
 
 #include <algorithm>
 

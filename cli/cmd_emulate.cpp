@@ -3,8 +3,8 @@
 #include "cli/command.h"
 #include "cli/imageoptions.h"
 
-#include "link/ptyrunner.h"
-#include "link/virtualradio.h"
+#include "sim/ptyrunner.h"
+#include "sim/virtualradio.h"
 
 #include "codeplug/safefile.h"
 

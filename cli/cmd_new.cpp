@@ -2,8 +2,8 @@
 #include "cli/command.h"
 
 #include "codeplug/codeplugfile.h"
-#include "codeplug/programstate.h"
 #include "factory/calibrationfile.h"
+#include "link/programstate.h"
 
 #include <QFileInfo>
 

@@ -1,5 +1,6 @@
 #include "cli/transferrun.h"
 
+#include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "text/applang.h"
 #include "text/codepage.h"
@@ -26,23 +27,11 @@ extern "C" void onInterrupt(int)
 // The result texts of the programming dialog; the command line speaks English.
 QString outcomeText(link::Outcome outcome)
 {
+    if (outcome == link::Outcome::Closed)
+        return QStringLiteral("Interrupted");
     text::TAppLang lang;
     lang.fSetLangType(text::TAppLang::English);
-    const auto programText = [&lang](int n) {
-        return lang.text(text::TextTable::Program, n);
-    };
-    switch (outcome) {
-    case link::Outcome::Success:
-        return programText(3);
-    case link::Outcome::PasswordError:
-        return programText(4);
-    case link::Outcome::OldVersion:
-        return programText(7);
-    case link::Outcome::Closed:
-        return QStringLiteral("Interrupted");
-    default:
-        return programText(2);
-    }
+    return link::outcomeText(outcome, lang);
 }
 
 QString portAdvice(const link::PortFailure &f, const QStringList &tried)
@@ -141,7 +130,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
         return fail(ctx, QStringLiteral("bad --port"), ExitUsage); // checked by takeTransferOptions
     link::SerialTransfer transfer(state, op, mode, port->settings, port->map);
     // Options a verb does not offer are never set.
-    transfer.engine().setVerifyReads(parser.optionNames().contains(options.verify.names().first()));
+    transfer.setVerifyReads(parser.optionNames().contains(options.verify.names().first()));
     const bool interactive = isatty(STDERR_FILENO);
     int shown = -1;
     QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {
@@ -165,7 +154,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     });
     watch.start(50);
     transfer.start();
-    if (transfer.engine().isRunning())
+    if (transfer.isRunning())
         loop.exec();
     watch.stop();
     std::signal(SIGINT, previousInt);
@@ -175,7 +164,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
 
     const link::Outcome outcome = transfer.outcome();
     if (outcome == link::Outcome::Success) {
-        transfer.engine().runCompletion();
+        transfer.runCompletion();
         ctx.out << outcomeText(outcome) << Qt::endl;
         return ExitOk;
     }

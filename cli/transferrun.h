@@ -2,7 +2,7 @@
 #pragma once
 
 #include "cli/command.h"
-#include "codeplug/programstate.h"
+#include "link/programstate.h"
 #include "link/transferengine.h"
 
 namespace t880::cli {

@@ -1,6 +1,6 @@
 #include "codeplug/radioimage.h"
 
-#include "codeplug/programstate.h"
+#include "codeplug/codeplugstate.h"
 #include "codeplug/tonecodec.h"
 
 #include <QDateTime>
@@ -165,7 +165,7 @@ std::int8_t lookupSquelchOffset(std::uint32_t hz, const CalibrationTables &table
     return tables.squelchOffsets[std::size_t(std::min(i, 8))];
 }
 
-void GetDataForWrite(ProgramState &state, const ProgramDate &now, const RandomByteSource &random)
+void GetDataForWrite(CodeplugState &state, const ProgramDate &now, const RandomByteSource &random)
 {
     auto &img = state.image.raw;
     const CodeplugData &cp = state.codeplug;
@@ -218,7 +218,7 @@ void GetDataForWrite(ProgramState &state, const ProgramDate &now, const RandomBy
     img[0x155] = now.minute;
 }
 
-void SetDataToSoftware(ProgramState &state)
+void SetDataToSoftware(CodeplugState &state)
 {
     const auto &img = state.image.raw;
     CodeplugData &cp = state.codeplug;
@@ -258,7 +258,7 @@ void SetDataToSoftware(ProgramState &state)
     state.lastProgramDate = {getBe16(&img[0x150]), img[0x152], img[0x153], img[0x154], img[0x155]};
 }
 
-void ReAnalyseChInfor(ProgramState &state)
+void ReAnalyseChInfor(CodeplugState &state)
 {
     auto &img = state.image.raw;
     for (int n = 1; n <= CodeplugData::Channels; ++n) {
@@ -272,7 +272,7 @@ void ReAnalyseChInfor(ProgramState &state)
     }
 }
 
-void GetDataForWrite_old(ProgramState &state)
+void GetDataForWrite_old(CodeplugState &state)
 {
     auto &img = state.image.raw;
     const CodeplugData &cp = state.codeplug;
@@ -308,7 +308,7 @@ void GetDataForWrite_old(ProgramState &state)
     img[0x11E] = toLegacyKey(std::uint8_t(cp.setting(Setting::key2Short)), false);
 }
 
-void SetDataToSoftware_old(ProgramState &state)
+void SetDataToSoftware_old(CodeplugState &state)
 {
     auto &img = state.image.raw;
     CodeplugData &cp = state.codeplug;

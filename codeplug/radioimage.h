@@ -23,7 +23,7 @@
 
 namespace t880 {
 
-class ProgramState;
+class CodeplugState;
 
 /// The 8192-byte mirror of the radio's memory that every transfer works on.
 struct RadioImage
@@ -59,15 +59,15 @@ std::int8_t lookupSquelchOffset(std::uint32_t hz, const CalibrationTables &table
 
 /// Model to image, current layout. \a now is stored as the programming date;
 /// the password block is scrambled with bytes from \a random.
-void GetDataForWrite(ProgramState &state, const ProgramDate &now, const RandomByteSource &random);
+void GetDataForWrite(CodeplugState &state, const ProgramDate &now, const RandomByteSource &random);
 /// Image to model, current layout, after a completed read.
-void SetDataToSoftware(ProgramState &state);
+void SetDataToSoftware(CodeplugState &state);
 /// Recomputes the calibration-dependent bytes of every channel in use.
-void ReAnalyseChInfor(ProgramState &state);
+void ReAnalyseChInfor(CodeplugState &state);
 /// Model to image, legacy layout.
-void GetDataForWrite_old(ProgramState &state);
+void GetDataForWrite_old(CodeplugState &state);
 /// Image to model, legacy layout.
-void SetDataToSoftware_old(ProgramState &state);
+void SetDataToSoftware_old(CodeplugState &state);
 
 /// The local date and time as the image stores it.
 ProgramDate currentProgramDate();

@@ -1,7 +1,7 @@
 // Loading and saving calibration files: the 120-byte record, nothing else.
 #pragma once
 
-#include "codeplug/codeplugfile.h"
+#include "codeplug/safefile.h"
 #include "factory/calibrationdata.h"
 
 namespace t880::calibrationfile {

@@ -111,13 +111,21 @@ void SerialTransfer::discardInput()
     }
 }
 
-void SerialTransfer::send(const QByteArray &bytes)
+bool SerialTransfer::send(const QByteArray &bytes)
 {
     if (!m_port.isOpen())
-        return;
-    m_port.write(bytes);
+        return false;
+    m_port.clearError();
+    const qint64 written = m_port.write(bytes);
+    if (written != bytes.size())
+        return false;
+    // flush() returns false also when everything was already on its way;
+    // only an error of the port means the bytes did not leave.
     m_port.flush();
+    if (m_port.error() != QSerialPort::NoError && m_port.error() != QSerialPort::TimeoutError)
+        return false;
     m_bytesSent += bytes.size();
+    return true;
 }
 
 void SerialTransfer::startTimer(Timer timer, int ms)

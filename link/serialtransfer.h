@@ -35,7 +35,13 @@ public:
     void start() { m_engine.start(); }
     /// Ends the transfer at once, as the window's close box does.
     void cancel() { m_engine.close(); }
+    /// Reads every block until two readings agree; set before start().
+    void setVerifyReads(bool on) { m_engine.setVerifyReads(on); }
+    /// After a success: the operation's completion actions (conversion into
+    /// the model or the calibration record), once.
+    void runCompletion() { m_engine.runCompletion(); }
     Outcome outcome() const { return m_engine.outcome(); }
+    bool isRunning() const { return m_engine.isRunning(); }
     /// The last port that failed to open; an empty path when none did.
     const PortFailure &portFailure() const { return m_portFailure; }
     /// Bytes put on the line and taken from it during this transfer.
@@ -52,7 +58,7 @@ private:
     void closePort() override;
     void purgePort() override;
     void discardInput() override;
-    void send(const QByteArray &bytes) override;
+    bool send(const QByteArray &bytes) override;
     void startTimer(Timer timer, int ms) override;
     void stopTimer(Timer timer) override;
     void progressChanged(int percent) override;

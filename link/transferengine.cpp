@@ -150,8 +150,18 @@ void TransferEngine::close()
 
 void TransferEngine::writeEnding()
 {
-    m_host.send(QByteArray(1, char(kEnd)));
-    end(Outcome::Success);
+    if (transmit(QByteArray(1, char(kEnd))))
+        end(Outcome::Success);
+}
+
+bool TransferEngine::transmit(const QByteArray &bytes)
+{
+    // A port that takes no more bytes (a cable pulled out) ends the transfer
+    // at once; waiting for replies to bytes never sent would only delay it.
+    if (m_host.send(bytes))
+        return true;
+    end(Outcome::CommunicationFalse);
+    return false;
 }
 
 // --- automatic port search -------------------------------------------------
@@ -306,7 +316,7 @@ void TransferEngine::sendRequest(const QByteArray &frame, int expectLen, int rea
         return;
     }
     m_stale = {};
-    m_host.send(frame);
+    transmit(frame);
 }
 
 void TransferEngine::startDrain()
@@ -341,8 +351,10 @@ void TransferEngine::endDrain()
     m_afterPause = AfterPause::None;
     m_stale = {};
     m_rxCount = 0;
-    m_host.send(m_heldRequest);
+    const QByteArray request = m_heldRequest;
     m_heldRequest.clear();
+    if (!transmit(request))
+        return;
     restartTimer(Timer::TimeOut, TimeOutMs);
     finishSend();
 }

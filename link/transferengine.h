@@ -13,7 +13,7 @@
 #pragma once
 
 #include "codeplug/passwordblock.h"
-#include "codeplug/programstate.h"
+#include "link/programstate.h"
 
 #include <QByteArray>
 
@@ -63,7 +63,8 @@ public:
     virtual void purgePort() = 0;
     /// Discards what waits in the input queue only.
     virtual void discardInput() = 0;
-    virtual void send(const QByteArray &bytes) = 0;
+    /// Puts \a bytes on the line; false when the port did not take them all.
+    virtual bool send(const QByteArray &bytes) = 0;
     /// Starts \a timer, counting its full period from now.
     virtual void startTimer(Timer timer, int ms) = 0;
     virtual void stopTimer(Timer timer) = 0;
@@ -144,6 +145,8 @@ private:
     Reading takeReading();
     void storeReadReply();
     void writeEnding();
+    /// Sends through the host; a failed send ends the transfer.
+    bool transmit(const QByteArray &bytes);
     void end(Outcome outcome);
     void closeTransfer();
     void restartTimer(Timer timer, int ms);

@@ -10,7 +10,7 @@
 // when readyRead is on, as soon as bytes arrive.
 #pragma once
 
-#include "codeplug/programstate.h"
+#include "link/programstate.h"
 #include "link/transferengine.h"
 
 #include <QByteArray>
@@ -171,6 +171,8 @@ public:
     /// Called after every event is logged, from inside the engine's call,
     /// as a host that reacts at once would (for example by closing).
     std::function<void(const Event &)> onEvent;
+    /// The port takes no bytes (a cable pulled out mid-transfer).
+    bool sendFails = false;
 
     // Filled by finished().
     int finishedCount = 0;
@@ -322,7 +324,7 @@ public:
         queue.clear();
     }
 
-    void send(const QByteArray &bytes) override
+    bool send(const QByteArray &bytes) override
     {
         if (finishedCount)
             violations
@@ -331,11 +333,14 @@ public:
             violations
                 << QStringLiteral("sent %1 with no port open").arg(QString::fromLatin1(hex(bytes)));
         record(Kind::Send, openPortNo, bytes);
+        if (sendFails)
+            return false;
         if (openPortNo == 0 || !radios.count(openPortNo))
-            return;
+            return true;
         const int port = openPortNo;
         for (const Piece &p : radios[port].answer(bytes))
             schedule(now + p.delayMs, [this, port, b = p.bytes] { arrive(port, b); });
+        return true;
     }
 
     void startTimer(Timer timer, int ms) override

@@ -2,7 +2,7 @@
 // masks and the editing rules. Expected bytes are worked out by hand from the
 // layout (offsets written out, values little-endian).
 #include "codeplug/codeplugdata.h"
-#include "codeplug/programstate.h"
+#include "link/programstate.h"
 
 #include "testsupport.h"
 #include "tst_blockhelpers.h"

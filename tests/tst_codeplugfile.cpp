@@ -1,7 +1,7 @@
 // The codeplug file: the 2943-byte block, nothing else; short files refused;
 // a save never destroys the file it replaces.
 #include "codeplug/codeplugfile.h"
-#include "codeplug/programstate.h"
+#include "link/programstate.h"
 
 #include "testsupport.h"
 #include "tst_blockhelpers.h"

@@ -164,6 +164,8 @@ private slots:
     void verifiedReadsCleanLine();
     void passwordReadTwice_data();
     void passwordReadTwice();
+    void portStopsTakingBytes_data();
+    void portStopsTakingBytes();
 };
 
 namespace {
@@ -422,6 +424,45 @@ void TestLateReplies::passwordReadTwice()
         verifyData(Kind::ReadS, run.sim, run.sim.radio(), run.before);
     else
         QCOMPARE(run.count(readRequest(kCodeplug)), 0);
+}
+
+void TestLateReplies::portStopsTakingBytes_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QByteArray>("frame"); // the first frame the port refuses
+    QTest::newRow("read, at the connect request") << Kind::ReadS << QByteArray("PROGRAM");
+    QTest::newRow("read, mid-way") << Kind::ReadS << readRequest(0x4090);
+    QTest::newRow("write, mid-way") << Kind::WriteS << writeHeader(0x4050);
+    QTest::newRow("write, the end byte") << Kind::WriteS << QByteArray("E");
+    QTest::newRow("status") << Kind::Status << QByteArray("YR");
+}
+
+// A cable pulled out: the port refuses bytes. The transfer ends at once as
+// "Communication False" (the end byte included: a radio that never heard it
+// is not told the session is over), and never as a success.
+void TestLateReplies::portStopsTakingBytes()
+{
+    QFETCH(Kind, kind);
+    QFETCH(QByteArray, frame);
+    Run run(kind, 20);
+    // The host sees the frame, then refuses it and everything after it.
+    Sim &sim = run.sim;
+    sim.onEvent = [&sim, frame](const Sim::Event &e) {
+        if (e.kind == Sim::Kind::Send && e.bytes.startsWith(frame))
+            sim.sendFails = true;
+    };
+    const qint64 refusedAt = [&] {
+        run.go();
+        for (const Sim::Event &e : sim.sends())
+            if (e.bytes.startsWith(frame))
+                return e.at;
+        return qint64(-1);
+    }();
+    VERIFY_CLEAN_END(sim);
+    QCOMPARE(int(sim.outcome), int(Outcome::CommunicationFalse));
+    QVERIFY(refusedAt >= 0);
+    QCOMPARE(sim.finishedAt, refusedAt);
+    QVERIFY(sim.sends().back().bytes.startsWith(frame)); // nothing after it
 }
 
 QTEST_GUILESS_MAIN(TestLateReplies)

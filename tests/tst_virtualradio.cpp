@@ -5,7 +5,7 @@
 // squelch 126/112/107, battery 146/141, deviations 50/65/53, CTCSS 14, DCS 13,
 // microphone 20/9, thresholds 58/46/25/32, both detectors on).
 #include "codeplug/passwordblock.h"
-#include "link/virtualradio.h"
+#include "sim/virtualradio.h"
 
 #include "testsupport.h"
 

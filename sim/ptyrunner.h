@@ -7,7 +7,7 @@
 // SIGINT or SIGTERM.
 #pragma once
 
-#include "link/virtualradio.h"
+#include "sim/virtualradio.h"
 
 #include <QFile>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "link/ptyrunner.h"
+#include "sim/ptyrunner.h"
 
 #include "codeplug/codeplugfile.h"
 

@@ -1,13 +1,11 @@
-// Everything one programming session works on: the codeplug, the values of
-// the current run that stay outside it, the radio memory image and the
-// calibration. The window, the command line and every test create their own,
-// so several radios can be handled at once without shared state.
+// What the image conversions work on: the codeplug, the values of the
+// current run that stay outside it, the radio memory image and the
+// calibration tables the channel records are built from.
 #pragma once
 
 #include "codeplug/calibrationtables.h"
 #include "codeplug/codeplugdata.h"
 #include "codeplug/radioimage.h"
-#include "factory/calibrationdata.h"
 
 #include <cstdint>
 
@@ -16,15 +14,10 @@ namespace t880 {
 constexpr std::uint32_t DefaultBandLow = 400000000;
 constexpr std::uint32_t DefaultBandHigh = 480000000;
 
-class ProgramState
+class CodeplugState
 {
 public:
-    /// A fresh state, as at program start: New defaults everywhere.
-    ProgramState()
-    {
-        applyNewDefaults();
-        calibration.applyCalibrationDefaults();
-    }
+    CodeplugState() { applyNewDefaults(); }
 
     /// File/New: clears the codeplug and the last programming date.
     void applyNewDefaults()
@@ -41,9 +34,6 @@ public:
     std::uint32_t activeBandHigh = DefaultBandHigh;
 
     RadioImage image;
-    CalibrationData calibration;
-    /// What a calibration write sends; bytes it does not fill keep their value.
-    CalibrationBlock calibrationBuffer{};
     /// The calibration the image builder uses for the channel records.
     CalibrationTables calibrationTables;
 };

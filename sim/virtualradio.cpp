@@ -1,4 +1,4 @@
-#include "link/virtualradio.h"
+#include "sim/virtualradio.h"
 
 #include "factory/calibrationdata.h"
 

@@ -1,0 +1,29 @@
+#include "link/outcometext.h"
+
+namespace t880::link {
+
+int outcomeTextNumber(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Success:
+        return 3;
+    case Outcome::CommunicationFalse:
+        return 2;
+    case Outcome::PasswordError:
+        return 4;
+    case Outcome::OldVersion:
+        return 7;
+    case Outcome::Closed:
+    case Outcome::Running:
+        break;
+    }
+    return -1;
+}
+
+QString outcomeText(Outcome outcome, const text::TAppLang &lang)
+{
+    const int n = outcomeTextNumber(outcome);
+    return n < 0 ? QString() : lang.text(text::TextTable::Program, n);
+}
+
+} // namespace t880::link

@@ -1,0 +1,21 @@
+// How a transfer's ending is told to the user: by the programming dialog's
+// own texts, the same for the window and the command line.
+#pragma once
+
+#include "link/transferengine.h"
+#include "text/applang.h"
+
+#include <QString>
+
+namespace t880::link {
+
+/// Number, in the programming dialog's table, of the text that reports
+/// \a outcome: 3 "SUCCESS", 2 "Communication False", 4 "Password Error",
+/// 7 "Device is old version"; -1 for a transfer the user closed (nothing is
+/// reported) or one still running.
+int outcomeTextNumber(Outcome outcome);
+
+/// That text in the language of \a lang; empty where the number is -1.
+QString outcomeText(Outcome outcome, const text::TAppLang &lang);
+
+} // namespace t880::link
