@@ -1,0 +1,84 @@
+// The window's configuration file `_config.ini`: what it holds, the values a
+// new file gets, how each key is read (bad or missing values take their
+// default and never stop the program), and what is written back at the end
+// of a run. No GUI dependency, so the command line and tests use it too.
+#pragma once
+
+#include "codeplug/safefile.h"
+#include "ui/inifile.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <map>
+
+namespace t880 {
+
+struct BandLimits
+{
+    std::uint32_t min = 0;
+    std::uint32_t max = 0;
+    bool operator==(const BandLimits &o) const { return min == o.min && max == o.max; }
+};
+
+struct AppConfig
+{
+    static constexpr int ChannelRows = 17;
+    static constexpr int ChannelColumns = 9;
+    static constexpr int AddressBookRows = 17;
+    static constexpr int AddressBookColumns = 3;
+    static constexpr int Bands = 6;
+
+    int port = 1;
+    int language = 1; ///< 0 English, 1 Simplified, 2 Traditional; other values kept
+    bool autoSearchPort = true;
+    std::array<BandLimits, Bands> bands{};
+    int selectedBand = 1; ///< as the file says ("band Selete"); the window maps bad values
+    std::array<int, ChannelRows> channelRowHeights{};
+    std::array<int, ChannelColumns> channelColumnWidths{};
+    std::array<int, AddressBookRows> addressBookRowHeights{};
+    std::array<int, AddressBookColumns> addressBookColumnWidths{};
+    /// AppName and Company of the sections chs, cht and eng, in that order.
+    std::array<QString, 6> appNames{};
+    /// Section `ports`: port number 1..9 bound to a device path. Read only;
+    /// the program never writes this section.
+    std::map<int, QString> portPaths;
+
+    /// The values a new file is created with.
+    static AppConfig defaults();
+    static std::array<BandLimits, Bands> defaultBands();
+};
+
+/// Where the configuration lives: \a explicitPath when given; otherwise
+/// `_config.ini` in the folder of the executable (\a executableDir) when that
+/// folder may be written, else in the user's configuration folder
+/// (QStandardPaths::AppConfigLocation, created when missing).
+QString configLocation(const QString &explicitPath, const QString &executableDir);
+
+struct ConfigLoad
+{
+    AppConfig config;
+    bool existed = false; ///< the file was there and was read
+    FileResult result;    ///< why a file that is there could not be read (then defaults)
+};
+
+/// Start of the run. A file that exists is read key by key with the read
+/// defaults; a missing file is created with AppConfig::defaults(). A file
+/// that cannot be read (not a regular file, unreadable, larger than 1 MiB)
+/// gives the defaults and is left alone.
+ConfigLoad loadConfig(const QString &path);
+
+/// End of the run. When the file exists (read again now, so edits made by
+/// hand during the run survive): Port, Language, AutoSeachPort, band Selete,
+/// the channel grid sizes and the address book sizes as given are written;
+/// band limits, application names, the `ports` section and every line the
+/// program does not know stay as they are. When it no longer exists it is
+/// created as at start-up, with those four values from \a config and the
+/// default grid sizes. Written atomically.
+FileResult saveConfig(const QString &path, const AppConfig &config);
+
+/// The INI text of a new file holding \a config, keys in the documented order.
+QByteArray newConfigText(const AppConfig &config);
+
+} // namespace t880
