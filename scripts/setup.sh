@@ -7,6 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
     qt6-qpa-plugins libgl-dev
+    qt6-translations-l10n fonts-wqy-microhei
+    xvfb xauth
 )
 
 missing=()
