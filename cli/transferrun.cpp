@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace t880::cli {
@@ -36,25 +35,25 @@ QString outcomeText(link::Outcome outcome)
 
 QString portAdvice(const link::PortFailure &f, const QStringList &tried)
 {
-    // The port layer reports a port held by another program as a permission
-    // error too; only a device we may not open needs the group advice.
-    const bool mayOpen = ::access(QFile::encodeName(f.path).constData(), R_OK | W_OK) == 0;
-    if (f.error == QSerialPort::PermissionError && mayOpen)
+    switch (link::classifyPortFailure(f)) {
+    case link::PortProblem::InUse:
         return QStringLiteral("%1: the port is in use by another program").arg(f.path);
-    if (f.error == QSerialPort::PermissionError)
+    case link::PortProblem::NoPermission:
         return QStringLiteral("%1: permission denied. Add your user to the 'dialout' group "
                               "(sudo usermod -aG dialout $USER), then log in again.")
             .arg(f.path);
-    if (f.error == QSerialPort::DeviceNotFoundError && tried.size() > 1)
-        return QStringLiteral("%1: no such serial device (tried %2)")
-            .arg(f.path, tried.join(QStringLiteral(" and ")));
-    if (f.error == QSerialPort::DeviceNotFoundError)
+    case link::PortProblem::NoSuchDevice:
+        if (tried.size() > 1)
+            return QStringLiteral("%1: no such serial device (tried %2)")
+                .arg(f.path, tried.join(QStringLiteral(" and ")));
         return QStringLiteral("%1: no such serial device (%2)").arg(f.path, f.detail);
-    struct stat st = {};
-    if (::stat(QFile::encodeName(f.path).constData(), &st) == 0 && !S_ISCHR(st.st_mode))
+    case link::PortProblem::NotSerial:
         return QStringLiteral("%1 is not a serial device (serial ports are character devices "
                               "such as /dev/ttyUSB0)")
             .arg(f.path);
+    case link::PortProblem::Other:
+        break;
+    }
     return QStringLiteral("%1: cannot open the port (%2)").arg(f.path, f.detail);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <QSerialPort>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -90,6 +91,28 @@ PortMap PortMap::systemPorts()
         map.bind(number++, p);
     }
     return map;
+}
+
+PortMap PortMap::withBindings(const std::map<int, QString> &bindings)
+{
+    PortMap map = systemPorts();
+    for (const auto &[number, path] : bindings)
+        map.bind(number, path);
+    return map;
+}
+
+std::vector<int> PortMap::openablePorts() const
+{
+    std::vector<int> present;
+    for (int n : numbers()) {
+        QSerialPort probe;
+        probe.setPortName(path(n));
+        if (probe.open(QIODevice::ReadWrite)) {
+            probe.close();
+            present.push_back(n);
+        }
+    }
+    return present;
 }
 
 void PortMap::bind(int number, const QString &path)

@@ -37,6 +37,14 @@ public:
     QString path(int number) const;
     /// The bound numbers, ascending.
     std::vector<int> numbers() const;
+    /// The system's ports with the numbers in \a bindings bound to the
+    /// devices given there (the configuration file's choice); the other
+    /// numbers keep the system's numbering.
+    static PortMap withBindings(const std::map<int, QString> &bindings);
+
+    /// The numbers whose device can be opened now, ascending; a port held by
+    /// another program is missing. Each is opened and closed at once.
+    std::vector<int> openablePorts() const;
 
 private:
     std::map<int, QString> m_paths;

@@ -1,5 +1,10 @@
 #include "link/serialtransfer.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace t880::link {
 
 namespace {
@@ -12,6 +17,23 @@ bool applyLineSettings(QSerialPort &port)
 }
 
 } // namespace
+
+PortProblem classifyPortFailure(const PortFailure &f)
+{
+    const QByteArray path = QFile::encodeName(f.path);
+    struct stat st = {};
+    const bool exists = ::stat(path.constData(), &st) == 0;
+    if (f.error == QSerialPort::DeviceNotFoundError || !exists)
+        return PortProblem::NoSuchDevice;
+    if (!S_ISCHR(st.st_mode))
+        return PortProblem::NotSerial;
+    // The port layer reports a port held by another program as a permission
+    // error too; only a device we may not open needs the group advice.
+    if (f.error == QSerialPort::PermissionError)
+        return ::access(path.constData(), R_OK | W_OK) == 0 ? PortProblem::InUse
+                                                             : PortProblem::NoPermission;
+    return PortProblem::Other;
+}
 
 SerialTransfer::SerialTransfer(ProgramState &state, OpCode op, ReadMode mode, PortSettings ports,
                                PortMap map, QObject *parent)
@@ -51,16 +73,7 @@ void SerialTransfer::poll()
 
 std::vector<int> SerialTransfer::listPorts()
 {
-    std::vector<int> present;
-    for (int n : m_map.numbers()) {
-        QSerialPort probe;
-        probe.setPortName(m_map.path(n));
-        if (probe.open(QIODevice::ReadWrite)) {
-            probe.close();
-            present.push_back(n);
-        }
-    }
-    return present;
+    return m_map.openablePorts();
 }
 
 bool SerialTransfer::openPort(int port)

@@ -22,6 +22,17 @@ struct PortFailure
     QString detail;
 };
 
+/// What kind of trouble a port that could not be opened had, for a message
+/// that says what to do about it.
+enum class PortProblem {
+    NoSuchDevice, ///< nothing at that path
+    InUse,        ///< another program holds it
+    NoPermission, ///< the user may not open it (the dialout group)
+    NotSerial,    ///< a file or folder, not a character device
+    Other,
+};
+PortProblem classifyPortFailure(const PortFailure &failure);
+
 class SerialTransfer : public QObject, private TransferHost
 {
     Q_OBJECT

@@ -1,0 +1,121 @@
+// t880-gui: the desktop window of the programming software.
+#include "ui/tform1.h"
+#include "ui/windowstate.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Resident memory of this process in KiB, from the kernel's own account.
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+// Waits for the window's first paint, then reports or renders and quits.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(t880::TForm1 &window, std::function<void()> then)
+        : m_window(window), m_then(std::move(then))
+    {
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::Paint && !m_done) {
+            m_done = true;
+            // After the paint itself, not inside it.
+            QTimer::singleShot(0, &m_window, m_then);
+        }
+        return false;
+    }
+
+private:
+    t880::TForm1 &m_window;
+    std::function<void()> m_then;
+    bool m_done = false;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("t880"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(T880_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("t880-gui"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Programming software for the Talvern T-880 handheld radio."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE.Kzx"),
+                                 QStringLiteral("A codeplug to open at start."),
+                                 QStringLiteral("[FILE.Kzx]"));
+    const QCommandLineOption config(
+        QStringLiteral("config"),
+        QStringLiteral("Use this configuration file instead of _config.ini beside the program "
+                       "(or in ~/.config/t880 where that folder cannot be written)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Render the window after start-up into this PNG file and exit."),
+        QStringLiteral("FILE.png"));
+    const QCommandLineOption startupReport(
+        QStringLiteral("startup-report"),
+        QStringLiteral("Print the time to the window's first paint and the resident memory "
+                       "then, and exit (for the benchmark)."));
+    parser.addOptions({config, screenshot, startupReport});
+    parser.process(app);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "t880-gui: give at most one codeplug file\n");
+        return 2;
+    }
+
+    t880::WindowState state;
+    state.configPath =
+        t880::configLocation(parser.value(config), QCoreApplication::applicationDirPath());
+    t880::TForm1 window(state);
+    window.show();
+    if (!parser.positionalArguments().isEmpty())
+        window.openCodeplug(parser.positionalArguments().first());
+
+    int exitCode = 0;
+    std::unique_ptr<FirstPaint> watcher;
+    if (parser.isSet(startupReport)) {
+        watcher = std::make_unique<FirstPaint>(window, [&] {
+            QTextStream(stdout) << "first-paint-ms " << sinceStart.elapsed() << " rss-kib "
+                                << residentKiB() << Qt::endl;
+            window.closeWithoutPrompt();
+        });
+    } else if (parser.isSet(screenshot)) {
+        const QString target = parser.value(screenshot);
+        watcher = std::make_unique<FirstPaint>(window, [&, target] {
+            if (!window.grab().save(target, "PNG")) {
+                std::fprintf(stderr, "t880-gui: cannot write %s\n", qPrintable(target));
+                exitCode = 1;
+            }
+            window.closeWithoutPrompt();
+        });
+    }
+    const int rc = app.exec();
+    return exitCode != 0 ? exitCode : rc;
+}

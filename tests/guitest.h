@@ -1,0 +1,100 @@
+// Helpers for driving the real widgets headless: answer a modal dialog the
+// moment it is shown (never by sleeping), and a pseudo-terminal that a port
+// test can open as a present serial device.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace t880::testing {
+
+/// What became of one whenModal() wait.
+struct ModalSeen
+{
+    bool seen = false;
+    QString objectName;
+};
+
+/// Runs \a answer on the first modal dialog named \a objectName that is shown
+/// within \a timeoutMs, from the event loop that shows it. The returned
+/// record tells whether it came.
+inline std::shared_ptr<ModalSeen>
+whenModal(const QString &objectName, std::function<void(QWidget *)> answer, int timeoutMs = 20000)
+{
+    auto record = std::make_shared<ModalSeen>();
+    auto *timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (w && w->isVisible() && w->objectName() == objectName) {
+            timer->stop();
+            timer->deleteLater();
+            record->seen = true;
+            record->objectName = objectName;
+            answer(w);
+            return;
+        }
+        if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(5);
+    return record;
+}
+
+/// Clicks the child button \a button of the modal dialog named \a dialog.
+inline std::shared_ptr<ModalSeen> pressWhenShown(const QString &dialog, const QString &button,
+                                                 QString *message = nullptr)
+{
+    return whenModal(dialog, [button, message](QWidget *w) {
+        if (message) {
+            if (auto *label = w->findChild<QWidget *>(QStringLiteral("WarnDlgText")))
+                *message = label->property("text").toString();
+            else if (auto *label1 = w->findChild<QWidget *>(QStringLiteral("Label1")))
+                *message = label1->property("text").toString();
+        }
+        if (auto *b = w->findChild<QWidget *>(button))
+            QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
+    });
+}
+
+/// A pseudo-terminal whose device side a serial port can open: a stand-in
+/// for a serial adapter that is plugged in.
+class PresentPort
+{
+public:
+    PresentPort()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
+            m_path = QString::fromLocal8Bit(::ptsname(m_master));
+    }
+    ~PresentPort()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    PresentPort(const PresentPort &) = delete;
+    PresentPort &operator=(const PresentPort &) = delete;
+    QString path() const { return m_path; }
+
+private:
+    int m_master = -1;
+    QString m_path;
+};
+
+} // namespace t880::testing

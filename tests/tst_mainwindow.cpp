@@ -1,0 +1,444 @@
+// The main window and its dialogs, headless, through the real widgets found
+// by their object names: the configuration file over a run, the close
+// prompt, New, Open and Save, the port dialog, languages, About.
+#include "guitest.h"
+#include "testsupport.h"
+
+#include "codeplug/codeplugfile.h"
+#include "ui/messagedialogs.h"
+#include "ui/tcommunicationport.h"
+#include "ui/tform1.h"
+#include "ui/windowstate.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace t880;
+using namespace t880::testing;
+
+namespace {
+
+// The main table's texts in each language, as the tables hold them.
+QString mainText(int language, int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(language);
+    return lang.text(text::TextTable::Main, n);
+}
+
+QAction *findAction(QWidget *window, const char *name)
+{
+    return window->findChild<QAction *>(QLatin1String(name));
+}
+
+// Answers the file dialog named \a dialog by typing \a name into its
+// file-name field and accepting, as a user does.
+std::shared_ptr<ModalSeen> typeIntoFileDialog(const QString &dialog, const QString &name)
+{
+    return whenModal(dialog, [name](QWidget *w) {
+        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (edit)
+            edit->setText(name);
+        QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+    });
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString configPath() const { return path(QStringLiteral("_config.ini")); }
+
+private slots:
+    void init() { QFile::remove(configPath()); }
+
+    void firstRunCreatesConfiguration();
+    void editedConfigurationSurvivesRun();
+    void bandSelection_data();
+    void bandSelection();
+    void closePrompt_data();
+    void closePrompt();
+    void newCommand();
+    void openCommand_data();
+    void openCommand();
+    void saveCommand();
+    void portDialog();
+    void portDialogSearchSwitch();
+    void languageSwitch_data();
+    void languageSwitch();
+    void aboutBox();
+};
+
+// The first run creates the file with the values of a new file; Simplified
+// Chinese and band 2 (400-490 MHz) are the defaults.
+void TestMainWindow::firstRunCreatesConfiguration()
+{
+    WindowState state;
+    state.configPath = configPath();
+    {
+        TForm1 window(state);
+        QVERIFY(QFile::exists(configPath()));
+        QCOMPARE(state.program.activeBandLow, 400000000u);
+        QCOMPARE(state.program.activeBandHigh, 490000000u);
+        QCOMPARE(window.windowTitle(), mainText(1, 0));
+        QVERIFY(findAction(&window, "MenuLanguage_Chs")->isChecked());
+        window.closeWithoutPrompt();
+    }
+    const QByteArray text = readFile(configPath());
+    QVERIFY2(text.startsWith("[config]\nPort=1\nLanguage=1\nAutoSeachPort=1\n"), text.constData());
+    QVERIFY(text.contains("\nChSG_Col0=30\nChSG_Col1=64\n"));
+    QVERIFY(text.contains("\nband-2 min=400000000\nband-2 max=490000000\n"));
+    QVERIFY(text.contains("\nband Selete=1\n"));
+}
+
+// Band limits edited by hand are used and survive the run; comments and
+// unknown lines stay; what the run changed is written.
+void TestMainWindow::editedConfigurationSurvivesRun()
+{
+    const QByteArray edited = "; my radios\n"
+                              "[config]\nPort=1\nLanguage=1\nAutoSeachPort=1\n"
+                              "[Band]\nband-2 min=144000000\nband-2 max=148000000\n"
+                              "band Selete=1\nmy note=keep me\n";
+    QVERIFY(writeFile(configPath(), edited));
+    WindowState state;
+    state.configPath = configPath();
+    {
+        TForm1 window(state);
+        QCOMPARE(state.program.activeBandLow, 144000000u);
+        QCOMPARE(state.program.activeBandHigh, 148000000u);
+        findAction(&window, "MenuLanguage_En")->trigger();
+        window.closeWithoutPrompt();
+    }
+    const QByteArray text = readFile(configPath());
+    QVERIFY(text.startsWith("; my radios\n[config]\nPort=1\nLanguage=0\n"));
+    QVERIFY(text.contains("band-2 min=144000000\nband-2 max=148000000\n"));
+    QVERIFY(text.contains("my note=keep me\n"));
+}
+
+void TestMainWindow::bandSelection_data()
+{
+    QTest::addColumn<QByteArray>("band");
+    QTest::addColumn<quint32>("low");
+    QTest::addColumn<quint32>("high");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("band 5 selected") << QByteArray("band Selete=4\n") << 450000000u << 520000000u
+                                     << QByteArray("band Selete=4\n");
+    QTest::newRow("outside 0..5 takes band 1") << QByteArray("band Selete=9\n") << 136000000u
+                                               << 174000000u << QByteArray("band Selete=0\n");
+    // Band 2 equal to band 1: the lower-numbered band is the one found.
+    QTest::newRow("two equal bands")
+        << QByteArray("band-2 min=136000000\nband-2 max=174000000\nband Selete=1\n") << 136000000u
+        << 174000000u << QByteArray("band Selete=0\n");
+}
+
+void TestMainWindow::bandSelection()
+{
+    QFETCH(QByteArray, band);
+    QFETCH(quint32, low);
+    QFETCH(quint32, high);
+    QFETCH(QByteArray, written);
+    QVERIFY(writeFile(configPath(), "[config]\nLanguage=0\n[Band]\n" + band));
+    WindowState state;
+    state.configPath = configPath();
+    {
+        TForm1 window(state);
+        QCOMPARE(state.program.activeBandLow, low);
+        QCOMPARE(state.program.activeBandHigh, high);
+        window.closeWithoutPrompt();
+    }
+    QVERIFY2(readFile(configPath()).contains(written), readFile(configPath()).constData());
+}
+
+void TestMainWindow::closePrompt_data()
+{
+    QTest::addColumn<QString>("answer"); // button of the prompt
+    QTest::addColumn<QString>("saveAs"); // typed into the save dialog; empty: cancelled
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("Cancel keeps the window") << "CancelBtn" << QString() << false << false;
+    QTest::newRow("No closes without saving") << "NoBtn" << QString() << true << false;
+    QTest::newRow("Yes and a save") << "OKBtn"
+                                    << "closing" << true << true;
+    // "Yes" and a cancelled save dialog: the edits are not lost.
+    QTest::newRow("Yes, save cancelled, window stays") << "OKBtn" << QString() << false << false;
+}
+
+void TestMainWindow::closePrompt()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, closes);
+    QFETCH(bool, saved);
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString prompt;
+    auto seen = pressWhenShown(QStringLiteral("MyWarnDlg_3"), answer, &prompt);
+    std::shared_ptr<ModalSeen> dialog;
+    if (answer == QLatin1String("OKBtn")) {
+        dialog = saveAs.isEmpty()
+                     ? whenModal(QStringLiteral("SaveDialog"),
+                                 [](QWidget *w) {
+                                     QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+                                 })
+                     : typeIntoFileDialog(QStringLiteral("SaveDialog"), path(saveAs));
+    }
+    window.close();
+    QVERIFY(seen->seen);
+    QCOMPARE(prompt, mainText(1, 197));
+    if (dialog)
+        QVERIFY(dialog->seen);
+    QCOMPARE(window.isVisible(), !closes);
+    QCOMPARE(QFile::exists(path(QStringLiteral("closing.Kzx"))), saved);
+    if (saved)
+        QVERIFY(readFile(path(QStringLiteral("closing.Kzx"))) ==
+                state.program.codeplug.toByteArray());
+    QFile::remove(path(QStringLiteral("closing.Kzx")));
+    window.closeWithoutPrompt();
+}
+
+void TestMainWindow::newCommand()
+{
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    state.program.codeplug.setSetting(Setting::sql, 9);
+    state.program.lastProgramDate = ProgramDate{2024, 3, 5, 14, 7};
+    window.ApplyLanguage();
+    auto *dateBox = window.findChild<QLabel *>(QStringLiteral("sLastWriteTime"));
+    QCOMPARE(dateBox->text(), QStringLiteral("2024-3-5  14:7"));
+
+    QString message;
+    auto seen = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "CancelBtn", &message);
+    window.MenuFile_NewClick();
+    QVERIFY(seen->seen);
+    QCOMPARE(message, mainText(1, 155));
+    QCOMPARE(state.program.codeplug.setting(Setting::sql), 9u);
+
+    seen = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
+    window.MenuFile_NewClick();
+    QVERIFY(seen->seen);
+    QCOMPARE(state.program.codeplug.setting(Setting::sql), 5u);
+    QCOMPARE(dateBox->text(), QString());
+    window.closeWithoutPrompt();
+}
+
+void TestMainWindow::openCommand_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("fifo");
+    QTest::addColumn<int>("reasonText"); // -1: opens
+    CodeplugData other;
+    other.applyNewDefaults();
+    other.setSetting(Setting::tot, 60);
+    QTest::newRow("a good file") << other.toByteArray() << false << -1;
+    QTest::newRow("a file of 3000 bytes")
+        << other.toByteArray() + QByteArray(3000 - CodeplugData::Size, '\x7F') << false << -1;
+    QTest::newRow("an empty file") << QByteArray() << false << 271;
+    QTest::newRow("a short file") << QByteArray(100, '\x11') << false << 271;
+    QTest::newRow("a pipe") << QByteArray() << true << 272;
+}
+
+// A file that cannot be loaded is reported with its name and the reason; the
+// model stays as it was.
+void TestMainWindow::openCommand()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, fifo);
+    QFETCH(int, reasonText);
+    const QString file =
+        path(QStringLiteral("open-%1.Kzx").arg(QTest::currentDataTag()).replace(u' ', u'-'));
+    QFile::remove(file);
+    if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else
+        QVERIFY(writeFile(file, content));
+
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    const QByteArray before = state.program.codeplug.toByteArray();
+    auto dialog = typeIntoFileDialog(QStringLiteral("OpenDialog"), file);
+    QString message;
+    auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    window.MenuFile_OpenClick();
+    QVERIFY(dialog->seen);
+    if (reasonText < 0) {
+        QVERIFY(!warned->seen);
+        QVERIFY(state.program.codeplug.toByteArray() == content.left(CodeplugData::Size));
+    } else {
+        QVERIFY(warned->seen);
+        QVERIFY2(message.contains(file), qPrintable(message));
+        QVERIFY2(message.contains(mainText(1, 269)), qPrintable(message));
+        QVERIFY2(message.contains(mainText(1, reasonText)), qPrintable(message));
+        QVERIFY(state.program.codeplug.toByteArray() == before);
+    }
+    window.closeWithoutPrompt();
+}
+
+// A name typed without extension gets .Kzx; the file holds the model.
+void TestMainWindow::saveCommand()
+{
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    state.program.codeplug.setSetting(Setting::toa, 7);
+    auto dialog = typeIntoFileDialog(QStringLiteral("SaveDialog"), path(QStringLiteral("saved")));
+    QVERIFY(window.MenuFile_SaveClick());
+    QVERIFY(dialog->seen);
+    const QByteArray written = readFile(path(QStringLiteral("saved.Kzx")));
+    QCOMPARE(written.size(), CodeplugData::Size);
+    QVERIFY(written == state.program.codeplug.toByteArray());
+    QCOMPARE(std::uint8_t(written[0xAD5]), std::uint8_t(7));
+    window.closeWithoutPrompt();
+}
+
+// Ports 1 and 3 present, port 5 stored, search off: port 1 is taken and only
+// the present ports can be chosen.
+void TestMainWindow::portDialog()
+{
+    PresentPort one;
+    PresentPort three;
+    QVERIFY(!one.path().isEmpty() && !three.path().isEmpty());
+    link::PortMap map;
+    map.bind(1, one.path());
+    map.bind(3, three.path());
+    map.bind(5, path(QStringLiteral("gone")));
+    WindowState state;
+    state.config.port = 5;
+    state.config.autoSearchPort = false;
+    TCommunicationPort dialog(state, map, nullptr);
+    QCOMPARE(state.config.port, 1);
+    for (int n = 1; n <= 9; ++n) {
+        auto *rb = dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM%1").arg(n));
+        QVERIFY(rb);
+        QCOMPARE(rb->isEnabled(), n == 1 || n == 3);
+        QCOMPARE(rb->isChecked(), n == 1);
+    }
+    QVERIFY(dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM1"))
+                ->text()
+                .contains(QFileInfo(one.path()).fileName()));
+    dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM3"))->click();
+    dialog.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+    QCOMPARE(state.config.port, 3);
+}
+
+// The search switch takes effect at once, also when the dialog is cancelled.
+void TestMainWindow::portDialogSearchSwitch()
+{
+    PresentPort two;
+    link::PortMap map;
+    map.bind(2, two.path());
+    WindowState state;
+    state.config.port = 2;
+    state.config.autoSearchPort = true;
+    TCommunicationPort dialog(state, map, nullptr);
+    const auto button = [&dialog](int n) {
+        return dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM%1").arg(n));
+    };
+    for (int n = 1; n <= 9; ++n)
+        QVERIFY(!button(n)->isEnabled());
+    QVERIFY(button(2)->isChecked());
+    dialog.findChild<QCheckBox *>(QStringLiteral("cAutoSeachPort"))->click();
+    QVERIFY(!state.config.autoSearchPort);
+    for (int n = 1; n <= 9; ++n)
+        QCOMPARE(button(n)->isEnabled(), n == 2);
+    dialog.findChild<QPushButton *>(QStringLiteral("CancelBtn"))->click();
+    QVERIFY(!state.config.autoSearchPort);
+    QCOMPARE(state.config.port, 2);
+}
+
+void TestMainWindow::languageSwitch_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << "MenuLanguage_En" << 0;
+    QTest::newRow("Traditional") << "MenuLanguage_Cht" << 2;
+    QTest::newRow("Simplified") << "MenuLanguage_Chs" << 1;
+}
+
+// Every menu, item and page caption takes the new language's text.
+void TestMainWindow::languageSwitch()
+{
+    QFETCH(QString, item);
+    QFETCH(int, language);
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    findAction(&window, item.toLatin1().constData())->trigger();
+    QCOMPARE(state.config.language, language);
+    const std::pair<const char *, int> actions[] = {{"MenuFile_New", 2},
+                                                    {"MenuFile_Open", 3},
+                                                    {"MenuFile_Save", 4},
+                                                    {"MenuFile_Exit", 5},
+                                                    {"MenuEdit_Read", 7},
+                                                    {"MenuEdit_Write", 8},
+                                                    {"MenuPort", 9},
+                                                    {"MenuLanguage_Chs", 11},
+                                                    {"MenuLanguage_Cht", 12},
+                                                    {"MenuLanguage_En", 13},
+                                                    {"MenuAbout", 166},
+                                                    {"MenuAdjustment", 167},
+                                                    {"MenuEdit_Password", 231},
+                                                    {"MenuEdit_SetRadioNewPD", 257},
+                                                    {"MenuEdit_VerifyReads", 268}};
+    for (const auto &[name, n] : actions)
+        QCOMPARE(findAction(&window, name)->text(), mainText(language, n));
+    const std::pair<const char *, int> menus[] = {
+        {"MenuFile", 1}, {"MenuEdit", 6}, {"MenuLanguage", 10}, {"MenuHelp", 14}};
+    for (const auto &[name, n] : menus)
+        QCOMPARE(window.findChild<QMenu *>(QLatin1String(name))->title(), mainText(language, n));
+    auto *pages = window.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    QCOMPARE(pages->tabText(0), mainText(language, 25));
+    QCOMPARE(pages->tabText(1), mainText(language, 35));
+    QCOMPARE(pages->tabText(2), mainText(language, 174));
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("sLastWrite"))->text(),
+             mainText(language, 212));
+    QCOMPARE(findAction(&window, "MenuFile_New")->toolTip(), mainText(language, 244));
+    QCOMPARE(window.windowTitle(), mainText(language, 0));
+    for (const char *name : {"MenuLanguage_En", "MenuLanguage_Chs", "MenuLanguage_Cht"})
+        QCOMPARE(findAction(&window, name)->isChecked(), QLatin1String(name) == item);
+    window.closeWithoutPrompt();
+}
+
+void TestMainWindow::aboutBox()
+{
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    window.setLanguage(0);
+    QStringList texts;
+    auto seen = whenModal(QStringLiteral("AboutDlg"), [&texts](QWidget *w) {
+        for (const char *name : {"sName", "sVersion", "sMakerCaption", "sMaker"})
+            texts << w->findChild<QLabel *>(QLatin1String(name))->text();
+        texts << w->windowTitle();
+        w->findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+    });
+    window.MenuAboutClick();
+    QVERIFY(seen->seen);
+    QCOMPARE(texts, (QStringList{"Talvern T-880 Radio Programming Software", "Version: V1.0.0",
+                                 "Manufacturer:", "Talvern Communications", "About"}));
+    window.closeWithoutPrompt();
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,223 @@
+// The programming dialog end to end: the window's Read and Write against the
+// virtual radio on a real pseudo-terminal, bound to COM1 through the
+// configuration file, with the result message answered as a user does.
+#include "guitest.h"
+#include "radioprocess.h"
+#include "testsupport.h"
+
+#include "codeplug/codeplugfile.h"
+#include "ui/tform1.h"
+#include "ui/tprogramdialog.h"
+#include "ui/windowstate.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace t880;
+using namespace t880::testing;
+
+namespace {
+
+constexpr int kCodeplugArea = 0x4000;
+constexpr int kDateOffset = 0x150;
+
+QString programText(int language, int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(language);
+    return lang.text(text::TextTable::Program, n);
+}
+
+QString mainText(int language, int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(language);
+    return lang.text(text::TextTable::Main, n);
+}
+
+// Memory whose codeplug area holds a codeplug that a clean command-line read
+// makes sense of, with the factory calibration.
+QByteArray radioMemory(const QString &cli, const QString &dir)
+{
+    const QString file = dir + QStringLiteral("/seed.Kzx");
+    const QString image = dir + QStringLiteral("/seed.img");
+    runCli({QStringLiteral("new"), QStringLiteral("--force"), file});
+    CodeplugData cp;
+    codeplugfile::load(file, cp);
+    cp.enterChannelFrequency(1, 438500000);
+    cp.enterChannelFrequency(4, 446006250);
+    cp.setSetting(Setting::tot, 60);
+    codeplugfile::save(file, cp);
+    runCli({QStringLiteral("encode"), file, QStringLiteral("--variant"), QStringLiteral("S"),
+            QStringLiteral("--date"), QStringLiteral("2026-01-02T03:04"), QStringLiteral("-o"),
+            image});
+    Q_UNUSED(cli);
+    QByteArray mem(0x10000, '\0');
+    mem.replace(kCodeplugArea, 0x170, readFile(image).left(0x170));
+    return mem;
+}
+
+} // namespace
+
+class TestProgramDialog : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // A configuration that binds COM1 to \a device, search off, English.
+    void configure(WindowState &state, const QString &device)
+    {
+        state.configPath = path(QStringLiteral("_config.ini"));
+        writeFile(state.configPath, QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
+                                                   "[ports]\nCOM1=%1\n")
+                                        .arg(device)
+                                        .toUtf8());
+    }
+
+    bool startRadio(VirtualRadioProcess &radio, const QByteArray &memory,
+                    const QStringList &extra = {})
+    {
+        writeFile(path(QStringLiteral("memory.bin")), memory);
+        return radio.start(path(QStringLiteral("radio")),
+                           QStringList{QStringLiteral("--variant"), QStringLiteral("S"),
+                                       QStringLiteral("--memory"),
+                                       path(QStringLiteral("memory.bin"))} +
+                               extra);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void readFillsTheWindow();
+    void writePutsTheModelIntoTheRadio();
+    void closingMidTransfer();
+    void portThatDoesNotExist();
+};
+
+void TestProgramDialog::readFillsTheWindow()
+{
+    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, mem));
+    // What a read gives, by the command line, for comparison.
+    const QString reference = path(QStringLiteral("reference.Kzx"));
+    QCOMPARE(runCli({QStringLiteral("read"), QStringLiteral("--port"),
+                     path(QStringLiteral("radio")), QStringLiteral("-o"), reference})
+                 .exitCode,
+             0);
+
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")));
+    TForm1 window(state);
+    QString message;
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    window.MenuEdit_ReadClick();
+    QVERIFY(dialog->seen);
+    QVERIFY(result->seen);
+    QCOMPARE(message, programText(0, 3));
+    QVERIFY(state.program.codeplug.toByteArray() == readFile(reference));
+    QCOMPARE(state.program.codeplug.setting(Setting::tot), 60u);
+    QCOMPARE(state.program.lastProgramDate.year, 2026);
+    window.closeWithoutPrompt();
+}
+
+void TestProgramDialog::writePutsTheModelIntoTheRadio()
+{
+    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    // The same codeplug written by the command line, for comparison.
+    CodeplugData cp;
+    cp.applyNewDefaults();
+    cp.enterChannelFrequency(2, 145500000);
+    cp.setSetting(Setting::sql, 3);
+    const QString file = path(QStringLiteral("towrite.Kzx"));
+    QVERIFY(codeplugfile::save(file, cp).ok());
+    QByteArray expected;
+    {
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, mem));
+        QCOMPARE(runCli({QStringLiteral("write"), QStringLiteral("--port"),
+                         path(QStringLiteral("radio")), file})
+                     .exitCode,
+                 0);
+        radio.stop();
+        expected = readFile(path(QStringLiteral("memory.bin")));
+    }
+
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, mem));
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")));
+    TForm1 window(state);
+    state.program.codeplug = cp;
+    QString message;
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    window.MenuEdit_WriteClick();
+    QVERIFY(dialog->seen && result->seen);
+    QCOMPARE(message, programText(0, 3));
+    radio.stop();
+    QByteArray after = readFile(path(QStringLiteral("memory.bin")));
+    // The minute of writing may differ between the two writes.
+    after.replace(kCodeplugArea + kDateOffset, 6, QByteArray(6, '\0'));
+    expected.replace(kCodeplugArea + kDateOffset, 6, QByteArray(6, '\0'));
+    QCOMPARE(describeDiff(after, expected), QString());
+    window.closeWithoutPrompt();
+}
+
+// Closing the dialog during a transfer ends it at once, shows nothing and
+// leaves the model as it was.
+void TestProgramDialog::closingMidTransfer()
+{
+    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, mem, {QStringLiteral("--reply-delay"), QStringLiteral("150")}));
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")));
+    TForm1 window(state);
+    const QByteArray before = state.program.codeplug.toByteArray();
+    QPointer<TProgramDialog> shown;
+    auto dialog = whenModal(QStringLiteral("ProgramDialog"), [&shown](QWidget *w) {
+        shown = qobject_cast<TProgramDialog *>(w);
+        shown->ProgramStart->click();
+    });
+    auto message = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
+    // Close as soon as the transfer has made progress.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&shown] {
+        if (shown && shown->ProgressBar1->value() >= 11)
+            shown->close();
+    });
+    poll.start(5);
+    window.MenuEdit_ReadClick();
+    poll.stop();
+    QVERIFY(dialog->seen);
+    QVERIFY(!message->seen);
+    QVERIFY(state.program.codeplug.toByteArray() == before);
+    window.closeWithoutPrompt();
+}
+
+// A port that cannot be opened: "Communication False" and why.
+void TestProgramDialog::portThatDoesNotExist()
+{
+    WindowState state;
+    configure(state, path(QStringLiteral("no-radio-here")));
+    TForm1 window(state);
+    QString message;
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    window.MenuEdit_ReadClick();
+    QVERIFY(dialog->seen && result->seen);
+    QVERIFY2(message.startsWith(programText(0, 2)), qPrintable(message));
+    QVERIFY2(message.contains(path(QStringLiteral("no-radio-here"))), qPrintable(message));
+    QVERIFY2(message.contains(mainText(0, 275)), qPrintable(message));
+    window.closeWithoutPrompt();
+}
+
+QTEST_MAIN(TestProgramDialog)
+#include "tst_programdialog.moc"

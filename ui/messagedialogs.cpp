@@ -1,0 +1,105 @@
+#include "ui/messagedialogs.h"
+
+#include "ui/windowstate.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+
+constexpr int kTitleText = 0;
+
+QLabel *messageLabel(QWidget *parent, const char *name, int pointSize)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumWidth(260);
+    if (pointSize > 0) {
+        QFont f = label->font();
+        f.setPointSize(pointSize);
+        label->setFont(f);
+    }
+    return label;
+}
+
+QPushButton *button(QWidget *parent, const char *name)
+{
+    auto *b = new QPushButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setMinimumWidth(88);
+    return b;
+}
+
+// Message above, buttons centred below.
+void arrange(QDialog *dialog, QLabel *label, std::initializer_list<QPushButton *> buttons)
+{
+    auto *layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(18);
+    layout->addWidget(label);
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton *b : buttons)
+        row->addWidget(b);
+    row->addStretch();
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+} // namespace
+
+TUserWarnDlg::TUserWarnDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("UserWarnDlg"));
+    setWindowTitle(state.langText(kTitleText));
+    WarnDlgText = messageLabel(this, "WarnDlgText", 0);
+    OKBtn = button(this, "OKBtn");
+    OKBtn->setText(state.tableText(text::TextTable::Warn, 0));
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    arrange(this, WarnDlgText, {OKBtn});
+}
+
+void TUserWarnDlg::setMessage(const QString &text)
+{
+    WarnDlgText->setText(text);
+    setAccessibleDescription(text);
+}
+
+TMyWarnDlg_2::TMyWarnDlg_2(const WindowState &state, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("MyWarnDlg_2"));
+    setWindowTitle(state.langText(kTitleText));
+    Label1 = messageLabel(this, "Label1", 12);
+    OKBtn = button(this, "OKBtn");
+    CancelBtn = button(this, "CancelBtn");
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    arrange(this, Label1, {OKBtn, CancelBtn});
+}
+
+TMyWarnDlg_3::TMyWarnDlg_3(const WindowState &state, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("MyWarnDlg_3"));
+    setWindowTitle(state.langText(kTitleText));
+    Label1 = messageLabel(this, "Label1", 10);
+    OKBtn = button(this, "OKBtn");
+    NoBtn = button(this, "NoBtn");
+    CancelBtn = button(this, "CancelBtn");
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { done(Ok); });
+    connect(NoBtn, &QPushButton::clicked, this, [this] { done(No); });
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { done(Cancel); });
+    arrange(this, Label1, {OKBtn, NoBtn, CancelBtn});
+}
+
+} // namespace t880

@@ -1,0 +1,54 @@
+// The program's message dialogs, each created by its caller, filled, shown
+// modally and destroyed: TUserWarnDlg (one message, OK), TMyWarnDlg_2 (a
+// question with OK and Cancel), TMyWarnDlg_3 (a question with OK, No and
+// Cancel). Captions of the buttons of the last two are set by the caller.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace t880 {
+
+struct WindowState;
+
+/// One message and an OK button whose caption comes from the message
+/// dialog's own table. Enter and Escape both close it.
+class TUserWarnDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    TUserWarnDlg(const WindowState &state, QWidget *parent);
+    void setMessage(const QString &text);
+    QLabel *WarnDlgText;
+    QPushButton *OKBtn;
+};
+
+/// A question with two answers: OKBtn (result Accepted) and CancelBtn
+/// (Rejected); the message label uses a 12-point font.
+class TMyWarnDlg_2 : public QDialog
+{
+    Q_OBJECT
+public:
+    TMyWarnDlg_2(const WindowState &state, QWidget *parent);
+    QLabel *Label1;
+    QPushButton *OKBtn;
+    QPushButton *CancelBtn;
+};
+
+/// A question with three answers: OKBtn (result Ok), NoBtn (No) and
+/// CancelBtn (Cancel, also the close box and Escape); 10-point message.
+class TMyWarnDlg_3 : public QDialog
+{
+    Q_OBJECT
+public:
+    enum Result { Cancel = 0, Ok = 1, No = 2 };
+    TMyWarnDlg_3(const WindowState &state, QWidget *parent);
+    QLabel *Label1;
+    QPushButton *OKBtn;
+    QPushButton *NoBtn;
+    QPushButton *CancelBtn;
+};
+
+} // namespace t880

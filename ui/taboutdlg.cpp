@@ -1,0 +1,74 @@
+#include "ui/taboutdlg.h"
+
+#include "ui/icons.h"
+#include "ui/windowstate.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, int pointSize)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    QFont f = l->font();
+    f.setPointSize(pointSize);
+    l->setFont(f);
+    return l;
+}
+
+} // namespace
+
+TAboutDlg::TAboutDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutDlg"));
+    setWindowTitle(state.langText(161));
+    sName = label(this, "sName", state.langText(0) + u' ' + state.langText(162), 12);
+    sVersion = label(this, "sVersion", state.langText(163), 10);
+    sMakerCaption = label(this, "sMakerCaption", state.langText(164), 10);
+    sMaker = label(this, "sMaker", state.langText(165), 10);
+    OKBtn = new QPushButton(state.langText(153), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    OKBtn->setMinimumWidth(88);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *logo = new QLabel(this);
+    logo->setPixmap(icons::appIcon().pixmap(64, 64));
+    logo->setAlignment(Qt::AlignTop);
+
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(6);
+    texts->addWidget(sName);
+    texts->addWidget(sVersion);
+    auto *maker = new QHBoxLayout;
+    maker->addWidget(sMakerCaption);
+    maker->addWidget(sMaker);
+    maker->addStretch();
+    texts->addLayout(maker);
+
+    auto *top = new QHBoxLayout;
+    top->setSpacing(18);
+    top->addWidget(logo);
+    top->addLayout(texts);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(18);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+} // namespace t880

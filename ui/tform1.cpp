@@ -1,0 +1,616 @@
+#include "ui/tform1.h"
+
+#include "codeplug/codeplugfile.h"
+#include "link/portmap.h"
+#include "ui/icons.h"
+#include "ui/messagedialogs.h"
+#include "ui/taboutdlg.h"
+#include "ui/tcommunicationport.h"
+#include "ui/tprogramdialog.h"
+#include "ui/windowstate.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace t880 {
+
+namespace {
+
+// Text numbers of the main table.
+enum Text : int {
+    Title = 0,
+    FileMenu = 1,
+    FileNew = 2,
+    FileOpen = 3,
+    FileSave = 4,
+    FileExit = 5,
+    EditMenu = 6,
+    EditRead = 7,
+    EditWrite = 8,
+    PortMenu = 9,
+    LanguageMenu = 10,
+    LanguageChs = 11,
+    LanguageCht = 12,
+    LanguageEn = 13,
+    HelpMenu = 14,
+    PageChannels = 25,
+    PageOptions = 35,
+    OpenTitle = 150,
+    SaveTitle = 151,
+    OkText = 153,
+    CancelText = 154,
+    ClearAll = 155,
+    AboutMenu = 166,
+    AdjustmentMenu = 167,
+    PageKeys = 174,
+    SaveQuestion = 197,
+    YesText = 198,
+    NoText = 199,
+    LastProgramDate = 212,
+    PasswordMenu = 231,
+    HintNew = 244,
+    HintOpen = 245,
+    HintSave = 246,
+    HintRead = 247,
+    HintWrite = 248,
+    NewPasswordMenu = 257,
+    VerifyReads = 268,
+    CannotOpen = 269,
+    CannotSave = 270,
+    TooShort = 271,
+    NotRegular = 272,
+    TooLarge = 273,
+    NoFolder = 274,
+    FileFilter = 279,
+    IsFolder = 280,
+};
+
+QString withoutAccelerator(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+QAction *action(QObject *parent, const char *name)
+{
+    auto *a = new QAction(parent);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+} // namespace
+
+TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(icons::appIcon());
+    // 1. A fresh model, port 1, the calibration defaults: the state is new.
+    m_state.config.port = 1;
+    buildMenus();
+    buildToolBar();
+    buildPages();
+    // 2. The configuration file, read or created.
+    readConfiguration();
+    // 4. The focus sink: a 1 x 1 button in the corner that does nothing.
+    bHide = new QPushButton(this);
+    bHide->setObjectName(QStringLiteral("bHide"));
+    bHide->setGeometry(0, 0, 1, 1);
+    bHide->setFlat(true);
+    bHide->setAccessibleName(QStringLiteral(" "));
+    // 5. The active band.
+    selectActiveBand();
+    // 7. The language, then every text and value.
+    SelectLanguage();
+    ApplyLanguage();
+    resize(780, 540);
+}
+
+TForm1::~TForm1()
+{
+    endRun();
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+}
+
+// --- construction ------------------------------------------------------------
+
+void TForm1::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    MenuFile = bar->addMenu(QString());
+    MenuFile->setObjectName(QStringLiteral("MenuFile"));
+    MenuFile_New = action(this, "MenuFile_New");
+    MenuFile_New->setIcon(icons::newFile());
+    MenuFile_New->setShortcut(QKeySequence::New);
+    MenuFile_Open = action(this, "MenuFile_Open");
+    MenuFile_Open->setIcon(icons::openFile());
+    MenuFile_Open->setShortcut(QKeySequence::Open);
+    MenuFile_Save = action(this, "MenuFile_Save");
+    MenuFile_Save->setIcon(icons::saveFile());
+    MenuFile_Save->setShortcut(QKeySequence::Save);
+    MenuFile_Exit = action(this, "MenuFile_Exit");
+    MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
+    MenuFile->addSeparator();
+    MenuFile->addAction(MenuFile_Exit);
+
+    MenuEdit = bar->addMenu(QString());
+    MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
+    MenuEdit_Read = action(this, "MenuEdit_Read");
+    MenuEdit_Read->setIcon(icons::readRadio());
+    MenuEdit_Read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    MenuEdit_Write = action(this, "MenuEdit_Write");
+    MenuEdit_Write->setIcon(icons::writeRadio());
+    MenuEdit_Write->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    MenuEdit_Password = action(this, "MenuEdit_Password");
+    MenuEdit_SetRadioNewPD = action(this, "MenuEdit_SetRadioNewPD");
+    // The password dialogs are not part of this program yet; the items say
+    // where they will be and do nothing until then.
+    MenuEdit_Password->setEnabled(false);
+    MenuEdit_SetRadioNewPD->setEnabled(false);
+    MenuEdit_VerifyReads = action(this, "MenuEdit_VerifyReads");
+    MenuEdit_VerifyReads->setCheckable(true);
+    MenuEdit->addActions({MenuEdit_Read, MenuEdit_Write});
+    MenuEdit->addSeparator();
+    MenuEdit->addActions({MenuEdit_Password, MenuEdit_SetRadioNewPD});
+    MenuEdit->addSeparator();
+    MenuEdit->addAction(MenuEdit_VerifyReads);
+
+    MenuPort = action(this, "MenuPort");
+    bar->addAction(MenuPort);
+
+    MenuLanguage = bar->addMenu(QString());
+    MenuLanguage->setObjectName(QStringLiteral("MenuLanguage"));
+    MenuLanguage_Chs = action(this, "MenuLanguage_Chs");
+    MenuLanguage_Cht = action(this, "MenuLanguage_Cht");
+    MenuLanguage_En = action(this, "MenuLanguage_En");
+    for (QAction *a : {MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En})
+        a->setCheckable(true);
+    MenuLanguage->addActions({MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En});
+
+    MenuAdjustment = action(this, "MenuAdjustment");
+    MenuAdjustment->setEnabled(false); // the calibration dialog comes later
+    bar->addAction(MenuAdjustment);
+
+    MenuHelp = bar->addMenu(QString());
+    MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
+    MenuAbout = action(this, "MenuAbout");
+    MenuHelp->addAction(MenuAbout);
+
+    connect(MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
+    connect(MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
+    connect(MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });
+    connect(MenuFile_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(MenuEdit_Read, &QAction::triggered, this, &TForm1::MenuEdit_ReadClick);
+    connect(MenuEdit_Write, &QAction::triggered, this, &TForm1::MenuEdit_WriteClick);
+    connect(MenuEdit_VerifyReads, &QAction::toggled, this,
+            [this](bool on) { m_state.verifyReads = on; });
+    connect(MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
+    connect(MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
+    connect(MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
+    connect(MenuLanguage_En, &QAction::triggered, this, [this] { setLanguage(0); });
+    connect(MenuAbout, &QAction::triggered, this, &TForm1::MenuAboutClick);
+}
+
+void TForm1::buildToolBar()
+{
+    ToolBar1 = addToolBar(QString());
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setMovable(false);
+    ToolBar1->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({MenuEdit_Read, MenuEdit_Write});
+    ToolBar1->addSeparator();
+    ToolLanguage_Chs = action(this, "ToolLanguage_Chs");
+    ToolLanguage_Chs->setIcon(icons::language(QStringLiteral("简")));
+    ToolLanguage_Cht = action(this, "ToolLanguage_Cht");
+    ToolLanguage_Cht->setIcon(icons::language(QStringLiteral("繁")));
+    ToolLanguage_En = action(this, "ToolLanguage_En");
+    ToolLanguage_En->setIcon(icons::language(QStringLiteral("EN")));
+    ToolBar1->addActions({ToolLanguage_Chs, ToolLanguage_Cht, ToolLanguage_En});
+    connect(ToolLanguage_Chs, &QAction::triggered, MenuLanguage_Chs, &QAction::trigger);
+    connect(ToolLanguage_Cht, &QAction::triggered, MenuLanguage_Cht, &QAction::trigger);
+    connect(ToolLanguage_En, &QAction::triggered, MenuLanguage_En, &QAction::trigger);
+
+    const std::pair<QAction *, const char *> names[] = {
+        {MenuFile_New, "ToolButton_New"},     {MenuFile_Open, "ToolButton_Open"},
+        {MenuFile_Save, "ToolButton_Save"},   {MenuEdit_Read, "ToolButton_Read"},
+        {MenuEdit_Write, "ToolButton_Write"}, {ToolLanguage_Chs, "ToolButton2"},
+        {ToolLanguage_Cht, "ToolButton3"},    {ToolLanguage_En, "ToolButton5"}};
+    for (const auto &[a, name] : names) {
+        QWidget *button = ToolBar1->widgetForAction(a);
+        button->setObjectName(QLatin1String(name));
+        button->setFocusPolicy(Qt::TabFocus);
+    }
+    // Only the file and transfer buttons show hints.
+    for (QAction *a : {ToolLanguage_Chs, ToolLanguage_Cht, ToolLanguage_En})
+        ToolBar1->widgetForAction(a)->installEventFilter(this);
+}
+
+void TForm1::buildPages()
+{
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet_ChInfo = new QWidget;
+    TabSheet_ChInfo->setObjectName(QStringLiteral("TabSheet_ChInfo"));
+    TabSheet_Option = new QWidget;
+    TabSheet_Option->setObjectName(QStringLiteral("TabSheet_Option"));
+    TabSheet_Key = new QWidget;
+    TabSheet_Key->setObjectName(QStringLiteral("TabSheet_Key"));
+    PageControl1->addTab(TabSheet_ChInfo, QString());
+    PageControl1->addTab(TabSheet_Option, QString());
+    PageControl1->addTab(TabSheet_Key, QString());
+
+    // Under the channel grid: the date of the radio's last programming.
+    sLastWrite = new QLabel(TabSheet_ChInfo);
+    sLastWrite->setObjectName(QStringLiteral("sLastWrite"));
+    sLastWriteTime = new QLabel(TabSheet_ChInfo);
+    sLastWriteTime->setObjectName(QStringLiteral("sLastWriteTime"));
+    sLastWriteTime->setFrameShape(QFrame::Panel);
+    sLastWriteTime->setFrameShadow(QFrame::Sunken);
+    sLastWriteTime->setAlignment(Qt::AlignCenter);
+    sLastWriteTime->setMinimumWidth(150);
+    sLastWriteTime->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
+    sLastWriteTime->setFocusPolicy(Qt::TabFocus);
+    sLastWrite->setBuddy(sLastWriteTime);
+    auto *channelLayout = new QVBoxLayout(TabSheet_ChInfo);
+    channelLayout->addStretch();
+    auto *status = new QHBoxLayout;
+    status->addWidget(sLastWrite);
+    status->addWidget(sLastWriteTime);
+    status->addStretch();
+    channelLayout->addLayout(status);
+
+    setCentralWidget(PageControl1);
+}
+
+void TForm1::readConfiguration()
+{
+    const ConfigLoad load = loadConfig(m_state.configPath);
+    m_state.config = load.config;
+    if (!load.existed)
+        return;
+    // A stored port that is not present now falls back to the first.
+    const std::vector<int> present =
+        link::PortMap::withBindings(m_state.config.portPaths).openablePorts();
+    if (std::find(present.begin(), present.end(), m_state.config.port) == present.end())
+        m_state.config.port = 1;
+}
+
+void TForm1::selectActiveBand()
+{
+    int band = m_state.config.selectedBand;
+    if (band < 1 || band > 5)
+        band = 0;
+    m_state.config.selectedBand = band;
+    m_state.program.activeBandLow = m_state.config.bands[std::size_t(band)].min;
+    m_state.program.activeBandHigh = m_state.config.bands[std::size_t(band)].max;
+}
+
+// --- language ----------------------------------------------------------------
+
+void TForm1::SelectLanguage()
+{
+    m_state.lang.applyLanguageSetting(m_state.config.language);
+    loadQtTranslations();
+}
+
+void TForm1::loadQtTranslations()
+{
+    // Qt's own dialogs (the file dialogs above all) speak the same language.
+    if (m_qtTranslator) {
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+        m_qtTranslator.reset();
+    }
+    QString locale;
+    if (m_state.lang.langType() == text::TAppLang::Simplified)
+        locale = QStringLiteral("zh_CN");
+    else if (m_state.lang.langType() == text::TAppLang::Traditional)
+        locale = QStringLiteral("zh_TW");
+    if (locale.isEmpty())
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QStringLiteral("qtbase_") + locale,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        m_qtTranslator = std::move(translator);
+    }
+}
+
+void TForm1::BuildKeyFunctionLists()
+{
+    // List A (side key) differs from list B only by the FM radio (code 24).
+    m_state.keyFunctionsA = {{0, 182}, {24, 254}, {2, 178}, {3, 179}, {25, 249}, {8, 185}};
+    m_state.keyFunctionsB = {{0, 182}, {2, 178}, {3, 179}, {25, 249}, {8, 185}};
+}
+
+void TForm1::ApplyLanguage()
+{
+    // 1. The language items; the key-function lists.
+    MenuLanguage_En->setChecked(m_state.config.language == 0);
+    MenuLanguage_Chs->setChecked(m_state.config.language == 1);
+    MenuLanguage_Cht->setChecked(m_state.config.language == 2);
+    BuildKeyFunctionLists();
+
+    // 2. Title and menus.
+    const auto t = [this](int n) {
+        return m_state.langText(n);
+    };
+    setWindowTitle(t(Title));
+    MenuFile->setTitle(t(FileMenu));
+    MenuFile_New->setText(t(FileNew));
+    MenuFile_Open->setText(t(FileOpen));
+    MenuFile_Save->setText(t(FileSave));
+    MenuFile_Exit->setText(t(FileExit));
+    MenuEdit->setTitle(t(EditMenu));
+    MenuEdit_Read->setText(t(EditRead));
+    MenuEdit_Write->setText(t(EditWrite));
+    MenuEdit_Password->setText(t(PasswordMenu));
+    MenuEdit_SetRadioNewPD->setText(t(NewPasswordMenu));
+    MenuEdit_VerifyReads->setText(t(VerifyReads));
+    MenuPort->setText(t(PortMenu));
+    MenuLanguage->setTitle(t(LanguageMenu));
+    MenuLanguage_Chs->setText(t(LanguageChs));
+    MenuLanguage_Cht->setText(t(LanguageCht));
+    MenuLanguage_En->setText(t(LanguageEn));
+    MenuAdjustment->setText(t(AdjustmentMenu));
+    MenuHelp->setTitle(t(HelpMenu));
+    MenuAbout->setText(t(AboutMenu));
+
+    // 3. The selected band: the first band whose limits are the active ones.
+    for (int k = 0; k < AppConfig::Bands; ++k) {
+        const BandLimits &b = m_state.config.bands[std::size_t(k)];
+        if (b.min == m_state.program.activeBandLow && b.max == m_state.program.activeBandHigh) {
+            m_state.config.selectedBand = k;
+            break;
+        }
+    }
+
+    // 4. Tool-bar hints, for the five file and transfer buttons.
+    MenuFile_New->setToolTip(t(HintNew));
+    MenuFile_Open->setToolTip(t(HintOpen));
+    MenuFile_Save->setToolTip(t(HintSave));
+    MenuEdit_Read->setToolTip(t(HintRead));
+    MenuEdit_Write->setToolTip(t(HintWrite));
+    ToolLanguage_Chs->setText(withoutAccelerator(t(LanguageChs)));
+    ToolLanguage_Cht->setText(withoutAccelerator(t(LanguageCht)));
+    ToolLanguage_En->setText(withoutAccelerator(t(LanguageEn)));
+
+    // 5. The last programming date.
+    sLastWrite->setText(t(LastProgramDate));
+    sLastWriteTime->setText(lastProgramDateText());
+    sLastWriteTime->setAccessibleName(t(LastProgramDate));
+
+    // 6. Page captions (the pages' own contents follow their own rules).
+    PageControl1->setTabText(0, t(PageChannels));
+    PageControl1->setTabText(1, t(PageOptions));
+    PageControl1->setTabText(2, t(PageKeys));
+}
+
+QString TForm1::lastProgramDateText() const
+{
+    const ProgramDate &d = m_state.program.lastProgramDate;
+    // A codeplug that never went through a radio has no date to show.
+    if (d.year == 0 && d.month == 0 && d.day == 0 && d.hour == 0 && d.minute == 0)
+        return QString();
+    return QStringLiteral("%1-%2-%3  %4:%5")
+        .arg(d.year)
+        .arg(d.month)
+        .arg(d.day)
+        .arg(d.hour)
+        .arg(d.minute);
+}
+
+void TForm1::setLanguage(int language)
+{
+    commitEdits();
+    m_state.config.language = language;
+    SelectLanguage();
+    ApplyLanguage();
+}
+
+// --- commands ----------------------------------------------------------------
+
+void TForm1::commitEdits()
+{
+    // An editor that loses the focus stores its value.
+    bHide->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::MenuFile_NewClick()
+{
+    TMyWarnDlg_2 prompt(m_state, this);
+    prompt.Label1->setText(m_state.langText(ClearAll));
+    prompt.OKBtn->setText(m_state.langText(OkText));
+    prompt.CancelBtn->setText(m_state.langText(CancelText));
+    if (prompt.exec() != QDialog::Accepted)
+        return;
+    m_state.program.applyNewDefaults();
+    m_currentFile.clear();
+    ApplyLanguage();
+}
+
+void TForm1::MenuFile_OpenClick()
+{
+    PageControl1->setCurrentWidget(TabSheet_ChInfo);
+    commitEdits();
+    QFileDialog dialog(this, m_state.langText(OpenTitle));
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(m_state.langText(FileFilter));
+    if (!m_currentFile.isEmpty())
+        dialog.setDirectory(QFileInfo(m_currentFile).absolutePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    openCodeplug(dialog.selectedFiles().first());
+}
+
+bool TForm1::openCodeplug(const QString &path)
+{
+    const FileResult result = codeplugfile::load(path, m_state.program.codeplug);
+    if (!result.ok()) {
+        showFileError(CannotOpen, path, result);
+        return false;
+    }
+    m_currentFile = QFileInfo(path).absoluteFilePath();
+    ApplyLanguage();
+    return true;
+}
+
+bool TForm1::MenuFile_SaveClick()
+{
+    PageControl1->setCurrentWidget(TabSheet_ChInfo);
+    commitEdits();
+    QFileDialog dialog(this, m_state.langText(SaveTitle));
+    dialog.setObjectName(QStringLiteral("SaveDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(m_state.langText(FileFilter));
+    dialog.setDefaultSuffix(codeplugfile::Suffix);
+    if (!m_currentFile.isEmpty())
+        dialog.selectFile(m_currentFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    return saveCodeplug(withDefaultSuffix(dialog.selectedFiles().first(), codeplugfile::Suffix));
+}
+
+bool TForm1::saveCodeplug(const QString &path)
+{
+    const FileResult result = codeplugfile::save(path, m_state.program.codeplug);
+    if (!result.ok()) {
+        showFileError(CannotSave, path, result);
+        return false;
+    }
+    m_currentFile = QFileInfo(path).absoluteFilePath();
+    return true;
+}
+
+void TForm1::showFileError(int headline, const QString &path, const FileResult &result)
+{
+    QString reason;
+    switch (result.error) {
+    case FileError::TooShort:
+        reason = m_state.langText(TooShort);
+        break;
+    case FileError::NotRegular:
+        reason = m_state.langText(NotRegular);
+        break;
+    case FileError::TooLarge:
+        reason = m_state.langText(TooLarge);
+        break;
+    case FileError::IsFolder:
+        reason = m_state.langText(IsFolder);
+        break;
+    case FileError::NoFolder:
+        reason = m_state.langText(NoFolder);
+        break;
+    default:
+        reason = result.detail; // the system's own words
+        break;
+    }
+    TUserWarnDlg message(m_state, this);
+    message.setMessage(
+        QStringLiteral("%1\n%2\n%3")
+            .arg(m_state.langText(headline), QDir::toNativeSeparators(path), reason));
+    message.exec();
+}
+
+void TForm1::MenuEdit_ReadClick()
+{
+    runTransfer(true);
+}
+
+void TForm1::MenuEdit_WriteClick()
+{
+    runTransfer(false);
+}
+
+void TForm1::runTransfer(bool read)
+{
+    commitEdits();
+    TProgramDialog dialog(m_state, link::OpCode::Codeplug,
+                          read ? link::ReadMode::Read : link::ReadMode::Write, this);
+    dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));
+    dialog.exec();
+    // The read's result reaches the model only now, after its message.
+    if (dialog.takeResult() && read)
+        ApplyLanguage();
+}
+
+void TForm1::MenuPortClick()
+{
+    TCommunicationPort dialog(m_state, this);
+    dialog.exec();
+}
+
+void TForm1::MenuAboutClick()
+{
+    TAboutDlg dialog(m_state, this);
+    dialog.exec();
+}
+
+// --- the end of the run ------------------------------------------------------
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (m_promptOnClose) {
+        TMyWarnDlg_3 prompt(m_state, this);
+        prompt.Label1->setText(m_state.langText(SaveQuestion));
+        prompt.OKBtn->setText(m_state.langText(YesText));
+        prompt.NoBtn->setText(m_state.langText(NoText));
+        prompt.CancelBtn->setText(m_state.langText(CancelText));
+        const int answer = prompt.exec();
+        // "Yes" and then a save that was cancelled or failed keeps the
+        // window, and the edits, rather than losing them.
+        if (answer == TMyWarnDlg_3::Cancel ||
+            (answer == TMyWarnDlg_3::Ok && !MenuFile_SaveClick())) {
+            event->ignore();
+            return;
+        }
+    }
+    endRun();
+    event->accept();
+}
+
+void TForm1::closeWithoutPrompt()
+{
+    m_promptOnClose = false;
+    close();
+}
+
+void TForm1::endRun()
+{
+    if (m_runEnded)
+        return;
+    m_runEnded = true;
+    saveConfig(m_state.configPath, m_state.config);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return true; // the language buttons show no hint
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace t880

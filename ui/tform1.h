@@ -1,0 +1,117 @@
+// The main window: menus, tool bar and the three pages, the commands that
+// reach every other part of the program, the close prompt and the
+// configuration file. It owns nothing but widgets: the state it shows and
+// edits is the WindowState it is given.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
+class QTranslator;
+
+namespace t880 {
+
+struct WindowState;
+
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    /// Builds the window, reads (or creates) the configuration file at
+    /// state.configPath and shows the model in the configured language.
+    explicit TForm1(WindowState &state, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    /// Re-fetches every caption, list and shown value from the current text
+    /// table and the model.
+    void ApplyLanguage();
+    /// Points the text conversion at the stored language choice.
+    void SelectLanguage();
+    /// Fills the two key-function lists of the key assignment page.
+    void BuildKeyFunctionLists();
+
+    /// Opens \a path as the codeplug; a file that cannot be loaded is
+    /// reported and the model stays as it was. Returns true on success.
+    bool openCodeplug(const QString &path);
+    /// Saves the model to \a path; a failure is reported and the previous
+    /// file stays intact. Returns true on success.
+    bool saveCodeplug(const QString &path);
+
+    /// Ends the run without the close prompt (a screenshot run, tests).
+    void closeWithoutPrompt();
+    /// Writes the configuration file as the end of the run does; done once.
+    void endRun();
+
+    // Commands.
+    void MenuFile_NewClick();
+    void MenuFile_OpenClick();
+    /// Returns true when the model was saved (false: cancelled or failed).
+    bool MenuFile_SaveClick();
+    void MenuEdit_ReadClick();
+    void MenuEdit_WriteClick();
+    void MenuPortClick();
+    void MenuAboutClick();
+    void setLanguage(int language);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildPages();
+    void readConfiguration();
+    void selectActiveBand();
+    void commitEdits();
+    void runTransfer(bool read);
+    void loadQtTranslations();
+    void showFileError(int headline, const QString &path, const struct FileResult &result);
+    QString lastProgramDateText() const;
+
+    WindowState &m_state;
+    bool m_promptOnClose = true;
+    bool m_runEnded = false;
+    QString m_currentFile;
+    std::unique_ptr<QTranslator> m_qtTranslator;
+
+    QPushButton *bHide = nullptr;
+    QTabWidget *PageControl1 = nullptr;
+    QWidget *TabSheet_ChInfo = nullptr;
+    QWidget *TabSheet_Option = nullptr;
+    QWidget *TabSheet_Key = nullptr;
+    QLabel *sLastWrite = nullptr;
+    QLabel *sLastWriteTime = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+
+    QMenu *MenuFile = nullptr;
+    QMenu *MenuEdit = nullptr;
+    QMenu *MenuLanguage = nullptr;
+    QMenu *MenuHelp = nullptr;
+    QAction *MenuFile_New = nullptr;
+    QAction *MenuFile_Open = nullptr;
+    QAction *MenuFile_Save = nullptr;
+    QAction *MenuFile_Exit = nullptr;
+    QAction *MenuEdit_Read = nullptr;
+    QAction *MenuEdit_Write = nullptr;
+    QAction *MenuEdit_Password = nullptr;
+    QAction *MenuEdit_SetRadioNewPD = nullptr;
+    QAction *MenuEdit_VerifyReads = nullptr;
+    QAction *MenuPort = nullptr;
+    QAction *MenuLanguage_Chs = nullptr;
+    QAction *MenuLanguage_Cht = nullptr;
+    QAction *MenuLanguage_En = nullptr;
+    QAction *MenuAdjustment = nullptr;
+    QAction *MenuAbout = nullptr;
+    QAction *ToolLanguage_Chs = nullptr;
+    QAction *ToolLanguage_Cht = nullptr;
+    QAction *ToolLanguage_En = nullptr;
+};
+
+} // namespace t880

@@ -1,0 +1,167 @@
+#include "ui/tprogramdialog.h"
+
+#include "link/outcometext.h"
+#include "link/serialtransfer.h"
+#include "ui/messagedialogs.h"
+#include "ui/windowstate.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+
+// Texts of the main table that explain why a port could not be opened.
+int portProblemText(link::PortProblem problem)
+{
+    switch (problem) {
+    case link::PortProblem::NoSuchDevice:
+        return 275;
+    case link::PortProblem::InUse:
+        return 276;
+    case link::PortProblem::NoPermission:
+        return 277;
+    case link::PortProblem::NotSerial:
+    case link::PortProblem::Other:
+        break;
+    }
+    return 278;
+}
+
+} // namespace
+
+TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
+                               QWidget *parent)
+    : TProgramDialog(state, op, mode, link::PortMap::withBindings(state.config.portPaths), parent)
+{}
+
+TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
+                               const link::PortMap &map, QWidget *parent)
+    : QDialog(parent), m_state(state), m_op(op), m_mode(mode), m_map(map), m_work(state.program)
+{
+    setObjectName(QStringLiteral("ProgramDialog"));
+    using text::TextTable;
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setMinimumWidth(337);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::StyledPanel);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    ProgramStart = new QPushButton(state.tableText(TextTable::Program, 0), Bevel1);
+    ProgramStart->setObjectName(QStringLiteral("ProgramStart"));
+    ProgramStart->setDefault(true);
+    ProgramStart->setAutoDefault(true);
+    CancelBtn = new QPushButton(state.tableText(TextTable::Program, 1), Bevel1);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    OKBtn = new QPushButton(this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->hide();
+    for (QPushButton *b : {ProgramStart, CancelBtn})
+        b->setMinimumWidth(88);
+
+    auto *buttons = new QHBoxLayout(Bevel1);
+    buttons->setContentsMargins(12, 10, 12, 10);
+    buttons->addStretch();
+    buttons->addWidget(ProgramStart);
+    buttons->addStretch();
+    buttons->addWidget(CancelBtn);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 20, 16, 16);
+    layout->setSpacing(14);
+    layout->addWidget(ProgressBar1);
+    layout->addWidget(Bevel1);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ProgramStart, &QPushButton::clicked, this, &TProgramDialog::ProgramStartClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TProgramDialog::reject);
+}
+
+TProgramDialog::~TProgramDialog()
+{
+    if (m_transfer)
+        m_transfer->cancel();
+}
+
+void TProgramDialog::ProgramStartClick()
+{
+    if (m_transfer)
+        return; // each dialog runs one transfer
+    ProgramStart->setEnabled(false);
+    CancelBtn->setEnabled(false);
+    link::PortSettings ports;
+    ports.port = m_state.config.port;
+    ports.autoSearch = m_state.config.autoSearchPort;
+    m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
+    m_transfer->setVerifyReads(m_state.verifyReads);
+    connect(m_transfer.get(), &link::SerialTransfer::progressUpdated, ProgressBar1,
+            &QProgressBar::setValue);
+    // Queued: the message box runs after the engine has left its call, with
+    // the port closed and the timers stopped.
+    connect(m_transfer.get(), &link::SerialTransfer::transferEnded, this,
+            &TProgramDialog::transferEnded, Qt::QueuedConnection);
+    m_transfer->start();
+}
+
+QString TProgramDialog::resultMessage(link::Outcome outcome) const
+{
+    QString message = link::outcomeText(outcome, m_state.lang);
+    const link::PortFailure &failure = m_transfer->portFailure();
+    if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
+        message += QStringLiteral("\n%1\n%2")
+                       .arg(failure.path,
+                            m_state.langText(portProblemText(link::classifyPortFailure(failure))));
+    return message;
+}
+
+void TProgramDialog::transferEnded(link::Outcome outcome)
+{
+    m_outcome = outcome;
+    if (outcome == link::Outcome::Closed)
+        return; // the user closed the window: no message
+    ProgressBar1->setValue(0);
+    TUserWarnDlg message(m_state, this);
+    message.setMessage(resultMessage(outcome));
+    message.exec();
+    done(outcome == link::Outcome::Success ? Accepted : Rejected);
+}
+
+bool TProgramDialog::takeResult()
+{
+    if (m_outcome != link::Outcome::Success || !m_transfer)
+        return false;
+    m_transfer->runCompletion();
+    m_state.program = m_work;
+    return true;
+}
+
+void TProgramDialog::reject()
+{
+    // Escape and the close box end a running transfer at once: the port is
+    // closed and nothing more is sent.
+    if (m_transfer && m_transfer->isRunning()) {
+        m_transfer->cancel();
+        m_outcome = link::Outcome::Closed;
+    }
+    QDialog::reject();
+}
+
+void TProgramDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_transfer && m_transfer->isRunning()) {
+        m_transfer->cancel();
+        m_outcome = link::Outcome::Closed;
+    }
+    QDialog::closeEvent(event);
+}
+
+} // namespace t880

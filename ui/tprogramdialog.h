@@ -1,0 +1,73 @@
+// The programming dialog: one transfer with the radio, started by the user's
+// Start, shown as a progress bar, ended by a result message. It works on a
+// copy of the program state; only a transfer that succeeded hands its result
+// back (takeResult()), so a failed read cannot touch the model. The window
+// stays responsive throughout: the transfer is driven by timers and the
+// port's signals on the window's own thread.
+#pragma once
+
+#include "link/portmap.h"
+#include "link/programstate.h"
+#include "link/transferengine.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QFrame;
+class QProgressBar;
+class QPushButton;
+
+namespace t880 {
+
+namespace link {
+class SerialTransfer;
+}
+struct WindowState;
+
+class TProgramDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    /// A transfer of \a op in direction \a mode over the ports of the
+    /// window's configuration.
+    TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode, QWidget *parent);
+    /// The same over the ports of \a map (tests bind a virtual radio here).
+    TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
+                   const link::PortMap &map, QWidget *parent);
+    ~TProgramDialog() override;
+
+    /// How the transfer ended; Running until it has.
+    link::Outcome outcome() const { return m_outcome; }
+    /// After a success: runs the operation's completion actions on the copy
+    /// and makes it the window's program state. Returns false (and changes
+    /// nothing) for any other ending.
+    bool takeResult();
+
+    QProgressBar *ProgressBar1;
+    QFrame *Bevel1;
+    QPushButton *ProgramStart;
+    QPushButton *CancelBtn;
+    QPushButton *OKBtn; ///< kept hidden; the dialog has no use for it
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void ProgramStartClick();
+    void transferEnded(link::Outcome outcome);
+    QString resultMessage(link::Outcome outcome) const;
+
+    WindowState &m_state;
+    const link::OpCode m_op;
+    const link::ReadMode m_mode;
+    link::PortMap m_map;
+    ProgramState m_work;
+    std::unique_ptr<link::SerialTransfer> m_transfer;
+    link::Outcome m_outcome = link::Outcome::Running;
+};
+
+} // namespace t880

@@ -1,0 +1,56 @@
+// Everything the window works on, in one object that the main window owns
+// and hands by reference to its pages and dialogs: the programming state
+// (codeplug, image, calibration), the configuration of the run, the language
+// and the editing state of the channel grid. No globals; every test makes a
+// fresh one.
+#pragma once
+
+#include "link/programstate.h"
+#include "text/applang.h"
+#include "ui/appconfig.h"
+
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace t880 {
+
+/// A key function: its code in the codeplug and the number of its text.
+struct KeyFunction
+{
+    int code;
+    int textNumber;
+};
+
+struct WindowState
+{
+    ProgramState program;
+    /// Port, Language, AutoSeachPort, band table, selected band, grid sizes,
+    /// application names and port bindings, as read at start and written at
+    /// the end of the run.
+    AppConfig config;
+    QString configPath;
+    text::TAppLang lang;
+
+    /// Key-function lists A (side key) and B (function key), rebuilt by
+    /// every language change.
+    std::vector<KeyFunction> keyFunctionsA;
+    std::vector<KeyFunction> keyFunctionsB;
+
+    // Editing state of the channel grid.
+    int editCol = 0;
+    int editRow = 0;
+    int hintCol = -1;
+    int hintRow = -1;
+    int toneEditorPos = 0;
+
+    /// Read every block until two readings agree (Edit menu check mark).
+    bool verifyReads = false;
+
+    /// Entry \a n of the main text table in the current language.
+    QString langText(int n) const { return lang.text(text::TextTable::Main, n); }
+    QString tableText(text::TextTable table, int n) const { return lang.text(table, n); }
+};
+
+} // namespace t880
