@@ -20,6 +20,15 @@
 
 namespace t880::testing {
 
+/// Saves a picture of \a w as NAME.png into the folder that T880_SHOTS
+/// names, when it is set: a way to look at every dialog the tests open.
+inline void saveShot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("T880_SHOTS");
+    if (!dir.isEmpty() && w)
+        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 /// What became of one whenModal() wait.
 struct ModalSeen
 {
@@ -44,6 +53,7 @@ whenModal(const QString &objectName, std::function<void(QWidget *)> answer, int 
             timer->deleteLater();
             record->seen = true;
             record->objectName = objectName;
+            saveShot(w, objectName);
             answer(w);
             return;
         }

@@ -337,6 +337,8 @@ void TestMainWindow::portDialog()
     QVERIFY(dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM1"))
                 ->text()
                 .contains(QFileInfo(one.path()).fileName()));
+    dialog.show();
+    saveShot(&dialog, QStringLiteral("CommunicationPort"));
     dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM3"))->click();
     dialog.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
     QCOMPARE(state.config.port, 3);

@@ -21,7 +21,7 @@ QLabel *messageLabel(QWidget *parent, const char *name, int pointSize)
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setMinimumWidth(260);
+    label->setMinimumWidth(360);
     if (pointSize > 0) {
         QFont f = label->font();
         f.setPointSize(pointSize);

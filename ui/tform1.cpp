@@ -457,6 +457,7 @@ void TForm1::MenuFile_OpenClick()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(m_state.langText(FileFilter));
+    dialog.resize(760, 480);
     if (!m_currentFile.isEmpty())
         dialog.setDirectory(QFileInfo(m_currentFile).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -487,6 +488,7 @@ bool TForm1::MenuFile_SaveClick()
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(m_state.langText(FileFilter));
     dialog.setDefaultSuffix(codeplugfile::Suffix);
+    dialog.resize(760, 480);
     if (!m_currentFile.isEmpty())
         dialog.selectFile(m_currentFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
