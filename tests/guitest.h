@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -79,6 +80,21 @@ inline std::shared_ptr<ModalSeen> pressWhenShown(const QString &dialog, const QS
         }
         if (auto *b = w->findChild<QWidget *>(button))
             QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
+    });
+}
+
+/// Types \a key into the modal dialog named \a dialog, as a keyboard user
+/// answers it (Enter for the default button, Escape to cancel).
+inline std::shared_ptr<ModalSeen> keyWhenShown(const QString &dialog, Qt::Key key)
+{
+    return whenModal(dialog, [key](QWidget *w) {
+        QTimer::singleShot(0, w, [w, key] {
+            QWidget *target = w->focusWidget() ? w->focusWidget() : w;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+            QApplication::sendEvent(target, &press);
+            QApplication::sendEvent(target, &release);
+        });
     });
 }
 

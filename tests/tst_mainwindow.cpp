@@ -76,6 +76,7 @@ private slots:
     void closePrompt_data();
     void closePrompt();
     void newCommand();
+    void keyboardAnswers();
     void openCommand_data();
     void openCommand();
     void saveCommand();
@@ -239,6 +240,35 @@ void TestMainWindow::newCommand()
     QVERIFY(seen->seen);
     QCOMPARE(state.program.codeplug.setting(Setting::sql), 5u);
     QCOMPARE(dateBox->text(), QString());
+    window.closeWithoutPrompt();
+}
+
+// Enter presses the default button, Escape cancels: Ok in the New prompt,
+// Cancel in the close prompt.
+void TestMainWindow::keyboardAnswers()
+{
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    state.program.codeplug.setSetting(Setting::sql, 9);
+    auto seen = keyWhenShown(QStringLiteral("MyWarnDlg_2"), Qt::Key_Escape);
+    window.MenuFile_NewClick();
+    QVERIFY(seen->seen);
+    QCOMPARE(state.program.codeplug.setting(Setting::sql), 9u);
+    seen = keyWhenShown(QStringLiteral("MyWarnDlg_2"), Qt::Key_Return);
+    window.MenuFile_NewClick();
+    QVERIFY(seen->seen);
+    QCOMPARE(state.program.codeplug.setting(Setting::sql), 5u);
+
+    seen = keyWhenShown(QStringLiteral("MyWarnDlg_3"), Qt::Key_Escape);
+    window.close();
+    QVERIFY(seen->seen);
+    QVERIFY(window.isVisible());
+    seen = keyWhenShown(QStringLiteral("AboutDlg"), Qt::Key_Return);
+    window.MenuAboutClick();
+    QVERIFY(seen->seen);
     window.closeWithoutPrompt();
 }
 
