@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 
 namespace t880 {
@@ -55,6 +56,14 @@ struct AppConfig
 /// folder may be written, else in the user's configuration folder
 /// (QStandardPaths::AppConfigLocation, created when missing).
 QString configLocation(const QString &explicitPath, const QString &executableDir);
+/// configLocation() with the test of whether a folder may be written given
+/// by the caller, so the fallback can be exercised where every folder may be
+/// written (as root).
+QString configLocation(const QString &explicitPath, const QString &executableDir,
+                       const std::function<bool(const QString &folder)> &mayWrite);
+
+/// A configuration file larger than this is not read, nor replaced.
+constexpr qint64 MaxConfigFileSize = 1024 * 1024;
 
 struct ConfigLoad
 {

@@ -37,6 +37,7 @@ public:
     /// key), creating the section at the end of the file when missing.
     void setValue(const QString &section, const QString &key, const QString &value);
 
+    /// Whether the file has a section of that name, in any letter case.
     bool hasSection(const QString &section) const;
     /// Keys of \a section in file order, as spelled in the file.
     QStringList keys(const QString &section) const;
@@ -45,11 +46,22 @@ private:
     struct Line
     {
         enum class Kind { Other, Section, Key } kind = Kind::Other;
-        QString text;    ///< the whole line as read (or as made), without line ending
+        QString text;    ///< the whole line as read (or as made), without line ending;
+                         ///< Other: blank, comment and garbage lines in a row, as one
         QString section; ///< Section: its name; Key: the section it belongs to
         QString key;     ///< Key: the key as spelled
         QString value;   ///< Key: the value, trimmed
+        // The bytes as read: text alone would lose whatever is not UTF-8.
+        QByteArray raw;
+        QByteArray ending; ///< "\r\n", "\n", or nothing on a last line without one
     };
+
+    static void classify(Line &line, QString &currentSection);
+    QByteArray lineEnding() const;
+    bool endsWithBlankLine() const;
+    void insertLine(std::size_t index, const QString &text);
+    static void replaceValue(Line &line, const QString &value);
+
     std::vector<Line> m_lines;
     bool m_crlf = false;
     bool m_bom = false;
