@@ -125,10 +125,19 @@ void TestMainWindow::editedConfigurationSurvivesRun()
         QCOMPARE(state.program.activeBandLow, 144000000u);
         QCOMPARE(state.program.activeBandHigh, 148000000u);
         findAction(&window, "MenuLanguage_En")->trigger();
+        QVERIFY(!findAction(&window, "MenuEdit_VerifyReads")->isChecked());
+        findAction(&window, "MenuEdit_VerifyReads")->trigger();
         window.closeWithoutPrompt();
     }
     const QByteArray text = readFile(configPath());
     QVERIFY(text.startsWith("; my radios\n[config]\nPort=1\nLanguage=0\n"));
+    QVERIFY(text.endsWith("\n[t880]\nVerifyReads=1\n"));
+    // The check mark comes back with the next run.
+    WindowState next;
+    next.configPath = configPath();
+    TForm1 again(next);
+    QVERIFY(findAction(&again, "MenuEdit_VerifyReads")->isChecked());
+    again.closeWithoutPrompt();
     QVERIFY(text.contains("band-2 min=144000000\nband-2 max=148000000\n"));
     QVERIFY(text.contains("my note=keep me\n"));
 }

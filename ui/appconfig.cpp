@@ -22,6 +22,8 @@ const QString kConfig = QStringLiteral("config");
 const QString kControl = QStringLiteral("control");
 const QString kBand = QStringLiteral("Band");
 const QString kPorts = QStringLiteral("ports");
+const QString kOwn = QStringLiteral("t880");
+const QString kVerifyReads = QStringLiteral("VerifyReads");
 // The sections of the application names, in the order of AppConfig::appNames.
 const QString kNameSections[] = {QStringLiteral("chs"), QStringLiteral("cht"),
                                  QStringLiteral("eng")};
@@ -137,6 +139,9 @@ AppConfig readConfig(const IniFile &ini)
         }
     }
 
+    if (const std::optional<qint64> n = readInteger(ini, kOwn, kVerifyReads))
+        c.verifyReads = *n != 0;
+
     std::array<bool, 10> seen{};
     for (const QString &key : ini.keys(kPorts)) {
         const int n = portNumber(key);
@@ -179,6 +184,8 @@ void writeSessionValues(IniFile &ini, const AppConfig &c)
     writeConfigSection(ini, c);
     writeGrids(ini, c);
     ini.setValue(kBand, kSelectedBand, QString::number(c.selectedBand));
+    if (c.verifyReads || ini.value(kOwn, kVerifyReads))
+        ini.setValue(kOwn, kVerifyReads, c.verifyReads ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 QString systemReason(int error)

@@ -45,6 +45,10 @@ struct AppConfig
     /// Section `ports`: port number 1..9 bound to a device path. Read only;
     /// the program never writes this section.
     std::map<int, QString> portPaths;
+    /// Section `t880`, key `VerifyReads`: read every block until two readings
+    /// agree. Written only once it has been switched on, so a file that never
+    /// used it keeps exactly the keys above.
+    bool verifyReads = false;
 
     /// The values a new file is created with.
     static AppConfig defaults();

@@ -199,7 +199,7 @@ void TForm1::buildMenus()
     connect(MenuEdit_Read, &QAction::triggered, this, &TForm1::MenuEdit_ReadClick);
     connect(MenuEdit_Write, &QAction::triggered, this, &TForm1::MenuEdit_WriteClick);
     connect(MenuEdit_VerifyReads, &QAction::toggled, this,
-            [this](bool on) { m_state.verifyReads = on; });
+            [this](bool on) { m_state.config.verifyReads = on; });
     connect(MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
     connect(MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
     connect(MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
@@ -347,6 +347,7 @@ void TForm1::ApplyLanguage()
     MenuLanguage_En->setChecked(m_state.config.language == 0);
     MenuLanguage_Chs->setChecked(m_state.config.language == 1);
     MenuLanguage_Cht->setChecked(m_state.config.language == 2);
+    MenuEdit_VerifyReads->setChecked(m_state.config.verifyReads);
     BuildKeyFunctionLists();
 
     // 2. Title and menus.

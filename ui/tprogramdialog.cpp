@@ -102,7 +102,7 @@ void TProgramDialog::ProgramStartClick()
     ports.port = m_state.config.port;
     ports.autoSearch = m_state.config.autoSearchPort;
     m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
-    m_transfer->setVerifyReads(m_state.verifyReads);
+    m_transfer->setVerifyReads(m_state.config.verifyReads);
     connect(m_transfer.get(), &link::SerialTransfer::progressUpdated, ProgressBar1,
             &QProgressBar::setValue);
     // Queued: the message box runs after the engine has left its call, with

@@ -45,9 +45,6 @@ struct WindowState
     int hintRow = -1;
     int toneEditorPos = 0;
 
-    /// Read every block until two readings agree (Edit menu check mark).
-    bool verifyReads = false;
-
     /// Entry \a n of the main text table in the current language.
     QString langText(int n) const { return lang.text(text::TextTable::Main, n); }
     QString tableText(text::TextTable table, int n) const { return lang.text(table, n); }
