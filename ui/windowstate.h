@@ -9,6 +9,7 @@
 #include "text/applang.h"
 #include "ui/appconfig.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <utility>
@@ -43,7 +44,7 @@ struct WindowState
     int editRow = 0;
     int hintCol = -1;
     int hintRow = -1;
-    int toneEditorPos = 0;
+    QPoint toneEditorPos; ///< top left of the tone editor when last placed, in the page
 
     /// Read every block until two readings agree (Edit menu check mark).
     bool verifyReads = false;
