@@ -630,6 +630,7 @@ void TestChannelGrid::sizesSurviveRun()
              text.constData());
     QVERIFY(text.contains("\nChSG_Row5=30\n"));
     QVERIFY(text.contains("\nChSG_Row4=20\n"));
+    QVERIFY(text.contains("\nChSG_Col0=30\nChSG_Col1=64\n")); // widened for the font only
 
     WindowState again;
     again.configPath = configPath();

@@ -65,11 +65,13 @@ ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(paren
     // Sizes the user drags are the sizes of the next run.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
-                m_state.config.channelColumnWidths[std::size_t(section + 1)] = size;
+                if (!m_fitting)
+                    m_state.config.channelColumnWidths[std::size_t(section + 1)] = size;
             });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
-                m_state.config.channelRowHeights[std::size_t(section + 1)] = size;
+                if (!m_fitting)
+                    m_state.config.channelRowHeights[std::size_t(section + 1)] = size;
             });
 
     // The corner plays the number column's header, "NO.".
@@ -120,7 +122,10 @@ void ChannelGrid::applyLanguage()
 void ChannelGrid::fitTexts()
 {
     // The configured sizes were made for a smaller font than many desktops
-    // use; a cell that would cut its text is widened (never narrowed).
+    // use; a cell that would cut its text is widened (never narrowed). The
+    // configuration keeps the sizes the user chose, so this stays a matter
+    // of the font.
+    m_fitting = true;
     const QFontMetrics cellMetrics(font());
     const QFontMetrics headerMetrics(horizontalHeader()->font());
     const auto widest = [](const QFontMetrics &metrics, const QStringList &texts) {
@@ -149,10 +154,9 @@ void ChannelGrid::fitTexts()
     const int numberWidth =
         widest(headerMetrics, {QStringLiteral("88"), m_state.langText(NumberHeaderText)}) +
         kHeaderMargin;
-    if (verticalHeader()->width() < numberWidth) {
+    if (verticalHeader()->width() < numberWidth)
         verticalHeader()->setFixedWidth(numberWidth);
-        m_state.config.channelColumnWidths[0] = numberWidth;
-    }
+    m_fitting = false;
 }
 
 void ChannelGrid::applySizes()

@@ -63,6 +63,7 @@ private:
     ChannelDelegate *m_delegate = nullptr;
     QWidget *m_corner = nullptr;
     QPersistentModelIndex m_pressed;
+    bool m_fitting = false; ///< widening for the font, not the user's sizing
 };
 
 } // namespace t880
