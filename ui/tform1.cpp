@@ -2,6 +2,7 @@
 
 #include "codeplug/codeplugfile.h"
 #include "link/portmap.h"
+#include "ui/channelgrid.h"
 #include "ui/icons.h"
 #include "ui/messagedialogs.h"
 #include "ui/taboutdlg.h"
@@ -106,6 +107,7 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     buildPages();
     // 2. The configuration file, read or created.
     readConfiguration();
+    StringGrid1->applySizes();
     // 4. The focus sink: a 1 x 1 button in the corner that does nothing.
     bHide = new QPushButton(this);
     bHide->setObjectName(QStringLiteral("bHide"));
@@ -270,8 +272,9 @@ void TForm1::buildPages()
                                             Qt::TextSelectableByKeyboard);
     sLastWriteTime->setFocusPolicy(Qt::TabFocus);
     sLastWrite->setBuddy(sLastWriteTime);
+    StringGrid1 = new ChannelGrid(m_state, TabSheet_ChInfo);
     auto *channelLayout = new QVBoxLayout(TabSheet_ChInfo);
-    channelLayout->addStretch();
+    channelLayout->addWidget(StringGrid1, 1);
     auto *status = new QHBoxLayout;
     status->addWidget(sLastWrite);
     status->addWidget(sLastWriteTime);
@@ -403,6 +406,9 @@ void TForm1::ApplyLanguage()
     PageControl1->setTabText(0, t(PageChannels));
     PageControl1->setTabText(1, t(PageOptions));
     PageControl1->setTabText(2, t(PageKeys));
+
+    // 7. The channel grid, every row from the model.
+    StringGrid1->applyLanguage();
 }
 
 QString TForm1::lastProgramDateText() const
@@ -431,7 +437,10 @@ void TForm1::setLanguage(int language)
 
 void TForm1::commitEdits()
 {
-    // An editor that loses the focus stores its value.
+    // An editor that loses the focus stores its value; the grid's in-cell
+    // control is told directly, as the focus may not move in a window that
+    // is not active.
+    StringGrid1->commitEditor();
     bHide->setFocus(Qt::OtherFocusReason);
 }
 
@@ -551,6 +560,7 @@ void TForm1::MenuEdit_WriteClick()
 void TForm1::runTransfer(bool read)
 {
     commitEdits();
+    StringGrid1->setCurrentCell(1, 1);
     TProgramDialog dialog(m_state, link::OpCode::Codeplug,
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
     dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));

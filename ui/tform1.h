@@ -17,6 +17,7 @@ class QTranslator;
 
 namespace t880 {
 
+class ChannelGrid;
 struct WindowState;
 
 class TForm1 : public QMainWindow
@@ -86,6 +87,7 @@ private:
     QWidget *TabSheet_ChInfo = nullptr;
     QWidget *TabSheet_Option = nullptr;
     QWidget *TabSheet_Key = nullptr;
+    ChannelGrid *StringGrid1 = nullptr;
     QLabel *sLastWrite = nullptr;
     QLabel *sLastWriteTime = nullptr;
     QToolBar *ToolBar1 = nullptr;

@@ -9,6 +9,7 @@
 #include "text/applang.h"
 #include "ui/appconfig.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <utility>
@@ -43,7 +44,7 @@ struct WindowState
     int editRow = 0;
     int hintCol = -1;
     int hintRow = -1;
-    int toneEditorPos = 0;
+    QPoint toneEditorPos; ///< top left of the tone editor when last placed, in the page
 
     /// Entry \a n of the main text table in the current language.
     QString langText(int n) const { return lang.text(text::TextTable::Main, n); }

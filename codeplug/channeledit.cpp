@@ -1,0 +1,227 @@
+#include "codeplug/channeledit.h"
+
+#include "codeplug/tonecodec.h"
+
+#include <algorithm>
+
+namespace t880::channeledit {
+
+namespace {
+
+// Text numbers of the option cells.
+constexpr int HighText = 26;
+constexpr int LowText = 27;
+constexpr int WideText = 28;
+constexpr int NarrowText = 29;
+constexpr int AddText = 30;
+constexpr int DelText = 31;
+constexpr int BusyOffText = 32;
+constexpr int BusyCarrierText = 33;
+
+// The busy-lock value an item of its picker stands for.
+constexpr int BusyLockOnCarrier = 2;
+
+bool validChannel(int n)
+{
+    return n >= 1 && n <= CodeplugData::Channels;
+}
+
+bool isAsciiPrintable(QChar c)
+{
+    return c.unicode() >= 0x20 && c.unicode() < 0x7F;
+}
+
+} // namespace
+
+EditResult commitRxFrequency(CodeplugState &state, int n, const QString &text)
+{
+    if (!validChannel(n))
+        return EditResult::Refused;
+    if (text.isEmpty()) {
+        cleanChannel(state.codeplug, n);
+        return EditResult::TakenOutOfUse;
+    }
+    const std::optional<std::uint32_t> hz = codec::parseFrequency(text);
+    if (!hz)
+        return EditResult::Refused; // pasted text that is no number: keep what was there
+    ChannelRecord r = state.codeplug.channel(n);
+    r.setRxFreq(codec::snapFrequency(*hz, state.activeBandLow, state.activeBandHigh));
+    state.codeplug.setChannel(n, r);
+    if (!state.codeplug.isChannelUsed(n))
+        autoFullChannel(state.codeplug, n);
+    return EditResult::Stored;
+}
+
+EditResult commitTxFrequency(CodeplugState &state, int n, const QString &text)
+{
+    if (!validChannel(n) || !state.codeplug.isChannelUsed(n))
+        return EditResult::Refused;
+    const std::optional<std::uint32_t> hz = codec::parseFrequency(text);
+    if (!hz)
+        return EditResult::Refused;
+    ChannelRecord r = state.codeplug.channel(n);
+    // 0 means a receive-only channel, so it is not pulled into the band.
+    r.setTxFreq(*hz == 0 ? 0
+                         : codec::snapFrequency(*hz, state.activeBandLow, state.activeBandHigh));
+    state.codeplug.setChannel(n, r);
+    return EditResult::Stored;
+}
+
+void autoFullChannel(CodeplugData &codeplug, int n)
+{
+    if (!validChannel(n))
+        return;
+    ChannelRecord r = codeplug.channel(n);
+    r.setTxFreq(r.rxFreq());
+    r.setRxTone({});
+    r.setTxTone({});
+    // Option bytes A and B and the two spare bytes start from nothing.
+    std::fill_n(&r.raw[ChannelRecord::Offset::optionA], 4, std::uint8_t(0));
+    r.setWide(true);
+    r.setHighPower(true);
+    r.setScanAdd(true);
+    codeplug.setChannel(n, r);
+    codeplug.setChannelUsed(n, true);
+}
+
+void cleanChannel(CodeplugData &codeplug, int n)
+{
+    if (validChannel(n))
+        codeplug.setChannelUsed(n, false);
+}
+
+EditResult commitTone(CodeplugData &codeplug, int n, int column, const QString &text)
+{
+    if (!validChannel(n) || !codeplug.isChannelUsed(n) ||
+        (column != RxToneColumn && column != TxToneColumn))
+        return EditResult::Refused;
+    const std::optional<Tone> tone = codec::parseTone(text);
+    if (!tone)
+        return EditResult::Refused;
+    ChannelRecord r = codeplug.channel(n);
+    if (column == TxToneColumn)
+        r.setTxTone(*tone);
+    else if (r.rxTone().type == 0 && tone->type == 0)
+        r.setRxTone(*tone); // no tone before nor after: the squelch mode is the user's
+    else
+        r.setRxToneWithSquelchRule(*tone);
+    codeplug.setChannel(n, r);
+    return EditResult::Stored;
+}
+
+int pickerIndex(const ChannelRecord &record, int column, int previousIndex)
+{
+    switch (column) {
+    case PowerColumn:
+        return record.highPower() ? 1 : 0;
+    case BandwidthColumn:
+        return record.wide() ? 1 : 0;
+    case ScanColumn:
+        return record.scanAdd() ? 1 : 0;
+    case BusyLockColumn:
+        if (record.busyLock() == 0)
+            return 0;
+        if (record.busyLock() == BusyLockOnCarrier)
+            return 1;
+        return previousIndex;
+    default:
+        return previousIndex;
+    }
+}
+
+EditResult commitPicker(CodeplugData &codeplug, int n, int column, int index)
+{
+    if (!validChannel(n) || !codeplug.isChannelUsed(n))
+        return EditResult::Refused;
+    ChannelRecord r = codeplug.channel(n);
+    const bool set = (index & 1) != 0;
+    switch (column) {
+    case PowerColumn:
+        r.setHighPower(set);
+        break;
+    case BandwidthColumn:
+        r.setWide(set);
+        break;
+    case ScanColumn:
+        r.setScanAdd(set);
+        break;
+    case BusyLockColumn:
+        r.setBusyLock(set ? BusyLockOnCarrier : 0);
+        break;
+    default:
+        return EditResult::Refused;
+    }
+    codeplug.setChannel(n, r);
+    return EditResult::Stored;
+}
+
+bool isNonstandardTone(const CodeplugData &codeplug, int n, int column)
+{
+    if (!validChannel(n) || !codeplug.isChannelUsed(n))
+        return false;
+    const ChannelRecord r = codeplug.channel(n);
+    Tone tone;
+    if (column == RxToneColumn)
+        tone = r.rxTone();
+    else if (column == TxToneColumn)
+        tone = r.txTone();
+    else
+        return false;
+    return !codec::isStandardTone(tone.value, tone.type);
+}
+
+std::array<CellText, ColumnCount> rowTexts(const CodeplugData &codeplug, int n)
+{
+    std::array<CellText, ColumnCount> cells{};
+    cells[NumberColumn].text = QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    if (!validChannel(n) || !codeplug.isChannelUsed(n))
+        return cells;
+    const ChannelRecord r = codeplug.channel(n);
+    cells[RxFreqColumn].text = codec::formatFrequency(r.rxFreq());
+    cells[TxFreqColumn].text = codec::formatFrequency(r.txFreq());
+    cells[RxToneColumn].text = codec::formatTone(r.rxTone().value, r.rxTone().type);
+    cells[TxToneColumn].text = codec::formatTone(r.txTone().value, r.txTone().type);
+    cells[PowerColumn].textNumber = r.highPower() ? HighText : LowText;
+    cells[BandwidthColumn].textNumber = r.wide() ? WideText : NarrowText;
+    cells[ScanColumn].textNumber = r.scanAdd() ? AddText : DelText;
+    cells[BusyLockColumn].textNumber = r.busyLock() != 0 ? BusyCarrierText : BusyOffText;
+    return cells;
+}
+
+bool frequencyKeyAccepted(QChar c)
+{
+    if (!isAsciiPrintable(c))
+        return true; // control characters, delete, and what an input method brings
+    return c.isDigit() || c == u'.';
+}
+
+QString tidyFrequencyText(const QString &text)
+{
+    QString t = text.left(MaxFrequencyText);
+    if (t == QLatin1String("."))
+        return QString();
+    const int point = t.indexOf(u'.');
+    if (point < 0)
+        return t;
+    QString tail = t.mid(point + 1);
+    tail.remove(u'.');
+    return t.left(point + 1) + tail;
+}
+
+std::optional<QChar> toneKey(QChar c)
+{
+    if (!isAsciiPrintable(c))
+        return c;
+    if (c.isDigit() || c == u'.' || c == u'D' || c == u'N' || c == u'I')
+        return c;
+    if (c == u'd' || c == u'n' || c == u'i')
+        return c.toUpper();
+    return std::nullopt;
+}
+
+QString tidyToneText(const QString &text)
+{
+    return text.left(MaxToneText);
+}
+
+} // namespace t880::channeledit

@@ -1,0 +1,112 @@
+// How a channel is edited from the texts a user types: the rules behind the
+// channel grid, kept apart from any widget so the command line, undo, paste
+// and import can change a channel exactly as the grid does.
+//
+// Columns are numbered as the grid shows them: 0 is the channel number,
+// 1..8 the fields. Channels are numbered 1..16.
+#pragma once
+
+#include "codeplug/codeplugstate.h"
+
+#include <QChar>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace t880::channeledit {
+
+enum Column : int {
+    NumberColumn = 0,
+    RxFreqColumn = 1,
+    TxFreqColumn = 2,
+    RxToneColumn = 3,
+    TxToneColumn = 4,
+    PowerColumn = 5,
+    BandwidthColumn = 6,
+    ScanColumn = 7,
+    BusyLockColumn = 8,
+};
+constexpr int ColumnCount = 9;
+
+/// Longest text the frequency editor holds ("438.51250").
+constexpr int MaxFrequencyText = 9;
+/// Longest text the tone editor holds ("D023N").
+constexpr int MaxToneText = 5;
+/// Text number of the nonstandard-tone note and hint.
+constexpr int NonstandardToneText = 251;
+
+/// What became of a committed text.
+enum class EditResult {
+    Stored,        ///< the value (clamped, snapped) is in the channel
+    TakenOutOfUse, ///< an empty receive frequency: the channel is no longer in use
+    Refused,       ///< not a value, or nothing to edit; the channel is unchanged
+};
+
+/// Commits a receive-frequency text (MHz) into channel \a n: clamped to the
+/// active band and moved onto the raster; a channel not in use is put in use
+/// and filled with the defaults of a new channel (autoFullChannel). An empty
+/// text takes the channel out of use, its bytes kept.
+EditResult commitRxFrequency(CodeplugState &state, int n, const QString &text);
+
+/// Commits a transmit-frequency text: empty or 0 stores 0 (no transmit),
+/// anything else is clamped and snapped like the receive frequency. Refused
+/// for a channel not in use.
+EditResult commitTxFrequency(CodeplugState &state, int n, const QString &text);
+
+/// Gives a channel that just got its first receive frequency the defaults:
+/// transmit = receive, no tones, wide, high power, scan add, no DTMF,
+/// carrier squelch, busy lock off; marks it in use.
+void autoFullChannel(CodeplugData &codeplug, int n);
+
+/// Takes channel \a n out of use; the record's bytes are left as they are.
+void cleanChannel(CodeplugData &codeplug, int n);
+
+/// Commits a tone text into the receive (RxToneColumn) or transmit
+/// (TxToneColumn) tone. A receive tone that appears on a carrier-squelch
+/// channel turns on CTC/DCS squelch; one that disappears falls back to DTMF
+/// (DTMF flag set and a combined mode) or carrier squelch. A text the tone
+/// reader rejects leaves the tone as it was.
+EditResult commitTone(CodeplugData &codeplug, int n, int column, const QString &text);
+
+/// The index a picker (columns 5..8) shows for the channel: 0 for the bit
+/// clear, 1 for set. A busy lock of 1 or 3 (foreign files) has no item;
+/// then \a previousIndex, the picker's last selection, stays.
+int pickerIndex(const ChannelRecord &record, int column, int previousIndex = 0);
+
+/// Stores a picker's index (0 clear, 1 set; busy lock 0 or 2) into channel
+/// \a n. Refused for a channel not in use or a column without a picker.
+EditResult commitPicker(CodeplugData &codeplug, int n, int column, int index);
+
+/// True when the tone of a tone column of a channel in use is outside the
+/// standard CTCSS and DCS tables (type 0 is always standard).
+bool isNonstandardTone(const CodeplugData &codeplug, int n, int column);
+
+/// A cell's text: either the text itself or the number of a text-table entry.
+struct CellText
+{
+    QString text;
+    int textNumber = -1; ///< when >= 0, the text table's entry replaces text
+};
+
+/// The nine cell texts of channel \a n; columns 1..8 are empty when the
+/// channel is not in use.
+std::array<CellText, ColumnCount> rowTexts(const CodeplugData &codeplug, int n);
+
+/// Whether the frequency editor takes the typed character: digits, the
+/// point, control characters and anything beyond 7-bit ASCII (an input
+/// method's characters, which the commit then refuses).
+bool frequencyKeyAccepted(QChar c);
+
+/// The frequency editor's text after a change: cut to nine characters, a
+/// text of only a point emptied, every point after the first removed.
+QString tidyFrequencyText(const QString &text);
+
+/// The character the tone editor takes for a typed one (d, n and i become
+/// capitals), or nothing when it is discarded.
+std::optional<QChar> toneKey(QChar c);
+
+/// The tone editor's text after a change: cut to five characters.
+QString tidyToneText(const QString &text);
+
+} // namespace t880::channeledit

@@ -1,0 +1,358 @@
+#include "ui/channelgrid.h"
+
+#include "codeplug/channeledit.h"
+#include "ui/channeldelegate.h"
+#include "ui/channelmodel.h"
+#include "ui/windowstate.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStyleOptionHeader>
+#include <QStylePainter>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace t880 {
+
+using namespace channeledit;
+
+namespace {
+
+constexpr int NumberHeaderText = 15;
+// Where the note sits from the tone editor's top left.
+constexpr QPoint kNoteOffset(50, 20);
+// Small enough for any size the configuration file may hold.
+constexpr int kMinimumSection = 4;
+
+bool isEnter(const QKeyEvent *e)
+{
+    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("StringGrid1"));
+    m_model = new ChannelTableModel(state, this);
+    setModel(m_model);
+    m_delegate = new ChannelDelegate(state, viewport(), this);
+    setItemDelegate(m_delegate);
+
+    // The grid opens its controls itself, by the rules of openCell().
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(true);
+    setWordWrap(false);
+    setShowGrid(true);
+    setCornerButtonEnabled(false);
+    viewport()->setMouseTracking(true);
+    for (QHeaderView *h : {horizontalHeader(), verticalHeader()}) {
+        h->setMinimumSectionSize(kMinimumSection);
+        h->setSectionResizeMode(QHeaderView::Interactive);
+        h->setDefaultAlignment(Qt::AlignCenter);
+        h->setHighlightSections(false);
+    }
+    verticalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSectionsClickable(false);
+
+    // Sizes the user drags are the sizes of the next run.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (!m_fitting)
+                    m_state.config.channelColumnWidths[std::size_t(section + 1)] = size;
+            });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (!m_fitting)
+                    m_state.config.channelRowHeights[std::size_t(section + 1)] = size;
+            });
+
+    // The corner plays the number column's header, "NO.".
+    m_corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_corner)
+        m_corner->installEventFilter(this);
+
+    sTiShi_0 = new QLabel(parent ? parent : this);
+    sTiShi_0->setObjectName(QStringLiteral("sTiShi_0"));
+    QFont noteFont = sTiShi_0->font();
+    noteFont.setPixelSize(12);
+    sTiShi_0->setFont(noteFont);
+    QPalette notePalette = sTiShi_0->palette();
+    notePalette.setColor(QPalette::WindowText, QColor(0, 128, 128));
+    sTiShi_0->setPalette(notePalette);
+    // A click on the note is a click on the grid below it.
+    sTiShi_0->setAttribute(Qt::WA_TransparentForMouseEvents);
+    sTiShi_0->hide();
+
+    connect(m_model, &ChannelTableModel::toneCommitted, this, &ChannelGrid::onToneCommitted);
+    applySizes();
+}
+
+ChannelGrid::~ChannelGrid()
+{
+    // The controls go while the view can still forget them.
+    for (int column = RxFreqColumn; column < ColumnCount; column += 1) {
+        if (column == TxFreqColumn || column == TxToneColumn)
+            continue;
+        delete m_delegate->editorFor(column);
+    }
+}
+
+void ChannelGrid::applyLanguage()
+{
+    m_delegate->applyLanguage();
+    m_model->updateAll();
+    sTiShi_0->setText(m_state.langText(NonstandardToneText));
+    sTiShi_0->adjustSize();
+    if (m_corner) {
+        m_corner->setAccessibleName(m_state.langText(NumberHeaderText));
+        m_corner->update();
+    }
+    setAccessibleName(m_state.langText(25));
+    fitTexts();
+}
+
+void ChannelGrid::fitTexts()
+{
+    // The configured sizes were made for a smaller font than many desktops
+    // use; a cell that would cut its text is widened (never narrowed). The
+    // configuration keeps the sizes the user chose, so this stays a matter
+    // of the font.
+    m_fitting = true;
+    const QFontMetrics cellMetrics(font());
+    const QFontMetrics headerMetrics(horizontalHeader()->font());
+    const auto widest = [](const QFontMetrics &metrics, const QStringList &texts) {
+        int width = 0;
+        for (const QString &text : texts)
+            width = std::max(width, metrics.horizontalAdvance(text));
+        return width;
+    };
+    constexpr int kCellMargin = 10;
+    constexpr int kHeaderMargin = 14;
+    for (int column = RxFreqColumn; column < ColumnCount; ++column) {
+        QStringList samples;
+        if (column <= TxFreqColumn)
+            samples = {QStringLiteral("888.88888")};
+        else if (column <= TxToneColumn)
+            samples = {QStringLiteral("D888N"), QStringLiteral("888.8")};
+        else if (auto *picker = qobject_cast<QComboBox *>(m_delegate->editorFor(column)))
+            samples = {picker->itemText(0), picker->itemText(1)};
+        const int section = column - ChannelTableModel::FirstColumn;
+        const QString header = m_model->headerData(section, Qt::Horizontal).toString();
+        const int needed = std::max(widest(cellMetrics, samples) + kCellMargin,
+                                    widest(headerMetrics, {header}) + kHeaderMargin);
+        if (horizontalHeader()->sectionSize(section) < needed)
+            horizontalHeader()->resizeSection(section, needed);
+    }
+    const int numberWidth =
+        widest(headerMetrics, {QStringLiteral("88"), m_state.langText(NumberHeaderText)}) +
+        kHeaderMargin;
+    if (verticalHeader()->width() < numberWidth)
+        verticalHeader()->setFixedWidth(numberWidth);
+    m_fitting = false;
+}
+
+void ChannelGrid::applySizes()
+{
+    const AppConfig &c = m_state.config;
+    // Copies: resizing writes back into the configuration as it goes.
+    const auto widths = c.channelColumnWidths;
+    const auto heights = c.channelRowHeights;
+    verticalHeader()->setFixedWidth(widths[0]);
+    horizontalHeader()->setFixedHeight(heights[0]);
+    for (int column = 1; column < AppConfig::ChannelColumns; ++column)
+        horizontalHeader()->resizeSection(column - 1, widths[std::size_t(column)]);
+    for (int row = 1; row < AppConfig::ChannelRows; ++row)
+        verticalHeader()->resizeSection(row - 1, heights[std::size_t(row)]);
+}
+
+void ChannelGrid::commitEditor()
+{
+    if (QWidget *editor = m_delegate->openEditor()) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void ChannelGrid::setCurrentCell(int column, int channel)
+{
+    setCurrentIndex(m_model->cell(channel, column));
+}
+
+void ChannelGrid::StringGridUpdataRow(int channel)
+{
+    m_model->updateRow(channel);
+}
+
+void ChannelGrid::StringGridCleanRow(int channel)
+{
+    cleanChannel(m_state.program.codeplug, channel);
+    m_model->updateRow(channel);
+}
+
+// --- opening the controls ----------------------------------------------------
+
+void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
+{
+    // The model refuses cells of a channel not in use, except its receive
+    // frequency: nothing opens there.
+    if (!index.isValid() || !(m_model->flags(index) & Qt::ItemIsEditable))
+        return;
+    m_state.editCol = ChannelTableModel::gridColumnOf(index);
+    m_state.editRow = ChannelTableModel::channelOf(index);
+    m_delegate->startWith(startText);
+    setCurrentIndex(index);
+    edit(index);
+    QWidget *editor = m_delegate->openEditor();
+    if (!editor)
+        return;
+    QLineEdit *line = qobject_cast<QLineEdit *>(editor);
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        line = combo->lineEdit();
+    if (line) {
+        // A typed key starts the text, as in a spreadsheet; otherwise the
+        // cell's text is selected, so typing replaces it.
+        if (startText.isEmpty())
+            line->selectAll();
+        else
+            line->end(false);
+    }
+    if (editor == m_delegate->ComboBox1)
+        m_state.toneEditorPos = editor->mapTo(sTiShi_0->parentWidget(), QPoint(0, 0));
+}
+
+void ChannelGrid::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex current = currentIndex();
+    if (state() == EditingState || !current.isValid()) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const int column = ChannelTableModel::gridColumnOf(current);
+    const bool used = m_model->isChannelUsed(ChannelTableModel::channelOf(current));
+    const QString text = event->text();
+    const bool printable = !text.isEmpty() && text.at(0).isPrint();
+    const bool opens = isEnter(event) || event->key() == Qt::Key_F2;
+
+    if (column == RxFreqColumn || column == TxFreqColumn) {
+        const bool digit = printable && text.at(0).isDigit() && text.at(0).unicode() < 0x80;
+        if (opens || digit) {
+            openCell(current, digit ? text.left(1) : QString());
+            return;
+        }
+    } else if (used && (opens || printable)) {
+        const bool toneColumn = column == RxToneColumn || column == TxToneColumn;
+        const std::optional<QChar> c = printable && toneColumn ? toneKey(text.at(0)) : std::nullopt;
+        openCell(current, c ? QString(*c) : QString());
+        return;
+    }
+    if (printable) {
+        event->accept(); // no jumping to a cell by its first letter
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void ChannelGrid::mousePressEvent(QMouseEvent *event)
+{
+    sTiShi_0->hide();
+    QTableView::mousePressEvent(event);
+    m_pressed = indexAt(event->position().toPoint());
+}
+
+void ChannelGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    // A click opens the cell; a drag selects a range, and Shift or Ctrl
+    // extend the selection, without opening anything.
+    if (event->button() == Qt::LeftButton && index.isValid() && index == m_pressed &&
+        index == currentIndex() &&
+        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+        openCell(index);
+    m_pressed = QPersistentModelIndex();
+}
+
+void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    QTableView::mouseMoveEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid())
+        return;
+    const int column = ChannelTableModel::gridColumnOf(index);
+    const int channel = ChannelTableModel::channelOf(index);
+    if (column == m_state.hintCol && channel == m_state.hintRow)
+        return;
+    m_state.hintCol = column;
+    m_state.hintRow = channel;
+    if (isNonstandardTone(m_state.program.codeplug, channel, column)) {
+        // At once, not after the usual tool-tip delay.
+        QToolTip::showText(event->globalPosition().toPoint(), m_state.langText(NonstandardToneText),
+                           viewport(), visualRect(index));
+    } else {
+        QToolTip::hideText();
+    }
+}
+
+void ChannelGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Tab out of a control stores it and moves on, without opening the next
+    // cell's control: Tab is for moving, typing for editing.
+    if (hint == QAbstractItemDelegate::EditNextItem ||
+        hint == QAbstractItemDelegate::EditPreviousItem) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        const QModelIndex next = moveCursor(
+            hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious, Qt::NoModifier);
+        if (next.isValid())
+            setCurrentIndex(next);
+        return;
+    }
+    QTableView::closeEditor(editor, hint);
+}
+
+void ChannelGrid::onToneCommitted(int channel, int column)
+{
+    if (!isNonstandardTone(m_state.program.codeplug, channel, column)) {
+        sTiShi_0->hide();
+        return;
+    }
+    sTiShi_0->setText(m_state.langText(NonstandardToneText));
+    sTiShi_0->adjustSize();
+    sTiShi_0->move(m_state.toneEditorPos + kNoteOffset);
+    sTiShi_0->raise();
+    sTiShi_0->show();
+}
+
+bool ChannelGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        paintCorner();
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void ChannelGrid::paintCorner()
+{
+    QStylePainter painter(m_corner);
+    QStyleOptionHeader option;
+    option.initFrom(m_corner);
+    // A caption, not a button that is off.
+    option.state |= QStyle::State_Enabled;
+    option.palette.setCurrentColorGroup(QPalette::Active);
+    option.rect = m_corner->rect();
+    option.text = m_state.langText(NumberHeaderText);
+    option.textAlignment = Qt::AlignCenter;
+    option.position = QStyleOptionHeader::OnlyOneSection;
+    option.orientation = Qt::Horizontal;
+    painter.drawControl(QStyle::CE_Header, option);
+}
+
+} // namespace t880

@@ -1,0 +1,69 @@
+// The channel grid of the first page: 16 channels, one a row, edited in
+// place. The grid never edits text itself; one of six controls is laid
+// over the current cell and writes through the model when it loses the
+// focus or on Enter (Escape drops the edit). A channel not in use is
+// started from its receive-frequency cell only.
+#pragma once
+
+#include <QTableView>
+
+class QLabel;
+
+namespace t880 {
+
+struct WindowState;
+class ChannelDelegate;
+class ChannelTableModel;
+
+class ChannelGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    /// The grid over the channels of \a state; the nonstandard-tone note is
+    /// placed on \a parent (the page) so it may reach past the grid.
+    explicit ChannelGrid(WindowState &state, QWidget *parent = nullptr);
+    ~ChannelGrid() override;
+
+    /// Headers, cell texts, picker lists and the note in the current language.
+    void applyLanguage();
+    /// Row heights and column widths from the configuration; resizing them
+    /// later writes them back there.
+    void applySizes();
+    /// Stores and closes an open in-cell control (before Read, Write, Open,
+    /// Save and a language change).
+    void commitEditor();
+    /// Makes cell (\a column, \a channel) current, as grid coordinates.
+    void setCurrentCell(int column, int channel);
+
+    /// Redraws row \a channel from the model (an empty row when not in use).
+    void StringGridUpdataRow(int channel);
+    /// Takes channel \a channel out of use and empties its row.
+    void StringGridCleanRow(int channel);
+
+    ChannelTableModel *channelModel() const { return m_model; }
+    ChannelDelegate *channelDelegate() const { return m_delegate; }
+    QLabel *sTiShi_0 = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void openCell(const QModelIndex &index, const QString &startText = QString());
+    void onToneCommitted(int channel, int column);
+    void paintCorner();
+    void fitTexts();
+
+    WindowState &m_state;
+    ChannelTableModel *m_model = nullptr;
+    ChannelDelegate *m_delegate = nullptr;
+    QWidget *m_corner = nullptr;
+    QPersistentModelIndex m_pressed;
+    bool m_fitting = false; ///< widening for the font, not the user's sizing
+};
+
+} // namespace t880

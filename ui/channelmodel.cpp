@@ -1,0 +1,141 @@
+#include "ui/channelmodel.h"
+
+#include "codeplug/channeledit.h"
+#include "ui/windowstate.h"
+
+#include <QColor>
+
+namespace t880 {
+
+using namespace channeledit;
+
+namespace {
+
+constexpr int NumberHeaderText = 15; // "NO.", then one text per column
+
+} // namespace
+
+const QColor ChannelTableModel::OddRowColor = QColor(192, 220, 192);
+
+ChannelTableModel::ChannelTableModel(WindowState &state, QObject *parent)
+    : QAbstractTableModel(parent), m_state(state)
+{}
+
+int ChannelTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : CodeplugData::Channels;
+}
+
+int ChannelTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount - FirstColumn;
+}
+
+QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const int channel = channelOf(index);
+    const int column = gridColumnOf(index);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
+        if (role == Qt::EditRole && column >= PowerColumn) {
+            return pickerIndex(m_state.program.codeplug.channel(channel), column);
+        }
+        const CellText cell = rowTexts(m_state.program.codeplug, channel)[std::size_t(column)];
+        return cell.textNumber >= 0 ? m_state.langText(cell.textNumber) : cell.text;
+    }
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    case Qt::BackgroundRole:
+        if (channel % 2 == 1)
+            return OddRowColor;
+        return {};
+    case Qt::ToolTipRole:
+        if (isNonstandardTone(m_state.program.codeplug, channel, column))
+            return m_state.langText(NonstandardToneText);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    if (orientation == Qt::Vertical) {
+        if (role == Qt::DisplayRole)
+            return rowTexts(m_state.program.codeplug, section + 1)[NumberColumn].text;
+        if (role == Qt::BackgroundRole && (section + 1) % 2 == 1)
+            return OddRowColor;
+        return {};
+    }
+    if (role == Qt::DisplayRole)
+        return m_state.langText(NumberHeaderText + section + FirstColumn);
+    return {};
+}
+
+Qt::ItemFlags ChannelTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // A channel not in use is started from its receive frequency only.
+    if (gridColumnOf(index) == RxFreqColumn || isChannelUsed(channelOf(index)))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool ChannelTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const int channel = channelOf(index);
+    const int column = gridColumnOf(index);
+    EditResult result = EditResult::Refused;
+    switch (column) {
+    case RxFreqColumn:
+        result = commitRxFrequency(m_state.program, channel, value.toString());
+        break;
+    case TxFreqColumn:
+        result = commitTxFrequency(m_state.program, channel, value.toString());
+        break;
+    case RxToneColumn:
+    case TxToneColumn:
+        result = commitTone(m_state.program.codeplug, channel, column, value.toString());
+        break;
+    default:
+        result = commitPicker(m_state.program.codeplug, channel, column, value.toInt());
+        break;
+    }
+    updateRow(channel);
+    if (column == RxToneColumn || column == TxToneColumn)
+        emit toneCommitted(channel, column);
+    return result != EditResult::Refused;
+}
+
+QModelIndex ChannelTableModel::cell(int channel, int column) const
+{
+    return index(channel - 1, column - FirstColumn);
+}
+
+bool ChannelTableModel::isChannelUsed(int channel) const
+{
+    return m_state.program.codeplug.isChannelUsed(channel);
+}
+
+void ChannelTableModel::updateRow(int channel)
+{
+    emit dataChanged(cell(channel, FirstColumn), cell(channel, ColumnCount - 1));
+}
+
+void ChannelTableModel::updateAll()
+{
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+} // namespace t880

@@ -1,0 +1,55 @@
+// The 16 channels of the window's codeplug as a table: one row a channel,
+// one column a field (the grid's columns 1..8; the channel number is the
+// row header). Every edit goes through the core's channel rules, so the
+// grid stores exactly what the command line would.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+
+namespace t880 {
+
+struct WindowState;
+
+class ChannelTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    /// Grid column of model column 0; the grid's column 0 is the row header.
+    static constexpr int FirstColumn = 1;
+    /// Light green of the odd channel rows.
+    static const QColor OddRowColor;
+
+    explicit ChannelTableModel(WindowState &state, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    /// Commits an editor's value: a text for the frequency and tone columns,
+    /// an item index for the pickers. False when the value was refused (the
+    /// channel is unchanged); the row is redrawn either way.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    /// The cell of \a channel (1..16) and grid column \a column (1..8).
+    QModelIndex cell(int channel, int column) const;
+    static int channelOf(const QModelIndex &index) { return index.row() + 1; }
+    static int gridColumnOf(const QModelIndex &index) { return index.column() + FirstColumn; }
+
+    bool isChannelUsed(int channel) const;
+    /// Redraws the row of \a channel from the model.
+    void updateRow(int channel);
+    /// Redraws every row and header (a new model, a new language).
+    void updateAll();
+
+signals:
+    /// A tone text was committed into \a channel's tone column \a column.
+    void toneCommitted(int channel, int column);
+
+private:
+    WindowState &m_state;
+};
+
+} // namespace t880
