@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,8 +24,9 @@ PortProblem classifyPortFailure(const PortFailure &f)
 {
     const QByteArray path = QFile::encodeName(f.path);
     struct stat st = {};
-    const bool exists = ::stat(path.constData(), &st) == 0;
-    if (f.error == QSerialPort::DeviceNotFoundError || !exists)
+    if (::stat(path.constData(), &st) != 0)
+        return errno == EACCES ? PortProblem::NoPermission : PortProblem::NoSuchDevice;
+    if (f.error == QSerialPort::DeviceNotFoundError)
         return PortProblem::NoSuchDevice;
     if (!S_ISCHR(st.st_mode))
         return PortProblem::NotSerial;

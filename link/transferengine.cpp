@@ -359,6 +359,29 @@ void TransferEngine::endDrain()
     finishSend();
 }
 
+void TransferEngine::skipToReadReply()
+{
+    if (m_rxCount == 0)
+        return;
+    const std::uint8_t header[4] = {kReadReply, std::uint8_t(m_readAddress >> 8),
+                                    std::uint8_t(m_readAddress & 0xFF), std::uint8_t(kBlock)};
+    if (std::memcmp(m_rxBuf.data(), header, std::size_t(std::min(4, m_rxCount))) == 0)
+        return;
+    // A copy of an earlier reply that was coming in when the request was
+    // repeated leaves its tail behind: the repetition starts the gathering
+    // afresh in the middle of the copy. The reply asked for follows; what
+    // stands before its header answers nothing outstanding.
+    for (int k = 1; k < m_rxCount; ++k) {
+        if (std::memcmp(m_rxBuf.data() + k, header, std::size_t(std::min(4, m_rxCount - k))) == 0) {
+            std::memmove(m_rxBuf.data(), m_rxBuf.data() + k, std::size_t(m_rxCount - k));
+            m_rxCount -= k;
+            return;
+        }
+    }
+    while (dropMisaddressedReply()) {
+    }
+}
+
 bool TransferEngine::dropMisaddressedReply()
 {
     if (m_rxCount < kReadReplySize || m_rxBuf[0] != kReadReply)
@@ -563,8 +586,7 @@ void TransferEngine::interpret()
         enterStage(4, 1); // the older radio has no password stage
         return;
     case 3:
-        while (dropMisaddressedReply()) {
-        }
+        skipToReadReply();
         if (m_rxCount < kReadReplySize)
             return;
         if (m_rxBuf[0] != kReadReply) {
@@ -579,10 +601,8 @@ void TransferEngine::interpret()
         checkPassword();
         return;
     case 4:
-        if (m_blockIsRead) {
-            while (dropMisaddressedReply()) {
-            }
-        }
+        if (m_blockIsRead)
+            skipToReadReply();
         if (m_rxCount != m_expectLen)
             return; // incomplete, or too long: the retransmission clears it
         if (m_blockIsRead) {

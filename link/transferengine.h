@@ -142,6 +142,7 @@ private:
     void takeDrained();
     void endDrain();
     bool dropMisaddressedReply();
+    void skipToReadReply();
     Reading takeReading();
     void storeReadReply();
     void writeEnding();

@@ -156,6 +156,8 @@ class TestLateReplies : public QObject
 private slots:
     void lateRadio_data();
     void lateRadio();
+    void copyCutByRepetition_data();
+    void copyCutByRepetition();
     void lostRequestWhileLate_data();
     void lostRequestWhileLate();
     void copiesThatNeverCome();
@@ -253,6 +255,45 @@ void TestLateReplies::lateRadio()
     QFETCH(Kind, kind);
     QFETCH(int, delayMs);
     Run run(kind, delayMs);
+    run.go();
+    VERIFY_CLEAN_END(run.sim);
+    QCOMPARE(int(run.sim.outcome), int(Outcome::Success));
+    verifyData(kind, run.sim, run.sim.radio(), run.before);
+}
+
+void TestLateReplies::copyCutByRepetition_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("headBytes"); // bytes of each reply that come first
+    for (const auto &[kind, name] :
+         {std::pair{Kind::ReadS, "read S"}, std::pair{Kind::ReadOld, "read older"},
+          std::pair{Kind::Password, "password write"},
+          std::pair{Kind::CalRead, "calibration read"}}) {
+        for (int head : {1, 4, 19})
+            QTest::addRow("%s, %d bytes then the rest", name, head) << kind << head;
+    }
+}
+
+// A radio 1.5 s late whose replies come in two pieces: the copy of a reply
+// is cut in two by the repetition of the next request, which starts the
+// gathering afresh; the copy's tail must not be taken for the start of the
+// reply that follows it.
+void TestLateReplies::copyCutByRepetition()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, headBytes);
+    Run run(kind, 1500);
+    // The answer to a repetition takes a little longer over its tail, so
+    // the next repetition falls between the copy's head and its tail.
+    auto seen = std::make_shared<std::map<QByteArray, int>>();
+    run.sim.radio().tamper = [headBytes, seen](int, const QByteArray &frame, Reply &reply) {
+        const int copy = (*seen)[frame]++;
+        if (reply.empty() || reply[0].bytes.size() <= headBytes)
+            return;
+        const Piece whole = reply[0];
+        reply = {{whole.delayMs, whole.bytes.left(headBytes)},
+                 {whole.delayMs + (copy == 0 ? 20 : 40), whole.bytes.mid(headBytes)}};
+    };
     run.go();
     VERIFY_CLEAN_END(run.sim);
     QCOMPARE(int(run.sim.outcome), int(Outcome::Success));
