@@ -6,7 +6,7 @@
 // hung, crashed, or claimed a success that is not so.
 //
 //   soakbench T880 [--transfers N] [--jobs J] [--seed S] [--time-limit SEC]
-//                  [--only I] [--keep DIR] [--no-faults]
+//                  [--only I] [--keep DIR] [--no-faults] [--csv FILE]
 #include "bench/soakplan.h"
 #include "bench/soakprocess.h"
 #include "bench/soakverify.h"
@@ -16,12 +16,15 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QThread>
 
 #include <cstdio>
@@ -45,6 +48,7 @@ struct Config
     QString root;    ///< temporary folder of the run
     QString keepDir; ///< where the files of a bad transfer are kept; empty: nowhere
     bool noFaults = false;
+    QString csvPath; ///< one line per transfer; empty: none
 };
 
 enum class Tally {
@@ -69,6 +73,8 @@ struct Outcome
     bool unexpected = false;       ///< a failure the line cannot explain
     double seconds = 0;
     QString detail;
+    Faults faults;
+    bool verified = false; ///< the verb read with --verify
     QStringList radioArgs; ///< for a reproduction, with DIR for the folder
     QStringList verbArgs;
 
@@ -229,6 +235,25 @@ bool unexpectedFailure(const Plan &p, int exitCode)
     }
 }
 
+// Whether a transfer that ran out of time was stuck or still moving, slowly:
+// its last progress report, and how long before the kill the radio logged
+// its last frame (the engine gives up after 5 s without an answer).
+QString describeMotion(const QByteArray &verbErr, const QString &logPath, const QDateTime &killedAt)
+{
+    const QRegularExpression progress(QStringLiteral("Progress (\\d+)%"));
+    QString last = QStringLiteral("0");
+    for (auto it = progress.globalMatch(QString::fromLocal8Bit(verbErr)); it.hasNext();)
+        last = it.next().captured(1);
+    const QFileInfo log(logPath);
+    const QByteArray frames = readBytes(logPath);
+    const double quiet = log.lastModified().toUTC().msecsTo(killedAt) / 1000.0;
+    return QStringLiteral("at %1%, %2 frames, the last %3 s before the kill (%4)")
+        .arg(last)
+        .arg(frames.count("\nH ") + (frames.startsWith("H ") ? 1 : 0))
+        .arg(quiet, 0, 'f', 1)
+        .arg(quiet < 10 ? QStringLiteral("still moving") : QStringLiteral("stuck"));
+}
+
 void keepFiles(const Config &config, const QDir &dir)
 {
     const QDir keep(config.keepDir);
@@ -244,6 +269,8 @@ Outcome runTransfer(const Config &config, const Plan &p)
     o.index = p.index;
     o.kind = p.kind;
     o.variant = variantName(p.variant);
+    o.faults = p.faults;
+    o.verified = p.verifies();
     o.radioArgs = radioArguments(p, QStringLiteral("DIR"));
     o.verbArgs = verbArguments(p, QStringLiteral("DIR"));
     const QDir dir(
@@ -265,6 +292,7 @@ Outcome runTransfer(const Config &config, const Plan &p)
         return o;
     }
     const ProcessRun verb = runProcess(config.cli, verbArguments(p, dir.path()), config.limitMs);
+    const QDateTime killedAt = QDateTime::currentDateTimeUtc();
     const bool radioLived = radio.isRunning();
     const ProcessRun radioEnd = radio.stop();
     o.seconds = verb.seconds;
@@ -274,7 +302,9 @@ Outcome runTransfer(const Config &config, const Plan &p)
     }
     if (verb.end == ProcessRun::End::TimedOut) {
         o.tally = Tally::Hang;
-        o.detail = QStringLiteral("killed after %1 s").arg(config.limitMs / 1000);
+        o.detail = QStringLiteral("killed after %1 s; %2")
+                       .arg(config.limitMs / 1000)
+                       .arg(describeMotion(verb.err, dir.filePath(file::Log), killedAt));
         return o;
     }
     if (verb.end != ProcessRun::End::Exited || verb.exitCode < 0 || verb.exitCode > 7) {
@@ -434,23 +464,60 @@ void printTable(const std::vector<Outcome> &outcomes)
         "faults cannot explain. Times are the transfer verb's wall time.\n");
 }
 
+void printReproducer(const Config &config, const Outcome &o)
+{
+    std::printf("#%d %s, %s radio: %s: %s\n", o.index, qPrintable(kindName(o.kind)),
+                qPrintable(o.variant), qPrintable(tallyName(o)), qPrintable(o.detail));
+    std::printf("  radio: t880 %s\n  host:  t880 %s\n  again: soakbench %s --seed %llu "
+                "--only %d --keep DIR%s\n",
+                qPrintable(quoted(o.radioArgs)), qPrintable(quoted(o.verbArgs)),
+                qPrintable(config.cli), (unsigned long long)config.seed, o.index,
+                config.noFaults ? " --no-faults" : "");
+}
+
+// The findings first; the wrong successes that line damage explains, which
+// can be many, after them.
 void printReproducers(const Config &config, const std::vector<Outcome> &outcomes)
 {
-    bool header = false;
-    for (const Outcome &o : outcomes) {
-        if (!o.notable())
-            continue;
-        if (!header)
-            std::printf("\nTo repeat (DIR: a folder; the memory dump comes from --only):\n");
-        header = true;
-        std::printf("#%d %s, %s radio: %s: %s\n", o.index, qPrintable(kindName(o.kind)),
-                    qPrintable(o.variant), qPrintable(tallyName(o)), qPrintable(o.detail));
-        std::printf("  radio: t880 %s\n  host:  t880 %s\n  again: soakbench %s --seed %llu "
-                    "--only %d --keep DIR%s\n",
-                    qPrintable(quoted(o.radioArgs)), qPrintable(quoted(o.verbArgs)),
-                    qPrintable(config.cli), (unsigned long long)config.seed, o.index,
-                    config.noFaults ? " --no-faults" : "");
+    const auto explained = [](const Outcome &o) {
+        return o.tally == Tally::Success && o.verdict == Verdict::WrongA;
+    };
+    for (const bool section : {false, true}) {
+        bool header = false;
+        for (const Outcome &o : outcomes) {
+            if (!o.notable() || explained(o) != section)
+                continue;
+            if (!header)
+                std::printf(section ? "\nWrong successes (a), to repeat:\n"
+                                    : "\nHangs, crashes, wrong successes (b), unexpected "
+                                      "failures, to repeat:\n");
+            header = true;
+            printReproducer(config, o);
+        }
     }
+    std::printf("(DIR: any folder; --only rebuilds the memory dump of the transfer.)\n");
+}
+
+// For analyses beyond the table: every transfer with its faults and ending.
+bool writeCsv(const QString &path, const std::vector<Outcome> &outcomes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    QTextStream out(&f);
+    out << "index,kind,variant,drop,corrupt,corruptRequest,split,delayMs,jitterMs,silentAfter,"
+           "ending,unexpected,seconds\n";
+    for (const Outcome &o : outcomes) {
+        if (o.tally == Tally::Aborted)
+            continue;
+        const Faults &x = o.faults;
+        out << o.index << ',' << kindName(o.kind) << ',' << o.variant << ',' << x.dropRate << ','
+            << x.corruptRate << ',' << x.corruptRequestRate << ',' << int(x.split) << ','
+            << x.replyDelayMs << ',' << x.replyJitterMs << ',' << x.silentAfter << ','
+            << tallyName(o) << ',' << int(o.unexpected) << ',' << QString::number(o.seconds, 'f', 3)
+            << '\n';
+    }
+    return out.status() == QTextStream::Ok;
 }
 
 } // namespace
@@ -485,7 +552,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption noFaults(
         QStringLiteral("no-faults"),
         QStringLiteral("A perfect line for every transfer: every ending must be the due one."));
-    parser.addOptions({transfers, jobs, seed, limit, only, keep, noFaults});
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Write one line per transfer into FILE."),
+                                 QStringLiteral("FILE"));
+    parser.addOptions({transfers, jobs, seed, limit, only, keep, noFaults, csv});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "usage: soakbench T880 [--transfers N] [--jobs J] [--seed S]\n");
@@ -499,6 +569,7 @@ int main(int argc, char *argv[])
     config.limitMs = std::max(1, parser.value(limit).toInt()) * 1000;
     config.keepDir = parser.value(keep);
     config.noFaults = parser.isSet(noFaults);
+    config.csvPath = parser.value(csv);
     const int count = std::max(1, parser.value(transfers).toInt());
     std::vector<int> indices;
     if (parser.isSet(only))
@@ -562,6 +633,8 @@ int main(int argc, char *argv[])
     std::printf("\n");
     printTable(outcomes);
     printReproducers(config, outcomes);
+    if (!config.csvPath.isEmpty() && !writeCsv(config.csvPath, outcomes))
+        std::fprintf(stderr, "soakbench: cannot write %s\n", qPrintable(config.csvPath));
     if (stopRequested().load())
         std::printf("\nInterrupted: %zu of %zu transfers done.\n", done, indices.size());
     std::printf("\nWall time %.1f s\n", clock.elapsed() / 1000.0);
