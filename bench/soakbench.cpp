@@ -377,9 +377,19 @@ QString tallyName(const Outcome &o)
         return QStringLiteral("BENCH ERROR");
     case Tally::Aborted:
         return QStringLiteral("aborted");
-    default:
-        return QStringLiteral("UNEXPECTED FAILURE");
+    case Tally::CommunicationFalse:
+        return o.unexpected ? QStringLiteral("UNEXPECTED Communication False")
+                            : QStringLiteral("Communication False");
+    case Tally::PasswordError:
+        return o.unexpected ? QStringLiteral("UNEXPECTED Password Error")
+                            : QStringLiteral("Password Error");
+    case Tally::OldVersion:
+        return o.unexpected ? QStringLiteral("UNEXPECTED old version")
+                            : QStringLiteral("old version");
+    case Tally::Other:
+        break;
     }
+    return QStringLiteral("UNEXPECTED other exit");
 }
 
 QString quoted(const QStringList &args)
