@@ -112,8 +112,11 @@ QStringList verbArguments(const Plan &p, const QString &dir)
         return args << QStringLiteral("-o") << dir + u'/' + file::ReadCodeplug;
     }
     case Kind::Write:
-        return QStringList{QStringLiteral("write"), QStringLiteral("--port"), port} + password +
-               QStringList{dir + u'/' + file::WriteCodeplug};
+        // The codeplugs are random: values the radio does not know, and a new
+        // password now and then, are what the soak wants written.
+        return QStringList{QStringLiteral("write"), QStringLiteral("--force"),
+                           QStringLiteral("--port"), port} +
+               password + QStringList{dir + u'/' + file::WriteCodeplug};
     case Kind::CalibrationRead:
     case Kind::CalibrationReadVerify:
         return QStringList{QStringLiteral("calibration"), QStringLiteral("read"),
