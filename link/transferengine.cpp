@@ -298,19 +298,20 @@ void TransferEngine::writeData(int address, int length, const std::uint8_t *data
 // --- late replies ----------------------------------------------------------
 //
 // A slow radio answers a request after it was sent again, and then answers
-// the repetition too. A read reply names its address, so a copy that comes
-// while another block is awaited is recognised and dropped. Other replies
-// (the acknowledge of a write above all) carry nothing that tells them from
-// the answer to the next request, so the next request waits until the copies
-// are in, or until they can no longer be expected.
+// the repetition too. A read reply names its address, so whatever comes
+// before the header of the block asked for (a copy of another block's reply,
+// of an acknowledge or of the connect reply) is recognised and dropped. The
+// other replies (the acknowledge of a write above all) carry nothing that
+// tells them from a copy, so a request that awaits one of those waits until
+// the copies are in, or until they can no longer be expected.
 
 void TransferEngine::sendRequest(const QByteArray &frame, int expectLen, int readAddress)
 {
     m_expectLen = expectLen;
     m_readAddress = readAddress;
     ++m_sendCount;
-    const bool distinguishable = m_stale.addressed && readAddress >= 0;
-    if (m_stale.copies > 0 && !distinguishable) {
+    const bool awaitsReadReply = readAddress >= 0;
+    if (m_stale.copies > 0 && !awaitsReadReply) {
         m_heldRequest = frame;
         startDrain();
         return;
