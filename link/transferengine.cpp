@@ -478,7 +478,7 @@ void TransferEngine::accept(int replyLength)
     m_stale = {};
     if (m_sendCount > 1)
         m_stale = {QByteArray(reinterpret_cast<const char *>(m_rxBuf.data()), replyLength),
-                   m_sendCount - 1, m_readAddress >= 0};
+                   m_sendCount - 1};
     m_sendCount = 0;
     restartTimer(Timer::TimeOut, TimeOutMs);
     sendNext();

@@ -212,7 +212,6 @@ private:
     {
         QByteArray frame; ///< the reply accepted
         int copies = 0;   ///< copies that may still come
-        bool addressed = false;
     } m_stale;
     QByteArray m_heldRequest;
     int m_drainExpected = 0;
