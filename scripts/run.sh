@@ -30,7 +30,10 @@ run "$t880" encode "$demo/demo.Kzx" --variant S -o "$demo/demo.img" >/dev/null
 run bash -c "head -c 16384 /dev/zero > '$demo/memory.bin' && head -c 368 '$demo/demo.img' >> '$demo/memory.bin'"
 
 link="$demo/radio"
-run "$t880" emulate --link "$link" --variant S --memory "$demo/memory.bin" > "$demo/radio.log" &
+# Started directly (not through a shell function), so that $! is the radio
+# (or the sudo that runs it, which passes the signal on) and the trap ends it.
+"${as_user[@]}" "$t880" emulate --link "$link" --variant S --memory "$demo/memory.bin" \
+    > "$demo/radio.log" &
 radio=$!
 trap 'kill "$radio" 2>/dev/null || true; wait "$radio" 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.05; done
