@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fuzz::require(loaded == before, "a refused file leaves the codeplug as it was");
         fuzz::require(!describeFileResult(result, path, CodeplugData::Size).isEmpty(),
                       "a refusal is described");
+        return 0; // show stops here too, with the message
     }
 
     // Qt writes valid JSON of any object; what can go wrong is the object.
