@@ -82,7 +82,7 @@ public:
     // What the engine did.
     qint64 now = 0;
     std::array<TimerState, 4> timers{};
-    int openPort_ = 0;
+    int openedPort = 0;
     QByteArray queue;   ///< bytes that arrived on the open port, not yet taken
     QByteArray pending; ///< the radio's answers, not yet on the line
     int finishedCount = 0;
@@ -107,11 +107,11 @@ public:
     bool openPort(int port) override
     {
         notAfterEnd("openPort");
-        fuzz::require(openPort_ == 0, "no port is opened while another is open");
+        fuzz::require(openedPort == 0, "no port is opened while another is open");
         if (std::find(ports.begin(), ports.end(), port) == ports.end() ||
             std::find(unopenable.begin(), unopenable.end(), port) != unopenable.end())
             return false;
-        openPort_ = port;
+        openedPort = port;
         queue.clear();
         pending.clear();
         hook(Hook::OpenPort);
@@ -120,8 +120,8 @@ public:
 
     void closePort() override
     {
-        fuzz::require(openPort_ != 0, "only an open port is closed");
-        openPort_ = 0;
+        fuzz::require(openedPort != 0, "only an open port is closed");
+        openedPort = 0;
         queue.clear();
         pending.clear(); // the answers of a device nobody listens to are lost
     }
@@ -142,10 +142,10 @@ public:
     void send(const QByteArray &bytes) override
     {
         notAfterEnd("send");
-        fuzz::require(openPort_ != 0, "nothing is sent while no port is open", bytes.toHex());
+        fuzz::require(openedPort != 0, "nothing is sent while no port is open", bytes.toHex());
         fuzz::require(!bytes.isEmpty(), "a send carries bytes");
         ++sends;
-        if (radio && openPort_ == radioPort) {
+        if (radio && openedPort == radioPort) {
             for (const VirtualRadio::Exchange &e : radio->feed(bytes))
                 pending += e.reply;
         }
@@ -180,7 +180,7 @@ public:
         fuzz::require(finishedCount == 0, "the end is reported once");
         fuzz::require(outcome != Outcome::Running, "the end has an outcome");
         fuzz::require(!anyTimerRunning(), "every timer is stopped at the end");
-        fuzz::require(openPort_ == 0, "the port is closed at the end");
+        fuzz::require(openedPort == 0, "the port is closed at the end");
         ++finishedCount;
         reported = outcome;
     }
@@ -191,7 +191,7 @@ public:
     /// over at once.
     void arrive(const QByteArray &bytes)
     {
-        if (openPort_ == 0 || bytes.isEmpty())
+        if (openedPort == 0 || bytes.isEmpty())
             return;
         queue += bytes;
         if (handOverAtOnce)
@@ -315,7 +315,7 @@ void checkBetweenCalls(const FakeHost &host, const TransferEngine &engine)
 {
     if (engine.isRunning()) {
         fuzz::require(host.finishedCount == 0, "a running transfer has not ended");
-        fuzz::require(host.openPort_ != 0, "a running transfer holds a port");
+        fuzz::require(host.openedPort != 0, "a running transfer holds a port");
         fuzz::require(host.anyTimerRunning(), "a running transfer waits for a timer");
     } else {
         fuzz::require(host.finishedCount == 1, "an ended transfer has reported its end");
