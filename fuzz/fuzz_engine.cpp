@@ -23,10 +23,10 @@
 //   4  where the patch goes: a region of either layout; the patch bytes follow
 // then commands until the input ends (see run()); after them the radio falls
 // silent and the host fires every timer in deadline order until the end.
-#include "codeplug/programstate.h"
 #include "fuzzsupport.h"
+#include "link/programstate.h"
 #include "link/transferengine.h"
-#include "link/virtualradio.h"
+#include "sim/virtualradio.h"
 
 #include <algorithm>
 #include <array>
@@ -53,7 +53,7 @@ constexpr int kMaxEvents = 200000;
 // openPort() gets further calls after finished(): the end byte or the
 // connect request sent, a port purged, or the next port of the search opened
 // (and left open), progress 0. Set this to true once the engine is fixed.
-constexpr bool kCloseInsideHostCalls = false;
+constexpr bool kCloseInsideHostCalls = true;
 
 const QByteArray kPassword = QByteArrayLiteral("T880pass");
 
@@ -139,7 +139,7 @@ public:
         queue.clear();
     }
 
-    void send(const QByteArray &bytes) override
+    bool send(const QByteArray &bytes) override
     {
         notAfterEnd("send");
         fuzz::require(openedPort != 0, "nothing is sent while no port is open", bytes.toHex());
@@ -150,6 +150,7 @@ public:
                 pending += e.reply;
         }
         hook(Hook::Send);
+        return true;
     }
 
     void startTimer(Timer timer, int ms) override

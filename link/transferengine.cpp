@@ -39,14 +39,17 @@ void TransferEngine::restartTimer(Timer timer, int ms)
     // that made the call then runs to its end without reviving a timer.
     if (m_outcome != Outcome::Running)
         return;
-    m_host.startTimer(timer, ms);
+    // Marked first: an end that comes from inside the call stops it again.
     m_timerRunning[std::size_t(timer)] = true;
     if (timer == Timer::Rx)
         m_rxPeriod = ms;
+    m_host.startTimer(timer, ms);
 }
 
 void TransferEngine::stopTimer(Timer timer)
 {
+    if (m_outcome != Outcome::Running && !m_timerRunning[std::size_t(timer)])
+        return; // everything stopped with the end
     m_host.stopTimer(timer);
     m_timerRunning[std::size_t(timer)] = false;
 }
@@ -61,10 +64,33 @@ void TransferEngine::pause(int ms, AfterPause then)
 
 void TransferEngine::setProgress(int value)
 {
-    if (m_outcome != Outcome::Running && value != 0)
-        return; // it goes back to 0 with the end and stays there
+    if (m_outcome != Outcome::Running)
+        return; // it went back to 0 with the end and stays there
     m_progress = std::clamp(value, 0, 100);
     m_host.progressChanged(m_progress);
+}
+
+// The host may end the transfer from inside any of its calls (a window
+// closed while a message is shown, say); from then on the engine asks it for
+// nothing more. These wrappers are the only way to the port.
+
+bool TransferEngine::openPort(int port)
+{
+    if (m_outcome != Outcome::Running)
+        return false;
+    // Counted as open from the start: an end from inside the call closes it.
+    m_portOpen = true;
+    const bool opened = m_host.openPort(port);
+    if (m_outcome != Outcome::Running)
+        return false;
+    m_portOpen = opened;
+    return opened;
+}
+
+void TransferEngine::purgePort()
+{
+    if (m_outcome == Outcome::Running)
+        m_host.purgePort();
 }
 
 // --- start and endings -----------------------------------------------------
@@ -86,12 +112,11 @@ void TransferEngine::start()
             return;
         pauseMs += SearchPauseMs;
     } else {
-        if (!m_host.openPort(m_ports.port)) {
+        if (!openPort(m_ports.port)) {
             end(Outcome::CommunicationFalse);
             return;
         }
-        m_portOpen = true;
-        m_host.purgePort();
+        purgePort();
     }
     stopTimer(Timer::TimeOut);
     // The radio needs a moment after the lines come up before it listens.
@@ -100,7 +125,7 @@ void TransferEngine::start()
 
 void TransferEngine::beginTransfer()
 {
-    m_host.purgePort();
+    purgePort();
     m_rxCount = 0;
     m_stepNo = 0;
     m_blockOffset = 0;
@@ -117,7 +142,8 @@ void TransferEngine::beginTransfer()
 
 void TransferEngine::closeTransfer()
 {
-    setProgress(0);
+    m_progress = 0;
+    m_host.progressChanged(0);
     for (Timer t : {Timer::Tx, Timer::Rx, Timer::TimeOut, Timer::Pause})
         stopTimer(t);
     m_afterPause = AfterPause::None;
@@ -156,6 +182,8 @@ void TransferEngine::writeEnding()
 
 bool TransferEngine::transmit(const QByteArray &bytes)
 {
+    if (m_outcome != Outcome::Running)
+        return false;
     // A port that takes no more bytes (a cable pulled out) ends the transfer
     // at once; waiting for replies to bytes never sent would only delay it.
     if (m_host.send(bytes))
@@ -168,19 +196,20 @@ bool TransferEngine::transmit(const QByteArray &bytes)
 
 bool TransferEngine::searchNextPort(AfterPause then)
 {
+    if (m_outcome != Outcome::Running)
+        return false;
     if (m_portOpen) {
         m_host.closePort();
         m_portOpen = false;
     }
     m_sendCount = 0;
     m_stale = {};
-    while (m_searchIndex < int(m_portList.size())) {
-        if (m_host.openPort(m_portList[std::size_t(m_searchIndex)])) {
-            m_portOpen = true;
-            m_host.purgePort();
+    while (m_searchIndex < int(m_portList.size()) && m_outcome == Outcome::Running) {
+        if (openPort(m_portList[std::size_t(m_searchIndex)])) {
+            purgePort();
             if (then != AfterPause::None)
                 pause(SearchPauseMs, then);
-            return true;
+            return m_outcome == Outcome::Running;
         }
         ++m_searchIndex;
     }
@@ -270,7 +299,7 @@ void TransferEngine::connectRequest()
         opStatus();
         return;
     }
-    m_host.purgePort();
+    purgePort();
     sendRequest(kConnectRequest, 1);
 }
 
@@ -445,7 +474,8 @@ void TransferEngine::receive(const QByteArray &waiting)
     // More than the buffer holds is line noise or a confused radio: drop it
     // and let the retransmission recover.
     if (waiting.size() > RxBufSize || m_rxCount + waiting.size() > RxBufSize) {
-        m_host.discardInput();
+        if (m_outcome == Outcome::Running)
+            m_host.discardInput();
         return;
     }
     std::memcpy(m_rxBuf.data() + m_rxCount, waiting.constData(), std::size_t(waiting.size()));

@@ -151,6 +151,8 @@ private:
     void end(Outcome outcome);
     void closeTransfer();
     void restartTimer(Timer timer, int ms);
+    bool openPort(int port);
+    void purgePort();
     void stopTimer(Timer timer);
     void setProgress(int value);
     void pause(int ms, AfterPause then);

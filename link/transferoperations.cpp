@@ -228,7 +228,7 @@ void TransferEngine::opStatus()
         m_blockOffset = 0;
     }
     if (m_stepNo == 1) {
-        m_host.purgePort();
+        purgePort();
         sendRequest(QByteArray("YR", 2), 6);
         return;
     }
