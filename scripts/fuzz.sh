@@ -46,25 +46,8 @@ else
     targets=("$which")
 fi
 
-# What the normal build needs, then the compiler and the fuzzer runtime.
-"$root/scripts/setup.sh"
-packages=(clang libfuzzer-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "fuzz: missing packages: ${missing[*]}; run this script as root to install them" >&2
-        exit 1
-    fi
-    echo "fuzz: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# What the normal build needs, and the compiler and the fuzzer runtime.
+"$root/scripts/setup.sh" clang libfuzzer-14-dev
 
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

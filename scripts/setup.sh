@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need from Debian's packages, if missing.
+# Installs what the build and the tests need from Debian's packages, if missing,
+# and any further packages named as arguments (scripts/fuzz.sh adds its own).
 # Idempotent; run as root (it calls apt-get only when something is missing).
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
     qt6-qpa-plugins libgl-dev
     qt6-translations-l10n fonts-wqy-microhei
     xvfb xauth
+    "$@"
 )
 
 missing=()
