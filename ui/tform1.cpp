@@ -4,7 +4,9 @@
 #include "link/portmap.h"
 #include "ui/channelgrid.h"
 #include "ui/icons.h"
+#include "ui/keypage.h"
 #include "ui/messagedialogs.h"
+#include "ui/optionspage.h"
 #include "ui/taboutdlg.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tprogramdialog.h"
@@ -251,10 +253,8 @@ void TForm1::buildPages()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet_ChInfo = new QWidget;
     TabSheet_ChInfo->setObjectName(QStringLiteral("TabSheet_ChInfo"));
-    TabSheet_Option = new QWidget;
-    TabSheet_Option->setObjectName(QStringLiteral("TabSheet_Option"));
-    TabSheet_Key = new QWidget;
-    TabSheet_Key->setObjectName(QStringLiteral("TabSheet_Key"));
+    TabSheet_Option = new OptionsPage(m_state);
+    TabSheet_Key = new KeyPage(m_state);
     PageControl1->addTab(TabSheet_ChInfo, QString());
     PageControl1->addTab(TabSheet_Option, QString());
     PageControl1->addTab(TabSheet_Key, QString());
@@ -339,9 +339,8 @@ void TForm1::loadQtTranslations()
 
 void TForm1::BuildKeyFunctionLists()
 {
-    // List A (side key) differs from list B only by the FM radio (code 24).
-    m_state.keyFunctionsA = {{0, 182}, {24, 254}, {2, 178}, {3, 179}, {25, 249}, {8, 185}};
-    m_state.keyFunctionsB = {{0, 182}, {2, 178}, {3, 179}, {25, 249}, {8, 185}};
+    m_state.keyFunctionsA = optionedit::keyFunctionsA();
+    m_state.keyFunctionsB = optionedit::keyFunctionsB();
 }
 
 void TForm1::ApplyLanguage()
@@ -402,13 +401,16 @@ void TForm1::ApplyLanguage()
     sLastWriteTime->setText(lastProgramDateText());
     sLastWriteTime->setAccessibleName(t(LastProgramDate));
 
-    // 6. Page captions (the pages' own contents follow their own rules).
+    // 6. Page captions.
     PageControl1->setTabText(0, t(PageChannels));
     PageControl1->setTabText(1, t(PageOptions));
     PageControl1->setTabText(2, t(PageKeys));
 
-    // 7. The channel grid, every row from the model.
+    // 7. The channel grid, every row from the model; the option and key
+    // pages, every list rebuilt and selected from the model.
     StringGrid1->applyLanguage();
+    TabSheet_Option->applyLanguage();
+    TabSheet_Key->applyLanguage();
 }
 
 QString TForm1::lastProgramDateText() const
@@ -441,6 +443,8 @@ void TForm1::commitEdits()
     // control is told directly, as the focus may not move in a window that
     // is not active.
     StringGrid1->commitEditor();
+    TabSheet_Option->commit();
+    TabSheet_Key->commit();
     bHide->setFocus(Qt::OtherFocusReason);
 }
 

@@ -18,6 +18,8 @@ class QTranslator;
 namespace t880 {
 
 class ChannelGrid;
+class KeyPage;
+class OptionsPage;
 struct WindowState;
 
 class TForm1 : public QMainWindow
@@ -85,8 +87,8 @@ private:
     QPushButton *bHide = nullptr;
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheet_ChInfo = nullptr;
-    QWidget *TabSheet_Option = nullptr;
-    QWidget *TabSheet_Key = nullptr;
+    OptionsPage *TabSheet_Option = nullptr;
+    KeyPage *TabSheet_Key = nullptr;
     ChannelGrid *StringGrid1 = nullptr;
     QLabel *sLastWrite = nullptr;
     QLabel *sLastWriteTime = nullptr;

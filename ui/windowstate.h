@@ -5,6 +5,7 @@
 // fresh one.
 #pragma once
 
+#include "codeplug/optionedit.h"
 #include "link/programstate.h"
 #include "text/applang.h"
 #include "ui/appconfig.h"
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace t880 {
-
-/// A key function: its code in the codeplug and the number of its text.
-struct KeyFunction
-{
-    int code;
-    int textNumber;
-};
 
 struct WindowState
 {
@@ -36,8 +30,8 @@ struct WindowState
 
     /// Key-function lists A (side key) and B (function key), rebuilt by
     /// every language change.
-    std::vector<KeyFunction> keyFunctionsA;
-    std::vector<KeyFunction> keyFunctionsB;
+    std::vector<optionedit::KeyFunction> keyFunctionsA;
+    std::vector<optionedit::KeyFunction> keyFunctionsB;
 
     // Editing state of the channel grid.
     int editCol = 0;

@@ -1,0 +1,121 @@
+#include "ui/keypage.h"
+
+#include "ui/windowstate.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace t880 {
+
+namespace {
+
+constexpr int SideKeyText = 252;
+constexpr int FuncKeyText = 253;
+
+Setting keySetting(bool sideKey)
+{
+    return sideKey ? Setting::key1Short : Setting::key2Short;
+}
+
+} // namespace
+
+KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("TabSheet_Key"));
+    auto *group = new QGroupBox(this);
+    group->setObjectName(QStringLiteral("gbKeys"));
+    sKey_1_Short = new QLabel(group);
+    sKey_1_Short->setObjectName(QStringLiteral("sKey_1_Short"));
+    cbKey_1_Short = new QComboBox(group);
+    cbKey_1_Short->setObjectName(QStringLiteral("cbKey_1_Short"));
+    sKey_2_Short = new QLabel(group);
+    sKey_2_Short->setObjectName(QStringLiteral("sKey_2_Short"));
+    cbKey_2_Short = new QComboBox(group);
+    cbKey_2_Short->setObjectName(QStringLiteral("cbKey_2_Short"));
+    for (QComboBox *box : {cbKey_1_Short, cbKey_2_Short}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        box->installEventFilter(this);
+    }
+    sKey_1_Short->setBuddy(cbKey_1_Short);
+    sKey_2_Short->setBuddy(cbKey_2_Short);
+
+    auto *grid = new QGridLayout(group);
+    grid->addWidget(sKey_1_Short, 0, 0);
+    grid->addWidget(cbKey_1_Short, 0, 1, Qt::AlignLeft);
+    grid->addWidget(sKey_2_Short, 1, 0);
+    grid->addWidget(cbKey_2_Short, 1, 1, Qt::AlignLeft);
+    auto *row = new QHBoxLayout;
+    row->addWidget(group, 0, Qt::AlignTop);
+    row->addStretch();
+    auto *page = new QVBoxLayout(this);
+    page->addLayout(row);
+    page->addStretch();
+    setTabOrder(cbKey_1_Short, cbKey_2_Short);
+}
+
+void KeyPage::applyLanguage()
+{
+    const std::pair<QComboBox *, QLabel *> keys[] = {{cbKey_1_Short, sKey_1_Short},
+                                                     {cbKey_2_Short, sKey_2_Short}};
+    for (const auto &[box, label] : keys) {
+        const bool sideKey = box == cbKey_1_Short;
+        const std::vector<optionedit::KeyFunction> &list =
+            sideKey ? m_state.keyFunctionsA : m_state.keyFunctionsB;
+        const QString caption = m_state.langText(sideKey ? SideKeyText : FuncKeyText);
+        label->setText(caption);
+        box->setAccessibleName(caption);
+        box->clear();
+        for (const optionedit::KeyFunction &f : list)
+            box->addItem(m_state.langText(f.textNumber));
+        // A code in neither list shows no selection.
+        const int index =
+            optionedit::keyIndex(list, m_state.program.codeplug.setting(keySetting(sideKey)));
+        m_shown[sideKey ? 0 : 1] = index;
+        box->setCurrentIndex(index);
+    }
+    // Both lists as wide as the wider of them.
+    cbKey_1_Short->setMinimumWidth(0);
+    cbKey_2_Short->setMinimumWidth(0);
+    const int width =
+        std::max(cbKey_1_Short->sizeHint().width(), cbKey_2_Short->sizeHint().width());
+    cbKey_1_Short->setMinimumWidth(width);
+    cbKey_2_Short->setMinimumWidth(width);
+}
+
+void KeyPage::commit()
+{
+    commitKey(cbKey_1_Short);
+    commitKey(cbKey_2_Short);
+}
+
+void KeyPage::commitKey(QComboBox *box)
+{
+    // No selection keeps the stored code; otherwise the code of the first
+    // function in the side key's list with the text shown.
+    const bool sideKey = box == cbKey_1_Short;
+    int &shown = m_shown[sideKey ? 0 : 1];
+    if (box->currentIndex() < 0 || box->currentIndex() == shown)
+        return;
+    const std::optional<int> code = optionedit::keyCodeForText(
+        m_state.keyFunctionsA, box->currentText(), [this](int n) { return m_state.langText(n); });
+    if (code) {
+        m_state.program.codeplug.setSetting(keySetting(sideKey), std::uint32_t(*code));
+        shown = box->currentIndex();
+    }
+}
+
+bool KeyPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut && (watched == cbKey_1_Short || watched == cbKey_2_Short))
+        commitKey(static_cast<QComboBox *>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace t880

@@ -1,0 +1,42 @@
+// The "Key Assignment" page: the short-press functions of the radio's side
+// key and function key. Each list shows the first function whose code the
+// model holds and, when left, stores the code of the function whose text it
+// shows, looked up in the side key's list (the longer of the two).
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+
+namespace t880 {
+
+struct WindowState;
+
+class KeyPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit KeyPage(WindowState &state, QWidget *parent = nullptr);
+
+    /// Rebuilds both lists from the window's key-function lists in the
+    /// current language and shows the model.
+    void applyLanguage();
+    /// Writes back a key whose list the user changed since the model was
+    /// last shown, as leaving the list does.
+    void commit();
+
+    QLabel *sKey_1_Short, *sKey_2_Short;
+    QComboBox *cbKey_1_Short, *cbKey_2_Short;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void commitKey(QComboBox *box);
+
+    WindowState &m_state;
+    int m_shown[2] = {-1, -1}; ///< the items selected when the model was last shown
+};
+
+} // namespace t880

@@ -1,0 +1,325 @@
+#include "ui/optionspage.h"
+
+#include "ui/windowstate.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace t880 {
+
+namespace {
+
+// Text numbers of the main table.
+enum Text : int {
+    SqlText = 44,
+    TotText = 48,
+    ToaText = 49,
+    KeyBeepText = 68,
+    BatterySaveText = 70,
+    DtmfText = 77,
+    SideToneText = 134,
+    RemoteKillText = 156,
+    RemoteStunText = 157,
+    ReviveText = 158,
+    StatusText = 160,
+    VoiceText = 213,
+    AniText = 226,
+    SendAniText = 242,
+    SavingRateText = 250,
+};
+
+template <class W> W *named(QWidget *parent, const char *name)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QString withoutAccelerator(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+} // namespace
+
+OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("TabSheet_Option"));
+
+    // The settings group on the left, the two check boxes beside it.
+    auto *settings = named<QGroupBox>(this, "gbOptions");
+    sSQL = named<QLabel>(settings, "sSQL");
+    cbSQL = named<QComboBox>(settings, "cbSQL");
+    sTOT = named<QLabel>(settings, "sTOT");
+    cbTOT = named<QComboBox>(settings, "cbTOT");
+    sTOA = named<QLabel>(settings, "sTOA");
+    cbTOA = named<QComboBox>(settings, "cbTOA");
+    sVoice = named<QLabel>(settings, "sVoice");
+    cbVoice = named<QComboBox>(settings, "cbVoice");
+    sSaving_Rate = named<QLabel>(settings, "sSaving_Rate");
+    cbSaving_Rate = named<QComboBox>(settings, "cbSaving_Rate");
+    cBeep = named<QCheckBox>(this, "cBeep");
+    cSaving = named<QCheckBox>(this, "cSaving");
+
+    // The DTMF group: remote state and codes, the identity code.
+    gbDtmf = named<QGroupBox>(this, "gbDtmf");
+    sDizzyState = named<QLabel>(gbDtmf, "sDizzyState");
+    cbDizzyState = named<QComboBox>(gbDtmf, "cbDizzyState");
+    sDizzy = named<QLabel>(gbDtmf, "sDizzy");
+    eDizzy = named<QLineEdit>(gbDtmf, "eDizzy");
+    sStun = named<QLabel>(gbDtmf, "sStun");
+    eStun = named<QLineEdit>(gbDtmf, "eStun");
+    sActivation = named<QLabel>(gbDtmf, "sActivation");
+    eActivation = named<QLineEdit>(gbDtmf, "eActivation");
+    sANI = named<QLabel>(gbDtmf, "sANI");
+    eANI = named<QLineEdit>(gbDtmf, "eANI");
+    cD_SideTone = named<QCheckBox>(gbDtmf, "cD_SideTone");
+    cSendANI = named<QCheckBox>(gbDtmf, "cSendANI");
+
+    using optionedit::OptionCheck;
+    using optionedit::OptionList;
+    m_lists = {{{cbSQL, sSQL, OptionList::Sql, SqlText, -1},
+                {cbTOT, sTOT, OptionList::Tot, TotText, -1},
+                {cbTOA, sTOA, OptionList::Toa, ToaText, -1},
+                {cbVoice, sVoice, OptionList::Voice, VoiceText, -1},
+                {cbSaving_Rate, sSaving_Rate, OptionList::SavingRate, SavingRateText, -1},
+                {cbDizzyState, sDizzyState, OptionList::DizzyState, StatusText, -1}}};
+    m_checks = {{{cBeep, OptionCheck::KeyBeep, KeyBeepText, false},
+                 {cSaving, OptionCheck::BatterySave, BatterySaveText, false},
+                 {cD_SideTone, OptionCheck::SideTone, SideToneText, false},
+                 {cSendANI, OptionCheck::SendAni, SendAniText, false}}};
+    // The labels follow the text numbers in every language (the Chinese
+    // tables name kill and stun the other way round from the English one).
+    m_codes = {{{eDizzy, sDizzy, CodeField::dizzyCode, RemoteKillText, QString()},
+                {eStun, sStun, CodeField::stunCode, RemoteStunText, QString()},
+                {eActivation, sActivation, CodeField::activationCode, ReviveText, QString()},
+                {eANI, sANI, CodeField::aniCode, AniText, QString()}}};
+
+    for (const ListControl &c : m_lists) {
+        c.label->setBuddy(c.box);
+        c.box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        c.box->installEventFilter(this);
+    }
+    for (const CheckControl &c : m_checks)
+        c.box->installEventFilter(this);
+    // Ten digits and room for the caret, whatever the font.
+    m_codeWidth = fontMetrics().horizontalAdvance(QStringLiteral("DDDDDDDDDDD")) + 16;
+    for (const CodeControl &c : m_codes) {
+        c.label->setBuddy(c.edit);
+        c.edit->installEventFilter(this);
+        QLineEdit *edit = c.edit;
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] { onCodeEdited(edit); });
+        connect(edit, &QLineEdit::textChanged, this, [edit](const QString &text) {
+            // The length limit: the text past the tenth character goes and
+            // the caret waits at the end.
+            if (text.size() > optionedit::MaxCodeText) {
+                edit->setText(text.left(optionedit::MaxCodeText));
+                edit->setCursorPosition(optionedit::MaxCodeText);
+            }
+        });
+    }
+    // The rate means something only while battery saving is on.
+    connect(cSaving, &QCheckBox::clicked, cbSaving_Rate, &QWidget::setEnabled);
+
+    // Labels and controls in two aligned columns; the lists of a group are
+    // made equally wide by applyLanguage().
+    auto *settingsGrid = new QGridLayout(settings);
+    int row = 0;
+    for (QWidget *w : {static_cast<QWidget *>(cbSQL), static_cast<QWidget *>(cbTOT),
+                       static_cast<QWidget *>(cbTOA), static_cast<QWidget *>(cbVoice),
+                       static_cast<QWidget *>(cbSaving_Rate)}) {
+        settingsGrid->addWidget(m_lists[std::size_t(row)].label, row, 0);
+        settingsGrid->addWidget(w, row, 1, Qt::AlignLeft);
+        ++row;
+    }
+
+    auto *checks = new QVBoxLayout;
+    checks->addWidget(cBeep);
+    checks->addWidget(cSaving);
+    checks->addStretch();
+
+    auto *dtmfGrid = new QGridLayout(gbDtmf);
+    dtmfGrid->addWidget(sDizzyState, 0, 0);
+    dtmfGrid->addWidget(cbDizzyState, 0, 1, Qt::AlignLeft);
+    row = 1;
+    for (const CodeControl &c : m_codes) {
+        dtmfGrid->addWidget(c.label, row, 0);
+        dtmfGrid->addWidget(c.edit, row, 1, Qt::AlignLeft);
+        ++row;
+    }
+    dtmfGrid->addWidget(cD_SideTone, row++, 0, 1, 2);
+    dtmfGrid->addWidget(cSendANI, row, 0, 1, 2);
+
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(settings, 0, Qt::AlignTop);
+    columns->addSpacing(12);
+    columns->addLayout(checks);
+    columns->addSpacing(12);
+    columns->addWidget(gbDtmf, 0, Qt::AlignTop);
+    columns->addStretch();
+    auto *page = new QVBoxLayout(this);
+    page->addLayout(columns);
+    page->addStretch();
+
+    // Tab goes down the settings, then the check boxes, then the DTMF group.
+    const QList<QWidget *> order = {cbSQL,       cbTOT,   cbTOA,        cbVoice, cbSaving_Rate,
+                                    cBeep,       cSaving, cbDizzyState, eDizzy,  eStun,
+                                    eActivation, eANI,    cD_SideTone,  cSendANI};
+    for (int k = 1; k < order.size(); ++k)
+        setTabOrder(order[k - 1], order[k]);
+}
+
+void OptionsPage::applyLanguage()
+{
+    const CodeplugData &codeplug = m_state.program.codeplug;
+    const optionedit::TextLookup text = [this](int n) {
+        return m_state.langText(n);
+    };
+    for (ListControl &c : m_lists) {
+        c.label->setText(text(c.textNumber));
+        c.box->setAccessibleName(withoutAccelerator(text(c.textNumber)));
+        c.box->clear();
+        c.box->addItems(optionedit::listItems(c.list, text));
+        // A value no item stands for shows no selection.
+        c.shown = optionedit::shownIndex(c.list, codeplug.setting(optionedit::listSetting(c.list)));
+        c.box->setCurrentIndex(c.shown);
+    }
+    for (CheckControl &c : m_checks) {
+        c.box->setText(text(c.textNumber));
+        c.shown =
+            optionedit::shownChecked(c.check, codeplug.setting(optionedit::checkSetting(c.check)));
+        c.box->setChecked(c.shown);
+    }
+    cbSaving_Rate->setEnabled(codeplug.setting(Setting::batterySave) == 1);
+    // The lists of the settings group share one width, and the remote state
+    // the width of the code editors, whatever the language's texts.
+    int width = 0;
+    for (QComboBox *b : {cbSQL, cbTOT, cbTOA, cbVoice, cbSaving_Rate}) {
+        b->setMinimumWidth(0);
+        width = std::max(width, b->sizeHint().width());
+    }
+    for (QComboBox *b : {cbSQL, cbTOT, cbTOA, cbVoice, cbSaving_Rate})
+        b->setMinimumWidth(width);
+    cbDizzyState->setMinimumWidth(0);
+    const int codeWidth =
+        std::max({cbDizzyState->sizeHint().width(), eDizzy->sizeHint().width(), m_codeWidth});
+    cbDizzyState->setMinimumWidth(codeWidth);
+    for (const CodeControl &c : m_codes)
+        c.edit->setMinimumWidth(codeWidth);
+    gbDtmf->setTitle(text(DtmfText));
+    for (CodeControl &c : m_codes) {
+        c.label->setText(text(c.textNumber));
+        c.edit->setAccessibleName(withoutAccelerator(text(c.textNumber)));
+        c.shown = optionedit::codeText(codeplug.code(c.field));
+        c.edit->setText(c.shown);
+    }
+}
+
+void OptionsPage::commit()
+{
+    for (ListControl &c : m_lists)
+        commitList(c);
+    for (CheckControl &c : m_checks)
+        commitCheck(c);
+    for (CodeControl &c : m_codes)
+        commitCode(c);
+}
+
+void OptionsPage::commitControl(QObject *control)
+{
+    for (ListControl &c : m_lists) {
+        if (c.box == control)
+            commitList(c);
+    }
+    for (CheckControl &c : m_checks) {
+        if (c.box == control)
+            commitCheck(c);
+    }
+    for (CodeControl &c : m_codes) {
+        if (c.edit == control)
+            commitCode(c);
+    }
+}
+
+void OptionsPage::commitList(ListControl &c)
+{
+    // No selection (a value no item stands for) keeps the field's own value.
+    const int index = c.box->currentIndex();
+    if (index == c.shown)
+        return;
+    if (optionedit::commitItem(m_state.program.codeplug, c.list, index))
+        c.shown = index;
+}
+
+void OptionsPage::commitCheck(CheckControl &c)
+{
+    // A foreign value such as 2 shows unchecked and stays 2 until the box is
+    // ticked or cleared.
+    if (c.box->isChecked() == c.shown)
+        return;
+    c.shown = c.box->isChecked();
+    m_state.program.codeplug.setSetting(optionedit::checkSetting(c.check), c.shown ? 1 : 0);
+}
+
+void OptionsPage::commitCode(CodeControl &c)
+{
+    // An unchanged text keeps the stored code as it is, digits past its
+    // count and a foreign count above ten included.
+    if (c.edit->text() == c.shown)
+        return;
+    c.shown = c.edit->text();
+    m_state.program.codeplug.setCode(c.field, optionedit::codeFromText(c.shown));
+}
+
+void OptionsPage::onCodeEdited(QLineEdit *edit)
+{
+    // Typed keys are filtered before they arrive; a pasted or dropped text
+    // is filtered here, the caret kept after the same characters.
+    const QString text = edit->text();
+    const QString kept = optionedit::filterCodeText(text);
+    if (kept == text)
+        return;
+    const int caret = optionedit::filterCodeText(text.left(edit->cursorPosition())).size();
+    edit->setText(kept);
+    edit->setCursorPosition(std::min(caret, int(kept.size())));
+}
+
+bool OptionsPage::filterCodeKey(QLineEdit *edit, QKeyEvent *event)
+{
+    const QString typed = event->text();
+    if (typed.size() != 1 || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false; // shortcuts, movement and editing keys
+    const std::optional<QChar> kept = optionedit::filterCodeKey(typed.at(0));
+    if (!kept)
+        return true; // cannot be typed
+    if (*kept != typed.at(0)) {
+        edit->insert(QString(*kept)); // a..d go in as capitals
+        return true;
+    }
+    return false;
+}
+
+bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        commitControl(watched);
+    } else if (event->type() == QEvent::KeyPress) {
+        for (const CodeControl &c : m_codes) {
+            if (c.edit == watched && filterCodeKey(c.edit, static_cast<QKeyEvent *>(event)))
+                return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace t880
