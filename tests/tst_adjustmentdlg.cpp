@@ -10,6 +10,7 @@
 #include "ui/windowstate.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,9 +40,26 @@ QString programText(int n)
     return lang.text(text::TextTable::Program, n);
 }
 
-std::shared_ptr<ModalSeen> typeIntoFileDialog(const QString &dialog, const QString &name)
+// What the file dialog was set up with when it came.
+struct FileDialogSeen
 {
-    return whenModal(dialog, [name](QWidget *w) {
+    QStringList filters;
+    bool caseSensitive = true;
+    bool confirmsOverwrite = false;
+    QString suffix;
+};
+
+std::shared_ptr<ModalSeen> typeIntoFileDialog(const QString &dialog, const QString &name,
+                                              FileDialogSeen *seen = nullptr)
+{
+    return whenModal(dialog, [name, seen](QWidget *w) {
+        auto *fd = qobject_cast<QFileDialog *>(w);
+        if (seen && fd) {
+            seen->filters = fd->nameFilters();
+            seen->caseSensitive = fd->filter().testFlag(QDir::CaseSensitive);
+            seen->confirmsOverwrite = !fd->testOption(QFileDialog::DontConfirmOverwrite);
+            seen->suffix = fd->defaultSuffix();
+        }
         if (auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
             edit->setText(name);
         QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
@@ -289,6 +307,7 @@ void TestAdjustmentDlg::upDownsAndCheckBoxes()
     QCOMPARE(int(r.raw[0x70]), 0xCE); // -50 as a signed byte
     QCOMPARE(s->dialog->findChild<QLineEdit *>(QStringLiteral("sSQ_offset_12"))->text(),
              QStringLiteral("-50"));
+    saveShot(s->dialog.get(), QStringLiteral("AdjustmentDlg-offsets"));
 
     s->dialog->cModu_dten->setFocus();
     QTest::keyClick(s->dialog->cModu_dten, Qt::Key_Space);
@@ -355,12 +374,16 @@ void TestAdjustmentDlg::openShowsEveryValue()
 
     auto s = show();
     QVERIFY(s);
-    auto dialog = typeIntoFileDialog(QStringLiteral("OpenDialog"), name);
+    FileDialogSeen setup;
+    auto dialog = typeIntoFileDialog(QStringLiteral("OpenDialog"), name, &setup);
     QString warning;
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &warning);
     s->dialog->bOpen->click();
     QVERIFY(dialog->seen);
     QVERIFY2(!warned->seen, qPrintable(warning));
+    // The filter lists calibration files in any letter case.
+    QCOMPARE(setup.filters, QStringList(QStringLiteral("Kovra File(*.kzxa)")));
+    QVERIFY(!setup.caseSensitive);
     QCOMPARE(
         QByteArray(reinterpret_cast<const char *>(s->state.program.calibration.raw.data()), 120),
         file);
@@ -413,9 +436,14 @@ void TestAdjustmentDlg::saveWritesTheRecord()
     QVERIFY(s);
     type(*s->dialog, QStringLiteral("eVOX_L9"), QStringLiteral("50"), true);
     s->dialog->squelchOffset(5)->setValue(-1);
-    auto dialog = typeIntoFileDialog(QStringLiteral("SaveDialog"), path(QStringLiteral("mine")));
+    FileDialogSeen setup;
+    auto dialog =
+        typeIntoFileDialog(QStringLiteral("SaveDialog"), path(QStringLiteral("mine")), &setup);
     s->dialog->bSave->click();
     QVERIFY(dialog->seen);
+    QCOMPARE(setup.filters, QStringList(QStringLiteral("Kovra File(*.kzxa)")));
+    QCOMPARE(setup.suffix, QStringLiteral("kzxa"));
+    QVERIFY(setup.confirmsOverwrite);
     const QByteArray written = readFile(path(QStringLiteral("mine.kzxa")));
     QCOMPARE(written.size(), 120);
     // The defaults with VOX 9 at 50 (0x3B) and offset 5 at -1 (0x69).
