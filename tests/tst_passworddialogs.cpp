@@ -147,6 +147,7 @@ private slots:
     void accessPrompt_data();
     void accessPrompt();
     void passwordWriteThenReads();
+    void calibrationDialogWritesCodeplug();
     void codeplugWriteCarriesNewPassword();
 };
 
@@ -410,6 +411,52 @@ void TestPasswordDialogs::codeplugWriteCarriesNewPassword()
     claimPassword(window, QStringLiteral("cw9"));
     QCOMPARE(readMessage(window), programText(3));
     window.closeWithoutPrompt();
+}
+
+// "..." in the calibration dialog writes the codeplug exactly as Write to
+// radio does: the radio's memory ends up the same either way.
+void TestPasswordDialogs::calibrationDialogWritesCodeplug()
+{
+    constexpr int kDate = 0x4000 + 0x150; // the minute of writing may differ
+    QByteArray written[2];
+    for (int way = 0; way < 2; ++way) {
+        VirtualRadioProcess radio;
+        writeFile(path(QStringLiteral("memory.bin")), QByteArray(0x10000, '\0'));
+        QVERIFY(radio.start(path(QStringLiteral("radio")),
+                            {QStringLiteral("--variant"), QStringLiteral("S"),
+                             QStringLiteral("--memory"), path(QStringLiteral("memory.bin"))}));
+        WindowState state;
+        configure(state);
+        TForm1 window(state);
+        state.program.codeplug.enterChannelFrequency(3, 438500000);
+        QString message;
+        auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+        auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+        if (way == 0) {
+            window.MenuEdit_WriteClick();
+        } else {
+            auto prompt = whenModal(QStringLiteral("PasswordDlg"), [](QWidget *w) {
+                typeInto(w, "eInput", QStringLiteral("qhvm47"));
+                clickLater(w, "OKBtn");
+            });
+            auto calibration = whenModal(QStringLiteral("AdjustmentDlg"), [](QWidget *w) {
+                QTimer::singleShot(0, w, [w] {
+                    w->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+                    QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+                });
+            });
+            menu(window, "MenuAdjustment")->trigger();
+            QVERIFY(prompt->seen && calibration->seen);
+        }
+        QVERIFY(start->seen && result->seen);
+        QCOMPARE(message, programText(3));
+        radio.stop();
+        written[way] = readFile(path(QStringLiteral("memory.bin")));
+        written[way].replace(kDate, 6, QByteArray(6, '\0'));
+        window.closeWithoutPrompt();
+    }
+    QVERIFY(written[0] != QByteArray(0x10000, '\0'));
+    QCOMPARE(describeDiff(written[1], written[0]), QString());
 }
 
 QTEST_MAIN(TestPasswordDialogs)
