@@ -526,10 +526,10 @@ void TAdjustmentDlg::EditChangeCommonFun(QLineEdit *edit, int digits)
 
 void TAdjustmentDlg::commitField(QLineEdit *edit)
 {
-    const CalibrationEdit *spec = m_edits.value(edit);
-    if (!spec)
+    const CalibrationEdit *rule = m_edits.value(edit);
+    if (!rule)
         return;
-    const QString shown = commitCalibrationEdit(*spec, edit->text(), m_state.program.calibration);
+    const QString shown = commitCalibrationEdit(*rule, edit->text(), m_state.program.calibration);
     if (shown != edit->text()) {
         const QSignalBlocker block(edit);
         edit->setText(shown);
