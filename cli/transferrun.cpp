@@ -1,9 +1,9 @@
 #include "cli/transferrun.h"
 
+#include "factory/passwordentry.h"
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "text/applang.h"
-#include "text/codepage.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -91,12 +91,9 @@ std::optional<PortChoice> choosePort(const QString &text)
 
 std::optional<QByteArray> passwordBytes(const QString &text)
 {
-    // The codeplug keeps its texts in the Chinese code page, as the window
-    // types them; a password given here must match one typed there.
-    const auto bytes = text::encodeGbk(text);
-    if (!bytes || bytes->size() > MaxPasswordLength)
-        return std::nullopt;
-    return bytes;
+    // The same conversion as the window's password fields, so that a
+    // password given here matches one typed there.
+    return t880::passwordBytes(text);
 }
 
 int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions &options,

@@ -306,8 +306,10 @@ quint8 langType(int language)
 // keypad and menus show, band labels A and B, and the "(&X)" accelerators.
 const QRegularExpression kAllowedLatin(
     QStringLiteral(R"(Talvern|T-880|V\d+(\.\d+)*|MHz|Hz|DTMF|\b[AB](?=段)|\(&[A-Z]\)|)"
+                   // Signal names the calibration sheet keeps in English.
+                   R"(RSSI|CTCSS|DCS|)"
                    // A command to type and a file filter are the same in every language.
-                   R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.Kzx\))"));
+                   R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\))"));
 
 // Whether iconv can write all of \a text in \a charset.
 bool encodesIn(const QString &text, const char *charset)
@@ -379,7 +381,7 @@ void TestTextTables::sizes_data()
     QTest::newRow("program") << TextTable::Program << 8;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;
-    QTest::newRow("adjust") << TextTable::Adjust << 25;
+    QTest::newRow("adjust") << TextTable::Adjust << 93;
 }
 
 void TestTextTables::sizes()

@@ -1,6 +1,10 @@
 #include "ui/tform1.h"
 
 #include "codeplug/codeplugfile.h"
+#include "factory/tadjustmentdlg.h"
+#include "factory/tnewpassworddlg.h"
+#include "factory/tpassworddlg.h"
+#include "factory/tsetpassworddlg.h"
 #include "link/portmap.h"
 #include "ui/channelgrid.h"
 #include "ui/icons.h"
@@ -163,10 +167,6 @@ void TForm1::buildMenus()
     MenuEdit_Write->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     MenuEdit_Password = action(this, "MenuEdit_Password");
     MenuEdit_SetRadioNewPD = action(this, "MenuEdit_SetRadioNewPD");
-    // The password dialogs are not part of this program yet; the items say
-    // where they will be and do nothing until then.
-    MenuEdit_Password->setEnabled(false);
-    MenuEdit_SetRadioNewPD->setEnabled(false);
     MenuEdit_VerifyReads = action(this, "MenuEdit_VerifyReads");
     MenuEdit_VerifyReads->setCheckable(true);
     MenuEdit->addActions({MenuEdit_Read, MenuEdit_Write});
@@ -188,7 +188,6 @@ void TForm1::buildMenus()
     MenuLanguage->addActions({MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En});
 
     MenuAdjustment = action(this, "MenuAdjustment");
-    MenuAdjustment->setEnabled(false); // the calibration dialog comes later
     bar->addAction(MenuAdjustment);
 
     MenuHelp = bar->addMenu(QString());
@@ -205,6 +204,10 @@ void TForm1::buildMenus()
     connect(MenuEdit_VerifyReads, &QAction::toggled, this,
             [this](bool on) { m_state.config.verifyReads = on; });
     connect(MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
+    connect(MenuEdit_Password, &QAction::triggered, this, &TForm1::MenuEdit_PasswordClick);
+    connect(MenuEdit_SetRadioNewPD, &QAction::triggered, this,
+            &TForm1::MenuEdit_SetRadioNewPDClick);
+    connect(MenuAdjustment, &QAction::triggered, this, &TForm1::MenuAdjustmentClick);
     connect(MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
     connect(MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
     connect(MenuLanguage_En, &QAction::triggered, this, [this] { setLanguage(0); });
@@ -578,6 +581,32 @@ void TForm1::MenuPortClick()
 {
     TCommunicationPort dialog(m_state, this);
     dialog.exec();
+}
+
+void TForm1::MenuEdit_PasswordClick()
+{
+    TSetPasswordDlg dialog(m_state, this);
+    dialog.exec();
+}
+
+void TForm1::MenuEdit_SetRadioNewPDClick()
+{
+    commitEdits();
+    TNewPasswordDlg dialog(m_state, this);
+    dialog.exec();
+}
+
+void TForm1::MenuAdjustmentClick()
+{
+    TPasswordDlg prompt(
+        m_state,
+        [this, &prompt] {
+            TAdjustmentDlg dialog(
+                m_state, [this] { MenuEdit_WriteClick(); }, &prompt);
+            dialog.exec();
+        },
+        this);
+    prompt.exec();
 }
 
 void TForm1::MenuAboutClick()

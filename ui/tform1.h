@@ -59,6 +59,9 @@ public:
     void MenuEdit_ReadClick();
     void MenuEdit_WriteClick();
     void MenuPortClick();
+    void MenuEdit_PasswordClick();
+    void MenuEdit_SetRadioNewPDClick();
+    void MenuAdjustmentClick();
     void MenuAboutClick();
     void setLanguage(int language);
 

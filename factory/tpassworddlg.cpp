@@ -1,0 +1,53 @@
+#include "factory/tpassworddlg.h"
+
+#include "factory/passwordentry.h"
+#include "factory/passwordfield.h"
+#include "ui/windowstate.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+enum Text : int { OkText = 153, CancelText = 154 };
+}
+
+TPasswordDlg::TPasswordDlg(const WindowState &state, std::function<void()> openCalibration,
+                           QWidget *parent)
+    : QDialog(parent), m_openCalibration(std::move(openCalibration))
+{
+    setObjectName(QStringLiteral("PasswordDlg"));
+    setWindowTitle(QStringLiteral(" ")); // no title text
+    eInput = makePasswordField(this, "eInput", false);
+    OKBtn = makeDialogButton(this, "OKBtn", state.langText(OkText));
+    OKBtn->setDefault(true);
+    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(CancelText));
+    eInput->setAccessibleName(state.tableText(text::TextTable::Main, 232));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(16);
+    layout->addWidget(eInput, 0, Qt::AlignHCenter);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TPasswordDlg::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TPasswordDlg::OKBtnClick()
+{
+    // A wrong code says nothing, so the prompt gives no hint of what it wants.
+    if (accessCodeMatches(eInput->text()) && m_openCalibration)
+        m_openCalibration();
+    accept();
+}
+
+} // namespace t880

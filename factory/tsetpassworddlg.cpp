@@ -1,0 +1,58 @@
+#include "factory/tsetpassworddlg.h"
+
+#include "factory/passwordentry.h"
+#include "factory/passwordfield.h"
+#include "ui/windowstate.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+enum Text : int { OkText = 153, CancelText = 154, Title = 232, InputPassword = 234 };
+}
+
+TSetPasswordDlg::TSetPasswordDlg(WindowState &state, QWidget *parent)
+    : QDialog(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("SetPasswordDlg"));
+    setWindowTitle(state.langText(Title));
+    sPassword = new QLabel(state.langText(InputPassword), this);
+    sPassword->setObjectName(QStringLiteral("sPassword"));
+    eInput = makePasswordField(this, "eInput", true);
+    sPassword->setBuddy(eInput);
+    eInput->setAccessibleName(state.langText(InputPassword));
+    OKBtn = makeDialogButton(this, "OKBtn", state.langText(OkText));
+    OKBtn->setDefault(true);
+    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(CancelText));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(12);
+    layout->addWidget(sPassword);
+    layout->addWidget(eInput);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TSetPasswordDlg::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TSetPasswordDlg::OKBtnClick()
+{
+    // The field's validator lets through only what the codeplug can hold.
+    if (const auto bytes = passwordBytes(eInput->text()))
+        m_state.program.codeplug.setText(TextField::radioPassword, *bytes);
+    accept();
+}
+
+} // namespace t880

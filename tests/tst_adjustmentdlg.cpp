@@ -1,0 +1,638 @@
+// The calibration dialog through its real widgets, headless: fields typed and
+// left as a keyboard user does, the up-downs and check boxes, New, Open and
+// Save, the texts that name each field, and the radio commands end to end
+// against the virtual radio on a pseudo-terminal.
+#include "guitest.h"
+#include "radioprocess.h"
+#include "testsupport.h"
+
+#include "factory/tadjustmentdlg.h"
+#include "ui/windowstate.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace t880;
+using namespace t880::testing;
+
+namespace {
+
+constexpr int kCalibrationArea = 0x41F0;
+
+QString adjustText(int language, int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(language);
+    return lang.text(text::TextTable::Adjust, n);
+}
+
+QString programText(int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(0);
+    return lang.text(text::TextTable::Program, n);
+}
+
+// What the file dialog was set up with when it came.
+struct FileDialogSeen
+{
+    QStringList filters;
+    bool caseSensitive = true;
+    bool confirmsOverwrite = false;
+    QString suffix;
+};
+
+std::shared_ptr<ModalSeen> typeIntoFileDialog(const QString &dialog, const QString &name,
+                                              FileDialogSeen *seen = nullptr)
+{
+    return whenModal(dialog, [name, seen](QWidget *w) {
+        auto *fd = qobject_cast<QFileDialog *>(w);
+        if (seen && fd) {
+            seen->filters = fd->nameFilters();
+            seen->caseSensitive = fd->filter().testFlag(QDir::CaseSensitive);
+            seen->confirmsOverwrite = !fd->testOption(QFileDialog::DontConfirmOverwrite);
+            seen->suffix = fd->defaultSuffix();
+        }
+        if (auto *edit = w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(name);
+        QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+    });
+}
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text));
+}
+
+// The calibration area that the record's defaults make, worked out by hand:
+// points 400/440/480 MHz with high power 63; squelch open 0 11 14 18 21 25 26
+// 27 28 30 and close two below; VOX zero; batteries 146 and 141; deviations
+// 50 65 53; CTCSS 14, DCS 13; mic fine 20, gain 9 (0x0900); threshold words
+// 58 -> 0x1D39, 46 -> 0x172C, 25 -> 0x0C98, 32 -> 0x101E; both detectors on.
+QByteArray defaultArea()
+{
+    QByteArray a(128, '\0');
+    a.replace(0x00, 15,
+              hex("01903F0000"
+                  "01B83F0000"
+                  "01E03F0000"));
+    a.replace(0x19, 10, hex("000B0E1215191A1B1C1E"));
+    a.replace(0x23, 10, hex("00090C10131718191A1C"));
+    a[0x37] = char(146);
+    a[0x42] = char(141);
+    a.replace(0x44, 8,
+              hex("0032"
+                  "0041"
+                  "0035"
+                  "0E0D"));
+    a.replace(0x4D, 6,
+              hex("0014"
+                  "0900"
+                  "1D39"));
+    a.replace(0x55, 10,
+              hex("172C"
+                  "0C98"
+                  "101E"
+                  "0400"
+                  "0020"));
+    return a;
+}
+
+} // namespace
+
+class TestAdjustmentDlg : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    struct Shown
+    {
+        WindowState state;
+        int codeplugWrites = 0;
+        int gainAtWrite = -1; ///< the mic gain the record held when "..." ran
+        std::unique_ptr<TAdjustmentDlg> dialog;
+    };
+
+    std::unique_ptr<Shown> show(int language = 0)
+    {
+        auto s = std::make_unique<Shown>();
+        s->state.config.language = language;
+        s->state.lang.applyLanguageSetting(language);
+        Shown *raw = s.get();
+        s->dialog = std::make_unique<TAdjustmentDlg>(
+            s->state,
+            [raw] {
+                ++raw->codeplugWrites;
+                raw->gainAtWrite = raw->state.program.calibration.raw[0x45];
+            },
+            nullptr);
+        s->dialog->show();
+        if (!QTest::qWaitForWindowActive(s->dialog.get()))
+            return nullptr;
+        return s;
+    }
+
+    // Types into a field and leaves it with Tab, as a keyboard user does.
+    static QString type(TAdjustmentDlg &dlg, const QString &control, const QString &keys,
+                        bool clear)
+    {
+        QLineEdit *e = dlg.field(control);
+        e->setFocus();
+        if (clear) {
+            e->selectAll();
+            QTest::keyClick(e, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(e, keys);
+        const QString typed = e->text();
+        QTest::keyClick(e, Qt::Key_Tab);
+        return typed;
+    }
+
+    void bindRadio(WindowState &state)
+    {
+        state.config.port = 1;
+        state.config.autoSearchPort = false;
+        state.config.portPaths[1] = path(QStringLiteral("radio"));
+    }
+
+    bool startRadio(VirtualRadioProcess &radio, const QByteArray &memory)
+    {
+        writeFile(path(QStringLiteral("memory.bin")), memory);
+        return radio.start(path(QStringLiteral("radio")),
+                           {QStringLiteral("--variant"), QStringLiteral("S"),
+                            QStringLiteral("--memory"), path(QStringLiteral("memory.bin"))});
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    // A wait for a dialog that did not come (the case a test checks) must
+    // not answer, or write into, the next test's dialogs.
+    void cleanup()
+    {
+        for (QTimer *t : qApp->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (t->interval() == 5) {
+                t->stop();
+                t->deleteLater();
+            }
+        }
+    }
+    void typingAndLeaving_data();
+    void typingAndLeaving();
+    void upDownsAndCheckBoxes();
+    void newAsksFirst_data();
+    void newAsksFirst();
+    void openShowsEveryValue();
+    void refusedFileChangesNothing_data();
+    void refusedFileChangesNothing();
+    void saveWritesTheRecord();
+    void reopenedDialogShowsLastValues();
+    void hiddenFieldsKeepTheirValues();
+    void fieldsSayWhatTheyAre_data();
+    void fieldsSayWhatTheyAre();
+    void codeplugWriteCommitsFirst();
+    void calibrationWriteIntoRadio();
+    void calibrationReadFromRadio();
+    void statusRead();
+};
+
+void TestAdjustmentDlg::typingAndLeaving_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("clear");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("whileTyping");
+    QTest::addColumn<QString>("afterLeaving");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("bytes");
+    // Record offsets and bytes (low byte first) worked out from the layout.
+    QTest::newRow("1024 restores 50") << "ePinPian_W" << true << "1024"
+                                      << "1024"
+                                      << "50" << 0x23 << hex("3200");
+    QTest::newRow("1023 stored") << "ePinPian_W" << true << "1023"
+                                 << "1023"
+                                 << "1023" << 0x23 << hex("FF03");
+    QTest::newRow("fifth digit removed") << "ePinPian_W" << true << "10001"
+                                         << "1000"
+                                         << "1000" << 0x23 << hex("E803");
+    QTest::newRow("letters and signs dropped") << "ePinPian_W" << true << "-1a2.3"
+                                               << "123"
+                                               << "123" << 0x23 << hex("7B00");
+    QTest::newRow("cleared point stores 0") << "eFreq_2" << true << ""
+                                            << ""
+                                            << "0" << 0x0E << hex("0000");
+    QTest::newRow("noise threshold 200") << "eNoise_th" << true << "200"
+                                         << "200"
+                                         << "200" << 0x46 << hex("C8");
+    QTest::newRow("point 130") << "eFreq_0" << true << "130"
+                               << "130"
+                               << "130" << 0x00 << hex("8200");
+    QTest::newRow("point 520") << "eFreq_0" << true << "520"
+                               << "520"
+                               << "520" << 0x00 << hex("0802");
+    QTest::newRow("point 129 refused") << "eFreq_0" << true << "129"
+                                       << "129"
+                                       << "400" << 0x00 << hex("9001");
+    QTest::newRow("point 521 refused") << "eFreq_0" << true << "521"
+                                       << "521"
+                                       << "400" << 0x00 << hex("9001");
+    QTest::newRow("fourth digit on a point") << "eFreq_1" << true << "4455"
+                                             << "445"
+                                             << "445" << 0x07 << hex("BD01");
+    QTest::newRow("tone deviation 64 refused") << "eCtcPinPian_W" << true << "64"
+                                               << "64"
+                                               << "14" << 0x2B << hex("0E");
+    QTest::newRow("mic gain 15") << "eMicGain" << true << "15"
+                                 << "15"
+                                 << "15" << 0x45 << hex("0F");
+    QTest::newRow("mic fine 128 refused") << "eMicGainFine" << true << "128"
+                                          << "128"
+                                          << "20" << 0x44 << hex("14");
+    QTest::newRow("high power appended") << "eFreq_0_H" << false << "1"
+                                         << "631"
+                                         << "63" << 0x02 << hex("3F");
+    QTest::newRow("leading zero rewritten") << "eSQL_L1" << true << "090"
+                                            << "090"
+                                            << "90" << 0x37 << hex("5A");
+}
+
+void TestAdjustmentDlg::typingAndLeaving()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, clear);
+    QFETCH(QString, keys);
+    QFETCH(int, offset);
+    QFETCH(QByteArray, bytes);
+    auto s = show();
+    QVERIFY(s);
+    const CalibrationData before = s->state.program.calibration;
+    const QString typed = type(*s->dialog, control, keys, clear);
+    QTEST(typed, "whileTyping");
+    QTEST(s->dialog->field(control)->text(), "afterLeaving");
+    const CalibrationData &after = s->state.program.calibration;
+    for (int i = 0; i < CalibrationData::Size; ++i) {
+        const bool inField = i >= offset && i < offset + bytes.size();
+        const int expected = inField ? quint8(bytes[i - offset]) : before.raw[std::size_t(i)];
+        QCOMPARE(int(after.raw[std::size_t(i)]), expected);
+    }
+}
+
+void TestAdjustmentDlg::upDownsAndCheckBoxes()
+{
+    auto s = show();
+    QVERIFY(s);
+    const CalibrationData &r = s->state.program.calibration;
+    QSpinBox *ud = s->dialog->squelchOffset(0);
+    auto *text = s->dialog->findChild<QLineEdit *>(QStringLiteral("sSQ_offset_0"));
+    QVERIFY(ud && text);
+    QCOMPARE(ud->width(), 40);
+    ud->setFocus();
+    QTest::keyClick(ud, Qt::Key_Up);
+    QTest::keyClick(ud, Qt::Key_Up);
+    QCOMPARE(int(r.raw[0x64]), 2);
+    QCOMPARE(text->text(), QStringLiteral("2"));
+    QSpinBox *last = s->dialog->squelchOffset(12);
+    last->setFocus();
+    for (int i = 0; i < 60; ++i)
+        QTest::keyClick(last, Qt::Key_Down);
+    QCOMPARE(int(r.raw[0x70]), 0xCE); // -50 as a signed byte
+    QCOMPARE(s->dialog->findChild<QLineEdit *>(QStringLiteral("sSQ_offset_12"))->text(),
+             QStringLiteral("-50"));
+    saveShot(s->dialog.get(), QStringLiteral("AdjustmentDlg-offsets"));
+
+    s->dialog->cModu_dten->setFocus();
+    QTest::keyClick(s->dialog->cModu_dten, Qt::Key_Space);
+    QCOMPARE(int(r.raw[0x4B]), 0);
+    QTest::keyClick(s->dialog->cModu_dten, Qt::Key_Space);
+    QCOMPARE(int(r.raw[0x4B]), 1);
+    s->dialog->cPkdet_dten->click();
+    QCOMPARE(int(r.raw[0x4C]), 0);
+}
+
+void TestAdjustmentDlg::newAsksFirst_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("cancel") << "CancelBtn" << false;
+    QTest::newRow("ok") << "OKBtn" << true;
+}
+
+void TestAdjustmentDlg::newAsksFirst()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, reset);
+    auto s = show(1);
+    QVERIFY(s);
+    type(*s->dialog, QStringLiteral("eFreq_0"), QStringLiteral("222"), true);
+    s->state.program.calibration.raw[0x4D] = 77; // a status value too
+    s->dialog->display();
+    const CalibrationData edited = s->state.program.calibration;
+    QString question;
+    auto prompt = pressWhenShown(QStringLiteral("MyWarnDlg_2"), answer, &question);
+    s->dialog->bNew->click();
+    QVERIFY(prompt->seen);
+    QCOMPARE(question, adjustText(1, 24));
+    if (reset) {
+        CalibrationData defaults;
+        defaults.applyCalibrationDefaults();
+        QVERIFY(s->state.program.calibration == defaults);
+        QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0"))->text(), QStringLiteral("400"));
+        QCOMPARE(s->dialog->field(QStringLiteral("sCurBatt"))->text(), QStringLiteral("0"));
+    } else {
+        QVERIFY(s->state.program.calibration == edited);
+        QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0"))->text(), QStringLiteral("222"));
+        QCOMPARE(s->dialog->field(QStringLiteral("sCurBatt"))->text(), QStringLiteral("77"));
+    }
+}
+
+void TestAdjustmentDlg::openShowsEveryValue()
+{
+    // A file written by hand: point 0 at 450 MHz (C2 01) with powers 32/16,
+    // deviation 300 (2C 01), status battery 140, signal comparison 1, offset
+    // 0x0102 (258), weak-signal detection off, squelch offset 3 at -7 (F9).
+    QByteArray file(120, '\0');
+    file.replace(0x00, 5, hex("C201200010"));
+    file.replace(0x23, 2, hex("2C01"));
+    file[0x4C] = 0;
+    file[0x4B] = 1;
+    file[0x4D] = char(140);
+    file[0x4F] = 1;
+    file.replace(0x58, 2, hex("0201"));
+    file[0x67] = char(0xF9);
+    file[0x43] = 9; // the hidden crystal offset
+    const QString name = path(QStringLiteral("hand.KZXA"));
+    QVERIFY(writeFile(name, file));
+
+    auto s = show();
+    QVERIFY(s);
+    FileDialogSeen setup;
+    auto dialog = typeIntoFileDialog(QStringLiteral("OpenDialog"), name, &setup);
+    QString warning;
+    auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &warning);
+    s->dialog->bOpen->click();
+    QVERIFY(dialog->seen);
+    QVERIFY2(!warned->seen, qPrintable(warning));
+    // The filter lists calibration files in any letter case.
+    QCOMPARE(setup.filters, QStringList(QStringLiteral("Kovra File(*.kzxa)")));
+    QVERIFY(!setup.caseSensitive);
+    QCOMPARE(
+        QByteArray(reinterpret_cast<const char *>(s->state.program.calibration.raw.data()), 120),
+        file);
+    const std::pair<const char *, const char *> shown[] = {
+        {"eFreq_0", "450"},    {"eFreq_0_H", "32"}, {"eFreq_0_L", "16"}, {"eFreq_1", "0"},
+        {"ePinPian_W", "300"}, {"sCurBatt", "140"}, {"sRssi_cmp1", "1"}, {"sNoise_cmp1", "0"},
+        {"sOffset", "258"},    {"eXtal_PP", "9"},   {"eSQL_L1", "0"},
+    };
+    for (const auto &[control, value] : shown)
+        QCOMPARE(s->dialog->field(QLatin1String(control))->text(), QLatin1String(value));
+    QVERIFY(s->dialog->cModu_dten->isChecked());
+    QVERIFY(!s->dialog->cPkdet_dten->isChecked());
+    QCOMPARE(s->dialog->squelchOffset(3)->value(), -7);
+    QCOMPARE(s->dialog->findChild<QLineEdit *>(QStringLiteral("sSQ_offset_3"))->text(),
+             QStringLiteral("-7"));
+}
+
+void TestAdjustmentDlg::refusedFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("reason");
+    QTest::newRow("too short") << "short.kzxa" << QByteArray(119, '\x11') << 28;
+    QTest::newRow("far too large") << "large.kzxa" << QByteArray(0x10001, '\x11') << 30;
+}
+
+void TestAdjustmentDlg::refusedFileChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, reason);
+    QVERIFY(writeFile(path(name), content));
+    auto s = show();
+    QVERIFY(s);
+    const CalibrationData before = s->state.program.calibration;
+    QString message;
+    auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    QVERIFY(!s->dialog->openCalibration(path(name)));
+    QVERIFY(warned->seen);
+    QVERIFY2(message.contains(adjustText(0, 26)), qPrintable(message));
+    QVERIFY2(message.contains(adjustText(0, reason)), qPrintable(message));
+    QVERIFY2(message.contains(path(name)), qPrintable(message));
+    QVERIFY(s->state.program.calibration == before);
+    QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0"))->text(), QStringLiteral("400"));
+}
+
+void TestAdjustmentDlg::saveWritesTheRecord()
+{
+    auto s = show();
+    QVERIFY(s);
+    type(*s->dialog, QStringLiteral("eVOX_L9"), QStringLiteral("50"), true);
+    s->dialog->squelchOffset(5)->setValue(-1);
+    FileDialogSeen setup;
+    auto dialog =
+        typeIntoFileDialog(QStringLiteral("SaveDialog"), path(QStringLiteral("mine")), &setup);
+    s->dialog->bSave->click();
+    QVERIFY(dialog->seen);
+    QCOMPARE(setup.filters, QStringList(QStringLiteral("Kovra File(*.kzxa)")));
+    QCOMPARE(setup.suffix, QStringLiteral("kzxa"));
+    QVERIFY(setup.confirmsOverwrite);
+    const QByteArray written = readFile(path(QStringLiteral("mine.kzxa")));
+    QCOMPARE(written.size(), 120);
+    // The defaults with VOX 9 at 50 (0x3B) and offset 5 at -1 (0x69).
+    CalibrationData expected;
+    expected.applyCalibrationDefaults();
+    QByteArray bytes(reinterpret_cast<const char *>(expected.raw.data()), 120);
+    bytes[0x3B] = 50;
+    bytes[0x69] = char(0xFF);
+    QCOMPARE(describeDiff(written, bytes), QString());
+}
+
+void TestAdjustmentDlg::reopenedDialogShowsLastValues()
+{
+    auto s = show();
+    QVERIFY(s);
+    type(*s->dialog, QStringLiteral("eBatt_L0_Tx"), QStringLiteral("133"), true);
+    s->dialog->close();
+    TAdjustmentDlg again(s->state, {}, nullptr);
+    QCOMPARE(again.field(QStringLiteral("eBatt_L0_Tx"))->text(), QStringLiteral("133"));
+}
+
+void TestAdjustmentDlg::hiddenFieldsKeepTheirValues()
+{
+    auto s = show();
+    QVERIFY(s);
+    s->state.program.calibration.raw[0x03] = 21;     // eFreq_0_M
+    s->state.program.calibration.raw[0x5A + 9] = 99; // eBatt_Tbl_L9
+    s->dialog->display();
+    for (const char *control :
+         {"eFreq_0_M", "eBatt_Tbl_L9", "eFreq_0_RSSI", "ePinPian_N", "sPkdet_rssi"}) {
+        QLineEdit *e = s->dialog->field(QLatin1String(control));
+        QVERIFY2(e, control);
+        QVERIFY2(!e->isVisible(), control);
+    }
+    QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0_M"))->text(), QStringLiteral("21"));
+    QCOMPARE(s->dialog->field(QStringLiteral("eBatt_Tbl_L9"))->text(), QStringLiteral("99"));
+    // Editing a shown field leaves them be.
+    type(*s->dialog, QStringLiteral("eFreq_0_H"), QStringLiteral("40"), true);
+    QCOMPARE(int(s->state.program.calibration.raw[0x03]), 21);
+    QCOMPARE(int(s->state.program.calibration.raw[0x63]), 99);
+    QVERIFY(s->dialog->field(QStringLiteral("eModu_th"))->isVisible());
+    QVERIFY(!s->dialog->field(QStringLiteral("eModu_th"))->isEnabled());
+}
+
+void TestAdjustmentDlg::fieldsSayWhatTheyAre_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("nameText");
+    QTest::addColumn<QString>("nameArg");
+    QTest::addColumn<QString>("description");
+    for (int language = 0; language < 3; ++language) {
+        const QByteArray lang = QByteArray::number(language);
+        QTest::newRow("eFreq_0 " + lang) << language << "eFreq_0" << 34 << "1"
+                                         << "eFreq_0: 130..520";
+        QTest::newRow("ePinPian_W " + lang) << language << "ePinPian_W" << 40 << ""
+                                            << "ePinPian_W: 0..1023";
+        QTest::newRow("eSQL_L4 " + lang) << language << "eSQL_L4" << 54 << "5"
+                                         << "eSQL_L4: 0..255";
+        QTest::newRow("sCurBatt " + lang) << language << "sCurBatt" << 73 << ""
+                                          << "sCurBatt";
+    }
+}
+
+void TestAdjustmentDlg::fieldsSayWhatTheyAre()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(int, nameText);
+    QFETCH(QString, nameArg);
+    QFETCH(QString, description);
+    auto s = show(language);
+    QVERIFY(s);
+    QLineEdit *e = s->dialog->field(control);
+    QString name = adjustText(language, nameText);
+    if (!nameArg.isEmpty())
+        name = name.arg(nameArg);
+    QCOMPARE(e->accessibleName(), name);
+    QVERIFY2(e->toolTip().startsWith(name), qPrintable(e->toolTip()));
+    QCOMPARE(e->accessibleDescription(), description);
+    // The captions are the same fixed texts in every language.
+    QCOMPARE(s->dialog->bNew->text(), QString::fromUtf8("新建"));
+    QCOMPARE(s->dialog->bNew->accessibleName(), QString::fromUtf8("新建"));
+    QVERIFY(s->dialog->findChild<QGroupBox *>()); // groups exist
+    saveShot(s->dialog.get(), QStringLiteral("AdjustmentDlg-%1").arg(language));
+}
+
+// "..." runs the window's codeplug write, after the field being edited has
+// been stored.
+void TestAdjustmentDlg::codeplugWriteCommitsFirst()
+{
+    auto s = show();
+    QVERIFY(s);
+    QLineEdit *e = s->dialog->field(QStringLiteral("eMicGain"));
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, QStringLiteral("3"));
+    s->dialog->Button1->click();
+    QCOMPARE(s->codeplugWrites, 1);
+    QCOMPARE(s->gainAtWrite, 3);
+}
+
+void TestAdjustmentDlg::calibrationWriteIntoRadio()
+{
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, QByteArray(0x10000, '\0')));
+    auto s = show();
+    QVERIFY(s);
+    bindRadio(s->state);
+    type(*s->dialog, QStringLiteral("eFreq_1"), QStringLiteral("445"), true);
+    type(*s->dialog, QStringLiteral("eMicGain"), QStringLiteral("7"), true);
+    type(*s->dialog, QStringLiteral("ePinPian_W"), QStringLiteral("300"), true);
+    s->dialog->squelchOffset(0)->setValue(-3);
+    QString message;
+    auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    s->dialog->bWrite->click();
+    QVERIFY(start->seen && result->seen);
+    QCOMPARE(message, programText(3));
+    radio.stop();
+    const QByteArray memory = readFile(path(QStringLiteral("memory.bin")));
+    QByteArray expected = defaultArea();
+    expected.replace(0x05, 2, hex("01BD")); // 445 MHz, high byte first
+    expected.replace(0x4F, 2, hex("0700")); // gain 7 in bits 8..11
+    expected.replace(0x44, 2, hex("012C")); // deviation 300
+    expected[0x5F] = char(0xFD);            // squelch offset 0 at -3
+    QCOMPARE(describeDiff(memory.mid(kCalibrationArea, 128), expected), QString());
+}
+
+void TestAdjustmentDlg::calibrationReadFromRadio()
+{
+    // A calibration area written by hand: point 0 at 450 MHz (01 C2), high 32,
+    // low 16, tuning 5; squelch open level 1 byte 16 (level 137 - 16 = 121);
+    // VOX level 1 byte 7 and level 9 byte 40; mic gain word 0x0B00 (11);
+    // noise threshold word 0x2000 (64); modulation detection off.
+    QByteArray memory(0x10000, '\0');
+    QByteArray area = defaultArea();
+    area.replace(0x00, 5, hex("01C2201005"));
+    area[0x1A] = 16;
+    area[0x2E] = 7;
+    area[0x36] = 40;
+    area.replace(0x4F, 2, hex("0B00"));
+    area.replace(0x51, 2, hex("2000"));
+    area.replace(0x5B, 2, hex("0000"));
+    memory.replace(kCalibrationArea, 128, area);
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, memory));
+    auto s = show();
+    QVERIFY(s);
+    bindRadio(s->state);
+    auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
+    s->dialog->bRead->click();
+    QVERIFY(start->seen && result->seen);
+    const std::pair<const char *, const char *> shown[] = {
+        {"eFreq_0", "450"}, {"eFreq_0_H", "32"}, {"eFreq_0_L", "16"},    {"eFreq_0_Tune", "5"},
+        {"eFreq_1", "440"}, {"eSQL_L1", "121"},  {"eVOX_L1", "7"},       {"eVOX_L9", "40"},
+        {"eMicGain", "11"}, {"eNoise_th", "64"}, {"eMicGainFine", "20"},
+    };
+    for (const auto &[control, value] : shown)
+        QCOMPARE(s->dialog->field(QLatin1String(control))->text(), QLatin1String(value));
+    QVERIFY(!s->dialog->cModu_dten->isChecked());
+    QVERIFY(s->dialog->cPkdet_dten->isChecked());
+}
+
+void TestAdjustmentDlg::statusRead()
+{
+    // The virtual radio answers "YR" with 8C 5A 12 A8 00 80: battery 140,
+    // signal 90, noise 18; flags 1010 1000 (modulation, signal 1 and noise 1
+    // comparisons set, noise 2 clear); byte 5 bit 7: signal comparison 3.
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, QByteArray(0x10000, '\0')));
+    auto s = show();
+    QVERIFY(s);
+    bindRadio(s->state);
+    QString message;
+    auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    s->dialog->Read1846Status->click();
+    QVERIFY(start->seen && result->seen);
+    QCOMPARE(message, programText(3));
+    const std::pair<const char *, const char *> shown[] = {
+        {"sCurBatt", "140"},  {"sRssi_db", "90"},  {"sNoise_db", "18"},
+        {"sModu_cmp", "1"},   {"sRssi_cmp1", "1"}, {"sNoise_cmp1", "1"},
+        {"sNoise_cmp2", "0"}, {"sRssi_cmp3", "1"}, {"eFreq_0", "400"},
+    };
+    for (const auto &[control, value] : shown)
+        QCOMPARE(s->dialog->field(QLatin1String(control))->text(), QLatin1String(value));
+}
+
+QTEST_MAIN(TestAdjustmentDlg)
+#include "tst_adjustmentdlg.moc"
