@@ -97,6 +97,13 @@ int main(int argc, char *argv[])
     window.show();
     if (!parser.positionalArguments().isEmpty())
         window.openCodeplug(parser.positionalArguments().first());
+    // Changes that are neither saved nor written are kept aside as they are
+    // made; what a run that did not end normally left is offered first.
+    const bool oneShot = parser.isSet(startupReport) || parser.isSet(screenshot);
+    if (!oneShot) {
+        window.enableRecovery();
+        QTimer::singleShot(0, &window, &t880::TForm1::offerRecovery);
+    }
 
     int exitCode = 0;
     std::unique_ptr<FirstPaint> watcher;

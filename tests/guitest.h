@@ -30,6 +30,15 @@ inline void saveShot(QWidget *w, const QString &name)
         w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
+/// A window's title as the window manager shows it: the change mark in
+/// place of "[*]" while the window is modified, nothing otherwise.
+inline QString shownTitle(const QWidget *w)
+{
+    QString title = w->windowTitle();
+    return title.replace(QStringLiteral("[*]"),
+                         w->isWindowModified() ? QStringLiteral("*") : QString());
+}
+
 /// What became of one whenModal() wait.
 struct ModalSeen
 {

@@ -377,7 +377,7 @@ void TestTextTables::sizes_data()
 {
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
-    QTest::newRow("main") << TextTable::Main << 281;
+    QTest::newRow("main") << TextTable::Main << 283;
     QTest::newRow("program") << TextTable::Program << 8;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;

@@ -108,6 +108,7 @@ void KeyPage::commitKey(QComboBox *box)
     if (code) {
         m_state.program.codeplug.setSetting(keySetting(sideKey), std::uint32_t(*code));
         shown = box->currentIndex();
+        emit edited();
     }
 }
 

@@ -29,6 +29,10 @@ public:
     QLabel *sKey_1_Short, *sKey_2_Short;
     QComboBox *cbKey_1_Short, *cbKey_2_Short;
 
+signals:
+    /// A control wrote its field into the model.
+    void edited();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

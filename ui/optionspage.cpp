@@ -257,8 +257,10 @@ void OptionsPage::commitList(ListControl &c)
     const int index = c.box->currentIndex();
     if (index == c.shown)
         return;
-    if (optionedit::commitItem(m_state.program.codeplug, c.list, index))
+    if (optionedit::commitItem(m_state.program.codeplug, c.list, index)) {
         c.shown = index;
+        emit edited();
+    }
 }
 
 void OptionsPage::commitCheck(CheckControl &c)
@@ -269,6 +271,7 @@ void OptionsPage::commitCheck(CheckControl &c)
         return;
     c.shown = c.box->isChecked();
     m_state.program.codeplug.setSetting(optionedit::checkSetting(c.check), c.shown ? 1 : 0);
+    emit edited();
 }
 
 void OptionsPage::commitCode(CodeControl &c)
@@ -279,6 +282,7 @@ void OptionsPage::commitCode(CodeControl &c)
         return;
     c.shown = c.edit->text();
     m_state.program.codeplug.setCode(c.field, optionedit::codeFromText(c.shown));
+    emit edited();
 }
 
 void OptionsPage::onCodeEdited(QLineEdit *edit)

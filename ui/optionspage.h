@@ -46,6 +46,10 @@ public:
     QLineEdit *eDizzy, *eStun, *eActivation, *eANI;
     QCheckBox *cD_SideTone, *cSendANI;
 
+signals:
+    /// A control wrote its field into the model.
+    void edited();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -7,6 +7,8 @@
 #include "factory/tsetpassworddlg.h"
 #include "link/portmap.h"
 #include "ui/channelgrid.h"
+#include "ui/channelmodel.h"
+#include "ui/documenttracker.h"
 #include "ui/icons.h"
 #include "ui/keypage.h"
 #include "ui/messagedialogs.h"
@@ -24,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -86,6 +89,8 @@ enum Text : int {
     NoFolder = 274,
     FileFilter = 279,
     IsFolder = 280,
+    RadioDocument = 281,
+    RecoveryQuestion = 282,
 };
 
 QString withoutAccelerator(QString text)
@@ -122,6 +127,13 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     bHide->setAccessibleName(QStringLiteral(" "));
     // 5. The active band.
     selectActiveBand();
+    // What the window holds, for the title's mark and the recovery copy.
+    m_document = new DocumentTracker(m_state.program.codeplug, this);
+    connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
+    connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
+            &TForm1::modelTouched);
+    connect(TabSheet_Option, &OptionsPage::edited, this, &TForm1::modelTouched);
+    connect(TabSheet_Key, &KeyPage::edited, this, &TForm1::modelTouched);
     // 7. The language, then every text and value.
     SelectLanguage();
     ApplyLanguage();
@@ -359,7 +371,7 @@ void TForm1::ApplyLanguage()
     const auto t = [this](int n) {
         return m_state.langText(n);
     };
-    setWindowTitle(t(Title));
+    updateTitle();
     MenuFile->setTitle(t(FileMenu));
     MenuFile_New->setText(t(FileNew));
     MenuFile_Open->setText(t(FileOpen));
@@ -430,6 +442,56 @@ QString TForm1::lastProgramDateText() const
         .arg(d.minute);
 }
 
+void TForm1::updateTitle()
+{
+    // The document's name, then the program's; Qt puts the change mark in
+    // place of "[*]".
+    const QString name = m_document->documentName(m_state.langText(RadioDocument));
+    const QString program = m_state.langText(Title);
+    setWindowTitle(name.isEmpty() ? program + QStringLiteral("[*]")
+                                  : name + QStringLiteral("[*] - ") + program);
+    setWindowModified(m_document->isModified());
+}
+
+bool TForm1::isModelModified() const
+{
+    return m_document->isModified();
+}
+
+void TForm1::modelTouched()
+{
+    m_document->touch();
+}
+
+void TForm1::enableRecovery(const QString &folder)
+{
+    m_document->enableRecovery(folder);
+}
+
+void TForm1::offerRecovery()
+{
+    for (const RecoveryStore::Orphan &orphan : m_document->orphans()) {
+        TMyWarnDlg_2 prompt(m_state, this);
+        prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
+        prompt.Label1->setText(m_state.langText(RecoveryQuestion)
+                                   .arg(QLocale().toString(orphan.modified, QLocale::ShortFormat)));
+        prompt.Label1->setWordWrap(true);
+        prompt.OKBtn->setText(m_state.langText(YesText));
+        prompt.CancelBtn->setText(m_state.langText(NoText));
+        if (prompt.exec() != QDialog::Accepted) {
+            m_document->discard(orphan);
+            continue;
+        }
+        const QByteArray bytes = m_document->adopt(orphan);
+        if (bytes.size() != CodeplugData::Size)
+            continue; // unreadable: nothing to restore from it
+        m_state.program.codeplug.replaceLeading(bytes);
+        m_document->setRecovered();
+        ApplyLanguage();
+        return;
+    }
+}
+
 void TForm1::setLanguage(int language)
 {
     commitEdits();
@@ -449,6 +511,7 @@ void TForm1::commitEdits()
     TabSheet_Option->commit();
     TabSheet_Key->commit();
     bHide->setFocus(Qt::OtherFocusReason);
+    modelTouched();
 }
 
 void TForm1::MenuFile_NewClick()
@@ -460,7 +523,7 @@ void TForm1::MenuFile_NewClick()
     if (prompt.exec() != QDialog::Accepted)
         return;
     m_state.program.applyNewDefaults();
-    m_currentFile.clear();
+    m_document->setNew();
     ApplyLanguage();
 }
 
@@ -475,8 +538,8 @@ void TForm1::MenuFile_OpenClick()
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(m_state.langText(FileFilter));
     dialog.resize(760, 480);
-    if (!m_currentFile.isEmpty())
-        dialog.setDirectory(QFileInfo(m_currentFile).absolutePath());
+    if (!m_document->currentFile().isEmpty())
+        dialog.setDirectory(QFileInfo(m_document->currentFile()).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     openCodeplug(dialog.selectedFiles().first());
@@ -489,7 +552,7 @@ bool TForm1::openCodeplug(const QString &path)
         showFileError(CannotOpen, path, result);
         return false;
     }
-    m_currentFile = QFileInfo(path).absoluteFilePath();
+    m_document->setFile(path);
     ApplyLanguage();
     return true;
 }
@@ -506,8 +569,8 @@ bool TForm1::MenuFile_SaveClick()
     dialog.setNameFilter(m_state.langText(FileFilter));
     dialog.setDefaultSuffix(codeplugfile::Suffix);
     dialog.resize(760, 480);
-    if (!m_currentFile.isEmpty())
-        dialog.selectFile(m_currentFile);
+    if (!m_document->currentFile().isEmpty())
+        dialog.selectFile(m_document->currentFile());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     return saveCodeplug(withDefaultSuffix(dialog.selectedFiles().first(), codeplugfile::Suffix));
@@ -520,7 +583,8 @@ bool TForm1::saveCodeplug(const QString &path)
         showFileError(CannotSave, path, result);
         return false;
     }
-    m_currentFile = QFileInfo(path).absoluteFilePath();
+    m_document->setFile(path);
+    updateTitle();
     return true;
 }
 
@@ -573,8 +637,15 @@ void TForm1::runTransfer(bool read)
     dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));
     dialog.exec();
     // The read's result reaches the model only now, after its message.
-    if (dialog.takeResult() && read)
+    if (!dialog.takeResult())
+        return;
+    if (read) {
+        m_document->setReadFromRadio(QStringLiteral("COM%1").arg(m_state.config.port),
+                                     QDateTime::currentDateTime());
         ApplyLanguage();
+    } else {
+        m_document->setWritten();
+    }
 }
 
 void TForm1::MenuPortClick()
@@ -587,6 +658,7 @@ void TForm1::MenuEdit_PasswordClick()
 {
     TSetPasswordDlg dialog(m_state, this);
     dialog.exec();
+    modelTouched();
 }
 
 void TForm1::MenuEdit_SetRadioNewPDClick()
@@ -594,6 +666,7 @@ void TForm1::MenuEdit_SetRadioNewPDClick()
     commitEdits();
     TNewPasswordDlg dialog(m_state, this);
     dialog.exec();
+    modelTouched();
 }
 
 void TForm1::MenuAdjustmentClick()
@@ -650,6 +723,7 @@ void TForm1::endRun()
         return;
     m_runEnded = true;
     saveConfig(m_state.configPath, m_state.config);
+    m_document->end();
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)

@@ -18,6 +18,7 @@ class QTranslator;
 namespace t880 {
 
 class ChannelGrid;
+class DocumentTracker;
 class KeyPage;
 class OptionsPage;
 struct WindowState;
@@ -45,6 +46,17 @@ public:
     /// Saves the model to \a path; a failure is reported and the previous
     /// file stays intact. Returns true on success.
     bool saveCodeplug(const QString &path);
+
+    /// Keeps recovery copies of unsaved changes in \a folder (empty: the
+    /// user's data folder) from now on; off unless this is called.
+    void enableRecovery(const QString &folder = QString());
+    /// Offers, one after another, the recovery copies of runs that did not
+    /// end normally; the first one accepted becomes the model.
+    void offerRecovery();
+    /// Whether the model has changes that were neither saved nor written.
+    bool isModelModified() const;
+    /// Re-checks the model for changes (after an edit of any kind).
+    void modelTouched();
 
     /// Ends the run without the close prompt (a screenshot run, tests).
     void closeWithoutPrompt();
@@ -84,7 +96,9 @@ private:
     WindowState &m_state;
     bool m_promptOnClose = true;
     bool m_runEnded = false;
-    QString m_currentFile;
+    void updateTitle();
+
+    DocumentTracker *m_document = nullptr;
     std::unique_ptr<QTranslator> m_qtTranslator;
 
     QPushButton *bHide = nullptr;
