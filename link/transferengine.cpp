@@ -174,6 +174,21 @@ void TransferEngine::close()
     end(Outcome::Closed);
 }
 
+RadioKind TransferEngine::radioKind() const
+{
+    if (m_oldRadio)
+        return RadioKind::Legacy;
+    return m_state.radioVariant ? RadioKind::Y : RadioKind::S;
+}
+
+void TransferEngine::endWithoutSuccess(Outcome outcome)
+{
+    // The radio is told the session is over, as after a success, so that it
+    // does not wait in programming mode for a request that never comes.
+    if (transmit(QByteArray(1, char(kEnd))))
+        end(outcome);
+}
+
 void TransferEngine::writeEnding()
 {
     if (transmit(QByteArray(1, char(kEnd))))
@@ -321,6 +336,10 @@ void TransferEngine::writeData(int address, int length, const std::uint8_t *data
         .append(char(address & 0xFF))
         .append(char(length));
     frame.append(reinterpret_cast<const char *>(data), length);
+    // What the radio must hold afterwards; a later write of the same block
+    // replaces the earlier one.
+    m_written[address] = frame.mid(4);
+    m_wroteAny = true;
     sendRequest(frame, 1);
 }
 
@@ -537,9 +556,22 @@ TransferEngine::Reading TransferEngine::takeReading()
 
 void TransferEngine::storeReadReply()
 {
+    const int received = std::max(0, std::min(int(m_rxBuf[3]), m_rxCount - 4));
+    const QByteArray data(reinterpret_cast<const char *>(m_rxBuf.data()) + 4, received);
+    if (m_verifying) {
+        // A reply shorter than the block is no proof of what the radio holds.
+        const std::size_t index = std::size_t(m_blockOffset / kBlock);
+        if (index < m_verifyList.size() && data != m_verifyList[index].second &&
+            m_verifyFailedAddress < 0)
+            m_verifyFailedAddress = m_verifyList[index].first;
+        m_blockOffset += kBlock;
+        return;
+    }
+    if (!m_wroteAny && m_readAddress >= 0)
+        m_captured[m_readAddress] = data;
     // The length byte is trusted only as far as bytes actually arrived and
     // the image reaches.
-    const int length = std::min({int(m_rxBuf[3]), m_rxCount - 4, RadioImage::Size - m_blockOffset});
+    const int length = std::min(received, RadioImage::Size - m_blockOffset);
     if (length > 0)
         std::memcpy(m_state.image.raw.data() + m_blockOffset, m_rxBuf.data() + 4,
                     std::size_t(length));

@@ -89,6 +89,8 @@ private slots:
     void editsDuringRunSurvive();
     void saveAfterDeletion_data();
     void saveAfterDeletion();
+    void safetyFlagsSaved_data();
+    void safetyFlagsSaved();
 
     void readDefaults_data();
     void readDefaults();
@@ -341,6 +343,56 @@ void TestConfigFile::editsDuringRunSurvive()
     QCOMPARE(after.config.port, 5);
 }
 
+void TestConfigFile::safetyFlagsSaved_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<bool>("verify");
+    QTest::addColumn<QByteArray>("present");
+    QTest::addColumn<QByteArray>("absent");
+    const QByteArray head("[config]\nPort=1\n");
+    // Left on, the flags add nothing to a file that never had them.
+    QTest::newRow("both on, no keys")
+        << head << true << true << QByteArray("[config]") << QByteArray("[t880]");
+    QTest::newRow("backup switched off")
+        << head << false << true << QByteArray("[t880]\nBackupBeforeWrite=0\n")
+        << QByteArray("VerifyAfterWrite");
+    QTest::newRow("verify switched off")
+        << head << true << false << QByteArray("[t880]\nVerifyAfterWrite=0\n")
+        << QByteArray("BackupBeforeWrite");
+    // Once in the file, a key follows the setting back on.
+    QTest::newRow("switched on again") << head + "[t880]\nVerifyAfterWrite=0\n"
+                                       << true << true << QByteArray("[t880]\nVerifyAfterWrite=1\n")
+                                       << QByteArray("BackupBeforeWrite");
+    // The limits are the user's: never written, and kept as they were.
+    QTest::newRow("limits left alone")
+        << head + "[backup]\nMaxCount=abc\n"
+        << true << true << QByteArray("[backup]\nMaxCount=abc\n") << QByteArray("MaxAgeDays");
+}
+
+void TestConfigFile::safetyFlagsSaved()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, backup);
+    QFETCH(bool, verify);
+    QFETCH(QByteArray, present);
+    QFETCH(QByteArray, absent);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("_config.ini"));
+    QVERIFY(writeFile(path, text));
+    AppConfig c = loadConfig(path).config;
+    c.backupBeforeWrite = backup;
+    c.verifyAfterWrite = verify;
+    QVERIFY(saveConfig(path, c).ok());
+    const QByteArray saved = readFile(path);
+    QVERIFY2(saved.contains(present), saved.constData());
+    QVERIFY2(!saved.contains(absent), saved.constData());
+    const AppConfig again = loadConfig(path).config;
+    QCOMPARE(again.backupBeforeWrite, backup);
+    QCOMPARE(again.verifyAfterWrite, verify);
+}
+
 void TestConfigFile::saveAfterDeletion_data()
 {
     QTest::addColumn<int>("port");
@@ -459,6 +511,21 @@ void TestConfigFile::readDefaults_data()
     row("AppName UTF-8 kept", "[cht]\nAppName=\xE5\xB0\x8F\xE6\xA9\x9F\n", "appName2",
         QString::fromUtf8("\xE5\xB0\x8F\xE6\xA9\x9F"));
     row("empty file", "", "port", 1);
+    row("backup before writing on by default", "", "backupBeforeWrite", true);
+    row("backup before writing off", "[t880]\nBackupBeforeWrite=0\n", "backupBeforeWrite", false);
+    row("backup before writing letters", "[t880]\nBackupBeforeWrite=no\n", "backupBeforeWrite",
+        true);
+    row("verify after writing on by default", "", "verifyAfterWrite", true);
+    row("verify after writing off", "[T880]\nverifyafterwrite = 0\n", "verifyAfterWrite", false);
+    row("backup age by default", "", "backupMaxAgeDays", 365);
+    row("backup age 30 kept", "[backup]\nMaxAgeDays=30\n", "backupMaxAgeDays", 30);
+    row("backup age 0 would remove every backup", "[backup]\nMaxAgeDays=0\n", "backupMaxAgeDays",
+        365);
+    row("backup age beyond a century", "[backup]\nMaxAgeDays=36501\n", "backupMaxAgeDays", 365);
+    row("backup count by default", "", "backupMaxCount", 1000);
+    row("backup count 1 kept", "[backup]\nMaxCount=1\n", "backupMaxCount", 1);
+    row("backup count negative", "[backup]\nMaxCount=-5\n", "backupMaxCount", 1000);
+    row("backup count in another section", "[t880]\nMaxCount=5\n", "backupMaxCount", 1000);
 }
 
 void TestConfigFile::readDefaults()
