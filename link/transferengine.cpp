@@ -16,6 +16,9 @@ constexpr std::uint8_t kEnd = 0x45;       // 'E'
 constexpr int kPasswordArea = 0x41D0;
 constexpr int kBlock = 16;
 constexpr int kReadReplySize = kBlock + 4;
+// Readings of a block that reads back otherwise than it was written before
+// the write counts as failed.
+constexpr int kVerifyReadings = 3;
 // How long copies of a reply to a repeated request are awaited before the
 // next request goes out: as long as the first reply took beyond the first
 // send, plus the spread of a slow radio's answer times, but short of the
@@ -172,6 +175,15 @@ void TransferEngine::close()
         return;
     }
     end(Outcome::Closed);
+}
+
+bool TransferEngine::agreeBeforeWrite() const
+{
+    // What a write builds on, and what its backup keeps, must be what the
+    // radio holds, not what a noisy line made of it: each block is read
+    // until two readings agree.
+    return (m_backupBeforeWrite || m_verifyWrites) && m_mode == ReadMode::Write && !m_wroteAny &&
+           !m_verifying;
 }
 
 RadioKind TransferEngine::radioKind() const
@@ -560,10 +572,17 @@ void TransferEngine::storeReadReply()
     const QByteArray data(reinterpret_cast<const char *>(m_rxBuf.data()) + 4, received);
     if (m_verifying) {
         // A reply shorter than the block is no proof of what the radio holds.
+        // A reply damaged on the way back cannot pass for the bytes written,
+        // but it can hide them: a block that differs is read again, and only
+        // three readings that all differ mean the radio holds something else.
         const std::size_t index = std::size_t(m_blockOffset / kBlock);
-        if (index < m_verifyList.size() && data != m_verifyList[index].second &&
-            m_verifyFailedAddress < 0)
-            m_verifyFailedAddress = m_verifyList[index].first;
+        if (index < m_verifyList.size() && data != m_verifyList[index].second) {
+            if (++m_verifyRetries < kVerifyReadings)
+                return;
+            if (m_verifyFailedAddress < 0)
+                m_verifyFailedAddress = m_verifyList[index].first;
+        }
+        m_verifyRetries = 0;
         m_blockOffset += kBlock;
         return;
     }
@@ -656,6 +675,17 @@ void TransferEngine::interpret()
             end(Outcome::CommunicationFalse);
             return;
         }
+        if (agreeBeforeWrite()) {
+            const Reading reading = takeReading();
+            if (reading == Reading::Disagreed) {
+                end(Outcome::CommunicationFalse);
+                return;
+            }
+            if (reading == Reading::Again) {
+                accept(kReadReplySize);
+                return;
+            }
+        }
         storeReadReply();
         if (m_blockOffset < 32) {
             accept(kReadReplySize);
@@ -673,7 +703,7 @@ void TransferEngine::interpret()
                 end(Outcome::CommunicationFalse);
                 return;
             }
-            if (m_verifyReads) {
+            if (m_verifyReads || agreeBeforeWrite()) {
                 const Reading reading = takeReading();
                 if (reading == Reading::Disagreed) {
                     end(Outcome::CommunicationFalse);

@@ -234,6 +234,7 @@ private:
     void planRestoreWrites();
     bool restoreKindMatches();
     void endWithoutSuccess(Outcome outcome);
+    bool agreeBeforeWrite() const;
 
     /// Sends the block of the current step, or returns false when the step
     /// has reached its limit.
@@ -298,6 +299,7 @@ private:
     bool m_verifying = false;
     std::vector<std::pair<int, QByteArray>> m_verifyList; ///< address, expected bytes
     int m_verifyFailedAddress = -1;
+    int m_verifyRetries = 0;
     std::vector<QByteArray> m_readings; ///< readings of the current block so far
     bool m_passwordReread = false;
     PasswordBlock m_firstPdBlock{};

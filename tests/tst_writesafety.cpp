@@ -40,12 +40,16 @@ struct Expected
 };
 using Frames = std::vector<Expected>;
 
-void reads(Frames &f, int first, int last, bool legacy = false)
+/// Read requests for \a first..\a last; \a times readings of each (the
+/// reads before a write are read until two readings agree).
+void reads(Frames &f, int first, int last, int times = 1, bool legacy = false)
 {
     for (int a = first; a <= last; a += 16) {
-        f.push_back({rd(a)});
-        if (legacy)
-            f.push_back({kAck});
+        for (int k = 0; k < times; ++k) {
+            f.push_back({rd(a)});
+            if (legacy)
+                f.push_back({kAck});
+        }
     }
 }
 void writes(Frames &f, int first, int last)
@@ -133,6 +137,8 @@ private slots:
     void backupThatCannotBeKept();
     void mismatchEndsVerifyFailed_data();
     void mismatchEndsVerifyFailed();
+    void damagedReadBackIsReadAgain_data();
+    void damagedReadBackIsReadAgain();
     void silenceInTheMiddle_data();
     void silenceInTheMiddle();
     void restoreWritesRawBlocks_data();
@@ -147,10 +153,11 @@ void TestWriteSafety::sequence_data()
     QTest::addColumn<bool>("verify");
     QTest::addColumn<QVariant>("frames");
 
+    // Every read before the first write is made twice (two readings that
+    // agree), the password area's too.
     const auto handshake = [](Frames &f) {
         f.push_back({kProgram});
-        f.push_back({rd(0x41D0)});
-        f.push_back({rd(0x41E0)});
+        reads(f, 0x41D0, 0x41E0, 2);
     };
     // Codeplug write, current radio: 23 backup reads of the codeplug area,
     // the 8 calibration reads of the write itself, 23 writes; the read-back
@@ -160,8 +167,8 @@ void TestWriteSafety::sequence_data()
         Frames f;
         handshake(f);
         if (backup)
-            reads(f, 0x4000, 0x4160);
-        reads(f, 0x41F0, 0x4260);
+            reads(f, 0x4000, 0x4160, 2);
+        reads(f, 0x41F0, 0x4260, 2);
         writes(f, 0x4000, 0x4160);
         if (verify) {
             reads(f, 0x4000, 0x4160);
@@ -180,9 +187,9 @@ void TestWriteSafety::sequence_data()
 
     // Older radio: every read is acknowledged; no password area.
     Frames legacy{{kProgram}, {kIdentify}, {kAck}};
-    reads(legacy, 0x0010, 0x01F0, true);
+    reads(legacy, 0x0010, 0x01F0, 2, true);
     writes(legacy, 0x0010, 0x01F0);
-    reads(legacy, 0x0010, 0x01F0, true);
+    reads(legacy, 0x0010, 0x01F0, 1, true);
     legacy.push_back({kEnd});
     QTest::newRow("codeplug legacy, backup and verify")
         << OpCode::Codeplug << 0x06 << true << true << QVariant::fromValue(legacy);
@@ -192,7 +199,7 @@ void TestWriteSafety::sequence_data()
     // takes the channel area, the password area and the calibration area.
     Frames cal;
     handshake(cal);
-    reads(cal, 0x41F0, 0x4260);
+    reads(cal, 0x41F0, 0x4260, 2);
     writes(cal, 0x41F0, 0x4260);
     reads(cal, 0x4000, 0x4140);
     writes(cal, 0x4000, 0x4140);
@@ -286,8 +293,9 @@ void TestWriteSafety::backupHoldsWhatTheRadioSent()
     sim.start();
     QCOMPARE(int(sim.outcome), int(Outcome::Success));
     QCOMPARE(calls, 1);
-    // PROGRAM, 2 password reads, 23 backup reads, 8 calibration reads.
-    QCOMPARE(framesAtCall, std::size_t(34));
+    // PROGRAM, then two readings each: 2 password blocks, 23 backup blocks,
+    // 8 calibration blocks.
+    QCOMPARE(framesAtCall, std::size_t(1 + 2 * (2 + 23 + 8)));
     QVERIFY(sim.frames()[framesAtCall].startsWith(bytesOf({0x57, 0x40, 0x00})));
     std::vector<int> expected{0x41D0, 0x41E0};
     for (int a = 0x4000; a <= 0x4160; a += 16)
@@ -362,11 +370,49 @@ void TestWriteSafety::mismatchEndsVerifyFailed()
     sim.start();
     QCOMPARE(int(sim.outcome), int(Outcome::VerifyFailed));
     QCOMPARE(sim.engine->verifyFailedAddress(), failedAddress);
-    // The session is closed properly, right after the read that differed.
+    // The session is closed properly, right after three readings that differed.
     const std::vector<QByteArray> frames = sim.frames();
     QCOMPARE(hex(frames.back()), hex(kEnd));
-    QCOMPARE(hex(frames[frames.size() - 2]), hex(rd(failedAddress)));
+    for (std::size_t k = 2; k <= 4; ++k)
+        QCOMPARE(hex(frames[frames.size() - k]), hex(rd(failedAddress)));
     QVERIFY(sim.portClosedAtFinish);
+}
+
+void TestWriteSafety::damagedReadBackIsReadAgain_data()
+{
+    QTest::addColumn<int>("damagedReadings");
+    QTest::addColumn<int>("outcome");
+    // One or two replies damaged on the way back: the block is read again
+    // and the write stands. Three: the radio's word is taken.
+    QTest::newRow("one") << 1 << int(Outcome::Success);
+    QTest::newRow("two") << 2 << int(Outcome::Success);
+    QTest::newRow("three") << 3 << int(Outcome::VerifyFailed);
+}
+
+void TestWriteSafety::damagedReadBackIsReadAgain()
+{
+    QFETCH(int, damagedReadings);
+    QFETCH(int, outcome);
+    Sim sim;
+    make(sim, OpCode::Codeplug, 'S', {false, true});
+    auto writesDone = std::make_shared<bool>(false);
+    auto damaged = std::make_shared<int>(0);
+    sim.radio().tamper = [=](int, const QByteArray &frame, Reply &reply) {
+        if (frame.size() == 20 && frame.startsWith(bytesOf({0x57, 0x41, 0x60})))
+            *writesDone = true;
+        if (*writesDone && frame == rd(0x4120) && *damaged < damagedReadings && !reply.empty()) {
+            ++*damaged;
+            reply.front().bytes[9] = char(reply.front().bytes[9] ^ 0x40);
+        }
+    };
+    sim.start();
+    QCOMPARE(int(sim.outcome), outcome);
+    const std::vector<QByteArray> frames = sim.frames();
+    const auto lastWrite = std::find_if(frames.rbegin(), frames.rend(), [](const QByteArray &f) {
+        return f.size() == 20 && f[0] == 'W';
+    });
+    QCOMPARE(int(std::count(frames.rbegin(), lastWrite, rd(0x4120))),
+             std::min(damagedReadings + 1, 3));
 }
 
 void TestWriteSafety::silenceInTheMiddle_data()
@@ -385,8 +431,9 @@ void TestWriteSafety::silenceInTheMiddle()
     QFETCH(int, writesExpected);
     Sim sim;
     make(sim, OpCode::Codeplug, 'S', {true, true});
-    // The nth time the frame is sent: 1 during the backup, 2 in the read-back.
-    const int occurrence = writesExpected == 0 ? 1 : 2;
+    // The nth time the frame is sent: 1 and 2 during the backup, 3 in the
+    // read-back.
+    const int occurrence = writesExpected == 0 ? 1 : 3;
     auto seen = std::make_shared<int>(0);
     auto silent = std::make_shared<bool>(false);
     sim.radio().lost = [=](int, const QByteArray &frame) {
