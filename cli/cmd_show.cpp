@@ -54,7 +54,9 @@ int runShow(const QStringList &args, Context &ctx)
             ctx.out << calibrationText(cal);
         return ExitOk;
     }
+    // What a backup does not hold reads as after New, as in a read.
     CodeplugData data;
+    data.applyNewDefaults();
     const FileResult result = loadCodeplugOrBackup(path, data);
     if (!result.ok())
         return fail(ctx, describeFileResult(result, path, CodeplugData::Size));

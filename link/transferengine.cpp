@@ -16,8 +16,8 @@ constexpr std::uint8_t kEnd = 0x45;       // 'E'
 constexpr int kPasswordArea = 0x41D0;
 constexpr int kBlock = 16;
 constexpr int kReadReplySize = kBlock + 4;
-// Readings of a block that reads back otherwise than it was written before
-// the write counts as failed.
+// Readings of a block that reads back otherwise than it was written (with
+// the block written again between them) before the write counts as failed.
 constexpr int kVerifyReadings = 3;
 // How long copies of a reply to a repeated request are awaited before the
 // next request goes out: as long as the first reply took beyond the first
@@ -575,10 +575,15 @@ void TransferEngine::storeReadReply()
         // A reply damaged on the way back cannot pass for the bytes written,
         // but it can hide them: a block that differs is read again, and only
         // three readings that all differ mean the radio holds something else.
+        // A block this write sent that the radio did not keep (a request
+        // damaged on the line) is sent again before it is read again.
         const std::size_t index = std::size_t(m_blockOffset / kBlock);
         if (index < m_verifyList.size() && data != m_verifyList[index].second) {
-            if (++m_verifyRetries < kVerifyReadings)
+            const bool written = m_written.count(m_verifyList[index].first) > 0;
+            if (++m_verifyRetries < kVerifyReadings) {
+                m_rewritePending = written;
                 return;
+            }
             if (m_verifyFailedAddress < 0)
                 m_verifyFailedAddress = m_verifyList[index].first;
         }

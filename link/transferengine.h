@@ -300,6 +300,7 @@ private:
     std::vector<std::pair<int, QByteArray>> m_verifyList; ///< address, expected bytes
     int m_verifyFailedAddress = -1;
     int m_verifyRetries = 0;
+    bool m_rewritePending = false;
     std::vector<QByteArray> m_readings; ///< readings of the current block so far
     bool m_passwordReread = false;
     PasswordBlock m_firstPdBlock{};

@@ -145,6 +145,17 @@ bool TransferEngine::verifyStep()
         endWithoutSuccess(Outcome::VerifyFailed);
         return true;
     }
+    if (m_rewritePending) {
+        m_rewritePending = false;
+        const auto &[address, data] = m_verifyList[std::size_t(m_blockOffset / kBlock)];
+        // The acknowledge advances the offset; the block is then read again.
+        m_blockOffset -= kBlock;
+        m_blockIsRead = false;
+        writeData(address, int(data.size()),
+                  reinterpret_cast<const std::uint8_t *>(data.constData()));
+        return true;
+    }
+    m_blockIsRead = true;
     if (blockStep(int(m_verifyList.size()) * kBlock, [this](int off) {
             readData(m_verifyList[std::size_t(off / kBlock)].first, kBlock);
         }))
