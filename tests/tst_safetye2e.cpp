@@ -323,6 +323,61 @@ private slots:
         QVERIFY(r.err.contains("--yes"));
     }
 
+    // A calibration backup goes back through the calibration write, asked
+    // for with --yes: the calibration area as it was, byte for byte.
+    void calibrationRestore()
+    {
+        const QByteArray before = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, before));
+        const QString cal = path(QStringLiteral("radio.kzxa"));
+        CliResult r = runCli({QStringLiteral("calibration"), QStringLiteral("read"),
+                              QStringLiteral("--port"), port(), cal});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QString file = namedBackup(r);
+        backup::Backup b;
+        QVERIFY(backup::load(file, b).ok());
+        QCOMPARE(b.operation, backup::Operation::CalibrationRead);
+        QCOMPARE(int(b.blocks.size()), 8);
+        const QString defaults = path(QStringLiteral("defaults.kzxa"));
+        QFile::remove(defaults);
+        QCOMPARE(runCli({QStringLiteral("new"), defaults}).exitCode, 0);
+        r = runCli({QStringLiteral("calibration"), QStringLiteral("write"),
+                    QStringLiteral("--port"), port(), defaults});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        r = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port()});
+        QCOMPARE(r.exitCode, 2);
+        r = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port(),
+                    QStringLiteral("--yes")});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        radio.stop();
+        QCOMPARE(readFile(memoryFile()).mid(0x41F0, 128).toHex(' '),
+                 before.mid(0x41F0, 128).toHex(' '));
+    }
+
+    // The frequency words of an S radio mean other frequencies in a Y radio.
+    void restoreRefusesAnotherKind()
+    {
+        backup::Backup b;
+        b.time = QDateTime::currentDateTimeUtc();
+        b.kind = RadioKind::S;
+        b.operation = backup::Operation::Read;
+        for (int a = 0x4000; a < 0x4170; a += 16)
+            b.blocks[a] = QByteArray(16, '\x33');
+        const QString file = path(QStringLiteral("s.t880bak"));
+        QVERIFY(writeFile(file, backup::serialize(b)));
+        const QByteArray before = radioMemory();
+        QVERIFY(writeFile(memoryFile(), before));
+        VirtualRadioProcess radio;
+        QVERIFY(radio.start(port(), {QStringLiteral("--variant"), QStringLiteral("Y"),
+                                     QStringLiteral("--memory"), memoryFile()}));
+        const CliResult r =
+            runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port()});
+        QCOMPARE(r.exitCode, 10);
+        radio.stop();
+        QCOMPARE(describeDiff(readFile(memoryFile()), before), QString());
+    }
+
     void diffOfTwoFiles()
     {
         CodeplugData a = codeplugForWrite();
