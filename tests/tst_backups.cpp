@@ -1,12 +1,14 @@
 // Backups: the file format against text written out by hand, files that are
 // not backups, the codeplug a backup holds (bytes laid out by hand from the
 // memory layout), the folder with its pruning, what a restore may write, and
-// the comparison of two codeplugs in the window's words.
+// the comparison of two codeplugs in the window's words, and the switches
+// of the configuration file.
 #include "codeplug/backupfile.h"
 #include "codeplug/backupstore.h"
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/codeplugfile.h"
 #include "text/applang.h"
+#include "ui/appconfig.h"
 
 #include "testsupport.h"
 
@@ -116,6 +118,8 @@ private slots:
     void diffLines_data();
     void diffLines();
     void diffInChinese();
+    void safetyFlagsSaved_data();
+    void safetyFlagsSaved();
 };
 
 void TestBackups::initTestCase()
@@ -471,6 +475,58 @@ void TestBackups::diffInChinese()
     text::TAppLang lang;
     lang.fSetLangType(text::TAppLang::Simplified);
     QCOMPARE(diffLine(d[0], lang), QString::fromUtf8("发射限时(秒) 180 -> 60"));
+}
+
+// The window's two switches in its configuration file: written only once
+// they differ from their default, the limits never.
+void TestBackups::safetyFlagsSaved_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<bool>("verify");
+    QTest::addColumn<QByteArray>("present");
+    QTest::addColumn<QByteArray>("absent");
+    const QByteArray head("[config]\nPort=1\n");
+    // Left on, the flags add nothing to a file that never had them.
+    QTest::newRow("both on, no keys")
+        << head << true << true << QByteArray("[config]") << QByteArray("[t880]");
+    QTest::newRow("backup switched off")
+        << head << false << true << QByteArray("[t880]\nBackupBeforeWrite=0\n")
+        << QByteArray("VerifyAfterWrite");
+    QTest::newRow("verify switched off")
+        << head << true << false << QByteArray("[t880]\nVerifyAfterWrite=0\n")
+        << QByteArray("BackupBeforeWrite");
+    // Once in the file, a key follows the setting back on.
+    QTest::newRow("switched on again") << head + "[t880]\nVerifyAfterWrite=0\n"
+                                       << true << true << QByteArray("[t880]\nVerifyAfterWrite=1\n")
+                                       << QByteArray("BackupBeforeWrite");
+    // The limits are the user's: never written, and kept as they were.
+    QTest::newRow("limits left alone")
+        << head + "[backup]\nMaxCount=abc\n"
+        << true << true << QByteArray("[backup]\nMaxCount=abc\n") << QByteArray("MaxAgeDays");
+}
+
+void TestBackups::safetyFlagsSaved()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, backup);
+    QFETCH(bool, verify);
+    QFETCH(QByteArray, present);
+    QFETCH(QByteArray, absent);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("_config.ini"));
+    QVERIFY(writeFile(path, text));
+    AppConfig c = loadConfig(path).config;
+    c.backupBeforeWrite = backup;
+    c.verifyAfterWrite = verify;
+    QVERIFY(saveConfig(path, c).ok());
+    const QByteArray saved = readFile(path);
+    QVERIFY2(saved.contains(present), saved.constData());
+    QVERIFY2(!saved.contains(absent), saved.constData());
+    const AppConfig again = loadConfig(path).config;
+    QCOMPARE(again.backupBeforeWrite, backup);
+    QCOMPARE(again.verifyAfterWrite, verify);
 }
 
 QTEST_GUILESS_MAIN(TestBackups)

@@ -89,8 +89,6 @@ private slots:
     void editsDuringRunSurvive();
     void saveAfterDeletion_data();
     void saveAfterDeletion();
-    void safetyFlagsSaved_data();
-    void safetyFlagsSaved();
 
     void readDefaults_data();
     void readDefaults();
@@ -341,56 +339,6 @@ void TestConfigFile::editsDuringRunSurvive()
     const ConfigLoad after = loadConfig(path);
     QCOMPARE(after.config.bands[0], (BandLimits{144000000, 174000000}));
     QCOMPARE(after.config.port, 5);
-}
-
-void TestConfigFile::safetyFlagsSaved_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<bool>("backup");
-    QTest::addColumn<bool>("verify");
-    QTest::addColumn<QByteArray>("present");
-    QTest::addColumn<QByteArray>("absent");
-    const QByteArray head("[config]\nPort=1\n");
-    // Left on, the flags add nothing to a file that never had them.
-    QTest::newRow("both on, no keys")
-        << head << true << true << QByteArray("[config]") << QByteArray("[t880]");
-    QTest::newRow("backup switched off")
-        << head << false << true << QByteArray("[t880]\nBackupBeforeWrite=0\n")
-        << QByteArray("VerifyAfterWrite");
-    QTest::newRow("verify switched off")
-        << head << true << false << QByteArray("[t880]\nVerifyAfterWrite=0\n")
-        << QByteArray("BackupBeforeWrite");
-    // Once in the file, a key follows the setting back on.
-    QTest::newRow("switched on again") << head + "[t880]\nVerifyAfterWrite=0\n"
-                                       << true << true << QByteArray("[t880]\nVerifyAfterWrite=1\n")
-                                       << QByteArray("BackupBeforeWrite");
-    // The limits are the user's: never written, and kept as they were.
-    QTest::newRow("limits left alone")
-        << head + "[backup]\nMaxCount=abc\n"
-        << true << true << QByteArray("[backup]\nMaxCount=abc\n") << QByteArray("MaxAgeDays");
-}
-
-void TestConfigFile::safetyFlagsSaved()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(bool, backup);
-    QFETCH(bool, verify);
-    QFETCH(QByteArray, present);
-    QFETCH(QByteArray, absent);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("_config.ini"));
-    QVERIFY(writeFile(path, text));
-    AppConfig c = loadConfig(path).config;
-    c.backupBeforeWrite = backup;
-    c.verifyAfterWrite = verify;
-    QVERIFY(saveConfig(path, c).ok());
-    const QByteArray saved = readFile(path);
-    QVERIFY2(saved.contains(present), saved.constData());
-    QVERIFY2(!saved.contains(absent), saved.constData());
-    const AppConfig again = loadConfig(path).config;
-    QCOMPARE(again.backupBeforeWrite, backup);
-    QCOMPARE(again.verifyAfterWrite, verify);
 }
 
 void TestConfigFile::saveAfterDeletion_data()
