@@ -3,6 +3,7 @@
 
 #include "cli/showcalibration.h"
 #include "cli/showcodeplug.h"
+#include "codeplug/backupfile.h"
 #include "codeplug/codeplugfile.h"
 #include "factory/calibrationfile.h"
 
@@ -14,9 +15,10 @@ int runShow(const QStringList &args, Context &ctx)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Prints every field of a codeplug file (.Kzx): channels, settings, codes, address book, "
+        "Prints every field of a codeplug file (.Kzx) or codeplug backup: channels, settings, "
+        "codes, address book, "
         "side keys and device fields; or of a calibration file (.kzxa), hidden and status fields "
-        "included."));
+        "included, or of a calibration backup."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to show."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
     parser.addOption(json);
@@ -35,8 +37,27 @@ int runShow(const QStringList &args, Context &ctx)
             ctx.out << calibrationText(cal);
         return ExitOk;
     }
+    // A calibration backup shows as the calibration it holds.
+    backup::Backup b;
+    if (backup::load(path, b).ok() && b.content() == backup::Content::Calibration) {
+        const std::optional<QByteArray> area = backup::calibrationArea(b);
+        if (!area)
+            return fail(ctx,
+                        QStringLiteral("%1 does not hold the whole calibration area").arg(path));
+        CalibrationData cal;
+        cal.applyCalibrationDefaults();
+        SetAdjustmentData(reinterpret_cast<const std::uint8_t *>(area->constData()),
+                          b.kind == t880::RadioKind::Y, cal);
+        if (parser.isSet(json))
+            ctx.out << QJsonDocument(calibrationJson(cal)).toJson(QJsonDocument::Indented);
+        else
+            ctx.out << calibrationText(cal);
+        return ExitOk;
+    }
+    // What a backup does not hold reads as after New, as in a read.
     CodeplugData data;
-    const FileResult result = codeplugfile::load(path, data);
+    data.applyNewDefaults();
+    const FileResult result = loadCodeplugOrBackup(path, data);
     if (!result.ok())
         return fail(ctx, describeFileResult(result, path, CodeplugData::Size));
     if (parser.isSet(json))

@@ -51,7 +51,8 @@ int runRead(const QStringList &args, Context &ctx)
     parser.setApplicationDescription(QStringLiteral(
         "Reads the codeplug from the radio into FILE.Kzx. The fields the radio does not keep "
         "(names, squelch modes, DTMF settings and the rest) come from --base, or are the New "
-        "defaults. FILE is written only when the read succeeds."));
+        "defaults. FILE is written only when the read succeeds. The bytes the radio sent are "
+        "also kept as a backup (see 't880 backups')."));
     TransferOptions options;
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The codeplug file to write."),
@@ -96,7 +97,12 @@ int runWrite(const QStringList &args, Context &ctx)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Writes FILE.Kzx into the radio. The password defaults to the one kept in the file."));
+        "Writes FILE.Kzx into the radio. The password defaults to the one kept in the file.\n"
+        "In the same session the radio's codeplug area is first read and kept as a backup (see "
+        "'t880 backups'), and after the write every block is read back and compared. Exit codes: "
+        "0 success, 3 no or wrong answer, 4 password error, 5 older radio, 6 port, 7 "
+        "interrupted, 8 verify failed (the radio holds something else than was written; the "
+        "backup is named), 9 the backup could not be kept (nothing was written)."));
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("FILE.Kzx"),
                                  QStringLiteral("The codeplug to write."));
@@ -104,7 +110,7 @@ int runWrite(const QStringList &args, Context &ctx)
         QStringLiteral("force"),
         QStringLiteral("Write a file that sets a new radio password or holds values the radio "
                        "does not know."));
-    parser.addOptions({options.port, options.password, force});
+    parser.addOptions({options.port, options.password, force, options.noBackup, options.noVerify});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const QString path = parser.positionalArguments().first();
@@ -126,12 +132,15 @@ int runCalibration(const QStringList &args, Context &ctx)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads the radio's calibration into FILE.kzxa (written only on success), or writes "
-        "FILE.kzxa into the radio."));
+        "FILE.kzxa into the radio. Every read is kept as a backup; a write first reads and keeps "
+        "the calibration area and afterwards reads back what it wrote (exit code 8 when the "
+        "radio holds something else, 9 when the backup could not be kept)."));
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The direction."));
     parser.addPositionalArgument(QStringLiteral("FILE.kzxa"),
                                  QStringLiteral("The calibration file."));
-    parser.addOptions({options.port, options.password, options.verify});
+    parser.addOptions(
+        {options.port, options.password, options.verify, options.noBackup, options.noVerify});
     if (int rc = parseVerb(parser, args, ctx, 2, 2); rc >= 0)
         return rc;
     const QString direction = parser.positionalArguments().at(0);

@@ -55,5 +55,8 @@ int runCalibration(const QStringList &args, Context &ctx);
 int runStatus(const QStringList &args, Context &ctx);
 int runSetPassword(const QStringList &args, Context &ctx);
 int runEmulate(const QStringList &args, Context &ctx);
+int runDiff(const QStringList &args, Context &ctx);
+int runBackups(const QStringList &args, Context &ctx);
+int runRestore(const QStringList &args, Context &ctx);
 
 } // namespace t880::cli

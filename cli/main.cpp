@@ -19,6 +19,9 @@ const Command kCommands[] = {
     {"calibration", "Read or write a radio's calibration", runCalibration},
     {"status", "Read the transceiver status of a radio", runStatus},
     {"set-password", "Write a new programming password into a radio", runSetPassword},
+    {"diff", "Show what differs between two codeplugs, backups or a radio", runDiff},
+    {"backups", "List the backups kept of every read and before every write", runBackups},
+    {"restore", "Write a backup back into a radio exactly as it was taken", runRestore},
     {"texts", "Print a text table in one language, as text or raw bytes", runTexts},
     {"emulate", "Run a virtual radio on a pseudo-terminal", runEmulate},
 };

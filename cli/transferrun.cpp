@@ -4,9 +4,14 @@
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "text/applang.h"
+#include "ui/appconfig.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <csignal>
@@ -89,6 +94,31 @@ std::optional<PortChoice> choosePort(const QString &text)
 
 } // namespace
 
+QString backupFolder()
+{
+    return backup::defaultFolder();
+}
+
+backup::Limits backupLimits()
+{
+    // The window's configuration file, when there is one; the command line
+    // never makes one.
+    const QStringList candidates = {
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("_config.ini")),
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+            .filePath(QStringLiteral("_config.ini"))};
+    backup::Limits limits;
+    for (const QString &path : candidates) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        const ConfigLoad load = loadConfig(path);
+        limits.maxAgeDays = load.config.backupMaxAgeDays;
+        limits.maxCount = load.config.backupMaxCount;
+        break;
+    }
+    return limits;
+}
+
 std::optional<QByteArray> passwordBytes(const QString &text)
 {
     // The same conversion as the window's password fields, so that a
@@ -119,7 +149,8 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
 }
 
 int runTransfer(const QCommandLineParser &parser, const TransferOptions &options,
-                ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx)
+                ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx,
+                const TransferSetup &setup)
 {
     const auto port = choosePort(parser.value(options.port));
     if (!port)
@@ -127,6 +158,16 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     link::SerialTransfer transfer(state, op, mode, port->settings, port->map);
     // Options a verb does not offer are never set.
     transfer.setVerifyReads(parser.optionNames().contains(options.verify.names().first()));
+    link::TransferSafety safety;
+    safety.folder = backupFolder();
+    safety.limits = backupLimits();
+    safety.backupBeforeWrite = !parser.optionNames().contains(options.noBackup.names().first());
+    safety.verifyAfterWrite = !parser.optionNames().contains(options.noVerify.names().first());
+    safety.readOperation = setup.readOperation;
+    safety.writeOperation = setup.writeOperation;
+    transfer.setSafety(safety);
+    if (setup.restore)
+        transfer.setRestorePlan(*setup.restore);
     const bool interactive = isatty(STDERR_FILENO);
     int shown = -1;
     QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {
@@ -159,12 +200,31 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
         ctx.err << '\n';
 
     const link::Outcome outcome = transfer.outcome();
+    const bool keepsReads = mode == link::ReadMode::Read &&
+                            (op == link::OpCode::Codeplug || op == link::OpCode::Calibration);
     if (outcome == link::Outcome::Success) {
         transfer.runCompletion();
         ctx.out << outcomeText(outcome) << Qt::endl;
+        if (!transfer.backupPath().isEmpty())
+            ctx.out << "Backup: " << transfer.backupPath() << Qt::endl;
+        else if (keepsReads)
+            ctx.err << "t880: warning: the read was not kept as a backup: "
+                    << describeFileResult(transfer.backupResult(), backupFolder(), 0) << Qt::endl;
         return ExitOk;
     }
     ctx.err << outcomeText(outcome) << Qt::endl;
+    if (outcome == link::Outcome::BackupFailed) {
+        ctx.err << describeFileResult(transfer.backupResult(), backupFolder(), 0) << Qt::endl;
+        return ExitBackupFailed;
+    }
+    // A write that did not end well may have left the radio half written;
+    // the way back is the backup taken before it.
+    if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
+        text::TAppLang lang;
+        lang.fSetLangType(text::TAppLang::English);
+        ctx.err << lang.text(text::TextTable::Program, link::BackupNoteTextNumber) << '\n'
+                << transfer.backupPath() << Qt::endl;
+    }
     if (!transfer.portFailure().path.isEmpty()) {
         ctx.err << portAdvice(transfer.portFailure(), port->tried) << Qt::endl;
         return ExitPortFailure;
@@ -176,6 +236,10 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
         return ExitOldVersion;
     case link::Outcome::Closed:
         return ExitInterrupted;
+    case link::Outcome::VerifyFailed:
+        return ExitVerifyFailed;
+    case link::Outcome::WrongRadio:
+        return ExitWrongRadio;
     default:
         return ExitNoAnswer;
     }

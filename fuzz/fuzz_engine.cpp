@@ -436,7 +436,11 @@ void drain(FakeHost &host, TransferEngine &engine)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     fuzz::Input in(data, size);
-    const Operation operation = kOperations[in.byte() % std::size(kOperations)];
+    // The operation byte's upper bits switch the safety steps of a write:
+    // 0x08 backup, 0x10 read-back, 0x20 a restore of raw blocks, 0x40 a
+    // backup that cannot be kept, 0x80 the restore's blocks from a 'Y' radio.
+    const std::uint8_t operationBits = in.byte();
+    const Operation operation = kOperations[operationBits % std::size(kOperations)];
     const std::uint8_t flags = in.byte();
     const std::uint8_t portBits = in.byte();
     const std::uint8_t radioBits = in.byte();
@@ -473,6 +477,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     TransferEngine engine(*state, host, operation.op, operation.mode, settings);
     engine.setClock([] { return ProgramDate{2025, 1, 2, 3, 4}; });
     engine.setRandomSource(countingBytes());
+    engine.setBackupBeforeWrite(operationBits & 0x08);
+    engine.setVerifyWrites(operationBits & 0x10);
+    int backupsTaken = 0;
+    engine.setBackupSink([&backupsTaken, operationBits] {
+        ++backupsTaken;
+        return !(operationBits & 0x40);
+    });
+    std::optional<RestorePlan> restore;
+    if (operationBits & 0x20) {
+        restore.emplace();
+        restore->kind = (operationBits & 0x80) ? RadioKind::Y : RadioKind::S;
+        for (int a = 0x4000; a < 0x4170; a += 16)
+            restore->blocks.emplace_back(a, QByteArray(16, char(a >> 4)));
+        engine.setRestorePlan(*restore);
+    }
     host.engine = &engine;
 
     engine.start();
@@ -487,6 +506,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                      int(engine.outcome()), static_cast<long long>(host.now), host.sends,
                      host.lastProgress);
 
+    fuzz::require(backupsTaken <= 1, "one backup per transfer at most");
+    const bool writesArea =
+        operation.mode == ReadMode::Write &&
+        (operation.op == OpCode::Codeplug || operation.op == OpCode::Calibration);
+    // A restore read back and reported a success left exactly its blocks.
+    if (engine.outcome() == Outcome::Success && restore && (operationBits & 0x10) &&
+        operation.op == OpCode::Codeplug && operation.mode == ReadMode::Write && host.radio &&
+        engine.radioKind() != RadioKind::Legacy) {
+        for (const auto &[address, data] : restore->blocks)
+            fuzz::require(host.radio->memory().mid(address, 16) == data,
+                          "a verified restore left its blocks in the radio");
+    }
+    if (engine.outcome() == Outcome::Success && writesArea && (operationBits & 0x08))
+        fuzz::require(backupsTaken == 1 && !(operationBits & 0x40),
+                      "a write that succeeded with a backup took it");
     if (engine.outcome() == Outcome::Success) {
         engine.runCompletion();
         engine.runCompletion(); // a second call must change nothing, nor crash

@@ -13,6 +13,12 @@ int outcomeTextNumber(Outcome outcome)
         return 4;
     case Outcome::OldVersion:
         return 7;
+    case Outcome::VerifyFailed:
+        return 8;
+    case Outcome::BackupFailed:
+        return 10;
+    case Outcome::WrongRadio:
+        return 11;
     case Outcome::Closed:
     case Outcome::Running:
         break;

@@ -34,13 +34,14 @@ PortProblem classifyPortFailure(const PortFailure &f)
     // error too; only a device we may not open needs the group advice.
     if (f.error == QSerialPort::PermissionError)
         return ::access(path.constData(), R_OK | W_OK) == 0 ? PortProblem::InUse
-                                                             : PortProblem::NoPermission;
+                                                            : PortProblem::NoPermission;
     return PortProblem::Other;
 }
 
 SerialTransfer::SerialTransfer(ProgramState &state, OpCode op, ReadMode mode, PortSettings ports,
                                PortMap map, QObject *parent)
-    : QObject(parent), m_map(std::move(map)), m_engine(state, *this, op, mode, ports)
+    : QObject(parent), m_map(std::move(map)), m_op(op), m_mode(mode),
+      m_engine(state, *this, op, mode, ports)
 {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         QTimer &t = m_timers[i];
@@ -63,6 +64,40 @@ SerialTransfer::~SerialTransfer()
         m_engine.close();
     if (m_port.isOpen())
         m_port.close();
+}
+
+void SerialTransfer::setSafety(const TransferSafety &safety)
+{
+    m_safety = safety;
+    const bool writesArea =
+        m_mode == ReadMode::Write && (m_op == OpCode::Codeplug || m_op == OpCode::Calibration);
+    m_engine.setBackupBeforeWrite(writesArea && safety.backupBeforeWrite);
+    m_engine.setVerifyWrites(writesArea && safety.verifyAfterWrite);
+    m_engine.setBackupSink([this] { return keepBackup(m_safety.writeOperation); });
+}
+
+bool SerialTransfer::keepBackup(backup::Operation operation)
+{
+    backup::Backup b;
+    b.time = QDateTime::currentDateTimeUtc();
+    b.kind = m_engine.radioKind();
+    b.port = m_openedPath;
+    b.operation = operation;
+    if (m_op == OpCode::Calibration && operation == backup::Operation::Write)
+        b.operation = backup::Operation::CalibrationWrite;
+    if (m_op == OpCode::Calibration && operation == backup::Operation::Read)
+        b.operation = backup::Operation::CalibrationRead;
+    // Only the areas the operation is about: the password area goes with the
+    // codeplug, the calibration area with a calibration backup.
+    for (const auto &[address, data] : m_engine.capturedBlocks()) {
+        const bool calibration = address >= 0x41F0 && address < 0x4270;
+        if (m_op != OpCode::Calibration || calibration)
+            b.blocks[address] = data;
+    }
+    const backup::Stored stored = backup::store(m_safety.folder, b, m_safety.limits);
+    m_backupResult = stored.result;
+    m_backupPath = stored.path;
+    return stored.result.ok();
 }
 
 void SerialTransfer::poll()
@@ -88,6 +123,7 @@ bool SerialTransfer::openPort(int port)
         return false;
     }
     m_port.setPortName(path);
+    m_openedPath = path;
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_portFailure = {path, m_port.error(), m_port.errorString()};
         return false;
@@ -161,6 +197,11 @@ void SerialTransfer::progressChanged(int percent)
 
 void SerialTransfer::finished(Outcome outcome)
 {
+    // Kept before anyone hears of the success: the bytes are the radio's
+    // own, before any conversion.
+    if (outcome == Outcome::Success && m_mode == ReadMode::Read && m_safety.keepReads &&
+        !m_safety.folder.isEmpty() && (m_op == OpCode::Codeplug || m_op == OpCode::Calibration))
+        keepBackup(m_safety.readOperation);
     emit transferEnded(outcome);
 }
 

@@ -2,6 +2,7 @@
 // QTimer drive the transfer engine on the thread that owns this object.
 #pragma once
 
+#include "codeplug/backupstore.h"
 #include "link/portmap.h"
 #include "link/transferengine.h"
 
@@ -33,6 +34,25 @@ enum class PortProblem {
 };
 PortProblem classifyPortFailure(const PortFailure &failure);
 
+/// What a transfer keeps and checks beyond the protocol itself.
+struct TransferSafety
+{
+    /// Where backups go; empty: none are kept (and a write cannot back up).
+    QString folder;
+    backup::Limits limits;
+    /// A successful codeplug or calibration read is kept as a backup.
+    bool keepReads = true;
+    /// A codeplug or calibration write (or a restore) first reads the area
+    /// it replaces and keeps it; the write does not begin unless it was kept.
+    bool backupBeforeWrite = false;
+    /// A write reads back and compares every block it wrote.
+    bool verifyAfterWrite = false;
+    /// What the backup of a write calls its operation (a restore says so).
+    backup::Operation writeOperation = backup::Operation::Write;
+    /// What the backup of a read calls its operation (a compare says so).
+    backup::Operation readOperation = backup::Operation::Read;
+};
+
 class SerialTransfer : public QObject, private TransferHost
 {
     Q_OBJECT
@@ -48,6 +68,18 @@ public:
     void cancel() { m_engine.close(); }
     /// Reads every block until two readings agree; set before start().
     void setVerifyReads(bool on) { m_engine.setVerifyReads(on); }
+    /// Backups and the read-back of writes; set before start().
+    void setSafety(const TransferSafety &safety);
+    /// Writes \a plan's raw blocks instead of building them (a restore);
+    /// set before start().
+    void setRestorePlan(RestorePlan plan) { m_engine.setRestorePlan(std::move(plan)); }
+    /// The backup this transfer wrote (before its write, or of its read);
+    /// empty when none was.
+    const QString &backupPath() const { return m_backupPath; }
+    /// Why a backup could not be written; ok() when none failed.
+    const FileResult &backupResult() const { return m_backupResult; }
+    /// The device of the port the transfer used last.
+    const QString &portName() const { return m_openedPath; }
     /// After a success: the operation's completion actions (conversion into
     /// the model or the calibration record), once.
     void runCompletion() { m_engine.runCompletion(); }
@@ -76,6 +108,7 @@ private:
     void finished(Outcome outcome) override;
 
     void poll();
+    bool keepBackup(backup::Operation operation);
 
     PortMap m_map;
     QSerialPort m_port;
@@ -83,6 +116,12 @@ private:
     PortFailure m_portFailure;
     qint64 m_bytesSent = 0;
     qint64 m_bytesReceived = 0;
+    QString m_openedPath;
+    TransferSafety m_safety;
+    QString m_backupPath;
+    FileResult m_backupResult;
+    OpCode m_op;
+    ReadMode m_mode;
     TransferEngine m_engine;
 };
 

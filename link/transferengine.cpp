@@ -16,6 +16,9 @@ constexpr std::uint8_t kEnd = 0x45;       // 'E'
 constexpr int kPasswordArea = 0x41D0;
 constexpr int kBlock = 16;
 constexpr int kReadReplySize = kBlock + 4;
+// Readings of a block that reads back otherwise than it was written (with
+// the block written again between them) before the write counts as failed.
+constexpr int kVerifyReadings = 3;
 // How long copies of a reply to a repeated request are awaited before the
 // next request goes out: as long as the first reply took beyond the first
 // send, plus the spread of a slow radio's answer times, but short of the
@@ -174,6 +177,30 @@ void TransferEngine::close()
     end(Outcome::Closed);
 }
 
+bool TransferEngine::agreeBeforeWrite() const
+{
+    // What a write builds on, and what its backup keeps, must be what the
+    // radio holds, not what a noisy line made of it: each block is read
+    // until two readings agree.
+    return (m_backupBeforeWrite || m_verifyWrites) && m_mode == ReadMode::Write && !m_wroteAny &&
+           !m_verifying;
+}
+
+RadioKind TransferEngine::radioKind() const
+{
+    if (m_oldRadio)
+        return RadioKind::Legacy;
+    return m_state.radioVariant ? RadioKind::Y : RadioKind::S;
+}
+
+void TransferEngine::endWithoutSuccess(Outcome outcome)
+{
+    // The radio is told the session is over, as after a success, so that it
+    // does not wait in programming mode for a request that never comes.
+    if (transmit(QByteArray(1, char(kEnd))))
+        end(outcome);
+}
+
 void TransferEngine::writeEnding()
 {
     if (transmit(QByteArray(1, char(kEnd))))
@@ -321,6 +348,10 @@ void TransferEngine::writeData(int address, int length, const std::uint8_t *data
         .append(char(address & 0xFF))
         .append(char(length));
     frame.append(reinterpret_cast<const char *>(data), length);
+    // What the radio must hold afterwards; a later write of the same block
+    // replaces the earlier one.
+    m_written[address] = frame.mid(4);
+    m_wroteAny = true;
     sendRequest(frame, 1);
 }
 
@@ -537,9 +568,34 @@ TransferEngine::Reading TransferEngine::takeReading()
 
 void TransferEngine::storeReadReply()
 {
+    const int received = std::max(0, std::min(int(m_rxBuf[3]), m_rxCount - 4));
+    const QByteArray data(reinterpret_cast<const char *>(m_rxBuf.data()) + 4, received);
+    if (m_verifying) {
+        // A reply shorter than the block is no proof of what the radio holds.
+        // A reply damaged on the way back cannot pass for the bytes written,
+        // but it can hide them: a block that differs is read again, and only
+        // three readings that all differ mean the radio holds something else.
+        // A block this write sent that the radio did not keep (a request
+        // damaged on the line) is sent again before it is read again.
+        const std::size_t index = std::size_t(m_blockOffset / kBlock);
+        if (index < m_verifyList.size() && data != m_verifyList[index].second) {
+            const bool written = m_written.count(m_verifyList[index].first) > 0;
+            if (++m_verifyRetries < kVerifyReadings) {
+                m_rewritePending = written;
+                return;
+            }
+            if (m_verifyFailedAddress < 0)
+                m_verifyFailedAddress = m_verifyList[index].first;
+        }
+        m_verifyRetries = 0;
+        m_blockOffset += kBlock;
+        return;
+    }
+    if (!m_wroteAny && m_readAddress >= 0)
+        m_captured[m_readAddress] = data;
     // The length byte is trusted only as far as bytes actually arrived and
     // the image reaches.
-    const int length = std::min({int(m_rxBuf[3]), m_rxCount - 4, RadioImage::Size - m_blockOffset});
+    const int length = std::min(received, RadioImage::Size - m_blockOffset);
     if (length > 0)
         std::memcpy(m_state.image.raw.data() + m_blockOffset, m_rxBuf.data() + 4,
                     std::size_t(length));
@@ -624,6 +680,17 @@ void TransferEngine::interpret()
             end(Outcome::CommunicationFalse);
             return;
         }
+        if (agreeBeforeWrite()) {
+            const Reading reading = takeReading();
+            if (reading == Reading::Disagreed) {
+                end(Outcome::CommunicationFalse);
+                return;
+            }
+            if (reading == Reading::Again) {
+                accept(kReadReplySize);
+                return;
+            }
+        }
         storeReadReply();
         if (m_blockOffset < 32) {
             accept(kReadReplySize);
@@ -641,7 +708,7 @@ void TransferEngine::interpret()
                 end(Outcome::CommunicationFalse);
                 return;
             }
-            if (m_verifyReads) {
+            if (m_verifyReads || agreeBeforeWrite()) {
                 const Reading reading = takeReading();
                 if (reading == Reading::Disagreed) {
                     end(Outcome::CommunicationFalse);

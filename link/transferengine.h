@@ -13,6 +13,7 @@
 #pragma once
 
 #include "codeplug/passwordblock.h"
+#include "codeplug/radiokind.h"
 #include "link/programstate.h"
 
 #include <QByteArray>
@@ -20,6 +21,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace t880::link {
@@ -34,8 +38,32 @@ enum class OpCode : int {
 };
 enum class ReadMode : int { Write = 0, Read = 1 };
 
-/// The four endings of a transfer, plus the window closed by the user.
-enum class Outcome { Running, Success, CommunicationFalse, PasswordError, OldVersion, Closed };
+/// The endings of a transfer, plus the window closed by the user.
+enum class Outcome {
+    Running,
+    Success,
+    CommunicationFalse,
+    PasswordError,
+    OldVersion,
+    Closed,
+    /// A block read back after the write differs from what was written.
+    VerifyFailed,
+    /// The radio's contents could not be kept before the write; nothing was written.
+    BackupFailed,
+    /// A restore met a radio of another kind than the one its bytes came from.
+    WrongRadio,
+};
+
+/// Blocks the radio sent before anything was written in the session, by
+/// address: the data bytes exactly as they came.
+using CapturedBlocks = std::map<int, QByteArray>;
+
+/// Raw blocks to put back into a radio of \a kind, exactly as they stand.
+struct RestorePlan
+{
+    RadioKind kind = RadioKind::S;
+    std::vector<std::pair<int, QByteArray>> blocks; ///< address, 16 data bytes
+};
 
 /// Retransmission, receive poll, no-answer time-out, and the short settling
 /// pauses after a port is opened (kept as a timer so nothing blocks).
@@ -92,6 +120,21 @@ public:
     /// Reads every block until two readings agree (at most three readings),
     /// for doubtful cables; off by default. Set before start().
     void setVerifyReads(bool on) { m_verifyReads = on; }
+    /// Before a write: reads the area the write replaces, in the same
+    /// session, and hands it to the backup sink before the first write
+    /// request. Off by default. Set before start().
+    void setBackupBeforeWrite(bool on) { m_backupBeforeWrite = on; }
+    /// After a write: reads back every block written, and every block read
+    /// before the write that should be unchanged, and compares them byte for
+    /// byte; a difference ends the transfer with VerifyFailed. Off by
+    /// default. Set before start().
+    void setVerifyWrites(bool on) { m_verifyWrites = on; }
+    /// Called once the blocks read before a write are in (capturedBlocks()),
+    /// before anything is written. False ends the transfer with BackupFailed.
+    void setBackupSink(std::function<bool()> sink) { m_backupSink = std::move(sink); }
+    /// Makes a codeplug write, or a calibration write, send \a plan's raw
+    /// blocks instead of building them. Set before start().
+    void setRestorePlan(RestorePlan plan) { m_restore = std::move(plan); }
 
     /// Start: opens the port and begins the handshake.
     void start();
@@ -109,6 +152,13 @@ public:
     /// True while the engine wants the bytes the port receives.
     bool isPolling() const { return isRunning() && m_timerRunning[std::size_t(Timer::Rx)]; }
     int progress() const { return m_progress; }
+    /// Every block read before the first write of the session (the password
+    /// area, and the areas the operation or the backup read).
+    const CapturedBlocks &capturedBlocks() const { return m_captured; }
+    /// The radio that answered; meaningful once the connect reply came.
+    RadioKind radioKind() const;
+    /// Address of the block that did not read back as written; -1 when none.
+    int verifyFailedAddress() const { return m_verifyFailedAddress; }
 
     /// Runs the operation's completion actions (conversion into the model or
     /// the calibration record); only after a successful transfer, once.
@@ -167,6 +217,24 @@ private:
     void opAdjustmentWrite();
     void opPasswordWrite();
     void opStatus();
+    void opRestore();
+
+    // Steps shared by the writing operations.
+    void goStep(int step, int firstOffset, bool read);
+    /// Hands the blocks read so far to the backup sink; false when the
+    /// transfer ended because they could not be kept.
+    bool takeBackup();
+    /// Starts the read-back of what was written (or moves to the end when
+    /// it is off).
+    void startVerify();
+    /// Sends the next read-back request; false when all are done. Ends the
+    /// transfer on a difference.
+    bool verifyStep();
+    /// The restore plan's blocks that still need writing.
+    void planRestoreWrites();
+    bool restoreKindMatches();
+    void endWithoutSuccess(Outcome outcome);
+    bool agreeBeforeWrite() const;
 
     /// Sends the block of the current step, or returns false when the step
     /// has reached its limit.
@@ -220,6 +288,19 @@ private:
     int m_drainSeen = 0;
 
     bool m_verifyReads = false;
+    bool m_backupBeforeWrite = false;
+    bool m_verifyWrites = false;
+    std::function<bool()> m_backupSink;
+    std::optional<RestorePlan> m_restore;
+    std::vector<std::pair<int, QByteArray>> m_restoreWrites;
+    CapturedBlocks m_captured;
+    std::map<int, QByteArray> m_written; ///< every block written, by address
+    bool m_wroteAny = false;
+    bool m_verifying = false;
+    std::vector<std::pair<int, QByteArray>> m_verifyList; ///< address, expected bytes
+    int m_verifyFailedAddress = -1;
+    int m_verifyRetries = 0;
+    bool m_rewritePending = false;
     std::vector<QByteArray> m_readings; ///< readings of the current block so far
     bool m_passwordReread = false;
     PasswordBlock m_firstPdBlock{};

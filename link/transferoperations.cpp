@@ -4,6 +4,8 @@
 
 #include "factory/calibrationdata.h"
 
+#include <algorithm>
+
 namespace t880::link {
 
 namespace {
@@ -20,6 +22,19 @@ constexpr int kAdjustmentLimit = 0x73;   // 8 blocks of the calibration area
 constexpr int kLegacyFirst = 0x010;
 constexpr int kLegacyLimit = 0x200;        // 31 blocks
 constexpr int kPasswordBlockLimit = 0x1E0; // 1 block
+constexpr int kPasswordAreaEnd = 0x41F0;
+
+// Steps of their own, apart from the operations' numbered ones, so that the
+// operations keep their numbering whether or not these run.
+constexpr int kStepBackup = 20;
+constexpr int kStepVerify = 30;
+constexpr int kStepEnd = 40;
+
+// Bytes per tenth of the progress bar for \a blocks blocks in all.
+int progressStepFor(int blocks)
+{
+    return std::max(1, blocks * kBlock / 10 - 1);
+}
 
 } // namespace
 
@@ -28,7 +43,10 @@ void TransferEngine::runOperation()
     if (m_mode == ReadMode::Write) {
         switch (m_op) {
         case OpCode::Codeplug:
-            m_oldRadio ? opWriteOld() : opWrite();
+            if (m_restore)
+                opRestore();
+            else
+                m_oldRadio ? opWriteOld() : opWrite();
             return;
         case OpCode::Calibration:
             opAdjustmentWrite();
@@ -82,6 +100,95 @@ void TransferEngine::opRead()
     writeEnding();
 }
 
+void TransferEngine::goStep(int step, int firstOffset, bool read)
+{
+    m_stepNo = step;
+    m_blockOffset = firstOffset;
+    m_blockIsRead = read;
+}
+
+bool TransferEngine::takeBackup()
+{
+    if (!m_backupBeforeWrite || !m_backupSink)
+        return true;
+    if (m_backupSink())
+        return true;
+    // Without a copy of what the radio holds, nothing of it is replaced.
+    endWithoutSuccess(Outcome::BackupFailed);
+    return false;
+}
+
+void TransferEngine::startVerify()
+{
+    if (!m_verifyWrites) {
+        goStep(kStepEnd, 0, false);
+        return;
+    }
+    // What was written must read back as written; what was read before the
+    // write and not written must still be there (a request damaged on the
+    // line can land a block at another address).
+    m_verifyList.assign(m_written.begin(), m_written.end());
+    for (const auto &[address, data] : m_captured) {
+        if (!m_written.count(address))
+            m_verifyList.emplace_back(address, data);
+    }
+    std::sort(m_verifyList.begin(), m_verifyList.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    m_verifying = true;
+    goStep(kStepVerify, 0, true);
+}
+
+bool TransferEngine::verifyStep()
+{
+    if (m_verifyFailedAddress >= 0) {
+        m_verifying = false;
+        endWithoutSuccess(Outcome::VerifyFailed);
+        return true;
+    }
+    if (m_rewritePending) {
+        m_rewritePending = false;
+        const auto &[address, data] = m_verifyList[std::size_t(m_blockOffset / kBlock)];
+        // The acknowledge advances the offset; the block is then read again.
+        m_blockOffset -= kBlock;
+        m_blockIsRead = false;
+        writeData(address, int(data.size()),
+                  reinterpret_cast<const std::uint8_t *>(data.constData()));
+        return true;
+    }
+    m_blockIsRead = true;
+    if (blockStep(int(m_verifyList.size()) * kBlock, [this](int off) {
+            readData(m_verifyList[std::size_t(off / kBlock)].first, kBlock);
+        }))
+        return true;
+    m_verifying = false;
+    goStep(kStepEnd, 0, false);
+    return false;
+}
+
+bool TransferEngine::restoreKindMatches()
+{
+    if (m_restore && m_restore->kind != radioKind()) {
+        // The bytes of one kind of radio mean other frequencies in another.
+        endWithoutSuccess(Outcome::WrongRadio);
+        return false;
+    }
+    return true;
+}
+
+void TransferEngine::planRestoreWrites()
+{
+    m_restoreWrites.clear();
+    for (const auto &[address, data] : m_restore->blocks) {
+        // The password area is rewritten only where it changed: the radio
+        // then keeps the very block it holds.
+        const auto held = m_captured.find(address);
+        if (address >= kPasswordAddress && address < kPasswordAreaEnd && held != m_captured.end() &&
+            held->second == data)
+            continue;
+        m_restoreWrites.emplace_back(address, data);
+    }
+}
+
 void TransferEngine::opWrite()
 {
     const auto readBlock = [this](int off) {
@@ -92,30 +199,83 @@ void TransferEngine::opWrite()
     };
     if (m_stepNo == 0) {
         m_progressStep = 47;
-        m_stepNo = 1;
-        m_blockIsRead = true;
-        m_blockOffset = kCalibrationFirst;
+        if (m_backupBeforeWrite || m_verifyWrites)
+            m_progressStep =
+                progressStepFor(31 + (m_backupBeforeWrite ? 23 : 0) + (m_verifyWrites ? 33 : 0));
+        if (m_backupBeforeWrite)
+            goStep(kStepBackup, 0, true);
+        else
+            goStep(1, kCalibrationFirst, true);
+    }
+    if (m_stepNo == kStepBackup) {
+        if (blockStep(kCodeplugLimit, readBlock))
+            return;
+        goStep(1, kCalibrationFirst, true);
     }
     if (m_stepNo == 1) {
         if (blockStep(kCalibrationLimit, readBlock))
+            return;
+        if (!takeBackup())
             return;
         // The channel data depend on the radio's own calibration, so it is
         // read first and the image is built from it.
         AnalyseTmpAdjustmentData(m_state.image.raw.data(), m_state.calibrationTables);
         GetDataForWrite(m_state, m_clock(), m_random);
-        nextStep(0, false);
+        goStep(2, 0, false);
     }
     if (m_stepNo == 2) {
         if (blockStep(kCodeplugLimit, writeBlock))
             return;
-        nextStep(RadioImage::Offset::passwordBlock, false);
+        goStep(3, RadioImage::Offset::passwordBlock, false);
     }
     if (m_stepNo == 3) {
         if (m_state.codeplug.setting(Setting::writeNewPassword) &&
             blockStep(kPasswordBlockLimit, writeBlock))
             return;
-        nextStep(0, false);
+        startVerify();
     }
+    if (m_stepNo == kStepVerify && verifyStep())
+        return;
+    setProgress(100);
+    writeEnding();
+}
+
+void TransferEngine::opRestore()
+{
+    const int base = m_oldRadio ? 0 : kCodeplugBase;
+    const int first = m_oldRadio ? kLegacyFirst : 0;
+    const int limit = m_oldRadio ? kLegacyLimit : kCodeplugLimit;
+    if (m_stepNo == 0) {
+        if (!restoreKindMatches())
+            return;
+        planRestoreWrites();
+        const int areaBlocks = (limit - first + kBlock - 1) / kBlock;
+        m_progressStep =
+            progressStepFor(int(m_restoreWrites.size()) + (m_backupBeforeWrite ? areaBlocks : 0) +
+                            (m_verifyWrites ? int(m_restoreWrites.size()) + 2 : 0));
+        if (m_backupBeforeWrite)
+            goStep(kStepBackup, first, true);
+        else
+            goStep(1, 0, false);
+    }
+    if (m_stepNo == kStepBackup) {
+        if (blockStep(limit, [this, base](int off) { readData(base + off, kBlock); }))
+            return;
+        if (!takeBackup())
+            return;
+        goStep(1, 0, false);
+    }
+    if (m_stepNo == 1) {
+        if (blockStep(int(m_restoreWrites.size()) * kBlock, [this](int off) {
+                const auto &[address, data] = m_restoreWrites[std::size_t(off / kBlock)];
+                writeData(address, int(data.size()),
+                          reinterpret_cast<const std::uint8_t *>(data.constData()));
+            }))
+            return;
+        startVerify();
+    }
+    if (m_stepNo == kStepVerify && verifyStep())
+        return;
     setProgress(100);
     writeEnding();
 }
@@ -137,15 +297,33 @@ void TransferEngine::opReadOld()
 void TransferEngine::opWriteOld()
 {
     if (m_stepNo == 0) {
-        m_blockIsRead = false;
         m_progressStep = 49;
-        GetDataForWrite_old(m_state);
-        m_stepNo = 1;
-        m_blockOffset = kLegacyFirst;
+        if (m_backupBeforeWrite || m_verifyWrites)
+            m_progressStep =
+                progressStepFor(31 + (m_backupBeforeWrite ? 31 : 0) + (m_verifyWrites ? 31 : 0));
+        if (m_backupBeforeWrite) {
+            goStep(kStepBackup, kLegacyFirst, true);
+        } else {
+            GetDataForWrite_old(m_state);
+            goStep(1, kLegacyFirst, false);
+        }
     }
-    if (m_stepNo == 1 && blockStep(kLegacyLimit, [this](int off) {
-            writeData(off, kBlock, m_state.image.raw.data() + off);
-        }))
+    if (m_stepNo == kStepBackup) {
+        if (blockStep(kLegacyLimit, [this](int off) { readData(off, kBlock); }))
+            return;
+        if (!takeBackup())
+            return;
+        // Built only now: the backup's blocks went into the image.
+        GetDataForWrite_old(m_state);
+        goStep(1, kLegacyFirst, false);
+    }
+    if (m_stepNo == 1) {
+        if (blockStep(kLegacyLimit,
+                      [this](int off) { writeData(off, kBlock, m_state.image.raw.data() + off); }))
+            return;
+        startVerify();
+    }
+    if (m_stepNo == kStepVerify && verifyStep())
         return;
     setProgress(100);
     writeEnding();
@@ -168,20 +346,52 @@ void TransferEngine::opAdjustmentRead()
 
 void TransferEngine::opAdjustmentWrite()
 {
+    const auto readCalibration = [this](int off) {
+        readData(kCalibrationBase + off, kBlock);
+    };
     if (m_stepNo == 0) {
         m_progressStep = 78;
-        GetAdjustmentData(m_state.calibration, m_state.radioVariant, m_state.calibrationBuffer,
-                          m_state.calibrationTables);
-        m_stepNo = 1;
-        m_blockIsRead = false;
-        m_blockOffset = 0;
+        if (m_backupBeforeWrite || m_verifyWrites)
+            m_progressStep =
+                progressStepFor(50 + (m_backupBeforeWrite ? 8 : 0) + (m_verifyWrites ? 31 : 0));
+        if (m_restore) {
+            if (!restoreKindMatches())
+                return;
+            // The area goes back byte for byte; the tables the channel
+            // records are rebuilt from come from those same bytes.
+            for (const auto &[address, data] : m_restore->blocks) {
+                for (int i = 0; i < int(data.size()); ++i) {
+                    const int at = address - kCalibrationBase + i;
+                    if (at >= 0 && at < int(m_state.calibrationBuffer.size()))
+                        m_state.calibrationBuffer[std::size_t(at)] = std::uint8_t(data[i]);
+                }
+            }
+            std::vector<std::uint8_t> area(RadioImage::Size, 0);
+            std::copy(m_state.calibrationBuffer.begin(), m_state.calibrationBuffer.end(),
+                      area.begin() + kCalibrationFirst);
+            AnalyseTmpAdjustmentData(area.data(), m_state.calibrationTables);
+        } else {
+            GetAdjustmentData(m_state.calibration, m_state.radioVariant, m_state.calibrationBuffer,
+                              m_state.calibrationTables);
+        }
+        if (m_backupBeforeWrite)
+            goStep(kStepBackup, 0, true);
+        else
+            goStep(1, 0, false);
+    }
+    if (m_stepNo == kStepBackup) {
+        if (blockStep(kAdjustmentLimit, readCalibration))
+            return;
+        if (!takeBackup())
+            return;
+        goStep(1, 0, false);
     }
     if (m_stepNo == 1) {
         if (blockStep(kAdjustmentLimit, [this](int off) {
                 writeData(kCalibrationBase + off, kBlock, m_state.calibrationBuffer.data() + off);
             }))
             return;
-        nextStep(0, true);
+        goStep(2, 0, true);
     }
     if (m_stepNo == 2) {
         if (blockStep(kChannelAreaLimit,
@@ -190,11 +400,16 @@ void TransferEngine::opAdjustmentWrite()
         // The channel records carry values taken from the calibration; bring
         // them in line with what was just written.
         ReAnalyseChInfor(m_state);
-        nextStep(0, false);
+        goStep(3, 0, false);
     }
-    if (m_stepNo == 3 && blockStep(kChannelAreaLimit, [this](int off) {
-            writeData(kCodeplugBase + off, kBlock, m_state.image.raw.data() + off);
-        }))
+    if (m_stepNo == 3) {
+        if (blockStep(kChannelAreaLimit, [this](int off) {
+                writeData(kCodeplugBase + off, kBlock, m_state.image.raw.data() + off);
+            }))
+            return;
+        startVerify();
+    }
+    if (m_stepNo == kStepVerify && verifyStep())
         return;
     setProgress(100);
     writeEnding();

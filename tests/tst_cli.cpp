@@ -417,6 +417,19 @@ void TestCli::badInput_data()
     row("new two files", {"new", "a", "b"}, Setup::Nothing, 2);
     row("unknown verb", {"frobnicate"}, Setup::Nothing, 2);
     row("no verb", {}, Setup::Nothing, 2);
+    // Backups, diff and restore.
+    row("diff with one codeplug", {"diff", "file.Kzx"}, Setup::ExistingFile, 2);
+    row("diff with three codeplugs", {"diff", "file.Kzx", "file.Kzx", "file.Kzx"},
+        Setup::ExistingFile, 2);
+    row("diff of two radios", {"diff", "--port", "a", "--port", "b"}, Setup::Nothing, 2);
+    row("diff of a short file", {"diff", "file.Kzx", "file.Kzx"}, Setup::ShortFile, 2);
+    row("diff of a missing file", {"diff", "absent.Kzx", "absent.Kzx"}, Setup::Nothing, 2);
+    row("restore of a missing backup", {"restore", "absent.t880bak", "--port", "a"}, Setup::Nothing,
+        1);
+    row("restore of a codeplug file", {"restore", "file.Kzx", "--port", "a"}, Setup::ExistingFile,
+        1);
+    row("restore without a backup", {"restore", "--port", "a"}, Setup::Nothing, 2);
+    row("backups with an argument", {"backups", "file.Kzx"}, Setup::ExistingFile, 2);
 }
 
 void TestCli::badInput()
@@ -469,6 +482,13 @@ void TestCli::help_data()
     QTest::newRow("show -h") << QStringList{"show", "-h"} << QStringList{"--json"};
     QTest::newRow("show --help with a file")
         << QStringList{"show", "--help", "absent.Kzx"} << QStringList{"--json"};
+    QTest::newRow("t880 --help lists the safety verbs")
+        << QStringList{"--help"} << QStringList{"diff", "backups", "restore"};
+    QTest::newRow("write --help") << QStringList{"write", "--help"}
+                                  << QStringList{"--no-backup", "--no-verify", "8 verify"};
+    QTest::newRow("diff --help") << QStringList{"diff", "--help"}
+                                 << QStringList{"--port", "--json"};
+    QTest::newRow("restore --help") << QStringList{"restore", "--help"} << QStringList{"--yes"};
 }
 
 void TestCli::help()

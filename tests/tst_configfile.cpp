@@ -459,6 +459,21 @@ void TestConfigFile::readDefaults_data()
     row("AppName UTF-8 kept", "[cht]\nAppName=\xE5\xB0\x8F\xE6\xA9\x9F\n", "appName2",
         QString::fromUtf8("\xE5\xB0\x8F\xE6\xA9\x9F"));
     row("empty file", "", "port", 1);
+    row("backup before writing on by default", "", "backupBeforeWrite", true);
+    row("backup before writing off", "[t880]\nBackupBeforeWrite=0\n", "backupBeforeWrite", false);
+    row("backup before writing letters", "[t880]\nBackupBeforeWrite=no\n", "backupBeforeWrite",
+        true);
+    row("verify after writing on by default", "", "verifyAfterWrite", true);
+    row("verify after writing off", "[T880]\nverifyafterwrite = 0\n", "verifyAfterWrite", false);
+    row("backup age by default", "", "backupMaxAgeDays", 365);
+    row("backup age 30 kept", "[backup]\nMaxAgeDays=30\n", "backupMaxAgeDays", 30);
+    row("backup age 0 would remove every backup", "[backup]\nMaxAgeDays=0\n", "backupMaxAgeDays",
+        365);
+    row("backup age beyond a century", "[backup]\nMaxAgeDays=36501\n", "backupMaxAgeDays", 365);
+    row("backup count by default", "", "backupMaxCount", 1000);
+    row("backup count 1 kept", "[backup]\nMaxCount=1\n", "backupMaxCount", 1);
+    row("backup count negative", "[backup]\nMaxCount=-5\n", "backupMaxCount", 1000);
+    row("backup count in another section", "[t880]\nMaxCount=5\n", "backupMaxCount", 1000);
 }
 
 void TestConfigFile::readDefaults()

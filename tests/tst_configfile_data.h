@@ -43,6 +43,14 @@ inline QVariant fieldValue(const AppConfig &c, const QString &name)
         return c.autoSearchPort;
     if (name == QLatin1String("selectedBand"))
         return c.selectedBand;
+    if (name == QLatin1String("backupBeforeWrite"))
+        return c.backupBeforeWrite;
+    if (name == QLatin1String("verifyAfterWrite"))
+        return c.verifyAfterWrite;
+    if (name == QLatin1String("backupMaxAgeDays"))
+        return c.backupMaxAgeDays;
+    if (name == QLatin1String("backupMaxCount"))
+        return c.backupMaxCount;
     const QRegularExpressionMatch m = indexed.match(name);
     if (!m.hasMatch())
         return QVariant();

@@ -5,6 +5,7 @@
 #include "radioprocess.h"
 #include "testsupport.h"
 
+#include "codeplug/backupstore.h"
 #include "codeplug/codeplugfile.h"
 #include "ui/tform1.h"
 #include "ui/tprogramdialog.h"
@@ -71,13 +72,14 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     // A configuration that binds COM1 to \a device, search off, English.
-    void configure(WindowState &state, const QString &device)
+    void configure(WindowState &state, const QString &device, const QString &more = QString())
     {
         state.configPath = path(QStringLiteral("_config.ini"));
         writeFile(state.configPath, QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
                                                    "[ports]\nCOM1=%1\n")
-                                        .arg(device)
-                                        .toUtf8());
+                                            .arg(device)
+                                            .toUtf8() +
+                                        more.toUtf8());
     }
 
     bool startRadio(VirtualRadioProcess &radio, const QByteArray &memory,
@@ -92,8 +94,15 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+    }
     void readFillsTheWindow();
+    void windowKeepsBackups_data();
+    void windowKeepsBackups();
+    void failedWriteNamesItsBackup();
     void writePutsTheModelIntoTheRadio();
     void closingMidTransfer();
     void portThatDoesNotExist();
@@ -167,6 +176,90 @@ void TestProgramDialog::writePutsTheModelIntoTheRadio()
     after.replace(kCodeplugArea + kDateOffset, 6, QByteArray(6, '\0'));
     expected.replace(kCodeplugArea + kDateOffset, 6, QByteArray(6, '\0'));
     QCOMPARE(describeDiff(after, expected), QString());
+    window.closeWithoutPrompt();
+}
+
+void TestProgramDialog::windowKeepsBackups_data()
+{
+    QTest::addColumn<QString>("config");
+    QTest::addColumn<QStringList>("operations"); // of the backups kept, newest first
+    QTest::newRow("by default") << QString() << QStringList{"write", "read"};
+    QTest::newRow("no backup before writing")
+        << QStringLiteral("[t880]\nBackupBeforeWrite=0\n") << QStringList{"read"};
+    QTest::newRow("neither switch")
+        << QStringLiteral("[t880]\nBackupBeforeWrite=0\nVerifyAfterWrite=0\n")
+        << QStringList{"read"};
+}
+
+// The window's Read keeps the radio's bytes; its Write keeps them first
+// when the configuration says so, and the written radio is right either way.
+void TestProgramDialog::windowKeepsBackups()
+{
+    QFETCH(QString, config);
+    QFETCH(QStringList, operations);
+    const QString folder = backup::defaultFolder();
+    QVERIFY(folder.startsWith(path(QStringLiteral("data"))));
+    QDir(folder).removeRecursively();
+    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, mem));
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")), config);
+    TForm1 window(state);
+    for (const bool write : {false, true}) {
+        QString message;
+        auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+        auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+        if (write) {
+            state.program.codeplug.enterChannelFrequency(7, 145500000);
+            window.MenuEdit_WriteClick();
+        } else {
+            window.MenuEdit_ReadClick();
+        }
+        QVERIFY(dialog->seen && result->seen);
+        QCOMPARE(message, programText(0, 3));
+    }
+    radio.stop();
+    QStringList kept;
+    for (const backup::Entry &e : backup::list(folder)) {
+        kept << backup::operationName(e.backup.operation);
+        QCOMPARE(e.backup.port, path(QStringLiteral("radio")));
+        // Both were taken before the write: the radio as it was.
+        for (const auto &[address, data] : e.backup.blocks)
+            QCOMPARE(data.toHex(), mem.mid(address, 16).toHex());
+    }
+    QCOMPARE(kept, operations);
+    // Channel 7 at 145.5 MHz: 2328000 steps of 62.5 Hz for an S radio.
+    QCOMPARE(readFile(path(QStringLiteral("memory.bin"))).mid(kCodeplugArea + 6 * 19, 3).toHex(' '),
+             QByteArray("23 85 c0"));
+    window.closeWithoutPrompt();
+}
+
+// A write that stops in the middle says so and names the backup taken
+// before it, from which the radio can be put back.
+void TestProgramDialog::failedWriteNamesItsBackup()
+{
+    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    VirtualRadioProcess radio;
+    // Silent after the connect request, 4 password readings, 46 backup
+    // readings, 16 calibration readings and 5 writes.
+    QVERIFY(startRadio(radio, mem, {QStringLiteral("--silent-after"), QStringLiteral("72")}));
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")));
+    TForm1 window(state);
+    QString message;
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    window.MenuEdit_WriteClick();
+    QVERIFY(dialog->seen && result->seen);
+    const QStringList lines = message.split(u'\n');
+    QCOMPARE(lines.value(0), programText(0, 2));
+    QCOMPARE(lines.value(1), programText(0, 9));
+    backup::Backup b;
+    QVERIFY2(backup::load(lines.value(2), b).ok(), qPrintable(message));
+    QCOMPARE(b.operation, backup::Operation::Write);
+    for (const auto &[address, data] : b.blocks)
+        QCOMPARE(data.toHex(), mem.mid(address, 16).toHex());
     window.closeWithoutPrompt();
 }
 

@@ -378,7 +378,7 @@ void TestTextTables::sizes_data()
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
     QTest::newRow("main") << TextTable::Main << 283;
-    QTest::newRow("program") << TextTable::Program << 8;
+    QTest::newRow("program") << TextTable::Program << 12;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;
     QTest::newRow("adjust") << TextTable::Adjust << 93;
@@ -488,6 +488,9 @@ void TestTextTables::quotedTexts_data()
     add("program 7 en", TextTable::Program, 7, 0, "Device is old version");
     add("program 7 chs", TextTable::Program, 7, 1, "早期版本机子，不支持");
     add("program 7 cht", TextTable::Program, 7, 2, "早期版本機子，不支持");
+    add("program 8 en", TextTable::Program, 8, 0, "Verify failed");
+    add("program 8 chs", TextTable::Program, 8, 1, "校验失败");
+    add("program 8 cht", TextTable::Program, 8, 2, "校驗失敗");
 
     add("port 0 en", TextTable::Port, 0, 0, "OK");
     add("port 0 chs", TextTable::Port, 0, 1, "确认");

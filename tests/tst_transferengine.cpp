@@ -292,6 +292,12 @@ const char *outcomeName(Outcome o)
         return "OldVersion";
     case Outcome::Closed:
         return "Closed";
+    case Outcome::VerifyFailed:
+        return "VerifyFailed";
+    case Outcome::BackupFailed:
+        return "BackupFailed";
+    case Outcome::WrongRadio:
+        return "WrongRadio";
     }
     return "?";
 }

@@ -24,6 +24,11 @@ const QString kBand = QStringLiteral("Band");
 const QString kPorts = QStringLiteral("ports");
 const QString kOwn = QStringLiteral("t880");
 const QString kVerifyReads = QStringLiteral("VerifyReads");
+const QString kBackupBeforeWrite = QStringLiteral("BackupBeforeWrite");
+const QString kVerifyAfterWrite = QStringLiteral("VerifyAfterWrite");
+const QString kBackup = QStringLiteral("backup");
+const QString kMaxAgeDays = QStringLiteral("MaxAgeDays");
+const QString kMaxCount = QStringLiteral("MaxCount");
 // The sections of the application names, in the order of AppConfig::appNames.
 const QString kNameSections[] = {QStringLiteral("chs"), QStringLiteral("cht"),
                                  QStringLiteral("eng")};
@@ -141,6 +146,12 @@ AppConfig readConfig(const IniFile &ini)
 
     if (const std::optional<qint64> n = readInteger(ini, kOwn, kVerifyReads))
         c.verifyReads = *n != 0;
+    if (const std::optional<qint64> n = readInteger(ini, kOwn, kBackupBeforeWrite))
+        c.backupBeforeWrite = *n != 0;
+    if (const std::optional<qint64> n = readInteger(ini, kOwn, kVerifyAfterWrite))
+        c.verifyAfterWrite = *n != 0;
+    c.backupMaxAgeDays = int(readInRange(ini, kBackup, kMaxAgeDays, d.backupMaxAgeDays, 1, 36500));
+    c.backupMaxCount = int(readInRange(ini, kBackup, kMaxCount, d.backupMaxCount, 1, 1000000));
 
     std::array<bool, 10> seen{};
     for (const QString &key : ini.keys(kPorts)) {
@@ -184,8 +195,15 @@ void writeSessionValues(IniFile &ini, const AppConfig &c)
     writeConfigSection(ini, c);
     writeGrids(ini, c);
     ini.setValue(kBand, kSelectedBand, QString::number(c.selectedBand));
-    if (c.verifyReads || ini.value(kOwn, kVerifyReads))
-        ini.setValue(kOwn, kVerifyReads, c.verifyReads ? QStringLiteral("1") : QStringLiteral("0"));
+    // Our own keys appear once they differ from their default, so a file
+    // that never used them keeps exactly the keys above.
+    const auto writeFlag = [&ini](const QString &key, bool value, bool byDefault) {
+        if (value != byDefault || ini.value(kOwn, key))
+            ini.setValue(kOwn, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+    };
+    writeFlag(kVerifyReads, c.verifyReads, false);
+    writeFlag(kBackupBeforeWrite, c.backupBeforeWrite, true);
+    writeFlag(kVerifyAfterWrite, c.verifyAfterWrite, true);
 }
 
 QString systemReason(int error)

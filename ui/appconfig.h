@@ -49,6 +49,18 @@ struct AppConfig
     /// agree. Written only once it has been switched on, so a file that never
     /// used it keeps exactly the keys above.
     bool verifyReads = false;
+    /// Section `t880`, key `BackupBeforeWrite`: read the radio's area and
+    /// keep it as a backup before every write. On unless the file says 0;
+    /// written only once switched off (or when the file has the key).
+    bool backupBeforeWrite = true;
+    /// Section `t880`, key `VerifyAfterWrite`: read back and compare every
+    /// block written. Kept like backupBeforeWrite.
+    bool verifyAfterWrite = true;
+    /// Section `backup`, keys `MaxAgeDays` (1..36500) and `MaxCount`
+    /// (1..1000000): backups older, or beyond the newest that many, are
+    /// removed. Read only; the program never writes this section.
+    int backupMaxAgeDays = 365;
+    int backupMaxCount = 1000;
 
     /// The values a new file is created with.
     static AppConfig defaults();

@@ -103,6 +103,12 @@ void TProgramDialog::ProgramStartClick()
     ports.autoSearch = m_state.config.autoSearchPort;
     m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
     m_transfer->setVerifyReads(m_state.config.verifyReads);
+    link::TransferSafety safety;
+    safety.folder = backup::defaultFolder();
+    safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
+    safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
+    safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
+    m_transfer->setSafety(safety);
     connect(m_transfer.get(), &link::SerialTransfer::progressUpdated, ProgressBar1,
             &QProgressBar::setValue);
     // Queued: the message box runs after the engine has left its call, with
@@ -120,6 +126,12 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
         message += QStringLiteral("\n%1\n%2")
                        .arg(failure.path,
                             m_state.langText(portProblemText(link::classifyPortFailure(failure))));
+    // A write that did not end well names the way back.
+    if (outcome != link::Outcome::Success && m_mode == link::ReadMode::Write &&
+        !m_transfer->backupPath().isEmpty())
+        message += QStringLiteral("\n%1\n%2")
+                       .arg(m_state.tableText(text::TextTable::Program, link::BackupNoteTextNumber),
+                            m_transfer->backupPath());
     return message;
 }
 

@@ -1,0 +1,44 @@
+// What differs between two codeplugs, channel by channel and setting by
+// setting, in the words the window uses: the channel grid's column headers
+// and cell texts, the settings' labels. The entries carry text numbers, so
+// that the window shows them in the user's language and the command line
+// in English.
+#pragma once
+
+#include "codeplug/codeplugdata.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace t880 {
+
+namespace text {
+class TAppLang;
+}
+
+struct DiffEntry
+{
+    int channel = 0;        ///< 1..16, or 0 for a setting of the radio
+    int labelNumber = -1;   ///< main-table text naming the field; -1 when it has none
+    QString label;          ///< the field's own name, for a field without a label text
+    QString oldText;        ///< the value in the first codeplug; empty for a channel not in use
+    int oldTextNumber = -1; ///< when >= 0, the main-table text that replaces oldText
+    QString newText;
+    int newTextNumber = -1;
+};
+
+/// Every difference from \a before to \a after: the 16 channels in order
+/// (the grid's eight columns, then name, squelch mode and DTMF flag), then
+/// the settings, passwords and texts, the DTMF codes. Empty when the two
+/// hold the same for all of them.
+std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugData &after);
+
+/// The field's name in \a lang.
+QString diffLabel(const DiffEntry &entry, const text::TAppLang &lang);
+/// One value in \a lang ("-" for nothing).
+QString diffValue(const QString &text, int textNumber, const text::TAppLang &lang);
+/// "CH05 TX Freq. 446.00625 -> 446.01875" or "TOT(S) 180 -> 60" in \a lang.
+QString diffLine(const DiffEntry &entry, const text::TAppLang &lang);
+
+} // namespace t880

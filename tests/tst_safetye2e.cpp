@@ -1,0 +1,446 @@
+// End to end over a pseudo-terminal with the virtual radio: reads kept as
+// backups, writes backed up first and read back after, writes through a
+// line that damages requests, a restore that puts the radio back byte for
+// byte, and diffs of files and of a file against a radio. Expected bytes are
+// laid out by hand from the radio's memory layout.
+#include "radioprocess.h"
+#include "testsupport.h"
+
+#include "codeplug/backupfile.h"
+#include "codeplug/codeplugdata.h"
+#include "codeplug/codeplugfile.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace t880;
+using namespace t880::testing;
+
+namespace {
+
+QByteArray bytesOf(std::initializer_list<int> list)
+{
+    QByteArray out;
+    for (int b : list)
+        out.append(char(b));
+    return out;
+}
+
+void put(QByteArray &mem, int address, const QByteArray &bytes)
+{
+    mem.replace(address, bytes.size(), bytes);
+}
+
+// An S radio: calibration points 420 MHz (80/20/5) and 460 MHz (100/40/9),
+// squelch offsets 1..9; channel 1 at 438.5 MHz (6B 0E 40) high power and
+// wide, channel 3 at 145 MHz (23 66 80) receive only; TOT 60 s; a password
+// area of its own.
+QByteArray radioMemory()
+{
+    QByteArray mem(0x10000, '\0');
+    put(mem, 0x41F0, bytesOf({0x01, 0xA4, 80, 20, 5, 0x01, 0xCC, 100, 40, 9}));
+    put(mem, 0x41F0 + 0x5F, bytesOf({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    const QByteArray f438 = bytesOf({0x6B, 0x0E, 0x40});
+    put(mem, 0x4000, f438 + f438 + QByteArray(8, '\0') + bytesOf({0x00, 0x30, 0, 0, 0}));
+    put(mem, 0x4000 + 2 * 19, bytesOf({0x23, 0x66, 0x80}) + QByteArray(12, '\0') + bytesOf({0x08}));
+    put(mem, 0x4156, bytesOf({0x00, 0x3C}));
+    put(mem, 0x41E0, QByteArray(16, '\x5A'));
+    return mem;
+}
+
+// The codeplug the writes send: channel 2 at 446.00625 MHz with D754N
+// encode, channel 5 at 470 MHz low power.
+CodeplugData codeplugForWrite()
+{
+    CodeplugData cp;
+    cp.applyNewDefaults();
+    cp.enterChannelFrequency(2, 446006250);
+    ChannelRecord ch2 = cp.channel(2);
+    ch2.setTxTone({2, 0x2800 + 0754});
+    cp.setChannel(2, ch2);
+    cp.enterChannelFrequency(5, 470000000);
+    ChannelRecord ch5 = cp.channel(5);
+    ch5.setHighPower(false);
+    cp.setChannel(5, ch5);
+    return cp;
+}
+
+// What an S radio with radioMemory()'s calibration must hold at 0x4000 after
+// that write, but for the programming date at 0x150..0x155. Channel 2:
+// calibration 80 + 26*20/40 = 93, tune 5 + 26*4/40 = 7, squelch slot 4 -> 5;
+// channel 5 above the last point: 40, tune 9, slot 6 -> 7. Settings of a new
+// codeplug, scan mask channels 2 and 5.
+QByteArray intendedArea()
+{
+    QByteArray area(0x170, '\0');
+    put(area, 19,
+        bytesOf({0x6C, 0xE3, 0x64, 0x6C, 0xE3, 0x64, 0, 0, 0, 0, 0x00, 0x1B, 0xCF, 0x82, 0x08, 0x30,
+                 93, 7, 5}));
+    put(area, 4 * 19,
+        bytesOf(
+            {0x72, 0xBF, 0x00, 0x72, 0xBF, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x10, 40, 9, 7}));
+    put(area, 0x156,
+        bytesOf({0x00, 0xB4, 0x05, 0x01, 0x01, 0x02, 0x58, 0x05, 0x01, 0x00, 0x12, 0x00, 0x00, 0x07,
+                 0xD0, 0x00, 0x0A, 0x18, 0x03}));
+    return area;
+}
+
+QByteArray withoutDate(QByteArray area)
+{
+    return area.replace(0x150, 6, QByteArray(6, '\0'));
+}
+
+/// The path after "Backup: " on stdout, or after the note that names the
+/// backup on stderr.
+QString namedBackup(const CliResult &r)
+{
+    for (const QByteArray &line : r.out.split('\n')) {
+        if (line.startsWith("Backup: "))
+            return QString::fromLocal8Bit(line.mid(8));
+    }
+    const QList<QByteArray> lines = r.err.split('\n');
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i].endsWith("kept in:"))
+            return QString::fromLocal8Bit(lines[i + 1]);
+    }
+    return QString();
+}
+
+QJsonObject json(const QByteArray &text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+} // namespace
+
+class TestSafetyEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString port() const { return path(QStringLiteral("radio")); }
+    QString memoryFile() const { return path(QStringLiteral("memory.bin")); }
+    QString backupFolder() const { return path(QStringLiteral("data/t880/backups")); }
+
+    bool startRadio(VirtualRadioProcess &radio, const QByteArray &memory,
+                    const QStringList &extra = {})
+    {
+        if (!memory.isEmpty() && !writeFile(memoryFile(), memory))
+            return false;
+        return radio.start(port(), QStringList{QStringLiteral("--variant"), QStringLiteral("S"),
+                                               QStringLiteral("--memory"), memoryFile()} +
+                                       extra);
+    }
+
+    QString writeFileForRadio()
+    {
+        const QString file = path(QStringLiteral("write.Kzx"));
+        return codeplugfile::save(file, codeplugForWrite()).ok() ? file : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // The verbs run as separate processes and inherit this.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+    }
+
+    void readIsKeptAsBackup()
+    {
+        VirtualRadioProcess radio;
+        const QByteArray mem = radioMemory();
+        QVERIFY(startRadio(radio, mem));
+        const CliResult r = runCli({QStringLiteral("read"), QStringLiteral("--port"), port(),
+                                    QStringLiteral("-o"), path(QStringLiteral("read.Kzx"))});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QString file = namedBackup(r);
+        QVERIFY2(file.startsWith(backupFolder()), r.out.constData());
+        backup::Backup b;
+        QVERIFY(backup::load(file, b).ok());
+        QCOMPARE(b.kind, RadioKind::S);
+        QCOMPARE(b.operation, backup::Operation::Read);
+        QCOMPARE(b.port, port());
+        QCOMPARE(int(b.blocks.size()), 23 + 2);
+        for (const auto &[address, data] : b.blocks)
+            QCOMPARE(data.toHex(' '), mem.mid(address, 16).toHex(' '));
+
+        const CliResult list = runCli({QStringLiteral("backups"), QStringLiteral("--json")});
+        QCOMPARE(list.exitCode, 0);
+        const QJsonObject first =
+            json(list.out).value(QStringLiteral("backups")).toArray().at(0).toObject();
+        QCOMPARE(first.value(QStringLiteral("file")).toString(), file);
+        QCOMPARE(first.value(QStringLiteral("operation")).toString(), QStringLiteral("read"));
+        QCOMPARE(first.value(QStringLiteral("channels")).toArray(), (QJsonArray{1, 3}));
+        // The backup opens as the codeplug the read gave.
+        const CliResult shownBackup = runCli({QStringLiteral("show"), file});
+        const CliResult shownFile =
+            runCli({QStringLiteral("show"), path(QStringLiteral("read.Kzx"))});
+        QCOMPARE(shownBackup.exitCode, 0);
+        QCOMPARE(shownBackup.out, shownFile.out);
+    }
+
+    void writeBacksUpAndVerifies_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("backupExpected");
+        QTest::newRow("by default") << QStringList() << true;
+        QTest::newRow("--no-backup --no-verify")
+            << QStringList{QStringLiteral("--no-backup"), QStringLiteral("--no-verify")} << false;
+    }
+
+    void writeBacksUpAndVerifies()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, backupExpected);
+        VirtualRadioProcess radio;
+        const QByteArray before = radioMemory();
+        QVERIFY(startRadio(radio, before));
+        const int backupsBefore = int(QDir(backupFolder()).entryList(QDir::Files).size());
+        const CliResult r = runCli(QStringList{QStringLiteral("write"), QStringLiteral("--port"),
+                                               port(), writeFileForRadio()} +
+                                   options);
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        radio.stop();
+        const QByteArray after = readFile(memoryFile());
+        QCOMPARE(withoutDate(after.mid(0x4000, 0x170)).toHex(' '), intendedArea().toHex(' '));
+        const int backupsAfter = int(QDir(backupFolder()).entryList(QDir::Files).size());
+        QCOMPARE(backupsAfter - backupsBefore, backupExpected ? 1 : 0);
+        if (!backupExpected)
+            return;
+        backup::Backup b;
+        QVERIFY(backup::load(namedBackup(r), b).ok());
+        QCOMPARE(b.operation, backup::Operation::Write);
+        // The codeplug area as it was, the password and calibration areas.
+        QCOMPARE(int(b.blocks.size()), 23 + 2 + 8);
+        for (const auto &[address, data] : b.blocks)
+            QCOMPARE(data.toHex(' '), before.mid(address, 16).toHex(' '));
+    }
+
+    // A noisy cable damages the requests: every write that reports success
+    // left the intended bytes, and every other one failed with a backup
+    // from which a restore over a clean line puts the radio back.
+    void corruptedRequests_data()
+    {
+        QTest::addColumn<QStringList>("faults");
+        const auto row = [](const char *name, const char *requests, const char *replies,
+                            const char *seed) {
+            QTest::newRow(name) << QStringList{QStringLiteral("--corrupt-request-rate"),
+                                               QLatin1String(requests),
+                                               QStringLiteral("--corrupt-rate"),
+                                               QLatin1String(replies),
+                                               QStringLiteral("--seed"),
+                                               QLatin1String(seed),
+                                               QStringLiteral("--reply-jitter"),
+                                               QStringLiteral("5")};
+        };
+        row("requests 0.2%, seed 1", "0.002", "0", "1");
+        row("requests 0.5%, seed 2", "0.005", "0", "2");
+        row("requests 1%, seed 4", "0.01", "0", "4");
+        row("requests and replies 0.5%, seed 6", "0.005", "0.005", "6");
+        row("requests 3%, seed 8", "0.03", "0", "8");
+    }
+
+    void corruptedRequests()
+    {
+        QFETCH(QStringList, faults);
+        const QByteArray before = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, before, faults));
+        const CliResult r =
+            runCli({QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()},
+                   QString(), 60000);
+        QVERIFY2(r.finished, "the write must end by itself");
+        qInfo("exit code %d", r.exitCode);
+        radio.stop();
+        const QByteArray after = readFile(memoryFile());
+        if (r.exitCode == 0) {
+            QCOMPARE(withoutDate(after.mid(0x4000, 0x170)).toHex(' '), intendedArea().toHex(' '));
+            QCOMPARE(after.mid(0x41D0, 0xA0).toHex(' '), before.mid(0x41D0, 0xA0).toHex(' '));
+            return;
+        }
+        QVERIFY2(r.exitCode == 3 || r.exitCode == 8, r.err.constData());
+        QVERIFY(!r.out.contains("SUCCESS"));
+        const QString file = namedBackup(r);
+        if (file.isEmpty()) {
+            // Ended before the backup was kept: nothing was written.
+            QCOMPARE(after.mid(0x4000, 0x170), before.mid(0x4000, 0x170));
+            return;
+        }
+        VirtualRadioProcess clean;
+        QVERIFY(startRadio(clean, QByteArray()));
+        const CliResult restore =
+            runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port()});
+        QVERIFY2(restore.exitCode == 0, restore.err.constData());
+        clean.stop();
+        // The codeplug and password areas; the calibration area goes back
+        // only through a calibration restore.
+        const QByteArray restored = readFile(memoryFile());
+        QCOMPARE(restored.mid(0x4000, 0x1F0).toHex(' '), before.mid(0x4000, 0x1F0).toHex(' '));
+    }
+
+    // A write, then its backup written back: the whole memory is as before.
+    void restorePutsTheRadioBack()
+    {
+        const QByteArray before = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, before));
+        const CliResult w = runCli(
+            {QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()});
+        QVERIFY2(w.exitCode == 0, w.err.constData());
+        const QString file = namedBackup(w);
+        QVERIFY(!file.isEmpty());
+        const CliResult r =
+            runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port()});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QVERIFY(r.out.contains("SUCCESS"));
+        // The restore kept what it replaced, as every write does.
+        backup::Backup kept;
+        QVERIFY(backup::load(namedBackup(r), kept).ok());
+        QCOMPARE(kept.operation, backup::Operation::Restore);
+        radio.stop();
+        QCOMPARE(describeDiff(readFile(memoryFile()), before), QString());
+    }
+
+    void calibrationRestoreAsksFirst()
+    {
+        backup::Backup b;
+        b.time = QDateTime::currentDateTimeUtc();
+        b.operation = backup::Operation::CalibrationRead;
+        for (int a = 0x41F0; a < 0x4270; a += 16)
+            b.blocks[a] = radioMemory().mid(a, 16);
+        const QString file = path(QStringLiteral("cal.t880bak"));
+        QVERIFY(writeFile(file, backup::serialize(b)));
+        const CliResult r = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"),
+                                    path(QStringLiteral("no-radio"))});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("--yes"));
+    }
+
+    // A calibration backup goes back through the calibration write, asked
+    // for with --yes: the calibration area as it was, byte for byte.
+    void calibrationRestore()
+    {
+        const QByteArray before = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, before));
+        const QString cal = path(QStringLiteral("radio.kzxa"));
+        CliResult r = runCli({QStringLiteral("calibration"), QStringLiteral("read"),
+                              QStringLiteral("--port"), port(), cal});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QString file = namedBackup(r);
+        backup::Backup b;
+        QVERIFY(backup::load(file, b).ok());
+        QCOMPARE(b.operation, backup::Operation::CalibrationRead);
+        QCOMPARE(int(b.blocks.size()), 8);
+        const QString defaults = path(QStringLiteral("defaults.kzxa"));
+        QFile::remove(defaults);
+        QCOMPARE(runCli({QStringLiteral("new"), defaults}).exitCode, 0);
+        r = runCli({QStringLiteral("calibration"), QStringLiteral("write"),
+                    QStringLiteral("--port"), port(), defaults});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        r = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port()});
+        QCOMPARE(r.exitCode, 2);
+        r = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port(),
+                    QStringLiteral("--yes")});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        radio.stop();
+        QCOMPARE(readFile(memoryFile()).mid(0x41F0, 128).toHex(' '),
+                 before.mid(0x41F0, 128).toHex(' '));
+    }
+
+    // The frequency words of an S radio mean other frequencies in a Y radio.
+    void restoreRefusesAnotherKind()
+    {
+        backup::Backup b;
+        b.time = QDateTime::currentDateTimeUtc();
+        b.kind = RadioKind::S;
+        b.operation = backup::Operation::Read;
+        for (int a = 0x4000; a < 0x4170; a += 16)
+            b.blocks[a] = QByteArray(16, '\x33');
+        const QString file = path(QStringLiteral("s.t880bak"));
+        QVERIFY(writeFile(file, backup::serialize(b)));
+        const QByteArray before = radioMemory();
+        QVERIFY(writeFile(memoryFile(), before));
+        VirtualRadioProcess radio;
+        QVERIFY(radio.start(port(), {QStringLiteral("--variant"), QStringLiteral("Y"),
+                                     QStringLiteral("--memory"), memoryFile()}));
+        const CliResult r =
+            runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port()});
+        QCOMPARE(r.exitCode, 10);
+        radio.stop();
+        QCOMPARE(describeDiff(readFile(memoryFile()), before), QString());
+    }
+
+    void diffOfTwoFiles()
+    {
+        CodeplugData a = codeplugForWrite();
+        CodeplugData b = a;
+        ChannelRecord ch5 = b.channel(5);
+        ch5.setTxFreq(470012500);
+        b.setChannel(5, ch5);
+        b.setSetting(Setting::tot, 60);
+        const QString fa = path(QStringLiteral("a.Kzx"));
+        const QString fb = path(QStringLiteral("b.Kzx"));
+        QVERIFY(codeplugfile::save(fa, a).ok());
+        QVERIFY(codeplugfile::save(fb, b).ok());
+        CliResult r = runCli({QStringLiteral("diff"), fa, fb});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray("CH05 TX Freq. 470.00000 -> 470.01250\nTOT(S) 180 -> 60\n"));
+        r = runCli({QStringLiteral("diff"), fa, fa});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray());
+        r = runCli({QStringLiteral("diff"), QStringLiteral("--json"), fb, fa});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonObject j = json(r.out);
+        QCOMPARE(j.value(QStringLiteral("equal")).toBool(), false);
+        const QJsonArray d = j.value(QStringLiteral("differences")).toArray();
+        QCOMPARE(d.size(), 2);
+        QCOMPARE(d.at(0).toObject().value(QStringLiteral("channel")).toInt(), 5);
+        QCOMPARE(d.at(0).toObject().value(QStringLiteral("field")).toString(),
+                 QStringLiteral("TX Freq."));
+        QCOMPARE(d.at(0).toObject().value(QStringLiteral("old")).toString(),
+                 QStringLiteral("470.01250"));
+        QCOMPARE(d.at(1).toObject().value(QStringLiteral("new")).toString(), QStringLiteral("180"));
+        r = runCli({QStringLiteral("diff"), fa, path(QStringLiteral("missing.Kzx"))});
+        QCOMPARE(r.exitCode, 2);
+    }
+
+    void diffAgainstRadio()
+    {
+        const QByteArray mem = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, mem));
+        const QString read = path(QStringLiteral("fromradio.Kzx"));
+        CliResult r = runCli(
+            {QStringLiteral("read"), QStringLiteral("--port"), port(), QStringLiteral("-o"), read});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        r = runCli({QStringLiteral("diff"), read, QStringLiteral("--port"), port()});
+        QVERIFY2(r.exitCode == 0, r.err.constData() + r.out);
+        QCOMPARE(r.out, QByteArray());
+
+        CodeplugData edited;
+        QVERIFY(codeplugfile::load(read, edited).ok());
+        ChannelRecord ch1 = edited.channel(1);
+        ch1.setTxFreq(438512500);
+        ch1.setName("BASE"); // the radio keeps no names: no difference
+        edited.setChannel(1, ch1);
+        const QString file = path(QStringLiteral("edited.Kzx"));
+        QVERIFY(codeplugfile::save(file, edited).ok());
+        r = runCli({QStringLiteral("diff"), QStringLiteral("--port"), port(), file});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray("CH01 TX Freq. 438.50000 -> 438.51250\n"));
+        radio.stop();
+        // Comparing changed nothing in the radio.
+        QCOMPARE(describeDiff(readFile(memoryFile()), mem), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSafetyEndToEnd)
+#include "tst_safetye2e.moc"
