@@ -51,7 +51,8 @@ int runDiff(const QStringList &args, Context &ctx)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Prints what differs from A to B, channel by channel and setting by setting, in the "
-        "words of the window (\"CH05 TX Freq. 446.00625 -> 446.01875\"). A and B are codeplug "
+        "words of the window (\"CH05 TX Freq. 446.00625 -> 446.01875\"; AB03 for an entry of the "
+        "address book). A and B are codeplug "
         "files (.Kzx), backups, or --port PORT: a read of the radio that changes nothing in it. "
         "Against a radio, the fields a radio does not keep (names and the like) are taken from "
         "the other side. Exit codes: 0 equal, 1 different, 2 usage or file errors, 3 to 7 as "
@@ -118,6 +119,8 @@ int runDiff(const QStringList &args, Context &ctx)
             QJsonObject o;
             if (e.channel > 0)
                 o.insert(QStringLiteral("channel"), e.channel);
+            if (e.addressEntry > 0)
+                o.insert(QStringLiteral("addressBookEntry"), e.addressEntry);
             o.insert(QStringLiteral("field"), diffLabel(e, lang));
             o.insert(QStringLiteral("name"), e.label);
             o.insert(QStringLiteral("labelNumber"), e.labelNumber);

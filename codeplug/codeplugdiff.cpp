@@ -2,6 +2,7 @@
 
 #include "codeplug/channeledit.h"
 #include "text/applang.h"
+#include "text/codepage.h"
 
 #include <map>
 
@@ -15,6 +16,7 @@ constexpr int kNameText = 24;
 constexpr int kSquelchModeText = 45;
 constexpr int kFirstSquelchModeText = 76; // 76 Carrier .. 80 DTMF or CTC/DCS
 constexpr int kDtmfText = 77;
+constexpr int kAddressBookText = 144;
 
 // Settings with a label of their own in the window's table.
 const std::map<Setting, int> &settingLabels()
@@ -34,7 +36,7 @@ void add(std::vector<DiffEntry> &out, int channel, int label, const QString &nam
 {
     if (before == after && beforeNumber == afterNumber)
         return;
-    out.push_back({channel, label, name, before, beforeNumber, after, afterNumber});
+    out.push_back({channel, 0, label, name, before, beforeNumber, after, afterNumber});
 }
 
 QString squelchModeName(int mode)
@@ -63,8 +65,8 @@ void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const Codep
     const ChannelRecord ra = a.channel(n);
     const ChannelRecord rb = b.channel(n);
     // The fields the grid does not show count only for a channel in use.
-    const QString nameA = usedA ? QString::fromLatin1(ra.name().toHex(' ')) : QString();
-    const QString nameB = usedB ? QString::fromLatin1(rb.name().toHex(' ')) : QString();
+    const QString nameA = usedA ? text::decodeGbk(ra.name()) : QString();
+    const QString nameB = usedB ? text::decodeGbk(rb.name()) : QString();
     add(out, n, kNameText, QStringLiteral("name"), nameA, -1, nameB, -1);
     add(out, n, kSquelchModeText, QStringLiteral("squelchMode"),
         usedA ? squelchModeName(ra.squelchMode()) : QString(),
@@ -94,6 +96,21 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
     for (const CodeFieldInfo &f : codeFieldTable())
         add(out, 0, -1, QLatin1String(f.name), QString::fromLatin1(before.code(f.id).text()), -1,
             QString::fromLatin1(after.code(f.id).text()), -1);
+    for (int n = 1; n <= CodeplugData::AddressBookEntries; ++n) {
+        const auto texts = [n](const CodeplugData &d) {
+            if (!d.isAddressBookEntryUsed(n))
+                return std::pair<QString, QString>();
+            const AddressBookEntry e = d.addressBookEntry(n);
+            return std::pair(QString::fromLatin1(e.number()), text::decodeGbk(e.name()));
+        };
+        const auto [numberA, nameA] = texts(before);
+        const auto [numberB, nameB] = texts(after);
+        const std::size_t first = out.size();
+        add(out, 0, kAddressBookText, QStringLiteral("addressBook"), numberA, -1, numberB, -1);
+        add(out, 0, kNameText, QStringLiteral("name"), nameA, -1, nameB, -1);
+        for (std::size_t i = first; i < out.size(); ++i)
+            out[i].addressEntry = n;
+    }
     return out;
 }
 
@@ -118,6 +135,8 @@ QString diffLine(const DiffEntry &e, const text::TAppLang &lang)
     QString line;
     if (e.channel > 0)
         line = QStringLiteral("CH%1 ").arg(e.channel, 2, 10, QLatin1Char('0'));
+    else if (e.addressEntry > 0)
+        line = QStringLiteral("AB%1 ").arg(e.addressEntry, 2, 10, QLatin1Char('0'));
     return line + diffLabel(e, lang) + u' ' + diffValue(e.oldText, e.oldTextNumber, lang) +
            QStringLiteral(" -> ") + diffValue(e.newText, e.newTextNumber, lang);
 }

@@ -20,6 +20,7 @@ class TAppLang;
 struct DiffEntry
 {
     int channel = 0;        ///< 1..16, or 0 for a setting of the radio
+    int addressEntry = 0;   ///< 1..16 for an entry of the address book
     int labelNumber = -1;   ///< main-table text naming the field; -1 when it has none
     QString label;          ///< the field's own name, for a field without a label text
     QString oldText;        ///< the value in the first codeplug; empty for a channel not in use
@@ -30,7 +31,8 @@ struct DiffEntry
 
 /// Every difference from \a before to \a after: the 16 channels in order
 /// (the grid's eight columns, then name, squelch mode and DTMF flag), then
-/// the settings, passwords and texts, the DTMF codes. Empty when the two
+/// the settings, passwords and texts, the DTMF codes, the address book's
+/// entries (number and name). Names are shown as text. Empty when the two
 /// hold the same for all of them.
 std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugData &after);
 
@@ -38,7 +40,8 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
 QString diffLabel(const DiffEntry &entry, const text::TAppLang &lang);
 /// One value in \a lang ("-" for nothing).
 QString diffValue(const QString &text, int textNumber, const text::TAppLang &lang);
-/// "CH05 TX Freq. 446.00625 -> 446.01875" or "TOT(S) 180 -> 60" in \a lang.
+/// "CH05 TX Freq. 446.00625 -> 446.01875", "TOT(S) 180 -> 60" or
+/// "AB03 Name BASE -> -" in \a lang.
 QString diffLine(const DiffEntry &entry, const text::TAppLang &lang);
 
 } // namespace t880

@@ -1,8 +1,8 @@
 // Backups: the file format against text written out by hand, files that are
 // not backups, the codeplug a backup holds (bytes laid out by hand from the
-// memory layout), the folder with its pruning, what a restore may write, and
-// the comparison of two codeplugs in the window's words, and the switches
-// of the configuration file.
+// memory layout), the folder with its pruning, what a restore may write, the
+// comparison of two codeplugs in the window's words, and the switches of the
+// configuration file.
 #include "codeplug/backupfile.h"
 #include "codeplug/backupstore.h"
 #include "codeplug/codeplugdiff.h"
@@ -422,6 +422,10 @@ void TestBackups::diffLines_data()
                                                              "CH05 Busy Inhibit OFF -> -",
                                                              "CH05 Squelch Mode Carrier -> -",
                                                              "CH05 DTMF 0 -> -"};
+    QTest::newRow("channel name, in GBK")
+        << QStringList{"name2"} << QStringList{QString::fromUtf8("CH02 Name - -> 中继")};
+    QTest::newRow("address book entry")
+        << QStringList{"ab3"} << QStringList{"AB03 Address Book - -> 12345", "AB03 Name - -> BASE"};
     QTest::newRow("a setting without a label of its own")
         << QStringList{"dtmfId"} << QStringList{"dtmfId 1 -> 7"};
 }
@@ -451,6 +455,16 @@ void TestBackups::diffLines()
             after.setChannel(2, r);
         } else if (e == QLatin1String("drop5")) {
             after.setChannelUsed(5, false);
+        } else if (e == QLatin1String("name2")) {
+            ChannelRecord r = after.channel(2);
+            r.setName(QByteArray("\xD6\xD0\xBC\xCC")); // 中继 in GBK
+            after.setChannel(2, r);
+        } else if (e == QLatin1String("ab3")) {
+            AddressBookEntry entry;
+            QVERIFY(entry.setNumber("12345"));
+            entry.setName("BASE");
+            after.setAddressBookEntry(3, entry);
+            after.setAddressBookEntryUsed(3, true);
         } else if (e == QLatin1String("dtmfId")) {
             after.setSetting(Setting::dtmfId, 7);
         }
