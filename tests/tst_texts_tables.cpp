@@ -377,7 +377,7 @@ void TestTextTables::sizes_data()
 {
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
-    QTest::newRow("main") << TextTable::Main << 283;
+    QTest::newRow("main") << TextTable::Main << 287;
     QTest::newRow("program") << TextTable::Program << 12;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;

@@ -6,6 +6,8 @@
 #include "ui/windowstate.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPolygon>
 
 #include <utility>
 
@@ -166,6 +168,24 @@ void ChannelDelegate::applyLanguage()
         combo->addItems({m_state.langText(p.cleared), m_state.langText(p.set)});
         combo->setCurrentIndex(selected < 0 ? 0 : selected);
     }
+}
+
+void ChannelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                            const QModelIndex &index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    if (!index.data(ChannelTableModel::ChangedRole).toBool())
+        return;
+    // A quiet amber triangle in the top left corner, a fifth of the row high.
+    const int side = std::max(4, option.rect.height() / 5 + 2);
+    const QPoint corner = option.rect.topLeft();
+    const QPolygon mark({corner, corner + QPoint(side, 0), corner + QPoint(0, side)});
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor(0xC8, 0x86, 0x1E));
+    painter->drawPolygon(mark);
+    painter->restore();
 }
 
 QWidget *ChannelDelegate::createEditor(QWidget *, const QStyleOptionViewItem &,

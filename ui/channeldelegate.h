@@ -46,6 +46,10 @@ public:
     /// grid's viewport).
     ChannelDelegate(WindowState &state, QWidget *editorParent, QObject *parent = nullptr);
 
+    /// The cell as the style draws it, and a small corner mark on a cell
+    /// changed since the codeplug was last opened, read or saved.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;

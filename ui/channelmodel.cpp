@@ -52,6 +52,11 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
         if (channel % 2 == 1)
             return OddRowColor;
         return {};
+    case ChangedRole: {
+        const CellText now = rowTexts(m_state.program.codeplug, channel)[std::size_t(column)];
+        const CellText then = rowTexts(m_state.baseline, channel)[std::size_t(column)];
+        return now.text != then.text || now.textNumber != then.textNumber;
+    }
     case Qt::ToolTipRole:
         if (isNonstandardTone(m_state.program.codeplug, channel, column))
             return m_state.langText(NonstandardToneText);

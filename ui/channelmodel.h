@@ -19,6 +19,9 @@ public:
     static constexpr int FirstColumn = 1;
     /// Light green of the odd channel rows.
     static const QColor OddRowColor;
+    /// Data role: whether the cell differs from the window's baseline (the
+    /// codeplug as last opened, read or saved).
+    static constexpr int ChangedRole = Qt::UserRole + 1;
 
     explicit ChannelTableModel(WindowState &state, QObject *parent = nullptr);
 

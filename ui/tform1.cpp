@@ -16,6 +16,7 @@
 #include "ui/taboutdlg.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tprogramdialog.h"
+#include "ui/undohistory.h"
 #include "ui/windowstate.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -91,11 +93,15 @@ enum Text : int {
     IsFolder = 280,
     RadioDocument = 281,
     RecoveryQuestion = 282,
+    UndoItem = 283,
+    RedoItem = 284,
 };
 
 QString withoutAccelerator(QString text)
 {
-    return text.remove(QLatin1Char('&'));
+    // "&New" and "新建(&N)" alike.
+    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
+    return text.remove(bracketed).remove(QLatin1Char('&'));
 }
 
 QAction *action(QObject *parent, const char *name)
@@ -127,8 +133,32 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     bHide->setAccessibleName(QStringLiteral(" "));
     // 5. The active band.
     selectActiveBand();
-    // What the window holds, for the title's mark and the recovery copy.
+    m_state.baseline = m_state.program.codeplug;
+    // What the window holds, for the title's mark and the recovery copy;
+    // the undo history of every change.
     m_document = new DocumentTracker(m_state.program.codeplug, this);
+    m_history = new UndoHistory(
+        m_state.program.codeplug, m_state.lang,
+        [this] {
+            ApplyLanguage();
+            m_document->touch();
+        },
+        this);
+    QUndoStack *steps = m_history->stack();
+    connect(steps, &QUndoStack::canUndoChanged, MenuEdit_Undo, &QAction::setEnabled);
+    connect(steps, &QUndoStack::canRedoChanged, MenuEdit_Redo, &QAction::setEnabled);
+    connect(steps, &QUndoStack::undoTextChanged, this, [this] { updateUndoTexts(); });
+    connect(steps, &QUndoStack::redoTextChanged, this, [this] { updateUndoTexts(); });
+    MenuEdit_Undo->setEnabled(false);
+    MenuEdit_Redo->setEnabled(false);
+    connect(MenuEdit_Undo, &QAction::triggered, this, [this] {
+        commitEdits();
+        m_history->stack()->undo();
+    });
+    connect(MenuEdit_Redo, &QAction::triggered, this, [this] {
+        commitEdits();
+        m_history->stack()->redo();
+    });
     connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
     connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
             &TForm1::modelTouched);
@@ -171,6 +201,13 @@ void TForm1::buildMenus()
 
     MenuEdit = bar->addMenu(QString());
     MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
+    MenuEdit_Undo = action(this, "MenuEdit_Undo");
+    MenuEdit_Undo->setShortcuts({QKeySequence::Undo});
+    MenuEdit_Redo = action(this, "MenuEdit_Redo");
+    MenuEdit_Redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    MenuEdit->addActions({MenuEdit_Undo, MenuEdit_Redo});
+    MenuEdit->addSeparator();
     MenuEdit_Read = action(this, "MenuEdit_Read");
     MenuEdit_Read->setIcon(icons::readRadio());
     MenuEdit_Read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -372,6 +409,7 @@ void TForm1::ApplyLanguage()
         return m_state.langText(n);
     };
     updateTitle();
+    updateUndoTexts();
     MenuFile->setTitle(t(FileMenu));
     MenuFile_New->setText(t(FileNew));
     MenuFile_Open->setText(t(FileOpen));
@@ -442,6 +480,14 @@ QString TForm1::lastProgramDateText() const
         .arg(d.minute);
 }
 
+void TForm1::updateUndoTexts()
+{
+    const QUndoStack *steps = m_history->stack();
+    // Without a step the items say what they do, with nothing after it.
+    MenuEdit_Undo->setText(m_state.langText(UndoItem).arg(steps->undoText()).trimmed());
+    MenuEdit_Redo->setText(m_state.langText(RedoItem).arg(steps->redoText()).trimmed());
+}
+
 void TForm1::updateTitle()
 {
     // The document's name, then the program's; Qt puts the change mark in
@@ -460,6 +506,7 @@ bool TForm1::isModelModified() const
 
 void TForm1::modelTouched()
 {
+    m_history->record();
     m_document->touch();
 }
 
@@ -486,6 +533,7 @@ void TForm1::offerRecovery()
         if (bytes.size() != CodeplugData::Size)
             continue; // unreadable: nothing to restore from it
         m_state.program.codeplug.replaceLeading(bytes);
+        m_history->record();
         m_document->setRecovered();
         ApplyLanguage();
         return;
@@ -523,7 +571,9 @@ void TForm1::MenuFile_NewClick()
     if (prompt.exec() != QDialog::Accepted)
         return;
     m_state.program.applyNewDefaults();
+    m_history->record(withoutAccelerator(m_state.langText(FileNew)));
     m_document->setNew();
+    m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
 }
 
@@ -552,7 +602,10 @@ bool TForm1::openCodeplug(const QString &path)
         showFileError(CannotOpen, path, result);
         return false;
     }
+    m_history->record(withoutAccelerator(m_state.langText(FileOpen)) + QLatin1Char(' ') +
+                      QFileInfo(path).fileName());
     m_document->setFile(path);
+    m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
     return true;
 }
@@ -584,6 +637,8 @@ bool TForm1::saveCodeplug(const QString &path)
         return false;
     }
     m_document->setFile(path);
+    m_state.baseline = m_state.program.codeplug;
+    StringGrid1->channelModel()->updateAll();
     updateTitle();
     return true;
 }
@@ -640,6 +695,8 @@ void TForm1::runTransfer(bool read)
     if (!dialog.takeResult())
         return;
     if (read) {
+        m_history->record(withoutAccelerator(m_state.langText(EditRead)));
+        m_state.baseline = m_state.program.codeplug;
         m_document->setReadFromRadio(QStringLiteral("COM%1").arg(m_state.config.port),
                                      QDateTime::currentDateTime());
         ApplyLanguage();

@@ -19,6 +19,7 @@ namespace t880 {
 
 class ChannelGrid;
 class DocumentTracker;
+class UndoHistory;
 class KeyPage;
 class OptionsPage;
 struct WindowState;
@@ -97,8 +98,10 @@ private:
     bool m_promptOnClose = true;
     bool m_runEnded = false;
     void updateTitle();
+    void updateUndoTexts();
 
     DocumentTracker *m_document = nullptr;
+    UndoHistory *m_history = nullptr;
     std::unique_ptr<QTranslator> m_qtTranslator;
 
     QPushButton *bHide = nullptr;
@@ -119,6 +122,8 @@ private:
     QAction *MenuFile_Open = nullptr;
     QAction *MenuFile_Save = nullptr;
     QAction *MenuFile_Exit = nullptr;
+    QAction *MenuEdit_Undo = nullptr;
+    QAction *MenuEdit_Redo = nullptr;
     QAction *MenuEdit_Read = nullptr;
     QAction *MenuEdit_Write = nullptr;
     QAction *MenuEdit_Password = nullptr;

@@ -21,6 +21,9 @@ namespace t880 {
 struct WindowState
 {
     ProgramState program;
+    /// The codeplug as last opened, read, saved or made new: cells that
+    /// differ from it carry a quiet mark.
+    CodeplugData baseline;
     /// Port, Language, AutoSeachPort, band table, selected band, grid sizes,
     /// application names and port bindings, as read at start and written at
     /// the end of the run.

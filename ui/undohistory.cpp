@@ -1,0 +1,112 @@
+#include "ui/undohistory.h"
+
+#include "codeplug/codeplugdiff.h"
+#include "text/applang.h"
+
+#include <QUndoCommand>
+
+#include <set>
+
+namespace t880 {
+
+namespace {
+
+// Main-table texts of step names.
+constexpr int EditText = 285;
+constexpr int EditSeveralText = 286;
+
+QString channelName(int channel)
+{
+    return QStringLiteral("CH%1").arg(channel, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+// One step: the block before and after it.
+class UndoHistory::Step : public QUndoCommand
+{
+public:
+    Step(UndoHistory &history, QByteArray before, QByteArray after, const QString &name)
+        : QUndoCommand(name), m_history(history), m_before(std::move(before)),
+          m_after(std::move(after))
+    {}
+
+    void undo() override { m_history.restore(m_before); }
+    void redo() override
+    {
+        // The change is already in the model when the step is recorded.
+        if (m_done)
+            m_history.restore(m_after);
+        m_done = true;
+    }
+
+private:
+    UndoHistory &m_history;
+    const QByteArray m_before;
+    const QByteArray m_after;
+    bool m_done = false;
+};
+
+UndoHistory::UndoHistory(CodeplugData &codeplug, const text::TAppLang &lang,
+                         std::function<void()> refresh, QObject *parent)
+    : QObject(parent), m_codeplug(codeplug), m_lang(lang), m_refresh(std::move(refresh)),
+      m_last(codeplug.toByteArray())
+{}
+
+UndoHistory::~UndoHistory()
+{
+    // Steps refer to this history; they go first, silently (the window that
+    // listens may already be half gone).
+    m_stack.blockSignals(true);
+    m_stack.clear();
+}
+
+void UndoHistory::record(const QString &name)
+{
+    const QByteArray now = m_codeplug.toByteArray();
+    if (now == m_last)
+        return;
+    QString stepName = name;
+    if (stepName.isEmpty()) {
+        CodeplugData before;
+        before.replaceLeading(m_last);
+        stepName = describe(before, m_codeplug, m_lang);
+    }
+    QByteArray before = m_last;
+    m_last = now;
+    m_stack.push(new Step(*this, std::move(before), now, stepName));
+}
+
+void UndoHistory::restore(const QByteArray &bytes)
+{
+    m_codeplug.replaceLeading(bytes);
+    m_last = bytes;
+    if (m_refresh)
+        m_refresh();
+}
+
+QString UndoHistory::describe(const CodeplugData &before, const CodeplugData &after,
+                              const text::TAppLang &lang)
+{
+    const std::vector<DiffEntry> entries = diffCodeplugs(before, after);
+    const QString edit = lang.text(text::TextTable::Main, EditText);
+    if (entries.empty())
+        return edit.arg(QString());
+    std::set<int> channels;
+    std::set<QString> labels;
+    for (const DiffEntry &e : entries) {
+        channels.insert(e.channel);
+        labels.insert(diffLabel(e, lang));
+    }
+    const int channel = *channels.begin();
+    // Within one channel the first field that changed is the one the user
+    // edited: the rest follow from it (a new channel's defaults, the
+    // squelch mode that follows a tone).
+    if (channels.size() == 1 && channel > 0)
+        return edit.arg(channelName(channel) + QLatin1Char(' ') + diffLabel(entries.front(), lang));
+    if (channels.size() == 1 && labels.size() == 1)
+        return edit.arg(*labels.begin());
+    return lang.text(text::TextTable::Main, EditSeveralText);
+}
+
+} // namespace t880
