@@ -652,31 +652,9 @@ bool TAdjustmentDlg::saveCalibration(const QString &path)
 
 void TAdjustmentDlg::showFileError(int headline, const QString &path, const FileResult &result)
 {
-    QString reason;
-    switch (result.error) {
-    case FileError::TooShort:
-        reason = text(TooShort);
-        break;
-    case FileError::NotRegular:
-        reason = text(NotRegular);
-        break;
-    case FileError::TooLarge:
-        reason = text(TooLarge);
-        break;
-    case FileError::IsFolder:
-        reason = text(IsFolder);
-        break;
-    case FileError::NoFolder:
-        reason = text(NoFolder);
-        break;
-    default:
-        reason = result.detail; // the system's own words
-        break;
-    }
-    TUserWarnDlg message(m_state, this);
-    message.setMessage(
-        QStringLiteral("%1\n%2\n%3").arg(text(headline), QDir::toNativeSeparators(path), reason));
-    message.exec();
+    static const FileErrorTexts texts = {
+        text::TextTable::Adjust, TooShort, NotRegular, TooLarge, IsFolder, NoFolder};
+    t880::showFileError(m_state, this, text(headline), path, result, texts);
 }
 
 bool TAdjustmentDlg::runTransfer(int op, bool read)

@@ -176,8 +176,8 @@ void ChannelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QStyledItemDelegate::paint(painter, option, index);
     if (!index.data(ChannelTableModel::ChangedRole).toBool())
         return;
-    // A quiet amber triangle in the top left corner, a fifth of the row high.
-    const int side = std::max(4, option.rect.height() / 5 + 2);
+    // A quiet amber triangle in the top left corner, a third of the row high.
+    const int side = std::max(5, option.rect.height() / 3);
     const QPoint corner = option.rect.topLeft();
     const QPolygon mark({corner, corner + QPoint(side, 0), corner + QPoint(0, side)});
     painter->save();

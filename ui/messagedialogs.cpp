@@ -1,6 +1,9 @@
 #include "ui/messagedialogs.h"
 
+#include "codeplug/safefile.h"
 #include "ui/windowstate.h"
+
+#include <QDir>
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -9,6 +12,41 @@
 #include <QVBoxLayout>
 
 namespace t880 {
+
+const FileErrorTexts MainFileErrorTexts = {text::TextTable::Main, 271, 272, 273, 280, 274};
+
+void showFileError(const WindowState &state, QWidget *parent, const QString &headline,
+                   const QString &path, const FileResult &result, const FileErrorTexts &texts)
+{
+    const auto t = [&](int n) {
+        return state.tableText(texts.table, n);
+    };
+    QString reason;
+    switch (result.error) {
+    case FileError::TooShort:
+        reason = t(texts.tooShort);
+        break;
+    case FileError::NotRegular:
+        reason = t(texts.notRegular);
+        break;
+    case FileError::TooLarge:
+        reason = t(texts.tooLarge);
+        break;
+    case FileError::IsFolder:
+        reason = t(texts.isFolder);
+        break;
+    case FileError::NoFolder:
+        reason = t(texts.noFolder);
+        break;
+    default:
+        reason = result.detail; // the system's own words
+        break;
+    }
+    TUserWarnDlg message(state, parent);
+    message.setMessage(
+        QStringLiteral("%1\n%2\n%3").arg(headline, QDir::toNativeSeparators(path), reason));
+    message.exec();
+}
 
 namespace {
 

@@ -4,6 +4,8 @@
 // Cancel). Captions of the buttons of the last two are set by the caller.
 #pragma once
 
+#include "text/texttables.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -11,7 +13,27 @@ class QPushButton;
 
 namespace t880 {
 
+struct FileResult;
 struct WindowState;
+
+/// Where the reasons of a refused or failed file are, in a text table.
+struct FileErrorTexts
+{
+    text::TextTable table;
+    int tooShort;
+    int notRegular;
+    int tooLarge;
+    int isFolder;
+    int noFolder;
+};
+/// The reasons for codeplug files, in the main table.
+extern const FileErrorTexts MainFileErrorTexts;
+
+/// Tells, in TUserWarnDlg, that \a path could not be opened or saved:
+/// \a headline, the path, and the reason in the user's language (or the
+/// system's own words when it has no text).
+void showFileError(const WindowState &state, QWidget *parent, const QString &headline,
+                   const QString &path, const FileResult &result, const FileErrorTexts &texts);
 
 /// One message and an OK button whose caption comes from the message
 /// dialog's own table. Enter and Escape both close it.

@@ -1,5 +1,6 @@
 #include "ui/tform1.h"
 
+#include "codeplug/backupfile.h"
 #include "codeplug/codeplugfile.h"
 #include "factory/tadjustmentdlg.h"
 #include "factory/tnewpassworddlg.h"
@@ -14,7 +15,9 @@
 #include "ui/messagedialogs.h"
 #include "ui/optionspage.h"
 #include "ui/taboutdlg.h"
+#include "ui/tbackupsdlg.h"
 #include "ui/tcommunicationport.h"
+#include "ui/tcomparedlg.h"
 #include "ui/tprogramdialog.h"
 #include "ui/undohistory.h"
 #include "ui/windowstate.h"
@@ -85,16 +88,18 @@ enum Text : int {
     VerifyReads = 268,
     CannotOpen = 269,
     CannotSave = 270,
-    TooShort = 271,
-    NotRegular = 272,
-    TooLarge = 273,
-    NoFolder = 274,
     FileFilter = 279,
-    IsFolder = 280,
     RadioDocument = 281,
     RecoveryQuestion = 282,
     UndoItem = 283,
     RedoItem = 284,
+    BackupBeforeWrite = 287,
+    VerifyAfterWrite = 288,
+    CompareRadio = 289,
+    CompareFile = 290,
+    Backups = 291,
+    RestoreCalibration = 301,
+    BackupFilter = 302,
 };
 
 QString withoutAccelerator(QString text)
@@ -195,7 +200,11 @@ void TForm1::buildMenus()
     MenuFile_Save->setShortcut(QKeySequence::Save);
     MenuFile_Exit = action(this, "MenuFile_Exit");
     MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    MenuFile_CompareFile = action(this, "MenuFile_CompareFile");
+    MenuFile_Backups = action(this, "MenuFile_Backups");
     MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
+    MenuFile->addSeparator();
+    MenuFile->addActions({MenuFile_CompareFile, MenuFile_Backups});
     MenuFile->addSeparator();
     MenuFile->addAction(MenuFile_Exit);
 
@@ -218,11 +227,17 @@ void TForm1::buildMenus()
     MenuEdit_SetRadioNewPD = action(this, "MenuEdit_SetRadioNewPD");
     MenuEdit_VerifyReads = action(this, "MenuEdit_VerifyReads");
     MenuEdit_VerifyReads->setCheckable(true);
-    MenuEdit->addActions({MenuEdit_Read, MenuEdit_Write});
+    MenuEdit_CompareRadio = action(this, "MenuEdit_CompareRadio");
+    MenuEdit->addActions({MenuEdit_Read, MenuEdit_Write, MenuEdit_CompareRadio});
     MenuEdit->addSeparator();
     MenuEdit->addActions({MenuEdit_Password, MenuEdit_SetRadioNewPD});
     MenuEdit->addSeparator();
-    MenuEdit->addAction(MenuEdit_VerifyReads);
+    MenuEdit_BackupBeforeWrite = action(this, "MenuEdit_BackupBeforeWrite");
+    MenuEdit_BackupBeforeWrite->setCheckable(true);
+    MenuEdit_VerifyAfterWrite = action(this, "MenuEdit_VerifyAfterWrite");
+    MenuEdit_VerifyAfterWrite->setCheckable(true);
+    MenuEdit->addActions(
+        {MenuEdit_VerifyReads, MenuEdit_BackupBeforeWrite, MenuEdit_VerifyAfterWrite});
 
     MenuPort = action(this, "MenuPort");
     bar->addAction(MenuPort);
@@ -253,6 +268,13 @@ void TForm1::buildMenus()
     connect(MenuEdit_VerifyReads, &QAction::toggled, this,
             [this](bool on) { m_state.config.verifyReads = on; });
     connect(MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
+    connect(MenuEdit_BackupBeforeWrite, &QAction::toggled, this,
+            [this](bool on) { m_state.config.backupBeforeWrite = on; });
+    connect(MenuEdit_VerifyAfterWrite, &QAction::toggled, this,
+            [this](bool on) { m_state.config.verifyAfterWrite = on; });
+    connect(MenuFile_CompareFile, &QAction::triggered, this, &TForm1::MenuFile_CompareFileClick);
+    connect(MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
+    connect(MenuEdit_CompareRadio, &QAction::triggered, this, &TForm1::MenuEdit_CompareRadioClick);
     connect(MenuEdit_Password, &QAction::triggered, this, &TForm1::MenuEdit_PasswordClick);
     connect(MenuEdit_SetRadioNewPD, &QAction::triggered, this,
             &TForm1::MenuEdit_SetRadioNewPDClick);
@@ -402,6 +424,8 @@ void TForm1::ApplyLanguage()
     MenuLanguage_Chs->setChecked(m_state.config.language == 1);
     MenuLanguage_Cht->setChecked(m_state.config.language == 2);
     MenuEdit_VerifyReads->setChecked(m_state.config.verifyReads);
+    MenuEdit_BackupBeforeWrite->setChecked(m_state.config.backupBeforeWrite);
+    MenuEdit_VerifyAfterWrite->setChecked(m_state.config.verifyAfterWrite);
     BuildKeyFunctionLists();
 
     // 2. Title and menus.
@@ -421,6 +445,11 @@ void TForm1::ApplyLanguage()
     MenuEdit_Password->setText(t(PasswordMenu));
     MenuEdit_SetRadioNewPD->setText(t(NewPasswordMenu));
     MenuEdit_VerifyReads->setText(t(VerifyReads));
+    MenuEdit_BackupBeforeWrite->setText(t(BackupBeforeWrite));
+    MenuEdit_VerifyAfterWrite->setText(t(VerifyAfterWrite));
+    MenuEdit_CompareRadio->setText(t(CompareRadio));
+    MenuFile_CompareFile->setText(t(CompareFile));
+    MenuFile_Backups->setText(t(Backups));
     MenuPort->setText(t(PortMenu));
     MenuLanguage->setTitle(t(LanguageMenu));
     MenuLanguage_Chs->setText(t(LanguageChs));
@@ -586,7 +615,7 @@ void TForm1::MenuFile_OpenClick()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(m_state.langText(FileFilter));
+    dialog.setNameFilters({m_state.langText(FileFilter), m_state.langText(BackupFilter)});
     dialog.resize(760, 480);
     if (!m_document->currentFile().isEmpty())
         dialog.setDirectory(QFileInfo(m_document->currentFile()).absolutePath());
@@ -597,6 +626,10 @@ void TForm1::MenuFile_OpenClick()
 
 bool TForm1::openCodeplug(const QString &path)
 {
+    // A backup opens as well: its codeplug, as a read from its radio gave it.
+    backup::Backup kept;
+    if (backup::load(path, kept).ok())
+        return openBackup(path);
     const FileResult result = codeplugfile::load(path, m_state.program.codeplug);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
@@ -645,32 +678,8 @@ bool TForm1::saveCodeplug(const QString &path)
 
 void TForm1::showFileError(int headline, const QString &path, const FileResult &result)
 {
-    QString reason;
-    switch (result.error) {
-    case FileError::TooShort:
-        reason = m_state.langText(TooShort);
-        break;
-    case FileError::NotRegular:
-        reason = m_state.langText(NotRegular);
-        break;
-    case FileError::TooLarge:
-        reason = m_state.langText(TooLarge);
-        break;
-    case FileError::IsFolder:
-        reason = m_state.langText(IsFolder);
-        break;
-    case FileError::NoFolder:
-        reason = m_state.langText(NoFolder);
-        break;
-    default:
-        reason = result.detail; // the system's own words
-        break;
-    }
-    TUserWarnDlg message(m_state, this);
-    message.setMessage(
-        QStringLiteral("%1\n%2\n%3")
-            .arg(m_state.langText(headline), QDir::toNativeSeparators(path), reason));
-    message.exec();
+    t880::showFileError(m_state, this, m_state.langText(headline), path, result,
+                        MainFileErrorTexts);
 }
 
 void TForm1::MenuEdit_ReadClick()
@@ -737,6 +746,81 @@ void TForm1::MenuAdjustmentClick()
         },
         this);
     prompt.exec();
+}
+
+void TForm1::MenuFile_CompareFileClick()
+{
+    commitEdits();
+    TCompareDlg::compareWithFile(m_state, this);
+}
+
+void TForm1::MenuEdit_CompareRadioClick()
+{
+    commitEdits();
+    TCompareDlg::compareWithRadio(m_state, this);
+}
+
+void TForm1::MenuFile_BackupsClick()
+{
+    commitEdits();
+    TBackupsDlg dialog(m_state, QString(), this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
+        return;
+    const QString path = dialog.chosen()->path;
+    if (dialog.choice() == TBackupsDlg::Choice::Open)
+        openBackup(path);
+    else if (dialog.choice() == TBackupsDlg::Choice::Restore)
+        restoreBackup(path);
+}
+
+bool TForm1::openBackup(const QString &path)
+{
+    backup::Backup kept;
+    FileResult result = backup::load(path, kept);
+    if (result.ok())
+        result = loadCodeplugOrBackup(path, m_state.program.codeplug);
+    if (!result.ok()) {
+        showFileError(CannotOpen, path, result);
+        return false;
+    }
+    const QDateTime taken = kept.time.toLocalTime();
+    m_history->record(withoutAccelerator(m_state.langText(FileOpen)) + QLatin1Char(' ') +
+                      QLocale().toString(taken, QLocale::ShortFormat));
+    m_document->setReadFromRadio(kept.port, taken);
+    m_state.baseline = m_state.program.codeplug;
+    ApplyLanguage();
+    return true;
+}
+
+void TForm1::restoreBackup(const QString &path)
+{
+    backup::Backup kept;
+    if (const FileResult result = backup::load(path, kept); !result.ok()) {
+        showFileError(CannotOpen, path, result);
+        return;
+    }
+    const bool calibration = kept.content() == backup::Content::Calibration;
+    if (kept.content() == backup::Content::Nothing ||
+        (calibration && !backup::calibrationArea(kept)))
+        return; // the dialog offers no such backup
+    if (calibration) {
+        TMyWarnDlg_2 prompt(m_state, this);
+        prompt.setObjectName(QStringLiteral("RestoreCalibrationPrompt"));
+        prompt.Label1->setText(m_state.langText(RestoreCalibration));
+        prompt.Label1->setWordWrap(true);
+        prompt.OKBtn->setText(m_state.langText(YesText));
+        prompt.CancelBtn->setText(m_state.langText(NoText));
+        if (prompt.exec() != QDialog::Accepted)
+            return;
+    }
+    link::RestorePlan plan;
+    plan.kind = kept.kind;
+    plan.blocks = backup::restoreBlocks(kept);
+    TProgramDialog dialog(m_state, calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
+                          link::ReadMode::Write, this);
+    dialog.setWindowTitle(m_state.langText(HintWrite));
+    dialog.setRestorePlan(std::move(plan));
+    dialog.exec();
 }
 
 void TForm1::MenuAboutClick()

@@ -72,6 +72,14 @@ public:
     void MenuEdit_ReadClick();
     void MenuEdit_WriteClick();
     void MenuPortClick();
+    void MenuFile_CompareFileClick();
+    void MenuFile_BackupsClick();
+    void MenuEdit_CompareRadioClick();
+    /// Opens a codeplug backup into the window, as a read from its radio.
+    bool openBackup(const QString &path);
+    /// Writes a backup back into the radio as it was taken (a calibration
+    /// backup after a confirmation).
+    void restoreBackup(const QString &path);
     void MenuEdit_PasswordClick();
     void MenuEdit_SetRadioNewPDClick();
     void MenuAdjustmentClick();
@@ -122,6 +130,11 @@ private:
     QAction *MenuFile_Open = nullptr;
     QAction *MenuFile_Save = nullptr;
     QAction *MenuFile_Exit = nullptr;
+    QAction *MenuFile_CompareFile = nullptr;
+    QAction *MenuFile_Backups = nullptr;
+    QAction *MenuEdit_CompareRadio = nullptr;
+    QAction *MenuEdit_BackupBeforeWrite = nullptr;
+    QAction *MenuEdit_VerifyAfterWrite = nullptr;
     QAction *MenuEdit_Undo = nullptr;
     QAction *MenuEdit_Redo = nullptr;
     QAction *MenuEdit_Read = nullptr;

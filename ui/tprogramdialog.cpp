@@ -108,6 +108,11 @@ void TProgramDialog::ProgramStartClick()
     safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
     safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
     safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
+    safety.readOperation = m_readOperation;
+    if (m_restorePlan) {
+        safety.writeOperation = backup::Operation::Restore;
+        m_transfer->setRestorePlan(*m_restorePlan);
+    }
     m_transfer->setSafety(safety);
     connect(m_transfer.get(), &link::SerialTransfer::progressUpdated, ProgressBar1,
             &QProgressBar::setValue);
@@ -147,12 +152,23 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
     done(outcome == link::Outcome::Success ? Accepted : Rejected);
 }
 
-bool TProgramDialog::takeResult()
+const ProgramState *TProgramDialog::completedResult()
 {
     if (m_outcome != link::Outcome::Success || !m_transfer)
+        return nullptr;
+    if (!m_completed) {
+        m_transfer->runCompletion();
+        m_completed = true;
+    }
+    return &m_work;
+}
+
+bool TProgramDialog::takeResult()
+{
+    const ProgramState *result = completedResult();
+    if (!result)
         return false;
-    m_transfer->runCompletion();
-    m_state.program = m_work;
+    m_state.program = *result;
     return true;
 }
 

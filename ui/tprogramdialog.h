@@ -6,6 +6,7 @@
 // port's signals on the window's own thread.
 #pragma once
 
+#include "codeplug/backupfile.h"
 #include "link/portmap.h"
 #include "link/programstate.h"
 #include "link/transferengine.h"
@@ -13,6 +14,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class QFrame;
 class QProgressBar;
@@ -43,6 +45,16 @@ public:
     /// and makes it the window's program state. Returns false (and changes
     /// nothing) for any other ending.
     bool takeResult();
+    /// After a success: the transferred state with the operation's
+    /// completion run, for a caller that looks at a read without taking it
+    /// (a compare). Null for any other ending.
+    const ProgramState *completedResult();
+
+    /// Writes \a plan's raw blocks instead of the model (a restore); set
+    /// before Start.
+    void setRestorePlan(link::RestorePlan plan) { m_restorePlan = std::move(plan); }
+    /// What the backup of a read calls its operation (a compare says so).
+    void setReadOperation(backup::Operation operation) { m_readOperation = operation; }
 
     QProgressBar *ProgressBar1;
     QFrame *Bevel1;
@@ -68,6 +80,9 @@ private:
     ProgramState m_work;
     std::unique_ptr<link::SerialTransfer> m_transfer;
     link::Outcome m_outcome = link::Outcome::Running;
+    bool m_completed = false;
+    std::optional<link::RestorePlan> m_restorePlan;
+    backup::Operation m_readOperation = backup::Operation::Read;
 };
 
 } // namespace t880

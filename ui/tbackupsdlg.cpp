@@ -1,0 +1,145 @@
+#include "ui/tbackupsdlg.h"
+
+#include "codeplug/backupfile.h"
+#include "ui/windowstate.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+
+// Main-table texts.
+enum Text : int {
+    BackupsTitle = 291,
+    TimeColumn = 294,
+    KindColumn = 295,
+    PortColumn = 296,
+    OperationColumn = 297,
+    ChannelsColumn = 298,
+    RestoreText = 299,
+    CloseText = 300,
+    FirstOperation = 303, // Read, Write, Calibration read, .., Compare
+    OlderKind = 309,
+    OpenText = 314,
+};
+
+QString withoutEllipsis(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
+}
+
+QString kindText(const WindowState &state, RadioKind kind)
+{
+    const QString name = backup::kindName(kind);
+    return name == QLatin1String("legacy") ? state.langText(OlderKind) : name;
+}
+
+} // namespace
+
+TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidget *parent)
+    : QDialog(parent), m_state(state),
+      m_entries(backup::list(folder.isEmpty() ? backup::defaultFolder() : folder))
+{
+    setObjectName(QStringLiteral("BackupsDlg"));
+    setWindowTitle(withoutEllipsis(state.langText(BackupsTitle)));
+
+    tBackups = new QTableWidget(int(m_entries.size()), 5, this);
+    tBackups->setObjectName(QStringLiteral("tBackups"));
+    tBackups->setAccessibleName(windowTitle());
+    tBackups->setHorizontalHeaderLabels(
+        {state.langText(TimeColumn), state.langText(KindColumn), state.langText(PortColumn),
+         state.langText(OperationColumn), state.langText(ChannelsColumn)});
+    tBackups->verticalHeader()->hide();
+    tBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tBackups->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tBackups->setSelectionMode(QAbstractItemView::SingleSelection);
+    const QLocale locale;
+    for (int row = 0; row < int(m_entries.size()); ++row) {
+        const backup::Backup &b = m_entries[std::size_t(row)].backup;
+        const QStringList cells = {
+            locale.toString(b.time.toLocalTime(), QLocale::ShortFormat), kindText(state, b.kind),
+            b.port, state.langText(FirstOperation + int(b.operation)),
+            b.content() == backup::Content::Codeplug ? channelList(backup::channelsInUse(b))
+                                                     : QString()};
+        for (int column = 0; column < cells.size(); ++column)
+            tBackups->setItem(row, column, new QTableWidgetItem(cells[column]));
+    }
+    tBackups->resizeColumnsToContents();
+    tBackups->horizontalHeader()->setStretchLastSection(true);
+
+    OpenBtn = new QPushButton(state.langText(OpenText), this);
+    OpenBtn->setObjectName(QStringLiteral("OpenBtn"));
+    RestoreBtn = new QPushButton(state.langText(RestoreText), this);
+    RestoreBtn->setObjectName(QStringLiteral("RestoreBtn"));
+    CloseBtn = new QPushButton(state.langText(CloseText), this);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    connect(OpenBtn, &QPushButton::clicked, this, [this] { finish(Choice::Open); });
+    connect(RestoreBtn, &QPushButton::clicked, this, [this] { finish(Choice::Restore); });
+    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(tBackups, &QTableWidget::itemSelectionChanged, this, &TBackupsDlg::selectionChanged);
+    connect(tBackups, &QTableWidget::cellDoubleClicked, this, [this] {
+        if (OpenBtn->isEnabled())
+            finish(Choice::Open);
+    });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(OpenBtn);
+    buttons->addWidget(RestoreBtn);
+    buttons->addStretch();
+    buttons->addWidget(CloseBtn);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tBackups, 1);
+    layout->addLayout(buttons);
+    resize(720, 420);
+    if (!m_entries.empty())
+        tBackups->selectRow(0);
+    selectionChanged();
+}
+
+const backup::Entry *TBackupsDlg::chosen() const
+{
+    const int row = tBackups->currentRow();
+    if (row < 0 || row >= int(m_entries.size()) || tBackups->selectedItems().isEmpty())
+        return nullptr;
+    return &m_entries[std::size_t(row)];
+}
+
+void TBackupsDlg::selectionChanged()
+{
+    const backup::Entry *entry = chosen();
+    const backup::Content content = entry ? entry->backup.content() : backup::Content::Nothing;
+    // Only a codeplug opens in the window; either kind goes back to a radio.
+    OpenBtn->setEnabled(content == backup::Content::Codeplug);
+    RestoreBtn->setEnabled(content != backup::Content::Nothing);
+}
+
+void TBackupsDlg::finish(Choice choice)
+{
+    if (!chosen())
+        return;
+    m_choice = choice;
+    accept();
+}
+
+QString TBackupsDlg::channelList(const std::vector<int> &channels)
+{
+    QStringList parts;
+    for (std::size_t k = 0; k < channels.size();) {
+        std::size_t end = k;
+        while (end + 1 < channels.size() && channels[end + 1] == channels[end] + 1)
+            ++end;
+        parts << (end > k ? QStringLiteral("%1-%2").arg(channels[k]).arg(channels[end])
+                          : QString::number(channels[k]));
+        k = end + 1;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace t880

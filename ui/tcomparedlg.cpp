@@ -1,0 +1,137 @@
+#include "ui/tcomparedlg.h"
+
+#include "codeplug/backupfile.h"
+#include "codeplug/codeplugdiff.h"
+#include "ui/messagedialogs.h"
+#include "ui/tprogramdialog.h"
+#include "ui/windowstate.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+
+// Main-table texts.
+enum Text : int {
+    OpenTitle = 150,
+    CannotOpen = 269,
+    CodeplugFilter = 279,
+    NoDifferences = 292,
+    DifferencesTitle = 293,
+    CloseText = 300,
+    BackupFilter = 302,
+    FieldColumn = 310,
+    WindowColumn = 311,
+    RadioColumn = 312,
+    FileColumn = 313,
+    ReadTitle = 247,
+};
+
+QString fieldName(const DiffEntry &e, const text::TAppLang &lang)
+{
+    QString prefix;
+    if (e.channel > 0)
+        prefix = QStringLiteral("CH%1 ").arg(e.channel, 2, 10, QLatin1Char('0'));
+    else if (e.addressEntry > 0)
+        prefix = QStringLiteral("AB%1 ").arg(e.addressEntry, 2, 10, QLatin1Char('0'));
+    return prefix + diffLabel(e, lang);
+}
+
+} // namespace
+
+TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSide,
+                         const CodeplugData &other, int otherColumn, const QString &what,
+                         QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CompareDlg"));
+    setWindowTitle(state.langText(DifferencesTitle).arg(what));
+    const std::vector<DiffEntry> entries = diffCodeplugs(windowSide, other);
+
+    sNoDifferences = new QLabel(state.langText(NoDifferences), this);
+    sNoDifferences->setObjectName(QStringLiteral("sNoDifferences"));
+    sNoDifferences->setVisible(entries.empty());
+
+    tDifferences = new QTableWidget(int(entries.size()), 3, this);
+    tDifferences->setObjectName(QStringLiteral("tDifferences"));
+    tDifferences->setHorizontalHeaderLabels(
+        {state.langText(FieldColumn), state.langText(WindowColumn), state.langText(otherColumn)});
+    tDifferences->setAccessibleName(windowTitle());
+    tDifferences->verticalHeader()->hide();
+    tDifferences->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tDifferences->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tDifferences->setVisible(!entries.empty());
+    for (int row = 0; row < int(entries.size()); ++row) {
+        const DiffEntry &e = entries[std::size_t(row)];
+        tDifferences->setItem(row, 0, new QTableWidgetItem(fieldName(e, state.lang)));
+        tDifferences->setItem(
+            row, 1, new QTableWidgetItem(diffValue(e.oldText, e.oldTextNumber, state.lang)));
+        tDifferences->setItem(
+            row, 2, new QTableWidgetItem(diffValue(e.newText, e.newTextNumber, state.lang)));
+    }
+    tDifferences->resizeColumnsToContents();
+    tDifferences->horizontalHeader()->setStretchLastSection(true);
+
+    CloseBtn = new QPushButton(state.langText(CloseText), this);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setDefault(true);
+    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CloseBtn);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(sNoDifferences);
+    layout->addWidget(tDifferences, 1);
+    layout->addLayout(buttons);
+    resize(entries.empty() ? QSize(360, 120) : QSize(620, 440));
+}
+
+void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
+{
+    QFileDialog dialog(parent, state.langText(OpenTitle));
+    dialog.setObjectName(QStringLiteral("CompareFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({state.langText(CodeplugFilter), state.langText(BackupFilter)});
+    dialog.resize(760, 480);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().first();
+    // The file is read onto a copy of the window's codeplug, as File > Open
+    // would read it; the window's own stays as it is.
+    CodeplugData other = state.program.codeplug;
+    const FileResult result = loadCodeplugOrBackup(path, other);
+    if (!result.ok()) {
+        showFileError(state, parent, state.langText(CannotOpen), path, result, MainFileErrorTexts);
+        return;
+    }
+    TCompareDlg compare(state, state.program.codeplug, other, FileColumn,
+                        QFileInfo(path).fileName(), parent);
+    compare.exec();
+}
+
+void TCompareDlg::compareWithRadio(WindowState &state, QWidget *parent)
+{
+    TProgramDialog read(state, link::OpCode::Codeplug, link::ReadMode::Read, parent);
+    read.setWindowTitle(state.langText(ReadTitle));
+    read.setReadOperation(backup::Operation::Compare);
+    read.exec();
+    const ProgramState *radio = read.completedResult();
+    if (!radio)
+        return; // the transfer said why
+    TCompareDlg compare(state, state.program.codeplug, radio->codeplug, RadioColumn,
+                        QStringLiteral("COM%1").arg(state.config.port), parent);
+    compare.exec();
+}
+
+} // namespace t880
