@@ -1,4 +1,5 @@
 // t880-gui: the desktop window of the programming software.
+#include "factory/calibrationfile.h"
 #include "ui/tform1.h"
 #include "ui/windowstate.h"
 
@@ -6,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
@@ -67,13 +69,16 @@ int main(int argc, char *argv[])
         QStringLiteral("Programming software for the Talvern T-880 handheld radio."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE.Kzx"),
-                                 QStringLiteral("A codeplug to open at start."),
-                                 QStringLiteral("[FILE.Kzx]"));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("A codeplug (.Kzx) to open at start, or a calibration file (.kzxa) to "
+                       "open in the calibration dialog after the factory access code."),
+        QStringLiteral("[FILE.Kzx|FILE.kzxa]"));
     const QCommandLineOption config(
         QStringLiteral("config"),
         QStringLiteral("Use this configuration file instead of _config.ini beside the program "
-                       "(or in ~/.config/t880 where that folder cannot be written)."),
+                       "(or in ~/.config/t880 for an installed program, or where that folder "
+                       "cannot be written)."),
         QStringLiteral("FILE"));
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"),
@@ -86,7 +91,7 @@ int main(int argc, char *argv[])
     parser.addOptions({config, screenshot, startupReport});
     parser.process(app);
     if (parser.positionalArguments().size() > 1) {
-        std::fprintf(stderr, "t880-gui: give at most one codeplug file\n");
+        std::fprintf(stderr, "t880-gui: give at most one file\n");
         return 2;
     }
 
@@ -95,8 +100,13 @@ int main(int argc, char *argv[])
         t880::configLocation(parser.value(config), QCoreApplication::applicationDirPath());
     t880::TForm1 window(state);
     window.show();
-    if (!parser.positionalArguments().isEmpty())
-        window.openCodeplug(parser.positionalArguments().first());
+    // The desktop hands over both kinds of file; which one it is follows the
+    // suffix, in any letter case, as everywhere else.
+    const QString file = parser.positionalArguments().value(0);
+    const bool calibration =
+        QFileInfo(file).suffix().compare(t880::calibrationfile::Suffix, Qt::CaseInsensitive) == 0;
+    if (!file.isEmpty() && !calibration)
+        window.openCodeplug(file);
     // Changes that are neither saved nor written are kept aside as they are
     // made; what a run that did not end normally left is offered first.
     const bool oneShot = parser.isSet(startupReport) || parser.isSet(screenshot);
@@ -104,6 +114,9 @@ int main(int argc, char *argv[])
         window.enableRecovery();
         QTimer::singleShot(0, &window, &t880::TForm1::offerRecovery);
     }
+    // From the running event loop: the access prompt and the dialog are modal.
+    if (calibration && !oneShot)
+        QTimer::singleShot(0, &window, [&window, file] { window.openAdjustment(file); });
 
     int exitCode = 0;
     std::unique_ptr<FirstPaint> watcher;

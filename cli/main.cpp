@@ -32,7 +32,8 @@ void printUsage(QTextStream &s)
          "Programming software for the Talvern T-880 handheld radio.\n\nCommands:\n";
     for (const Command &c : kCommands)
         s << "  " << QString::fromLatin1(c.name).leftJustified(14) << c.summary << '\n';
-    s << "\nRun 't880 <command> --help' for the options of a command.\n";
+    s << "\nRun 't880 <command> --help' for the options of a command,\n"
+         "'t880 --version' for the version.\n";
 }
 
 } // namespace
@@ -54,6 +55,10 @@ int main(int argc, char *argv[])
     if (verb == QLatin1String("--help") || verb == QLatin1String("-h") ||
         verb == QLatin1String("help")) {
         printUsage(out);
+        return ExitOk;
+    }
+    if (verb == QLatin1String("--version") || verb == QLatin1String("-v")) {
+        out << "t880 " << T880_VERSION << '\n';
         return ExitOk;
     }
     for (const Command &c : kCommands) {

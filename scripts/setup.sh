@@ -10,6 +10,9 @@ packages=(
     qt6-qpa-plugins libgl-dev
     qt6-translations-l10n fonts-wqy-microhei
     xvfb xauth
+    # The manual pages are made from the programs' --help; the install test
+    # checks the installed files with the desktop's own validators.
+    help2man man-db desktop-file-utils appstream libxml2-utils
     "$@"
 )
 

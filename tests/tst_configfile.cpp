@@ -721,19 +721,36 @@ void TestConfigFile::location_data()
     QTest::addColumn<QString>("explicitPath");
     QTest::addColumn<QString>("executableDir");
     QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("installedBinDir");
     QTest::addColumn<QString>("expected");
 
     const auto row = [](const char *name, const char *explicitPath, const char *executableDir,
-                        bool writable, const char *expected) {
+                        bool writable, const char *installedBinDir, const char *expected) {
         QTest::newRow(name) << QString::fromUtf8(explicitPath) << QString::fromUtf8(executableDir)
-                            << writable << QString::fromUtf8(expected);
+                            << writable << QString::fromUtf8(installedBinDir)
+                            << QString::fromUtf8(expected);
     };
-    row("explicit path first, program folder writable", "@/mine.ini", "@/bin", true, "@/mine.ini");
-    row("explicit path first, program folder read-only", "other.ini", "@/bin", false, "other.ini");
-    row("beside the program when its folder may be written", "", "@/bin", true,
+    row("explicit path first, program folder writable", "@/mine.ini", "@/bin", true, "",
+        "@/mine.ini");
+    row("explicit path first, program folder read-only", "other.ini", "@/bin", false, "",
+        "other.ini");
+    row("explicit path first, installed program", "@/mine.ini", "@/bin", true, "@/bin",
+        "@/mine.ini");
+    row("beside the program when its folder may be written", "", "@/bin", true, "",
         "@/bin/_config.ini");
-    row("the user's configuration folder otherwise", "", "@/bin", false, "@/xdg/t880/_config.ini");
-    row("the user's configuration folder when the program's is unknown", "", "", true,
+    row("beside a program outside the installed programs' folder", "", "@/bin", true, "@/usr/bin",
+        "@/bin/_config.ini");
+    row("the user's configuration folder otherwise", "", "@/bin", false, "",
+        "@/xdg/t880/_config.ini");
+    row("the user's configuration folder when the program's is unknown", "", "", true, "@/bin",
+        "@/xdg/t880/_config.ini");
+    // Root may write anywhere; the installed programs' folder is still not
+    // the place for a file of its own.
+    row("installed program, its folder writable", "", "@/bin", true, "@/bin",
+        "@/xdg/t880/_config.ini");
+    row("installed program, folder given with a trailing separator", "", "@/bin", true, "@/bin/",
+        "@/xdg/t880/_config.ini");
+    row("installed program, folder given through a link", "", "@/bin", true, "@/linked-bin",
         "@/xdg/t880/_config.ini");
 }
 
@@ -742,21 +759,27 @@ void TestConfigFile::location()
     QFETCH(QString, explicitPath);
     QFETCH(QString, executableDir);
     QFETCH(bool, writable);
+    QFETCH(QString, installedBinDir);
     QFETCH(QString, expected);
     const auto expand = [this](QString s) {
         return s.replace(u'@', m_home.path());
     };
     QVERIFY(QDir(m_home.filePath(QStringLiteral("xdg"))).removeRecursively());
     QVERIFY(QDir().mkpath(m_home.filePath(QStringLiteral("bin"))));
+    const QString link = m_home.filePath(QStringLiteral("linked-bin"));
+    QVERIFY(QFileInfo(link).isSymLink() ||
+            QFile::link(m_home.filePath(QStringLiteral("bin")), link));
 
     QStringList asked;
-    const QString where =
-        configLocation(expand(explicitPath), expand(executableDir), [&](const QString &folder) {
+    const QString where = configLocation(
+        expand(explicitPath), expand(executableDir),
+        [&](const QString &folder) {
             asked << folder;
             return writable;
-        });
+        },
+        expand(installedBinDir));
     QCOMPARE(where, expand(expected));
-    if (explicitPath.isEmpty() && !executableDir.isEmpty())
+    if (explicitPath.isEmpty() && !executableDir.isEmpty() && installedBinDir.isEmpty())
         QCOMPARE(asked, QStringList{expand(executableDir)});
     // The folder is there for the first run to write the file into.
     if (explicitPath.isEmpty())

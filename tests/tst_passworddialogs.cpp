@@ -146,6 +146,8 @@ private slots:
     void checkBoxStored();
     void accessPrompt_data();
     void accessPrompt();
+    void calibrationFileGiven_data();
+    void calibrationFileGiven();
     void passwordWriteThenReads();
     void calibrationDialogWritesCodeplug();
     void codeplugWriteCarriesNewPassword();
@@ -342,6 +344,60 @@ void TestPasswordDialogs::accessPrompt()
     QCOMPARE(calibration->seen, opens);
     QCOMPARE(calibrationShown, opens ? 1 : 0);
     QVERIFY(!warned->seen); // a wrong code says nothing
+    QVERIFY(!QApplication::activeModalWidget());
+    window.closeWithoutPrompt();
+}
+
+void TestPasswordDialogs::calibrationFileGiven_data()
+{
+    // A calibration file is the bare 120-byte record, so what is loaded is
+    // the file's bytes as they stand.
+    QByteArray record(120, '\0');
+    for (int i = 0; i < record.size(); ++i)
+        record[i] = char((i * 37 + 5) & 0xFF);
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow("access code: the dialog shows the file") << "qhvm47" << record << true << true;
+    QTest::newRow("wrong code: nothing is read") << "qhvm48" << record << false << false;
+    QTest::newRow("short file: refused, the dialog shows what was there")
+        << "qhvm47" << record.left(119) << true << false;
+}
+
+// What the desktop's "open with" does with a .kzxa: the factory access
+// prompt first, then the calibration dialog holding the file.
+void TestPasswordDialogs::calibrationFileGiven()
+{
+    QFETCH(QString, entry);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, opens);
+    QFETCH(bool, loaded);
+    const QString file = path(QStringLiteral("given.kzxa"));
+    QVERIFY(writeFile(file, content));
+    WindowState state;
+    configure(state);
+    TForm1 window(state);
+    const CalibrationData before = state.program.calibration;
+    auto prompt = whenModal(QStringLiteral("PasswordDlg"), [&](QWidget *w) {
+        typeInto(w, "eInput", entry);
+        QTest::keyClick(w->findChild<QLineEdit *>(QStringLiteral("eInput")), Qt::Key_Return);
+    });
+    QByteArray shown;
+    auto calibration = whenModal(QStringLiteral("AdjustmentDlg"), [&](QWidget *w) {
+        shown = QByteArray(reinterpret_cast<const char *>(state.program.calibration.raw.data()),
+                           int(state.program.calibration.raw.size()));
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    });
+    auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
+    window.openAdjustment(file);
+    QVERIFY(prompt->seen);
+    QCOMPARE(calibration->seen, opens);
+    QCOMPARE(warned->seen, opens && !loaded);
+    if (loaded)
+        QCOMPARE(describeDiff(shown, content), QString());
+    else
+        QVERIFY(state.program.calibration == before);
     QVERIFY(!QApplication::activeModalWidget());
     window.closeWithoutPrompt();
 }

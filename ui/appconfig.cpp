@@ -1,7 +1,10 @@
 #include "ui/appconfig.h"
 
+#include "packaging/installpaths.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -206,6 +209,18 @@ void writeSessionValues(IniFile &ini, const AppConfig &c)
     writeFlag(kVerifyAfterWrite, c.verifyAfterWrite, true);
 }
 
+// Through links too: /bin is a link to /usr/bin on current systems.
+bool sameFolder(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return QDir::cleanPath(a) == QDir::cleanPath(b);
+}
+
 QString systemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -245,18 +260,26 @@ std::array<BandLimits, AppConfig::Bands> AppConfig::defaultBands()
 
 QString configLocation(const QString &explicitPath, const QString &executableDir)
 {
-    return configLocation(explicitPath, executableDir, [](const QString &folder) {
-        return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
-    });
+    return configLocation(
+        explicitPath, executableDir,
+        [](const QString &folder) {
+            return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+        },
+        QString::fromUtf8(install::BinDir));
 }
 
 QString configLocation(const QString &explicitPath, const QString &executableDir,
-                       const std::function<bool(const QString &folder)> &mayWrite)
+                       const std::function<bool(const QString &folder)> &mayWrite,
+                       const QString &installedBinDir)
 {
     if (!explicitPath.isEmpty())
         return explicitPath;
     // Beside the program first, so that a copy on a stick carries its settings.
-    if (!executableDir.isEmpty() && mayWrite(executableDir))
+    // Not in the folder it was installed into, though root may write there:
+    // the package manager owns that folder, and a file left in it outlives
+    // the package.
+    if (!executableDir.isEmpty() && !sameFolder(executableDir, installedBinDir) &&
+        mayWrite(executableDir))
         return QDir(executableDir).filePath(kFileName);
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (folder.isEmpty())

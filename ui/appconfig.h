@@ -69,14 +69,16 @@ struct AppConfig
 
 /// Where the configuration lives: \a explicitPath when given; otherwise
 /// `_config.ini` in the folder of the executable (\a executableDir) when that
-/// folder may be written, else in the user's configuration folder
+/// folder may be written and is not the folder the build installs programs
+/// into, else in the user's configuration folder
 /// (QStandardPaths::AppConfigLocation, created when missing).
 QString configLocation(const QString &explicitPath, const QString &executableDir);
-/// configLocation() with the test of whether a folder may be written given
-/// by the caller, so the fallback can be exercised where every folder may be
-/// written (as root).
+/// configLocation() with the test of whether a folder may be written and the
+/// installed programs' folder given by the caller, so the fallback can be
+/// exercised where every folder may be written (as root).
 QString configLocation(const QString &explicitPath, const QString &executableDir,
-                       const std::function<bool(const QString &folder)> &mayWrite);
+                       const std::function<bool(const QString &folder)> &mayWrite,
+                       const QString &installedBinDir = QString());
 
 /// A configuration file larger than this is not read, nor replaced.
 constexpr qint64 MaxConfigFileSize = 1024 * 1024;

@@ -737,11 +737,18 @@ void TForm1::MenuEdit_SetRadioNewPDClick()
 
 void TForm1::MenuAdjustmentClick()
 {
+    openAdjustment(QString());
+}
+
+void TForm1::openAdjustment(const QString &path)
+{
     TPasswordDlg prompt(
         m_state,
-        [this, &prompt] {
+        [this, &prompt, path] {
             TAdjustmentDlg dialog(
                 m_state, [this] { MenuEdit_WriteClick(); }, &prompt);
+            if (!path.isEmpty())
+                dialog.openCalibration(path);
             dialog.exec();
         },
         this);

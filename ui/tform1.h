@@ -83,6 +83,10 @@ public:
     void MenuEdit_PasswordClick();
     void MenuEdit_SetRadioNewPDClick();
     void MenuAdjustmentClick();
+    /// The Adjustment command with \a path opened in the calibration dialog
+    /// once the access code has been given (a calibration file handed to
+    /// the program at start).
+    void openAdjustment(const QString &path);
     void MenuAboutClick();
     void setLanguage(int language);
 
