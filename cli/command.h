@@ -55,5 +55,12 @@ int runCalibration(const QStringList &args, Context &ctx);
 int runStatus(const QStringList &args, Context &ctx);
 int runSetPassword(const QStringList &args, Context &ctx);
 int runEmulate(const QStringList &args, Context &ctx);
+int runExport(const QStringList &args, Context &ctx);
+int runImport(const QStringList &args, Context &ctx);
+
+/// Whether \a args (the verb first) ask for a PDF, which needs the GUI
+/// module's fonts and painting; main() then starts a QGuiApplication
+/// (offscreen unless a platform was chosen).
+bool exportNeedsGui(const QStringList &args);
 
 } // namespace t880::cli
