@@ -184,10 +184,15 @@ QByteArray clipboardText(const CodeplugData &codeplug, const QList<int> &channel
 {
     QList<QStringList> rows;
     for (int n : channels) {
-        if (n >= 1 && n <= CodeplugData::Channels)
-            rows.append(channelRow(codeplug, n));
+        if (n < 1 || n > CodeplugData::Channels)
+            continue;
+        QStringList row = channelRow(codeplug, n);
+        row.append(!codeplug.isChannelUsed(n)            ? QString()
+                   : codeplug.channel(n).busyLock() != 0 ? QStringLiteral("On")
+                                                         : QStringLiteral("Off"));
+        rows.append(row);
     }
-    return csv::writeTable(columns(), rows, u'\t');
+    return csv::writeTable(columns() + QStringList{BusyLockHeader}, rows, u'\t');
 }
 
 } // namespace t880::channelcsv

@@ -25,6 +25,10 @@ namespace t880::channelcsv {
 /// The header, in the order export writes it.
 const QStringList &columns();
 
+/// A column of our own that the clipboard adds and import reads when
+/// present: "On" for busy lock-out on carrier, "Off" for none.
+inline const QString BusyLockHeader = QStringLiteral("BusyLock");
+
 // --- writing -------------------------------------------------------------
 
 /// A file of every channel in use, in channel order.
@@ -33,7 +37,8 @@ QByteArray exportCsv(const CodeplugData &codeplug);
 /// Tab-separated text with a header line for the clipboard: one row per
 /// channel of \a channels (1..16, in the given order); a channel not in use
 /// gives a row with only its Location, which a paste turns into an empty
-/// channel.
+/// channel. After the file's columns comes BusyLockHeader, so a copy within
+/// the program keeps the busy lock; other programs ignore it.
 QByteArray clipboardText(const CodeplugData &codeplug, const QList<int> &channels);
 
 /// The row export writes for channel \a n (in the order of columns()).

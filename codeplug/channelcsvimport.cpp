@@ -43,7 +43,7 @@ struct RowValues
     std::optional<std::uint32_t> tx;
     bool txFollowsRx = false; ///< Duplex empty: transmit on the receive frequency
     std::optional<QString> rxToneText, txToneText;
-    std::optional<bool> wide, highPower, scanAdd;
+    std::optional<bool> wide, highPower, scanAdd, busyLock;
     std::optional<channeledit::NameBytes> name;
     QList<AdjustmentNote> notes;
 };
@@ -315,6 +315,16 @@ std::optional<Refused> readRow(const RowReader &r, const CodeplugState &state, i
             return Refused{Refusal::Unreadable, QStringLiteral("Skip"), *skip};
     }
 
+    if (const std::optional<QString> busy = r.field("BusyLock"); busy && !busy->isEmpty()) {
+        const QString b = busy->toLower();
+        if (b == QLatin1String("on") || b == QLatin1String("cat"))
+            v.busyLock = true;
+        else if (b == QLatin1String("off"))
+            v.busyLock = false;
+        else
+            return Refused{Refusal::Unreadable, BusyLockHeader, *busy};
+    }
+
     if (const std::optional<QString> name = r.field("Name")) {
         // Names keep their inner blanks; only the reader's trimming of the
         // field applies.
@@ -375,6 +385,8 @@ void commitRow(CodeplugState &work, int n, const ImportOptions &options, RowValu
         commitPicker(work.codeplug, n, BandwidthColumn, *v.wide ? 1 : 0);
     if (v.scanAdd)
         commitPicker(work.codeplug, n, ScanColumn, *v.scanAdd ? 1 : 0);
+    if (v.busyLock)
+        commitPicker(work.codeplug, n, channeledit::BusyLockColumn, *v.busyLock ? 1 : 0);
     if (v.name) {
         ChannelRecord r = work.codeplug.channel(n);
         r.setName(v.name->bytes);

@@ -44,7 +44,7 @@ struct Column
 
 // The grid's nine columns with the name after the number.
 const Column kColumns[] = {{NumberHeader, 0.6}, {NameHeader, 1.0}, {16, 1.3}, {17, 1.3}, {18, 1.1},
-                           {19, 1.1},           {20, 0.9},         {21, 0.9}, {22, 0.7}, {23, 1.0}};
+                           {19, 1.1},           {20, 0.9},         {21, 1.2}, {22, 0.6}, {23, 1.0}};
 constexpr int kColumnCount = int(std::size(kColumns));
 
 QStringList rowTexts(const CodeplugData &codeplug, int n, const text::TAppLang &lang)
@@ -124,6 +124,8 @@ void paintChannelSheet(QPainter &painter, const QRectF &area, const CodeplugData
         if (shaded)
             painter.fillRect(QRectF(x, y, area.width(), rowHeight), QColor(192, 220, 192));
         font.setBold(header);
+        // Headers are longer than the values; a smaller font keeps each word whole.
+        font.setPixelSize(int(unit * (header ? 0.65 : 0.75)));
         painter.setFont(font);
         for (int c = 0; c < kColumnCount; ++c) {
             const double w = area.width() * kColumns[c].width / total;
@@ -169,13 +171,11 @@ void paintChannelSheet(QPainter &painter, const QRectF &area, const CodeplugData
 bool printChannelSheet(QPagedPaintDevice &device, const CodeplugData &codeplug,
                        const text::TAppLang &lang)
 {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    const QRect page = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    paintChannelSheet(painter, QRectF(0, 0, page.width(), page.height()), codeplug, lang);
+    // The painter starts at the top left of the page's printable area.
+    paintChannelSheet(painter, QRectF(0, 0, device.width(), device.height()), codeplug, lang);
     return painter.end();
 }
 
@@ -188,6 +188,8 @@ QByteArray channelSheetPdf(const CodeplugData &codeplug, const text::TAppLang &l
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("t880"));
         writer.setTitle(lang.text(TextTable::Main, TitleText));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
         if (!printChannelSheet(writer, codeplug, lang))
             return QByteArray();
     }

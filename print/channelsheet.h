@@ -20,12 +20,13 @@ namespace t880::print {
 void paintChannelSheet(QPainter &painter, const QRectF &area, const CodeplugData &codeplug,
                        const text::TAppLang &lang);
 
-/// Sets an A4 portrait page on \a device and paints the sheet on it (one
-/// page). False when the device cannot be painted on.
+/// Paints the sheet on one page of \a device in the page layout it has (the
+/// one the print dialog chose). False when the device cannot be painted on.
 bool printChannelSheet(QPagedPaintDevice &device, const CodeplugData &codeplug,
                        const text::TAppLang &lang);
 
-/// The sheet as PDF bytes; empty when rendering failed.
+/// The sheet as PDF bytes on an A4 portrait page; empty when rendering
+/// failed. Needs a QGuiApplication (fonts).
 QByteArray channelSheetPdf(const CodeplugData &codeplug, const text::TAppLang &lang);
 
 /// Writes the sheet as a PDF file, replacing \a path only once it is whole.

@@ -410,15 +410,18 @@ void TestChannelCsv::clipboardRoundTrip()
     type(s, 2,
          {QStringLiteral("438.5"), QStringLiteral("433.5"), QStringLiteral("D023N"),
           QStringLiteral("88.5"), false, true, false, QStringLiteral("a\tb")});
+    ChannelRecord busy = s.codeplug.channel(2);
+    busy.setBusyLock(2);
+    s.codeplug.setChannel(2, busy);
     type(s, 8,
          {QStringLiteral("446.00625"), QStringLiteral("446.00625"), QStringLiteral("Off"),
           QStringLiteral("Off"), true, true, true, QString()});
     const QByteArray clip = clipboardText(s.codeplug, {2, 5});
-    QByteArray expected = kHeader;
+    QByteArray expected = kHeader + ",BusyLock";
     expected.replace(',', '\t');
     expected += "\r\n2\ta?b\t438.500000\t-\t5.000000\tCross\t88.5\t88.5\t023\tNN\t023\t"
-                "Tone->DTCS\tFM\t5.00\tS\tLow\t\t\t\t\t\r\n";
-    expected += "5\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n";
+                "Tone->DTCS\tFM\t5.00\tS\tLow\t\t\t\t\t\tOn\r\n";
+    expected += "5\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n";
     QCOMPARE(clip, expected);
 
     const Preview p = previewClipboard(s, clip, {{7, 8}, false});
