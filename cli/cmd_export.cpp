@@ -7,6 +7,7 @@
 #include "print/channelsheet.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace t880::cli {
 
@@ -100,6 +101,10 @@ int runExport(const QStringList &args, Context &ctx)
     }
     if (const FileResult target = checkWritableTarget(outPath); !target.ok())
         return fail(ctx, describeFileResult(target, outPath, 0));
+
+    // main() starts the GUI module for a PDF; without it there are no fonts.
+    if (pdf && !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return fail(ctx, QStringLiteral("cannot draw a PDF here: no GUI module was started"));
 
     CodeplugData data;
     if (const FileResult r = codeplugfile::load(path, data); !r.ok())

@@ -31,8 +31,9 @@ int runImport(const QStringList &args, Context &ctx)
         QStringLiteral("FILE.Kzx"));
     const QCommandLineOption band(
         QStringLiteral("band"),
-        QStringLiteral("Band 1..6 of the window's default band table (default 2)."),
-        QStringLiteral("N"), QStringLiteral("2"));
+        QStringLiteral("Band 1..6 of the window's default band table (default: the window's "
+                       "default, 2)."),
+        QStringLiteral("N"), QString::number(AppConfig::defaults().selectedBand + 1));
     parser.addOptions({output, base, band});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;

@@ -4,16 +4,9 @@
 #include "codeplug/channelname.h"
 #include "codeplug/tonecodec.h"
 
-#include <QHash>
-#include <QRegularExpression>
-
-#include <optional>
-
 namespace t880::channelcsv {
 
 namespace {
-
-using channeledit::EditResult;
 
 enum Col {
     Location,

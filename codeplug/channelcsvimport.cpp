@@ -18,8 +18,6 @@ namespace t880::channelcsv {
 
 namespace {
 
-using channeledit::EditResult;
-
 QString mhz(std::uint32_t hz)
 {
     return QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));

@@ -193,7 +193,6 @@ void TestChannelCsv::importRows_data()
     QTest::addColumn<QString>("outcomes");
     QTest::addColumn<QList<Refusal>>("refusals");
 
-    const QByteArray fm = ",FM";
     QTest::newRow("reordered and extra columns")
         << QByteArray("Mode,Extra,Frequency,Location,Power\nFM,x,438.5,4,Low\nNFM,y,439.5,2,High\n")
         << "4:T 2:T" << QList<Refusal>{};
@@ -222,10 +221,11 @@ void TestChannelCsv::importRows_data()
                           Refusal::Unreadable, Refusal::Unreadable, Refusal::Unreadable};
     QTest::newRow("outside the band")
         << QByteArray("Location,Frequency,Duplex,Offset\n1,145.500000,,0\n2,488.0,+,5.0\n"
-                      "3,438.5,split,145.0\n4,400.0,-,0.1\n5,490.0,off,0\n")
-        << "1:R 2:R 3:R 4:R 5:T"
+                      "3,438.5,split,145.0\n4,400.0,-,0.1\n5,490.0,off,0\n"
+                      "6,438.5,-,500\n7,438.5,+,4000\n")
+        << "1:R 2:R 3:R 4:R 5:T 6:R 7:R"
         << QList<Refusal>{Refusal::OutsideBand, Refusal::OutsideBand, Refusal::OutsideBand,
-                          Refusal::OutsideBand};
+                          Refusal::OutsideBand, Refusal::OutsideBand, Refusal::OutsideBand};
     QTest::newRow("modes this radio lacks")
         << QByteArray("Location,Frequency,Mode\n1,438.5,AM\n2,438.5,DV\n3,438.5,WFM\n4,438.5,nfm\n")
         << "1:R 2:R 3:R 4:T"
@@ -246,7 +246,6 @@ void TestChannelCsv::importRows_data()
                       "2,438.5,TSQL,,0\n3,438.5,Cross,67.0,\n")
         << "1:R 2:R 3:R"
         << QList<Refusal>{Refusal::ToneNotTaken, Refusal::ToneNotTaken, Refusal::Unreadable};
-    Q_UNUSED(fm);
 }
 
 void TestChannelCsv::importRows()
