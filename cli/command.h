@@ -58,5 +58,12 @@ int runEmulate(const QStringList &args, Context &ctx);
 int runDiff(const QStringList &args, Context &ctx);
 int runBackups(const QStringList &args, Context &ctx);
 int runRestore(const QStringList &args, Context &ctx);
+int runExport(const QStringList &args, Context &ctx);
+int runImport(const QStringList &args, Context &ctx);
+
+/// Whether \a args (the verb first) ask for a PDF, which needs the GUI
+/// module's fonts and painting; main() then starts a QGuiApplication
+/// (offscreen unless a platform was chosen).
+bool exportNeedsGui(const QStringList &args);
 
 } // namespace t880::cli

@@ -2,8 +2,10 @@
 #include "cli/command.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 using namespace t880::cli;
 
@@ -24,6 +26,8 @@ const Command kCommands[] = {
     {"restore", "Write a backup back into a radio exactly as it was taken", runRestore},
     {"texts", "Print a text table in one language, as text or raw bytes", runTexts},
     {"emulate", "Run a virtual radio on a pseudo-terminal", runEmulate},
+    {"export", "Write a codeplug's channels as CSV or a PDF channel sheet", runExport},
+    {"import", "Read channels from a CSV channel list into a codeplug", runImport},
 };
 
 void printUsage(QTextStream &s)
@@ -40,7 +44,18 @@ void printUsage(QTextStream &s)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    std::unique_ptr<QCoreApplication> app;
+    if (exportNeedsGui(raw)) {
+        // A PDF is drawn with the GUI module's fonts; no display is needed.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("t880"));
     QTextStream out(stdout);
     QTextStream err(stderr);

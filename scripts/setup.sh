@@ -13,6 +13,8 @@ packages=(
     # The manual pages are made from the programs' --help; the install test
     # checks the installed files with the desktop's own validators.
     help2man man-db desktop-file-utils appstream libxml2-utils
+    # The channel sheet test reads the PDF back.
+    poppler-utils
     "$@"
 )
 

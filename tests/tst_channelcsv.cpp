@@ -1,0 +1,497 @@
+// Channel lists in CSV and on the clipboard, without any window: the columns
+// each kind of channel is written with (expected lines written out by hand
+// from the column meanings), round trips, and what import and paste make of
+// rows, compared with channels entered through the grid's editing rules.
+#include "codeplug/channelcsv.h"
+#include "codeplug/channeledit.h"
+#include "codeplug/channelname.h"
+
+#include <QtTest>
+
+using namespace t880;
+using namespace t880::channelcsv;
+
+namespace {
+
+constexpr quint32 kBand2Low = 400000000;
+constexpr quint32 kBand2High = 490000000;
+
+const QByteArray kHeader =
+    "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,"
+    "DtcsPolarity,RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,"
+    "RPT1CALL,RPT2CALL,DVCODE";
+
+CodeplugState band2()
+{
+    CodeplugState s;
+    s.activeBandLow = kBand2Low;
+    s.activeBandHigh = kBand2High;
+    return s;
+}
+
+// A channel as a user types it into the grid: receive, transmit, decode and
+// encode tone, then the pickers and the name.
+struct Typed
+{
+    QString rx, tx, rxTone = QStringLiteral("Off"), txTone = QStringLiteral("Off");
+    bool high = true, wide = true, scan = true;
+    QString name;
+};
+
+void type(CodeplugState &s, int n, const Typed &t)
+{
+    using namespace channeledit;
+    QCOMPARE(commitRxFrequency(s, n, t.rx), EditResult::Stored);
+    QCOMPARE(commitTxFrequency(s, n, t.tx), EditResult::Stored);
+    QCOMPARE(commitTone(s.codeplug, n, RxToneColumn, t.rxTone), EditResult::Stored);
+    QCOMPARE(commitTone(s.codeplug, n, TxToneColumn, t.txTone), EditResult::Stored);
+    commitPicker(s.codeplug, n, PowerColumn, t.high ? 1 : 0);
+    commitPicker(s.codeplug, n, BandwidthColumn, t.wide ? 1 : 0);
+    commitPicker(s.codeplug, n, ScanColumn, t.scan ? 1 : 0);
+    commitName(s.codeplug, n, t.name);
+}
+
+QByteArray recordBytes(const CodeplugData &d, int n)
+{
+    const ChannelRecord r = d.channel(n);
+    return QByteArray(reinterpret_cast<const char *>(r.raw.data()), ChannelRecord::Size);
+}
+
+QString outcomes(const Preview &p)
+{
+    QStringList parts;
+    for (const RowPreview &r : p.rows) {
+        const char *o = r.outcome == Outcome::Taken      ? "T"
+                        : r.outcome == Outcome::Adjusted ? "A"
+                                                         : "R";
+        parts.append(QStringLiteral("%1:%2").arg(r.channel).arg(QLatin1String(o)));
+    }
+    return parts.join(u' ');
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(t880::channelcsv::Refusal)
+
+class TestChannelCsv : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readTable_data();
+    void readTable();
+    void exportRow_data();
+    void exportRow();
+    void importRows_data();
+    void importRows();
+    void importMatchesTyping();
+    void previewChangesNothing();
+    void unreadableTexts_data();
+    void unreadableTexts();
+    void names_data();
+    void names();
+    void clipboardRoundTrip();
+    void partialPaste();
+};
+
+// The table reader alone: fields as spreadsheets write them.
+void TestChannelCsv::readTable_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("fields"); // of the first record after the header
+    QTest::addColumn<int>("line");
+    QTest::newRow("plain LF") << QByteArray("a,b\n1,2\n") << QStringList{"1", "2"} << 2;
+    QTest::newRow("CR only") << QByteArray("a,b\r1,2\r") << QStringList{"1", "2"} << 2;
+    QTest::newRow("no final line end") << QByteArray("a,b\r\n1,2") << QStringList{"1", "2"} << 2;
+    QTest::newRow("quote inside a plain field")
+        << QByteArray("a,b\n5\"x,2\n") << QStringList{"5\"x", "2"} << 2;
+    QTest::newRow("blank before a quote")
+        << QByteArray("a,b\n1, \"x,y\"\n") << QStringList{"1", "x,y"} << 2;
+    QTest::newRow("line break inside quotes")
+        << QByteArray("a,b\n\"p\nq\",2\n3,4\n") << QStringList{"p\nq", "2"} << 2;
+    QTest::newRow("short row") << QByteArray("a,b,c\n1\n") << QStringList{"1"} << 2;
+    QTest::newRow("header after blank lines")
+        << QByteArray("\n\na,b\n1,2\n") << QStringList{"1", "2"} << 4;
+}
+
+void TestChannelCsv::readTable()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, fields);
+    QFETCH(int, line);
+    const csv::Table t = csv::readTable(text, u',');
+    QVERIFY(t.ok());
+    QVERIFY(!t.records.isEmpty());
+    QCOMPARE(t.records[0].fields, fields);
+    QCOMPARE(t.records[0].line, line);
+    // Written again and read back, the fields stay the same.
+    const csv::Table again =
+        csv::readTable(csv::writeTable(t.header, {t.records[0].fields}, u','), u',');
+    QCOMPARE(again.records.value(0).fields, fields);
+}
+
+// Each kind of channel and the line written for it. rx/tx in MHz as typed.
+void TestChannelCsv::exportRow_data()
+{
+    QTest::addColumn<QString>("rx");
+    QTest::addColumn<QString>("tx");
+    QTest::addColumn<QString>("rxTone");
+    QTest::addColumn<QString>("txTone");
+    QTest::addColumn<QString>("flags"); // L low power, N narrow, S not scanned
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("line");
+
+    auto row = [](const char *tag, const char *rx, const char *tx, const char *rxT, const char *txT,
+                  const char *flags, const QString &name, const QByteArray &line) {
+        QTest::newRow(tag) << QString::fromLatin1(rx) << QString::fromLatin1(tx)
+                           << QString::fromLatin1(rxT) << QString::fromLatin1(txT)
+                           << QString::fromLatin1(flags) << name << line;
+    };
+    // Duplex kinds.
+    row("simplex", "438.5", "438.5", "Off", "Off", "", "",
+        "1,,438.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("minus", "438.5", "431.9", "Off", "Off", "", "",
+        "1,,438.500000,-,6.600000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("plus at 10 MHz", "430", "440", "Off", "Off", "", "",
+        "1,,430.000000,+,10.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("split beyond 10 MHz", "430", "440.00625", "Off", "Off", "", "",
+        "1,,430.000000,split,440.006250,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("split far", "410", "470", "Off", "Off", "", "",
+        "1,,410.000000,split,470.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("off", "438.5", "", "Off", "Off", "", "",
+        "1,,438.500000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("6.25 kHz raster", "438.50625", "438.50625", "Off", "Off", "", "",
+        "1,,438.506250,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,6.25,,High,,,,,");
+    // Low power, narrow, not scanned, a name.
+    row("options", "446.00625", "446.00625", "Off", "Off", "LNS", QStringLiteral("PMR"),
+        "1,PMR,446.006250,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,NFM,6.25,S,Low,,,,,");
+    row("chinese name", "438.5", "438.5", "Off", "Off", "", QStringLiteral("中文频"),
+        "1,中文频,438.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    // Tone combinations (decode = receive, encode = transmit).
+    row("Tone", "438.5", "438.5", "Off", "100.0", "", "",
+        "1,,438.500000,,0.000000,Tone,100.0,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("TSQL", "438.5", "438.5", "100.0", "100.0", "", "",
+        "1,,438.500000,,0.000000,TSQL,100.0,100.0,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("TSQL nonstandard", "438.5", "438.5", "69.4", "69.4", "", "",
+        "1,,438.500000,,0.000000,TSQL,69.4,69.4,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("DTCS RR", "438.5", "438.5", "D754I", "D754I", "", "",
+        "1,,438.500000,,0.000000,DTCS,88.5,88.5,754,RR,754,Tone->Tone,FM,5.00,,High,,,,,");
+    row("DTCS NR", "438.5", "438.5", "D025I", "D025N", "", "",
+        "1,,438.500000,,0.000000,DTCS,88.5,88.5,025,NR,025,Tone->Tone,FM,5.00,,High,,,,,");
+    row("DTCS RN", "438.5", "438.5", "D025N", "D025I", "", "",
+        "1,,438.500000,,0.000000,DTCS,88.5,88.5,025,RN,025,Tone->Tone,FM,5.00,,High,,,,,");
+    row("Tone->Tone", "438.5", "438.5", "254.1", "67.0", "", "",
+        "1,,438.500000,,0.000000,Cross,67.0,254.1,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,");
+    row("Tone->DTCS", "438.5", "438.5", "D432I", "67.0", "", "",
+        "1,,438.500000,,0.000000,Cross,67.0,88.5,023,NR,432,Tone->DTCS,FM,5.00,,High,,,,,");
+    row("DTCS->Tone", "438.5", "438.5", "131.8", "D155N", "", "",
+        "1,,438.500000,,0.000000,Cross,88.5,131.8,155,NN,023,DTCS->Tone,FM,5.00,,High,,,,,");
+    row("DTCS->DTCS", "438.5", "438.5", "D703N", "D155I", "", "",
+        "1,,438.500000,,0.000000,Cross,88.5,88.5,155,RN,703,DTCS->DTCS,FM,5.00,,High,,,,,");
+    row("->Tone", "438.5", "438.5", "123.0", "Off", "", "",
+        "1,,438.500000,,0.000000,Cross,88.5,123.0,023,NN,023,->Tone,FM,5.00,,High,,,,,");
+    row("->DTCS", "438.5", "438.5", "D023I", "Off", "", "",
+        "1,,438.500000,,0.000000,Cross,88.5,88.5,023,NR,023,->DTCS,FM,5.00,,High,,,,,");
+    row("DTCS->", "438.5", "438.5", "Off", "D065N", "", "",
+        "1,,438.500000,,0.000000,Cross,88.5,88.5,065,NN,023,DTCS->,FM,5.00,,High,,,,,");
+}
+
+// The written line, and the line read back into an empty codeplug gives the
+// very record typing made.
+void TestChannelCsv::exportRow()
+{
+    QFETCH(QString, rx);
+    QFETCH(QString, tx);
+    QFETCH(QString, rxTone);
+    QFETCH(QString, txTone);
+    QFETCH(QString, flags);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, line);
+
+    CodeplugState s = band2();
+    type(s, 1,
+         {rx, tx, rxTone, txTone, !flags.contains(u'L'), !flags.contains(u'N'),
+          !flags.contains(u'S'), name});
+    const QByteArray file = exportCsv(s.codeplug);
+    QCOMPARE(file, kHeader + "\r\n" + line + "\r\n");
+
+    CodeplugState back = band2();
+    const Preview p = previewCsv(back, file);
+    QVERIFY(p.readable());
+    QCOMPARE(p.rows.size(), 1);
+    QVERIFY(p.rows[0].outcome != Outcome::Refused);
+    applyPreview(back.codeplug, p);
+    QCOMPARE(recordBytes(back.codeplug, 1).toHex(), recordBytes(s.codeplug, 1).toHex());
+    QVERIFY(back.codeplug == s.codeplug);
+}
+
+void TestChannelCsv::importRows_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("outcomes");
+    QTest::addColumn<QList<Refusal>>("refusals");
+
+    QTest::newRow("reordered and extra columns")
+        << QByteArray("Mode,Extra,Frequency,Location,Power\nFM,x,438.5,4,Low\nNFM,y,439.5,2,High\n")
+        << "4:T 2:T" << QList<Refusal>{};
+    QTest::newRow("no Location: in order")
+        << QByteArray("Frequency,Name\n438.5,A\n439.5,B\n440.5,C\n") << "1:T 2:T 3:T"
+        << QList<Refusal>{};
+    QByteArray seventeen = "Frequency\n";
+    for (int i = 0; i < 17; ++i)
+        seventeen += "438.500000\n";
+    QString seventeenOutcomes;
+    for (int i = 1; i <= 16; ++i)
+        seventeenOutcomes += QStringLiteral("%1:T ").arg(i);
+    QTest::newRow("17 rows without Location")
+        << seventeen << seventeenOutcomes + "0:R" << QList<Refusal>{Refusal::TooManyRows};
+    QTest::newRow("Location beyond 16 and 0")
+        << QByteArray("Location,Frequency\n17,438.5\n0,438.5\n16,438.5\n") << "0:R 0:R 16:T"
+        << QList<Refusal>{Refusal::LocationOutOfRange, Refusal::LocationOutOfRange};
+    QTest::newRow("same Location twice") << QByteArray("Location,Frequency\n3,438.5\n3,439.5\n")
+                                         << "3:T 3:R" << QList<Refusal>{Refusal::DuplicateChannel};
+    QTest::newRow("bad numbers")
+        << QByteArray("Location,Frequency,Duplex,Offset,Tone,rToneFreq,DtcsCode\n"
+                      "1,43x.5,,,,,\n2,438.5,+,abc,,,\n3,438.5,,,Tone,8o.5,\n"
+                      "4,438.5,,,DTCS,,089\nfive,438.5,,,,,\n6,438.5,sideways,,,,\n")
+        << "1:R 2:R 3:R 4:R 0:R 6:R"
+        << QList<Refusal>{Refusal::Unreadable, Refusal::Unreadable, Refusal::Unreadable,
+                          Refusal::Unreadable, Refusal::Unreadable, Refusal::Unreadable};
+    QTest::newRow("outside the band")
+        << QByteArray("Location,Frequency,Duplex,Offset\n1,145.500000,,0\n2,488.0,+,5.0\n"
+                      "3,438.5,split,145.0\n4,400.0,-,0.1\n5,490.0,off,0\n"
+                      "6,438.5,-,500\n7,438.5,+,4000\n")
+        << "1:R 2:R 3:R 4:R 5:T 6:R 7:R"
+        << QList<Refusal>{Refusal::OutsideBand, Refusal::OutsideBand, Refusal::OutsideBand,
+                          Refusal::OutsideBand, Refusal::OutsideBand, Refusal::OutsideBand};
+    QTest::newRow("modes this radio lacks")
+        << QByteArray("Location,Frequency,Mode\n1,438.5,AM\n2,438.5,DV\n3,438.5,WFM\n4,438.5,nfm\n")
+        << "1:R 2:R 3:R 4:T"
+        << QList<Refusal>{Refusal::UnsupportedMode, Refusal::UnsupportedMode,
+                          Refusal::UnsupportedMode};
+    QTest::newRow("quoted fields, BOM and CRLF")
+        << QByteArray("\xEF\xBB\xBFLocation,Name,Frequency\r\n1,\"A,B\"\"C\",438.5\r\n"
+                      "2,\"X\r\nY\",\"439.5\"\r\n")
+        << "1:T 2:A" << QList<Refusal>{};
+    QTest::newRow("raster, cut name, nonstandard tone, watts")
+        << QByteArray("Location,Name,Frequency,Tone,rToneFreq,Power\n1,,438.503,,,\n"
+                      "2,ABCDEFG,438.5,,,\n3,,438.5,Tone,69.4,\n4,,438.5,,,5.0W\n")
+        << "1:A 2:A 3:A 4:A" << QList<Refusal>{};
+    QTest::newRow("blank lines are no rows")
+        << QByteArray("Location,Frequency\n\n1,438.5\n,\n\n") << "1:T" << QList<Refusal>{};
+    QTest::newRow("tones the reader refuses")
+        << QByteArray("Location,Frequency,Tone,rToneFreq,cToneFreq\n1,438.5,Tone,33.0,\n"
+                      "2,438.5,TSQL,,0\n3,438.5,Cross,67.0,\n")
+        << "1:R 2:R 3:R"
+        << QList<Refusal>{Refusal::ToneNotTaken, Refusal::ToneNotTaken, Refusal::Unreadable};
+}
+
+void TestChannelCsv::importRows()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, outcomes);
+    QFETCH(QList<Refusal>, refusals);
+
+    const Preview p = previewCsv(band2(), text);
+    QVERIFY2(p.readable(), qPrintable(describePreview(p).join(u'\n')));
+    QCOMPARE(::outcomes(p), outcomes.trimmed());
+    QList<Refusal> got;
+    for (const RowPreview &r : p.rows) {
+        if (r.outcome == Outcome::Refused)
+            got.append(r.refusal);
+        // Every row has its line in the report.
+        QVERIFY(describeRow(r).startsWith(QStringLiteral("line %1").arg(r.line)));
+    }
+    QCOMPARE(got, refusals);
+}
+
+// Records made by import are the ones typing makes, field by field; a
+// channel that was in use in the base is made anew (busy lock and DTMF flag
+// back to a new channel's), its reserved bytes kept.
+void TestChannelCsv::importMatchesTyping()
+{
+    const QByteArray text =
+        "Power,Skip,Mode,CrossMode,RxDtcsCode,DtcsPolarity,DtcsCode,cToneFreq,rToneFreq,Tone,"
+        "Offset,Duplex,Frequency,Name,Location,Comment\n"
+        "Low,S,NFM,Tone->DTCS,432,RR,023,88.5,67,Cross,5,-,438.503,\"AB中文D\",3,repeater\n"
+        "High,,FM,,,,,100.0,,TSQL,0.6,+,445.00625,,5,\n"
+        ",,,,,,,,88.50,Tone,440.000000,split,430,Split,9,\n";
+    CodeplugState base = band2();
+    type(base, 5,
+         {QStringLiteral("410"), QStringLiteral("410"), QStringLiteral("D023N"),
+          QStringLiteral("D023N"), false, false, false, QStringLiteral("OLD")});
+    ChannelRecord old = base.codeplug.channel(5);
+    old.setBusyLock(2);
+    old.setDtmfFlag(true);
+    old.raw[70] = 0x5A;
+    base.codeplug.setChannel(5, old);
+
+    const Preview p = previewCsv(base, text);
+    QCOMPARE(outcomes(p), QStringLiteral("3:A 5:T 9:T"));
+    QCOMPARE(p.rows[0].adjustments.size(), 3); // both frequencies onto the raster, the name
+    CodeplugState imported = base;
+    applyPreview(imported.codeplug, p);
+
+    CodeplugState typed = base;
+    // 438.503 lies off both rasters: down to 438.5; transmit 5 MHz below;
+    // the R of the receive side inverts the receive code.
+    type(typed, 3,
+         {QStringLiteral("438.5"), QStringLiteral("433.5"), QStringLiteral("D432I"),
+          QStringLiteral("67.0"), false, false, false, QStringLiteral("AB中文")});
+    channeledit::cleanChannel(typed.codeplug, 5);
+    type(typed, 5,
+         {QStringLiteral("445.00625"), QStringLiteral("445.60625"), QStringLiteral("100.0"),
+          QStringLiteral("100.0"), true, true, true, QString()});
+    type(typed, 9,
+         {QStringLiteral("430"), QStringLiteral("440"), QStringLiteral("Off"),
+          QStringLiteral("88.5"), true, true, true, QStringLiteral("Split")});
+    QCOMPARE(imported.codeplug.channel(5).raw[70], std::uint8_t(0x5A));
+    for (int n : {3, 5, 9})
+        QCOMPARE(recordBytes(imported.codeplug, n).toHex(), recordBytes(typed.codeplug, n).toHex());
+    QVERIFY(imported.codeplug == typed.codeplug);
+}
+
+void TestChannelCsv::previewChangesNothing()
+{
+    CodeplugState s = band2();
+    type(s, 2,
+         {QStringLiteral("438.5"), QStringLiteral("438.5"), QStringLiteral("Off"),
+          QStringLiteral("Off"), true, true, true, QString()});
+    const CodeplugData before = s.codeplug;
+    const Preview p = previewCsv(s, "Location,Frequency\n2,439.5\n3,440.5\n");
+    QCOMPARE(p.rows.size(), 2);
+    QVERIFY(s.codeplug == before);
+    QCOMPARE(applyPreview(s.codeplug, p), (QList<int>{2, 3}));
+    QCOMPARE(s.codeplug.channel(2).rxFreq(), 439500000u);
+    QCOMPARE(s.codeplug.channel(3).rxFreq(), 440500000u);
+}
+
+void TestChannelCsv::unreadableTexts_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("error"); // 0: no Frequency column, else csv::TableError
+    QTest::newRow("empty") << QByteArray() << int(csv::TableError::NoHeader);
+    QTest::newRow("blank lines") << QByteArray("\r\n\n  \n") << int(csv::TableError::NoHeader);
+    QTest::newRow("open quote") << QByteArray("Location,Name\n1,\"abc\n2,x\n")
+                                << int(csv::TableError::UnterminatedQuote);
+    QTest::newRow("too large") << QByteArray(csv::MaxTableBytes + 1, 'a')
+                               << int(csv::TableError::TooLarge);
+    QTest::newRow("no Frequency") << QByteArray("Location,Name\n1,A\n") << 0;
+}
+
+void TestChannelCsv::unreadableTexts()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, error);
+    const Preview p = previewCsv(band2(), text);
+    QVERIFY(!p.readable());
+    QVERIFY(p.rows.isEmpty());
+    if (error == 0)
+        QVERIFY(p.missingFrequencyColumn);
+    else
+        QCOMPARE(int(p.table.error), error);
+    QCOMPARE(describePreview(p).size(), 1);
+}
+
+// Names at the six-byte limit: GBK bytes worked out by hand (中 D6D0, 文
+// CEC4, 频 C6B5, 道 B5C0).
+void TestChannelCsv::names_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("six ASCII") << QStringLiteral("ABCDEF") << QByteArray("ABCDEF") << false
+                               << false;
+    QTest::newRow("seven ASCII") << QStringLiteral("ABCDEFG") << QByteArray("ABCDEF") << true
+                                 << false;
+    QTest::newRow("three Chinese")
+        << QStringLiteral("中文频") << QByteArray::fromHex("D6D0CEC4C6B5") << false << false;
+    QTest::newRow("four Chinese") << QStringLiteral("中文频道")
+                                  << QByteArray::fromHex("D6D0CEC4C6B5") << true << false;
+    QTest::newRow("no half character")
+        << QStringLiteral("ABCDE中") << QByteArray("ABCDE") << true << false;
+    QTest::newRow("mixed to the limit")
+        << QStringLiteral("A中B文") << QByteArray::fromHex("41D6D042CEC4") << false << false;
+    QTest::newRow("emoji and tab")
+        << QStringLiteral("A\t😀B") << QByteArray("A??B") << false << true;
+}
+
+void TestChannelCsv::names()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, cut);
+    QFETCH(bool, replaced);
+    const channeledit::NameBytes n = channeledit::encodeName(text);
+    QCOMPARE(n.bytes.toHex(), bytes.toHex());
+    QCOMPARE(n.cut, cut);
+    QCOMPARE(n.replaced, replaced);
+    // The editor's fit keeps exactly the characters that are stored whole.
+    if (!replaced)
+        QCOMPARE(channeledit::encodeName(channeledit::fitNameText(text)).bytes, bytes);
+    // Through a file: the name column gives the same bytes.
+    const QByteArray csvText = "Frequency,Name\n438.5,\"" + text.toUtf8() + "\"\n";
+    CodeplugState s = band2();
+    const Preview p = previewCsv(s, csvText);
+    QCOMPARE(p.rows.size(), 1);
+    QCOMPARE(p.rows[0].outcome, cut || replaced ? Outcome::Adjusted : Outcome::Taken);
+    QCOMPARE(p.rows[0].record.name().toHex(), bytes.toHex());
+}
+
+// Copy channels 2 and 5 (5 empty), paste them onto 7 and 8: 7 becomes 2's
+// twin and 8 is emptied.
+void TestChannelCsv::clipboardRoundTrip()
+{
+    CodeplugState s = band2();
+    type(s, 2,
+         {QStringLiteral("438.5"), QStringLiteral("433.5"), QStringLiteral("D023N"),
+          QStringLiteral("88.5"), false, true, false, QStringLiteral("a\tb")});
+    ChannelRecord busy = s.codeplug.channel(2);
+    busy.setBusyLock(2);
+    s.codeplug.setChannel(2, busy);
+    type(s, 8,
+         {QStringLiteral("446.00625"), QStringLiteral("446.00625"), QStringLiteral("Off"),
+          QStringLiteral("Off"), true, true, true, QString()});
+    const QByteArray clip = clipboardText(s.codeplug, {2, 5});
+    QByteArray expected = kHeader + ",BusyLock";
+    expected.replace(',', '\t');
+    expected += "\r\n2\ta?b\t438.500000\t-\t5.000000\tCross\t88.5\t88.5\t023\tNN\t023\t"
+                "Tone->DTCS\tFM\t5.00\tS\tLow\t\t\t\t\t\tOn\r\n";
+    expected += "5\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n";
+    QCOMPARE(clip, expected);
+
+    const Preview p = previewClipboard(s, clip, {{7, 8}, false});
+    QCOMPARE(outcomes(p), QStringLiteral("7:T 8:T"));
+    applyPreview(s.codeplug, p);
+    QCOMPARE(s.codeplug.channel(7).raw, s.codeplug.channel(2).raw);
+    QVERIFY(s.codeplug.isChannelUsed(7));
+    QVERIFY(!s.codeplug.isChannelUsed(8));
+}
+
+// A paste of some columns changes only those; a third row with no channel
+// selected for it is refused, and an empty channel needs a frequency.
+void TestChannelCsv::partialPaste()
+{
+    CodeplugState s = band2();
+    type(s, 1,
+         {QStringLiteral("438.5"), QStringLiteral("438.5"), QStringLiteral("D023N"),
+          QStringLiteral("D023N"), true, true, true, QStringLiteral("KEEP")});
+    ChannelRecord r1 = s.codeplug.channel(1);
+    r1.setBusyLock(2);
+    s.codeplug.setChannel(1, r1);
+    const Preview p =
+        previewClipboard(s, "Power\tName\nLow\tNEW\nHigh\tX\nLow\tY\n", {{1, 4}, false});
+    QCOMPARE(outcomes(p), QStringLiteral("1:T 4:R 0:R"));
+    QCOMPARE(p.rows[1].refusal, Refusal::NoFrequency);
+    QCOMPARE(p.rows[2].refusal, Refusal::TooManyRows);
+    applyPreview(s.codeplug, p);
+    ChannelRecord expected = r1;
+    expected.setHighPower(false);
+    expected.setName("NEW");
+    QCOMPARE(s.codeplug.channel(1).raw, expected.raw);
+    QVERIFY(!s.codeplug.isChannelUsed(4));
+}
+
+QTEST_GUILESS_MAIN(TestChannelCsv)
+#include "tst_channelcsv.moc"
