@@ -295,7 +295,11 @@ void TestPasswordDialogs::checkBoxStored()
     auto seen = whenModal(QStringLiteral("NewPasswordDlg"), [&](QWidget *w) {
         auto *box = w->findChild<QCheckBox *>(QStringLiteral("cbWriteWithNewPD"));
         QVERIFY(!box->isChecked());
+        // The focus moves only inside an active window; on a busy machine
+        // the dialog may be shown before it is.
+        QVERIFY(QTest::qWaitForWindowActive(w));
         box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
         QTest::keyClick(box, Qt::Key_Space);
         QTest::keyClick(box, leaveBy);
         if (!button.isEmpty())

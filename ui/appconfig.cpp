@@ -29,6 +29,7 @@ const QString kOwn = QStringLiteral("t880");
 const QString kVerifyReads = QStringLiteral("VerifyReads");
 const QString kBackupBeforeWrite = QStringLiteral("BackupBeforeWrite");
 const QString kVerifyAfterWrite = QStringLiteral("VerifyAfterWrite");
+const QString kNameColWidth = QStringLiteral("NameColWidth");
 const QString kBackup = QStringLiteral("backup");
 const QString kMaxAgeDays = QStringLiteral("MaxAgeDays");
 const QString kMaxCount = QStringLiteral("MaxCount");
@@ -153,6 +154,7 @@ AppConfig readConfig(const IniFile &ini)
         c.backupBeforeWrite = *n != 0;
     if (const std::optional<qint64> n = readInteger(ini, kOwn, kVerifyAfterWrite))
         c.verifyAfterWrite = *n != 0;
+    c.nameColumnWidth = int(readInRange(ini, kOwn, kNameColWidth, d.nameColumnWidth, 8, 1000));
     c.backupMaxAgeDays = int(readInRange(ini, kBackup, kMaxAgeDays, d.backupMaxAgeDays, 1, 36500));
     c.backupMaxCount = int(readInRange(ini, kBackup, kMaxCount, d.backupMaxCount, 1, 1000000));
 
@@ -207,6 +209,8 @@ void writeSessionValues(IniFile &ini, const AppConfig &c)
     writeFlag(kVerifyReads, c.verifyReads, false);
     writeFlag(kBackupBeforeWrite, c.backupBeforeWrite, true);
     writeFlag(kVerifyAfterWrite, c.verifyAfterWrite, true);
+    if (c.nameColumnWidth != AppConfig().nameColumnWidth || ini.value(kOwn, kNameColWidth))
+        ini.setValue(kOwn, kNameColWidth, QString::number(c.nameColumnWidth));
 }
 
 // Through links too: /bin is a link to /usr/bin on current systems.

@@ -56,6 +56,10 @@ struct AppConfig
     /// Section `t880`, key `VerifyAfterWrite`: read back and compare every
     /// block written. Kept like backupBeforeWrite.
     bool verifyAfterWrite = true;
+    /// Section `t880`, key `NameColWidth` (8..1000): width of the channel
+    /// grid's name column, which the standard keys do not cover. Written
+    /// once it differs from its default (or the file has the key).
+    int nameColumnWidth = 70;
     /// Section `backup`, keys `MaxAgeDays` (1..36500) and `MaxCount`
     /// (1..1000000): backups older, or beyond the newest that many, are
     /// removed. Read only; the program never writes this section.

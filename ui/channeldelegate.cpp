@@ -1,6 +1,7 @@
 #include "ui/channeldelegate.h"
 
 #include "codeplug/channeledit.h"
+#include "codeplug/channelname.h"
 #include "codeplug/tonecodec.h"
 #include "ui/channelmodel.h"
 #include "ui/windowstate.h"
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <utility>
 
 namespace t880 {
@@ -135,6 +137,20 @@ ChannelDelegate::ChannelDelegate(WindowState &state, QWidget *editorParent, QObj
     cbChInfor_Bandwidth = newPicker(editorParent, "cbChInfor_Bandwidth");
     cbChInfor_SCN = newPicker(editorParent, "cbChInfor_SCN");
     cbChInfor_BusyFit = newPicker(editorParent, "cbChInfor_BusyFit");
+    Edit_ChName = new QLineEdit(editorParent);
+    Edit_ChName->setObjectName(QStringLiteral("Edit_ChName"));
+    Edit_ChName->setFrame(false);
+    Edit_ChName->hide();
+    // A character that would not fit the six bytes is not taken; a pasted
+    // text keeps what fits.
+    connect(Edit_ChName, &QLineEdit::textEdited, Edit_ChName, [this](const QString &text) {
+        const QString fitted = fitNameText(text);
+        if (fitted != text) {
+            const int caret = std::min(Edit_ChName->cursorPosition(), int(fitted.size()));
+            Edit_ChName->setText(fitted);
+            Edit_ChName->setCursorPosition(caret);
+        }
+    });
 }
 
 QWidget *ChannelDelegate::editorFor(int column) const
@@ -154,6 +170,8 @@ QWidget *ChannelDelegate::editorFor(int column) const
         return cbChInfor_SCN;
     case BusyLockColumn:
         return cbChInfor_BusyFit;
+    case ChannelTableModel::NameColumn:
+        return Edit_ChName;
     default:
         return nullptr;
     }
@@ -207,6 +225,9 @@ void ChannelDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
     if (editor == Edit_ChFreq) {
         m_openedText = cellText;
         Edit_ChFreq->setText(start.isEmpty() ? cellText : start);
+    } else if (editor == Edit_ChName) {
+        m_openedText = cellText;
+        Edit_ChName->setText(start.isEmpty() ? cellText : fitNameText(start));
     } else if (editor == ComboBox1) {
         m_openedText = cellText;
         const int item = ComboBox1->findText(cellText);
@@ -227,6 +248,9 @@ void ChannelDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
     if (editor == Edit_ChFreq) {
         if (Edit_ChFreq->text() != m_openedText)
             model->setData(index, Edit_ChFreq->text());
+    } else if (editor == Edit_ChName) {
+        if (Edit_ChName->text() != m_openedText)
+            model->setData(index, Edit_ChName->text());
     } else if (editor == ComboBox1) {
         if (ComboBox1->currentText() != m_openedText)
             model->setData(index, ComboBox1->currentText());

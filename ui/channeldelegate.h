@@ -75,6 +75,8 @@ public:
     QComboBox *cbChInfor_Bandwidth = nullptr;
     QComboBox *cbChInfor_SCN = nullptr;
     QComboBox *cbChInfor_BusyFit = nullptr;
+    /// The name editor: six bytes of the code page, a Chinese character two.
+    QLineEdit *Edit_ChName = nullptr;
 
 private:
     WindowState &m_state;

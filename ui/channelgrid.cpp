@@ -65,7 +65,11 @@ ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(paren
     // Sizes the user drags are the sizes of the next run.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
-                if (!m_fitting)
+                if (m_fitting)
+                    return;
+                if (section + 1 == ChannelTableModel::NameColumn)
+                    m_state.config.nameColumnWidth = size;
+                else
                     m_state.config.channelColumnWidths[std::size_t(section + 1)] = size;
             });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
@@ -98,7 +102,7 @@ ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(paren
 ChannelGrid::~ChannelGrid()
 {
     // The controls go while the view can still forget them.
-    for (int column = RxFreqColumn; column < ColumnCount; column += 1) {
+    for (int column = RxFreqColumn; column < ChannelTableModel::GridColumns; column += 1) {
         if (column == TxFreqColumn || column == TxToneColumn)
             continue;
         delete m_delegate->editorFor(column);
@@ -136,9 +140,11 @@ void ChannelGrid::fitTexts()
     };
     constexpr int kCellMargin = 10;
     constexpr int kHeaderMargin = 14;
-    for (int column = RxFreqColumn; column < ColumnCount; ++column) {
+    for (int column = RxFreqColumn; column < ChannelTableModel::GridColumns; ++column) {
         QStringList samples;
-        if (column <= TxFreqColumn)
+        if (column == ChannelTableModel::NameColumn)
+            samples = {QStringLiteral("MMMMMM"), QStringLiteral("中文名")};
+        else if (column <= TxFreqColumn)
             samples = {QStringLiteral("888.88888")};
         else if (column <= TxToneColumn)
             samples = {QStringLiteral("D888N"), QStringLiteral("888.8")};
@@ -169,6 +175,7 @@ void ChannelGrid::applySizes()
     horizontalHeader()->setFixedHeight(heights[0]);
     for (int column = 1; column < AppConfig::ChannelColumns; ++column)
         horizontalHeader()->resizeSection(column - 1, widths[std::size_t(column)]);
+    horizontalHeader()->resizeSection(ChannelTableModel::NameColumn - 1, c.nameColumnWidth);
     for (int row = 1; row < AppConfig::ChannelRows; ++row)
         verticalHeader()->resizeSection(row - 1, heights[std::size_t(row)]);
 }
@@ -249,8 +256,14 @@ void ChannelGrid::keyPressEvent(QKeyEvent *event)
         }
     } else if (used && (opens || printable)) {
         const bool toneColumn = column == RxToneColumn || column == TxToneColumn;
-        const std::optional<QChar> c = printable && toneColumn ? toneKey(text.at(0)) : std::nullopt;
-        openCell(current, c ? QString(*c) : QString());
+        QString start;
+        if (printable && toneColumn) {
+            if (const std::optional<QChar> c = toneKey(text.at(0)))
+                start = QString(*c);
+        } else if (printable && column == ChannelTableModel::NameColumn) {
+            start = text; // a name takes any character its code page has
+        }
+        openCell(current, start);
         return;
     }
     if (printable) {

@@ -1,6 +1,7 @@
 #include "ui/channelmodel.h"
 
 #include "codeplug/channeledit.h"
+#include "codeplug/channelname.h"
 #include "ui/windowstate.h"
 
 #include <QColor>
@@ -28,7 +29,15 @@ int ChannelTableModel::rowCount(const QModelIndex &parent) const
 
 int ChannelTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount - FirstColumn;
+    return parent.isValid() ? 0 : GridColumns - FirstColumn;
+}
+
+QString ChannelTableModel::cellText(const CodeplugData &codeplug, int channel, int column) const
+{
+    if (column == NameColumn)
+        return codeplug.isChannelUsed(channel) ? nameText(codeplug.channel(channel)) : QString();
+    const CellText cell = rowTexts(codeplug, channel)[std::size_t(column)];
+    return cell.textNumber >= 0 ? m_state.langText(cell.textNumber) : cell.text;
 }
 
 QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
@@ -40,11 +49,10 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: {
-        if (role == Qt::EditRole && column >= PowerColumn) {
+        if (role == Qt::EditRole && column >= PowerColumn && column != NameColumn) {
             return pickerIndex(m_state.program.codeplug.channel(channel), column);
         }
-        const CellText cell = rowTexts(m_state.program.codeplug, channel)[std::size_t(column)];
-        return cell.textNumber >= 0 ? m_state.langText(cell.textNumber) : cell.text;
+        return cellText(m_state.program.codeplug, channel, column);
     }
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
@@ -52,13 +60,11 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
         if (channel % 2 == 1)
             return OddRowColor;
         return {};
-    case ChangedRole: {
-        const CellText now = rowTexts(m_state.program.codeplug, channel)[std::size_t(column)];
-        const CellText then = rowTexts(m_state.baseline, channel)[std::size_t(column)];
-        return now.text != then.text || now.textNumber != then.textNumber;
-    }
+    case ChangedRole:
+        return cellText(m_state.program.codeplug, channel, column) !=
+               cellText(m_state.baseline, channel, column);
     case Qt::ToolTipRole:
-        if (isNonstandardTone(m_state.program.codeplug, channel, column))
+        if (column != NameColumn && isNonstandardTone(m_state.program.codeplug, channel, column))
             return m_state.langText(NonstandardToneText);
         return {};
     default:
@@ -111,6 +117,9 @@ bool ChannelTableModel::setData(const QModelIndex &index, const QVariant &value,
     case TxToneColumn:
         result = commitTone(m_state.program.codeplug, channel, column, value.toString());
         break;
+    case NameColumn:
+        result = commitName(m_state.program.codeplug, channel, value.toString());
+        break;
     default:
         result = commitPicker(m_state.program.codeplug, channel, column, value.toInt());
         break;
@@ -133,7 +142,7 @@ bool ChannelTableModel::isChannelUsed(int channel) const
 
 void ChannelTableModel::updateRow(int channel)
 {
-    emit dataChanged(cell(channel, FirstColumn), cell(channel, ColumnCount - 1));
+    emit dataChanged(cell(channel, FirstColumn), cell(channel, NameColumn));
 }
 
 void ChannelTableModel::updateAll()

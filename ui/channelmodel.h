@@ -9,6 +9,7 @@
 
 namespace t880 {
 
+class CodeplugData;
 struct WindowState;
 
 class ChannelTableModel : public QAbstractTableModel
@@ -17,6 +18,11 @@ class ChannelTableModel : public QAbstractTableModel
 public:
     /// Grid column of model column 0; the grid's column 0 is the row header.
     static constexpr int FirstColumn = 1;
+    /// Grid column of the channel's name, after the eight field columns;
+    /// only the file carries the name, the radio does not.
+    static constexpr int NameColumn = 9;
+    /// Grid columns in all, the number column included.
+    static constexpr int GridColumns = NameColumn + 1;
     /// Light green of the odd channel rows.
     static const QColor OddRowColor;
     /// Data role: whether the cell differs from the window's baseline (the
@@ -52,6 +58,9 @@ signals:
     void toneCommitted(int channel, int column);
 
 private:
+    /// The text of a cell (grid columns 1..9) of \a codeplug.
+    QString cellText(const CodeplugData &codeplug, int channel, int column) const;
+
     WindowState &m_state;
 };
 

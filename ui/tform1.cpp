@@ -7,6 +7,7 @@
 #include "factory/tpassworddlg.h"
 #include "factory/tsetpassworddlg.h"
 #include "link/portmap.h"
+#include "print/channelsheet.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/documenttracker.h"
@@ -32,6 +33,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -100,6 +103,10 @@ enum Text : int {
     Backups = 291,
     RestoreCalibration = 301,
     BackupFilter = 302,
+    PrintItem = 315,
+    ExportPdfItem = 316,
+    PdfFilter = 317,
+    CannotWritePdf = 318,
 };
 
 QString withoutAccelerator(QString text)
@@ -206,6 +213,11 @@ void TForm1::buildMenus()
     MenuFile->addSeparator();
     MenuFile->addActions({MenuFile_CompareFile, MenuFile_Backups});
     MenuFile->addSeparator();
+    MenuFile_Print = action(this, "MenuFile_Print");
+    MenuFile_Print->setShortcut(QKeySequence::Print);
+    MenuFile_ExportPdf = action(this, "MenuFile_ExportPdf");
+    MenuFile->addActions({MenuFile_Print, MenuFile_ExportPdf});
+    MenuFile->addSeparator();
     MenuFile->addAction(MenuFile_Exit);
 
     MenuEdit = bar->addMenu(QString());
@@ -274,6 +286,8 @@ void TForm1::buildMenus()
             [this](bool on) { m_state.config.verifyAfterWrite = on; });
     connect(MenuFile_CompareFile, &QAction::triggered, this, &TForm1::MenuFile_CompareFileClick);
     connect(MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
+    connect(MenuFile_Print, &QAction::triggered, this, &TForm1::MenuFile_PrintClick);
+    connect(MenuFile_ExportPdf, &QAction::triggered, this, &TForm1::MenuFile_ExportPdfClick);
     connect(MenuEdit_CompareRadio, &QAction::triggered, this, &TForm1::MenuEdit_CompareRadioClick);
     connect(MenuEdit_Password, &QAction::triggered, this, &TForm1::MenuEdit_PasswordClick);
     connect(MenuEdit_SetRadioNewPD, &QAction::triggered, this,
@@ -450,6 +464,8 @@ void TForm1::ApplyLanguage()
     MenuEdit_CompareRadio->setText(t(CompareRadio));
     MenuFile_CompareFile->setText(t(CompareFile));
     MenuFile_Backups->setText(t(Backups));
+    MenuFile_Print->setText(t(PrintItem));
+    MenuFile_ExportPdf->setText(t(ExportPdfItem));
     MenuPort->setText(t(PortMenu));
     MenuLanguage->setTitle(t(LanguageMenu));
     MenuLanguage_Chs->setText(t(LanguageChs));
@@ -753,6 +769,51 @@ void TForm1::openAdjustment(const QString &path)
         },
         this);
     prompt.exec();
+}
+
+void TForm1::MenuFile_PrintClick()
+{
+    commitEdits();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    if (dialog.exec() == QDialog::Accepted)
+        printTo(printer);
+}
+
+bool TForm1::printTo(QPrinter &printer)
+{
+    return print::printChannelSheet(printer, m_state.program.codeplug, m_state.lang);
+}
+
+void TForm1::MenuFile_ExportPdfClick()
+{
+    commitEdits();
+    QFileDialog dialog(this, withoutAccelerator(m_state.langText(ExportPdfItem)));
+    dialog.setObjectName(QStringLiteral("PdfDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(m_state.langText(PdfFilter));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.resize(760, 480);
+    if (!m_document->currentFile().isEmpty())
+        dialog.selectFile(QFileInfo(m_document->currentFile()).completeBaseName() +
+                          QStringLiteral(".pdf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    exportPdf(withDefaultSuffix(dialog.selectedFiles().first(), QStringLiteral("pdf")));
+}
+
+bool TForm1::exportPdf(const QString &path)
+{
+    const FileResult result =
+        print::writeChannelSheetPdf(path, m_state.program.codeplug, m_state.lang);
+    if (!result.ok()) {
+        showFileError(CannotWritePdf, path, result);
+        return false;
+    }
+    return true;
 }
 
 void TForm1::MenuFile_CompareFileClick()

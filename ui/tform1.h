@@ -10,6 +10,7 @@
 
 class QAction;
 class QLabel;
+class QPrinter;
 class QPushButton;
 class QTabWidget;
 class QToolBar;
@@ -72,6 +73,12 @@ public:
     void MenuEdit_ReadClick();
     void MenuEdit_WriteClick();
     void MenuPortClick();
+    void MenuFile_PrintClick();
+    void MenuFile_ExportPdfClick();
+    /// Prints the channel sheet on \a printer as it is set up.
+    bool printTo(QPrinter &printer);
+    /// Writes the channel sheet as a PDF file; a failure is reported.
+    bool exportPdf(const QString &path);
     void MenuFile_CompareFileClick();
     void MenuFile_BackupsClick();
     void MenuEdit_CompareRadioClick();
@@ -135,6 +142,8 @@ private:
     QAction *MenuFile_Save = nullptr;
     QAction *MenuFile_Exit = nullptr;
     QAction *MenuFile_CompareFile = nullptr;
+    QAction *MenuFile_Print = nullptr;
+    QAction *MenuFile_ExportPdf = nullptr;
     QAction *MenuFile_Backups = nullptr;
     QAction *MenuEdit_CompareRadio = nullptr;
     QAction *MenuEdit_BackupBeforeWrite = nullptr;
