@@ -2,8 +2,7 @@
 // virtual radio on a real pseudo-terminal, bound to COM1 through the
 // configuration file, with the result message answered as a user does.
 #include "guitest.h"
-#include "radioprocess.h"
-#include "testsupport.h"
+#include "windowradio.h"
 
 #include "codeplug/backupstore.h"
 #include "codeplug/codeplugfile.h"
@@ -22,9 +21,6 @@ using namespace t880::testing;
 
 namespace {
 
-constexpr int kCodeplugArea = 0x4000;
-constexpr int kDateOffset = 0x150;
-
 QString programText(int language, int n)
 {
     text::TAppLang lang(0x0409);
@@ -37,28 +33,6 @@ QString mainText(int language, int n)
     text::TAppLang lang(0x0409);
     lang.applyLanguageSetting(language);
     return lang.text(text::TextTable::Main, n);
-}
-
-// Memory whose codeplug area holds a codeplug that a clean command-line read
-// makes sense of, with the factory calibration.
-QByteArray radioMemory(const QString &cli, const QString &dir)
-{
-    const QString file = dir + QStringLiteral("/seed.Kzx");
-    const QString image = dir + QStringLiteral("/seed.img");
-    runCli({QStringLiteral("new"), QStringLiteral("--force"), file});
-    CodeplugData cp;
-    codeplugfile::load(file, cp);
-    cp.enterChannelFrequency(1, 438500000);
-    cp.enterChannelFrequency(4, 446006250);
-    cp.setSetting(Setting::tot, 60);
-    codeplugfile::save(file, cp);
-    runCli({QStringLiteral("encode"), file, QStringLiteral("--variant"), QStringLiteral("S"),
-            QStringLiteral("--date"), QStringLiteral("2026-01-02T03:04"), QStringLiteral("-o"),
-            image});
-    Q_UNUSED(cli);
-    QByteArray mem(0x10000, '\0');
-    mem.replace(kCodeplugArea, 0x170, readFile(image).left(0x170));
-    return mem;
 }
 
 } // namespace
@@ -74,23 +48,12 @@ private:
     // A configuration that binds COM1 to \a device, search off, English.
     void configure(WindowState &state, const QString &device, const QString &more = QString())
     {
-        state.configPath = path(QStringLiteral("_config.ini"));
-        writeFile(state.configPath, QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
-                                                   "[ports]\nCOM1=%1\n")
-                                            .arg(device)
-                                            .toUtf8() +
-                                        more.toUtf8());
+        configureWindow(state, m_dir.path(), device, more);
     }
-
     bool startRadio(VirtualRadioProcess &radio, const QByteArray &memory,
                     const QStringList &extra = {})
     {
-        writeFile(path(QStringLiteral("memory.bin")), memory);
-        return radio.start(path(QStringLiteral("radio")),
-                           QStringList{QStringLiteral("--variant"), QStringLiteral("S"),
-                                       QStringLiteral("--memory"),
-                                       path(QStringLiteral("memory.bin"))} +
-                               extra);
+        return testing::startRadio(radio, m_dir.path(), memory, extra);
     }
 
 private slots:
@@ -110,7 +73,7 @@ private slots:
 
 void TestProgramDialog::readFillsTheWindow()
 {
-    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem));
     // What a read gives, by the command line, for comparison.
@@ -138,7 +101,7 @@ void TestProgramDialog::readFillsTheWindow()
 
 void TestProgramDialog::writePutsTheModelIntoTheRadio()
 {
-    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    const QByteArray mem = radioMemory(m_dir.path());
     // The same codeplug written by the command line, for comparison.
     CodeplugData cp;
     cp.applyNewDefaults();
@@ -200,7 +163,7 @@ void TestProgramDialog::windowKeepsBackups()
     const QString folder = backup::defaultFolder();
     QVERIFY(folder.startsWith(path(QStringLiteral("data"))));
     QDir(folder).removeRecursively();
-    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem));
     WindowState state;
@@ -239,7 +202,7 @@ void TestProgramDialog::windowKeepsBackups()
 // before it, from which the radio can be put back.
 void TestProgramDialog::failedWriteNamesItsBackup()
 {
-    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     // Silent after the connect request, 4 password readings, 46 backup
     // readings, 16 calibration readings and 5 writes.
@@ -267,7 +230,7 @@ void TestProgramDialog::failedWriteNamesItsBackup()
 // leaves the model as it was.
 void TestProgramDialog::closingMidTransfer()
 {
-    const QByteArray mem = radioMemory(QStringLiteral(T880_CLI_PATH), m_dir.path());
+    const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem, {QStringLiteral("--reply-delay"), QStringLiteral("150")}));
     WindowState state;
