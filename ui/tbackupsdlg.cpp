@@ -57,6 +57,7 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
         {state.langText(TimeColumn), state.langText(KindColumn), state.langText(PortColumn),
          state.langText(OperationColumn), state.langText(ChannelsColumn)});
     tBackups->verticalHeader()->hide();
+    tBackups->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     tBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tBackups->setSelectionBehavior(QAbstractItemView::SelectRows);
     tBackups->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -66,6 +66,7 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
         {state.langText(FieldColumn), state.langText(WindowColumn), state.langText(otherColumn)});
     tDifferences->setAccessibleName(windowTitle());
     tDifferences->verticalHeader()->hide();
+    tDifferences->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     tDifferences->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tDifferences->setSelectionBehavior(QAbstractItemView::SelectRows);
     tDifferences->setVisible(!entries.empty());
