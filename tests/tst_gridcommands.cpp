@@ -142,6 +142,7 @@ private slots:
     void batchSet_data();
     void batchSet();
     void batchSetRefusesBadValues();
+    void dialogsInEachLanguage();
 };
 
 void TestGridCommands::init()
@@ -589,6 +590,48 @@ void TestGridCommands::batchSetRefusesBadValues()
     QVERIFY(message.startsWith(QStringLiteral("Enter the start frequency")));
     QCOMPARE(bytes(), before);
     QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+}
+
+// The report and Batch Set in each language, for the eye (T880_SHOTS).
+void TestGridCommands::dialogsInEachLanguage()
+{
+    setUp("1:431000");
+    for (int language : {0, 1, 2}) {
+        m_window->setLanguage(language);
+        const QString suffix = QStringLiteral("_%1").arg(language);
+        select(15, 16);
+        const auto batch = whenModal(QStringLiteral("TBatchSetDlg"), [suffix](QWidget *w) {
+            w->findChild<QLineEdit *>(QStringLiteral("edStartFreq"))->setText("479.995");
+            w->findChild<QLineEdit *>(QStringLiteral("edStep"))->setText("0.01");
+            saveShot(w, QStringLiteral("TBatchSetDlg") + suffix);
+            QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                      Qt::QueuedConnection);
+        });
+        const auto report = whenModal(QStringLiteral("TPasteReportDlg"), [suffix](QWidget *w) {
+            saveShot(w, QStringLiteral("BatchReport") + suffix);
+            QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                      Qt::QueuedConnection);
+        });
+        action("MenuEdit_BatchSet")->trigger();
+        QVERIFY(batch->seen);
+        QVERIFY(report->seen);
+        QCOMPARE(layout(), QStringLiteral("1:431000 15:479995"));
+
+        select(3, 3);
+        QApplication::clipboard()->setText(
+            QStringLiteral("Location\tFrequency\tMode\n1\t446.0062\tFM\n2\t500\tFM\n"
+                           "3\t446.1\tAM\n4\tx\tFM\n"));
+        const auto pasted = whenModal(QStringLiteral("TPasteReportDlg"), [suffix](QWidget *w) {
+            saveShot(w, QStringLiteral("PasteReport") + suffix);
+            QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                      Qt::QueuedConnection);
+        });
+        action("MenuEdit_Paste")->trigger();
+        QVERIFY(pasted->seen);
+        action("MenuEdit_Undo")->trigger();
+        action("MenuEdit_Undo")->trigger();
+        QCOMPARE(layout(), QStringLiteral("1:431000"));
+    }
 }
 
 QTEST_MAIN(TestGridCommands)
