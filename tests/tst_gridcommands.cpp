@@ -103,7 +103,7 @@ private:
     }
     // Selects channels \a first..\a last by keyboard, the current cell in
     // \a column of \a first.
-    void select(int first, int last, int column = 1)
+    void select(int first, int last, int column = 1, int toColumn = 0)
     {
         m_grid->setFocus();
         QTest::keyClick(m_grid, Qt::Key_Home, Qt::ControlModifier);
@@ -113,7 +113,8 @@ private:
             QTest::keyClick(m_grid, Qt::Key_Right);
         for (int k = last; k > first; --k)
             QTest::keyClick(m_grid, Qt::Key_Up, Qt::ShiftModifier);
-        QCOMPARE(m_grid->currentIndex(), cell(first, column));
+        for (int k = column; k < toColumn; ++k)
+            QTest::keyClick(m_grid, Qt::Key_Right, Qt::ShiftModifier);
     }
     QString undoText() const { return action("MenuEdit_Undo")->text(); }
     // The step just made is named \a name and undoing it once gives
@@ -133,6 +134,7 @@ private slots:
     void paste_data();
     void paste();
     void copyPasteByKeyboard();
+    void copyPasteCells();
     void pasteWithoutChannelList();
     void rowCommands_data();
     void rowCommands();
@@ -257,7 +259,7 @@ void TestGridCommands::copyPasteByKeyboard()
     codeplug().setChannel(2, r);
     m_window->recordStep(QStringLiteral("setup"));
 
-    select(2, 2);
+    select(2, 2, 1, 8);
     QTest::keyClick(m_grid, Qt::Key_C, Qt::ControlModifier);
     select(7, 7);
     const QByteArray before = bytes();
@@ -278,6 +280,32 @@ void TestGridCommands::copyPasteByKeyboard()
     QCOMPARE(layout(), QString());
     QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("438.5")));
     checkOneStep(QStringLiteral("Cut"), before, QStringLiteral("&Undo setup"));
+}
+
+// Cells of one column carry that column only: pasting them changes that
+// field and nothing else, and cutting them does not clear the channel.
+void TestGridCommands::copyPasteCells()
+{
+    setUp("2:438500 5:431000 6:432000");
+    ChannelRecord r = codeplug().channel(2);
+    r.setHighPower(false);
+    codeplug().setChannel(2, r);
+    m_window->recordStep(QStringLiteral("setup"));
+    const QByteArray before = bytes();
+
+    select(2, 2, 5);
+    QTest::keyClick(m_grid, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(bytes(), before);
+    const QString copied = QApplication::clipboard()->text();
+    QCOMPARE(copied.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Location\tPower"));
+
+    select(5, 6, 5);
+    QTest::keyClick(m_grid, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(layout(), QStringLiteral("2:438500 5:431000 6:432000"));
+    QVERIFY(!codeplug().channel(5).highPower());
+    // One row for two channels: the second is left as it was.
+    QVERIFY(codeplug().channel(6).highPower());
+    checkOneStep(QStringLiteral("Paste"), before, QStringLiteral("&Undo setup"));
 }
 
 // Text that is no channel list is said to be so, and nothing changes.

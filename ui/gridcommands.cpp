@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -63,6 +64,53 @@ QAction *newAction(QObject *parent, const char *name, const QKeySequence &keys =
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     }
     return a;
+}
+
+// The grid column a clipboard column belongs to; 0 for Location, which
+// every copy keeps, and -1 for columns a copy of cells leaves out. Both
+// tone columns share the tone columns: one tone mode describes both.
+int gridColumnOfText(const QString &name)
+{
+    static const QHash<QString, int> columns = {
+        {QStringLiteral("Location"), 0},          {QStringLiteral("Frequency"), RxFreqColumn},
+        {QStringLiteral("Duplex"), TxFreqColumn}, {QStringLiteral("Offset"), TxFreqColumn},
+        {QStringLiteral("Power"), PowerColumn},   {QStringLiteral("Mode"), BandwidthColumn},
+        {QStringLiteral("Skip"), ScanColumn},     {channelcsv::BusyLockHeader, BusyLockColumn},
+    };
+    static const QStringList tones = {QStringLiteral("Tone"),         QStringLiteral("rToneFreq"),
+                                      QStringLiteral("cToneFreq"),    QStringLiteral("DtcsCode"),
+                                      QStringLiteral("DtcsPolarity"), QStringLiteral("RxDtcsCode"),
+                                      QStringLiteral("CrossMode")};
+    if (tones.contains(name))
+        return RxToneColumn;
+    return columns.value(name, -1);
+}
+
+// \a text (whole rows) cut down to the columns of the cells selected.
+QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
+{
+    const csv::Table table = csv::readTable(text, u'\t');
+    QList<int> kept;
+    for (int k = 0; k < table.header.size(); ++k) {
+        int column = gridColumnOfText(table.header[k]);
+        if (column == TxToneColumn)
+            column = RxToneColumn;
+        const bool tones = gridColumns.count(RxToneColumn) || gridColumns.count(TxToneColumn);
+        if (column == 0 || (column == RxToneColumn && tones) ||
+            (column > 0 && gridColumns.count(column)))
+            kept << k;
+    }
+    QStringList header;
+    for (int k : kept)
+        header << table.header[k];
+    QList<QStringList> rows;
+    for (const csv::Record &record : table.records) {
+        QStringList row;
+        for (int k : kept)
+            row << record.fields.value(k);
+        rows << row;
+    }
+    return csv::writeTable(header, rows, u'\t');
 }
 
 } // namespace
@@ -193,15 +241,29 @@ void GridCommands::copy()
     const QList<int> channels = selectedChannels();
     if (channels.isEmpty())
         return;
-    QApplication::clipboard()->setText(
-        QString::fromUtf8(channelcsv::clipboardText(m_state.program.codeplug, channels)));
+    QByteArray text = channelcsv::clipboardText(m_state.program.codeplug, channels);
+    // Some cells of a row, not all: only their columns, so a paste changes
+    // just those fields of the channels it meets.
+    std::set<int> columns;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedIndexes())
+        columns.insert(ChannelTableModel::gridColumnOf(index));
+    if (!columns.empty() && int(columns.size()) < ColumnCount - 1)
+        text = keepColumns(text, columns);
+    QApplication::clipboard()->setText(QString::fromUtf8(text));
 }
 
 void GridCommands::cut()
 {
     copy();
-    const QList<int> channels = selectedChannels();
-    for (int n : channels)
+    // A channel is its receive frequency: cutting that clears the channel.
+    // Cells of other columns have no empty value (a power is high or low),
+    // so they are only copied.
+    bool wholeChannels = false;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedIndexes())
+        wholeChannels = wholeChannels || ChannelTableModel::gridColumnOf(index) == RxFreqColumn;
+    if (!wholeChannels)
+        return;
+    for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
     finish(stepName(CutText));
 }
