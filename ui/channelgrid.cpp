@@ -214,8 +214,12 @@ void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
         return;
     m_state.editCol = ChannelTableModel::gridColumnOf(index);
     m_state.editRow = ChannelTableModel::channelOf(index);
+    m_bulkChannels = bulkChannels(index);
     m_delegate->startWith(startText);
-    setCurrentIndex(index);
+    // Making the current cell current again would drop a selection of
+    // several rows, which a value chosen now is meant for.
+    if (index != currentIndex())
+        setCurrentIndex(index);
     edit(index);
     QWidget *editor = m_delegate->openEditor();
     if (!editor)
@@ -233,6 +237,41 @@ void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
     }
     if (editor == m_delegate->ComboBox1)
         m_state.toneEditorPos = editor->mapTo(sTiShi_0->parentWidget(), QPoint(0, 0));
+}
+
+QList<int> ChannelGrid::bulkChannels(const QModelIndex &index) const
+{
+    // Frequencies stay one channel's: the same frequency on many channels is
+    // Batch Set's work, with its steps.
+    if (ChannelTableModel::gridColumnOf(index) < RxToneColumn)
+        return {};
+    QList<int> channels;
+    for (const QModelIndex &selected : selectionModel()->selectedIndexes()) {
+        const int channel = ChannelTableModel::channelOf(selected);
+        if (!channels.contains(channel))
+            channels << channel;
+    }
+    if (channels.size() < 2 || !channels.contains(ChannelTableModel::channelOf(index)))
+        return {};
+    std::sort(channels.begin(), channels.end());
+    return channels;
+}
+
+void ChannelGrid::commitData(QWidget *editor)
+{
+    if (m_bulkChannels.isEmpty() || editor != m_delegate->openEditor()) {
+        QTableView::commitData(editor);
+        return;
+    }
+    QVariant value;
+    if (editor == m_delegate->ComboBox1)
+        value = m_delegate->ComboBox1->currentText();
+    else if (auto *picker = qobject_cast<QComboBox *>(editor))
+        value = picker->currentIndex();
+    const QList<int> channels = m_bulkChannels;
+    const int column = m_state.editCol;
+    m_bulkChannels.clear();
+    emit bulkEdited(column, channels, value);
 }
 
 void ChannelGrid::keyPressEvent(QKeyEvent *event)

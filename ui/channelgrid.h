@@ -44,7 +44,14 @@ public:
     ChannelDelegate *channelDelegate() const { return m_delegate; }
     QLabel *sTiShi_0 = nullptr;
 
+signals:
+    /// A value was confirmed in a tone or picker control opened while
+    /// several channels were selected: it is meant for all of them
+    /// (\a value: the tone text, or the picker's index). Nothing is stored.
+    void bulkEdited(int column, const QList<int> &channels, const QVariant &value);
+
 protected:
+    void commitData(QWidget *editor) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -54,6 +61,7 @@ protected:
 
 private:
     void openCell(const QModelIndex &index, const QString &startText = QString());
+    QList<int> bulkChannels(const QModelIndex &index) const;
     void onToneCommitted(int channel, int column);
     void paintCorner();
     void fitTexts();
@@ -63,7 +71,8 @@ private:
     ChannelDelegate *m_delegate = nullptr;
     QWidget *m_corner = nullptr;
     QPersistentModelIndex m_pressed;
-    bool m_fitting = false; ///< widening for the font, not the user's sizing
+    bool m_fitting = false;    ///< widening for the font, not the user's sizing
+    QList<int> m_bulkChannels; ///< the selected channels when a control opened for several
 };
 
 } // namespace t880

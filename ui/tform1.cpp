@@ -11,6 +11,7 @@
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/documenttracker.h"
+#include "ui/gridcommands.h"
 #include "ui/icons.h"
 #include "ui/keypage.h"
 #include "ui/messagedialogs.h"
@@ -171,6 +172,10 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
         commitEdits();
         m_history->stack()->redo();
     });
+    m_gridCommands = new GridCommands(m_state, StringGrid1, this,
+                                      [this](const QString &name) { recordStep(name); });
+    MenuEdit->insertActions(MenuEdit_Read, m_gridCommands->actions());
+    MenuEdit->insertSeparator(MenuEdit_Read);
     connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
     connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
             &TForm1::modelTouched);
@@ -507,6 +512,8 @@ void TForm1::ApplyLanguage()
     // 7. The channel grid, every row from the model; the option and key
     // pages, every list rebuilt and selected from the model.
     StringGrid1->applyLanguage();
+    if (m_gridCommands)
+        m_gridCommands->applyLanguage();
     TabSheet_Option->applyLanguage();
     TabSheet_Key->applyLanguage();
 }
@@ -552,6 +559,12 @@ bool TForm1::isModelModified() const
 void TForm1::modelTouched()
 {
     m_history->record();
+    m_document->touch();
+}
+
+void TForm1::recordStep(const QString &name)
+{
+    m_history->record(name);
     m_document->touch();
 }
 

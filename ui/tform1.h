@@ -20,6 +20,7 @@ namespace t880 {
 
 class ChannelGrid;
 class DocumentTracker;
+class GridCommands;
 class UndoHistory;
 class KeyPage;
 class OptionsPage;
@@ -59,6 +60,9 @@ public:
     bool isModelModified() const;
     /// Re-checks the model for changes (after an edit of any kind).
     void modelTouched();
+    /// Records the change made since the last step as one undo step named
+    /// \a name (a command that changed several things at once).
+    void recordStep(const QString &name);
 
     /// Ends the run without the close prompt (a screenshot run, tests).
     void closeWithoutPrompt();
@@ -121,6 +125,7 @@ private:
 
     DocumentTracker *m_document = nullptr;
     UndoHistory *m_history = nullptr;
+    GridCommands *m_gridCommands = nullptr;
     std::unique_ptr<QTranslator> m_qtTranslator;
 
     QPushButton *bHide = nullptr;

@@ -1,0 +1,666 @@
+// The grid's commands on whole channels, driven through the window's real
+// widgets: paste with adjusted and refused values and its report, the row
+// commands at the edges, a value chosen once for several channels, and
+// Batch Set across the band's edge. Every command is exactly one undo step.
+#include "guitest.h"
+#include "testsupport.h"
+
+#include "ui/channelmodel.h"
+#include "ui/tform1.h"
+#include "ui/windowstate.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace t880;
+using namespace t880::testing;
+
+namespace {
+
+constexpr std::uint32_t kBandLow = 400000000;
+constexpr std::uint32_t kBandHigh = 480000000;
+
+// "1:431000 16:446000": the channels in use with their receive frequency in kHz.
+using Layout = QString;
+
+// What the report dialog showed, when it was shown.
+struct Report
+{
+    std::shared_ptr<ModalSeen> seen;
+    std::shared_ptr<QString> text = std::make_shared<QString>();
+};
+
+Report catchReport()
+{
+    Report r;
+    auto text = r.text;
+    r.seen = whenModal(QStringLiteral("TPasteReportDlg"), [text](QWidget *w) {
+        *text = w->findChild<QLabel *>(QStringLiteral("ReportSummary"))->text();
+        const QString lines =
+            w->findChild<QPlainTextEdit *>(QStringLiteral("ReportLines"))->toPlainText();
+        if (!lines.isEmpty())
+            *text += QLatin1Char('\n') + lines;
+        QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                  Qt::QueuedConnection);
+    });
+    return r;
+}
+
+} // namespace
+
+class TestGridCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    WindowState *m_state = nullptr;
+    TForm1 *m_window = nullptr;
+    QTableView *m_grid = nullptr;
+    QList<QTimer *> m_timersBefore;
+
+    CodeplugData &codeplug() { return m_state->program.codeplug; }
+    QByteArray bytes() const { return m_state->program.codeplug.toByteArray(); }
+    QAction *action(const char *name) const
+    {
+        return m_window->findChild<QAction *>(QLatin1String(name));
+    }
+    QModelIndex cell(int channel, int column) const
+    {
+        return m_grid->model()->index(channel - 1, column - 1);
+    }
+    Layout layout() const
+    {
+        QStringList used;
+        for (int n = 1; n <= CodeplugData::Channels; ++n) {
+            if (m_state->program.codeplug.isChannelUsed(n))
+                used << QStringLiteral("%1:%2").arg(n).arg(
+                    m_state->program.codeplug.channel(n).rxFreq() / 1000);
+        }
+        return used.join(QLatin1Char(' '));
+    }
+    // Puts the channels of \a layout in and records that as a step of its
+    // own, so each command's step starts from it.
+    void setUp(const Layout &wanted)
+    {
+        for (const QString &entry : wanted.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList parts = entry.split(QLatin1Char(':'));
+            codeplug().enterChannelFrequency(parts[0].toInt(), parts[1].toUInt() * 1000);
+        }
+        m_window->recordStep(QStringLiteral("setup"));
+        m_window->ApplyLanguage();
+        QCOMPARE(layout(), wanted);
+    }
+    // Selects channels \a first..\a last by keyboard, the current cell in
+    // \a column of \a first.
+    void select(int first, int last, int column = 1, int toColumn = 0)
+    {
+        m_grid->setFocus();
+        QTest::keyClick(m_grid, Qt::Key_Home, Qt::ControlModifier);
+        for (int k = 1; k < last; ++k)
+            QTest::keyClick(m_grid, Qt::Key_Down);
+        for (int k = 1; k < column; ++k)
+            QTest::keyClick(m_grid, Qt::Key_Right);
+        for (int k = last; k > first; --k)
+            QTest::keyClick(m_grid, Qt::Key_Up, Qt::ShiftModifier);
+        for (int k = column; k < toColumn; ++k)
+            QTest::keyClick(m_grid, Qt::Key_Right, Qt::ShiftModifier);
+    }
+    QString undoText() const { return action("MenuEdit_Undo")->text(); }
+    // The step just made is named \a name and undoing it once gives
+    // \a before and the undo item of before.
+    void checkOneStep(const QString &name, const QByteArray &before, const QString &undoBefore)
+    {
+        QCOMPARE(undoText(), QStringLiteral("&Undo ") + name);
+        action("MenuEdit_Undo")->trigger();
+        QCOMPARE(bytes(), before);
+        QCOMPARE(undoText(), undoBefore);
+    }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void paste_data();
+    void paste();
+    void copyPasteByKeyboard();
+    void copyPasteCells();
+    void pasteWithoutChannelList();
+    void rowCommands_data();
+    void rowCommands();
+    void contextMenuHasTheCommands();
+    void bulkEdit_data();
+    void bulkEdit();
+    void batchSet_data();
+    void batchSet();
+    void batchSetRefusesBadValues();
+    void dialogsInEachLanguage();
+};
+
+void TestGridCommands::init()
+{
+    m_timersBefore = qApp->findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
+    const QString config = m_dir.filePath(QStringLiteral("_config.ini"));
+    QVERIFY(writeFile(config, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
+    m_state = new WindowState;
+    m_state->configPath = config;
+    m_window = new TForm1(*m_state);
+    m_state->program.activeBandLow = kBandLow;
+    m_state->program.activeBandHigh = kBandHigh;
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    m_grid = m_window->findChild<QTableView *>(QStringLiteral("StringGrid1"));
+    QVERIFY(m_grid);
+}
+
+void TestGridCommands::cleanup()
+{
+    // A wait for a dialog that did not come (as it should not have) must
+    // not answer the next test's dialog.
+    for (QTimer *timer : qApp->findChildren<QTimer *>(Qt::FindDirectChildrenOnly)) {
+        if (!m_timersBefore.contains(timer))
+            delete timer;
+    }
+    if (m_window)
+        m_window->closeWithoutPrompt();
+    delete m_window;
+    delete m_state;
+    m_window = nullptr;
+    m_state = nullptr;
+}
+
+void TestGridCommands::paste_data()
+{
+    QTest::addColumn<Layout>("start");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Layout>("after");
+    QTest::addColumn<QString>("report"); // empty: no report shown
+
+    QTest::newRow("taken from the selected channel down")
+        << "1:431000" << 3 << "Frequency\n446.00625\n446.1\n"
+        << "1:431000 3:446006 4:446100"
+        << "";
+    // 446.0062 is neither on 5 kHz nor on 6.25 kHz: down to 446.000 (71360 x 6.25 kHz).
+    QTest::newRow("moved onto the raster")
+        << "" << 1 << "Frequency\n446.0062\n"
+        << "1:446000"
+        << "0 taken, 1 adjusted, 0 refused.\n"
+           "CH01: Frequency 446.006200 moved onto the raster: 446.000000";
+    QTest::newRow("outside the band and unreadable")
+        << "" << 2 << "Frequency\n500\nabc\n446.5\n"
+        << "4:446500"
+        << "1 taken, 0 adjusted, 2 refused.\n"
+           "CH02: refused: Frequency 500 is outside the band\n"
+           "CH03: refused: Frequency \"abc\" does not read";
+    QTest::newRow("more rows than channels below") << "" << 16 << "Frequency\n440\n441\n"
+                                                   << "16:440000"
+                                                   << "1 taken, 0 adjusted, 1 refused.\n"
+                                                      "Line 3: refused: more rows than channels";
+    // Only the columns the text has change a channel in use.
+    QTest::newRow("power column alone") << "5:431000 6:432000" << 5 << "Power\nLow\nLow\n"
+                                        << "5:431000 6:432000"
+                                        << "";
+}
+
+void TestGridCommands::paste()
+{
+    QFETCH(Layout, start);
+    QFETCH(int, at);
+    QFETCH(QString, text);
+    QFETCH(Layout, after);
+    QFETCH(QString, report);
+    setUp(start);
+    const QByteArray before = bytes();
+    const QString undoBefore = undoText();
+    select(at, at);
+    QApplication::clipboard()->setText(QString(text).replace(QLatin1Char(','), QLatin1Char('\t')));
+    const Report shown = catchReport();
+    action("MenuEdit_Paste")->trigger();
+    QCOMPARE(layout(), after);
+    QCOMPARE(shown.seen->seen, !report.isEmpty());
+    QCOMPARE(*shown.text, report);
+    if (QTest::currentDataTag() == QByteArray("power column alone")) {
+        QVERIFY(!codeplug().channel(5).highPower());
+        QVERIFY(!codeplug().channel(6).highPower());
+    }
+    // A new channel's transmit frequency is its receive frequency.
+    for (int n = 1; n <= CodeplugData::Channels; ++n) {
+        if (codeplug().isChannelUsed(n))
+            QCOMPARE(codeplug().channel(n).txFreq(), codeplug().channel(n).rxFreq());
+    }
+    checkOneStep(QStringLiteral("Paste"), before, undoBefore);
+}
+
+// Ctrl+C on one channel and Ctrl+V on another make the same channel, tones
+// and options included; Ctrl+X clears what it copied.
+void TestGridCommands::copyPasteByKeyboard()
+{
+    setUp("2:438500");
+    ChannelRecord r = codeplug().channel(2);
+    r.setTxFreq(430500000);
+    r.setRxTone({1, 885});
+    r.setTxTone({2, 0x2800 + 023});
+    r.setSquelchMode(2);
+    r.setHighPower(false);
+    r.setWide(false);
+    r.setScanAdd(false);
+    r.setBusyLock(2);
+    codeplug().setChannel(2, r);
+    m_window->recordStep(QStringLiteral("setup"));
+
+    select(2, 2, 1, 8);
+    QTest::keyClick(m_grid, Qt::Key_C, Qt::ControlModifier);
+    select(7, 7);
+    const QByteArray before = bytes();
+    QTest::keyClick(m_grid, Qt::Key_V, Qt::ControlModifier);
+    const ChannelRecord copy = codeplug().channel(7);
+    QVERIFY(codeplug().isChannelUsed(7));
+    QCOMPARE(copy.rxFreq(), 438500000u);
+    QCOMPARE(copy.txFreq(), 430500000u);
+    QVERIFY(copy.rxTone() == (Tone{1, 885}));
+    QVERIFY(copy.txTone() == (Tone{2, 0x2800 + 023}));
+    QCOMPARE(copy.squelchMode(), 2);
+    QCOMPARE(copy.optionB() & 0xB0, 0);
+    QCOMPARE(copy.busyLock(), 2);
+    checkOneStep(QStringLiteral("Paste"), before, QStringLiteral("&Undo setup"));
+
+    select(2, 2);
+    QTest::keyClick(m_grid, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(layout(), QString());
+    QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("438.5")));
+    checkOneStep(QStringLiteral("Cut"), before, QStringLiteral("&Undo setup"));
+}
+
+// Cells of one column carry that column only: pasting them changes that
+// field and nothing else, and cutting them does not clear the channel.
+void TestGridCommands::copyPasteCells()
+{
+    setUp("2:438500 5:431000 6:432000");
+    ChannelRecord r = codeplug().channel(2);
+    r.setHighPower(false);
+    codeplug().setChannel(2, r);
+    m_window->recordStep(QStringLiteral("setup"));
+    const QByteArray before = bytes();
+
+    select(2, 2, 5);
+    QTest::keyClick(m_grid, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(bytes(), before);
+    const QString copied = QApplication::clipboard()->text();
+    QCOMPARE(copied.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Location\tPower"));
+
+    select(5, 6, 5);
+    QTest::keyClick(m_grid, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(layout(), QStringLiteral("2:438500 5:431000 6:432000"));
+    QVERIFY(!codeplug().channel(5).highPower());
+    // One row for two channels: the second is left as it was.
+    QVERIFY(codeplug().channel(6).highPower());
+    checkOneStep(QStringLiteral("Paste"), before, QStringLiteral("&Undo setup"));
+}
+
+// Text that is no channel list is said to be so, and nothing changes.
+void TestGridCommands::pasteWithoutChannelList()
+{
+    setUp("1:431000");
+    const QByteArray before = bytes();
+    select(1, 1);
+    QApplication::clipboard()->setText(QStringLiteral("hello"));
+    QString message;
+    const auto seen =
+        pressWhenShown(QStringLiteral("UserWarnDlg"), QStringLiteral("OKBtn"), &message);
+    action("MenuEdit_Paste")->trigger();
+    QVERIFY(seen->seen);
+    QCOMPARE(message, QStringLiteral("The clipboard holds no channel list."));
+    QCOMPARE(bytes(), before);
+    QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+}
+
+void TestGridCommands::rowCommands_data()
+{
+    QTest::addColumn<Layout>("start");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("answer"); // the falls-off question's button, or ""
+    QTest::addColumn<Layout>("after");
+    QTest::addColumn<QString>("step"); // "" when nothing may change
+
+    const Layout four = "1:431000 2:432000 3:433000 16:446000";
+    const Layout three = "1:431000 2:432000 3:433000";
+    QTest::newRow("clear two") << four << 2 << 3 << "MenuEdit_ClearChannels"
+                               << ""
+                               << "1:431000 16:446000"
+                               << "Clear channels";
+    QTest::newRow("clear empty ones") << four << 5 << 6 << "MenuEdit_ClearChannels"
+                                      << "" << four << "";
+    QTest::newRow("insert at 1, 16 falls off") << four << 1 << 1 << "MenuEdit_InsertChannel"
+                                               << "OKBtn"
+                                               << "2:431000 3:432000 4:433000"
+                                               << "Insert empty channel";
+    QTest::newRow("insert at 1, declined") << four << 1 << 1 << "MenuEdit_InsertChannel"
+                                           << "CancelBtn" << four << "";
+    QTest::newRow("insert at 16") << four << 16 << 16 << "MenuEdit_InsertChannel"
+                                  << "OKBtn" << three << "Insert empty channel";
+    QTest::newRow("insert with 16 free") << three << 2 << 2 << "MenuEdit_InsertChannel"
+                                         << ""
+                                         << "1:431000 3:432000 4:433000"
+                                         << "Insert empty channel";
+    QTest::newRow("delete 1") << four << 1 << 1 << "MenuEdit_DeleteChannel"
+                              << ""
+                              << "1:432000 2:433000 15:446000"
+                              << "Delete channel and shift up";
+    QTest::newRow("delete 16") << four << 16 << 16 << "MenuEdit_DeleteChannel"
+                               << "" << three << "Delete channel and shift up";
+    QTest::newRow("delete two") << four << 2 << 3 << "MenuEdit_DeleteChannel"
+                                << ""
+                                << "1:431000 14:446000"
+                                << "Delete channel and shift up";
+    QTest::newRow("delete an empty one") << four << 5 << 5 << "MenuEdit_DeleteChannel"
+                                         << ""
+                                         << "1:431000 2:432000 3:433000 15:446000"
+                                         << "Delete channel and shift up";
+    QTest::newRow("up at 1") << four << 1 << 2 << "MenuEdit_MoveUp"
+                             << "" << four << "";
+    QTest::newRow("down at 16") << four << 16 << 16 << "MenuEdit_MoveDown"
+                                << "" << four << "";
+    QTest::newRow("two up") << four << 2 << 3 << "MenuEdit_MoveUp"
+                            << ""
+                            << "1:432000 2:433000 3:431000 16:446000"
+                            << "Move up";
+    QTest::newRow("down into 16") << four << 15 << 15 << "MenuEdit_MoveDown"
+                                  << ""
+                                  << "1:431000 2:432000 3:433000 15:446000"
+                                  << "Move down";
+    QTest::newRow("down past an empty one") << four << 3 << 3 << "MenuEdit_MoveDown"
+                                            << ""
+                                            << "1:431000 2:432000 4:433000 16:446000"
+                                            << "Move down";
+    QTest::newRow("sort") << "1:446000 3:431000 5:440000 16:420000" << 1 << 1 << "MenuEdit_Sort"
+                          << ""
+                          << "1:420000 2:431000 3:440000 4:446000"
+                          << "Sort by RX frequency";
+    QTest::newRow("sort sorted") << three << 1 << 1 << "MenuEdit_Sort"
+                                 << "" << three << "";
+}
+
+void TestGridCommands::rowCommands()
+{
+    QFETCH(Layout, start);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QString, command);
+    QFETCH(QString, answer);
+    QFETCH(Layout, after);
+    QFETCH(QString, step);
+    setUp(start);
+    const QByteArray before = bytes();
+    const ChannelRecord moved = codeplug().channel(1);
+    select(first, last);
+    std::shared_ptr<ModalSeen> asked;
+    if (!answer.isEmpty())
+        asked = pressWhenShown(QStringLiteral("MyWarnDlg_2"), answer);
+    action(command.toLatin1().constData())->trigger();
+    if (asked)
+        QVERIFY(asked->seen);
+    QCOMPARE(layout(), after);
+    if (step.isEmpty()) {
+        QCOMPARE(bytes(), before);
+        QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+        return;
+    }
+    // A channel moves whole, not just its frequency.
+    if (command == QLatin1String("MenuEdit_MoveUp") && first == 2)
+        QVERIFY(codeplug().channel(3).raw == moved.raw);
+    checkOneStep(step, before, QStringLiteral("&Undo setup"));
+}
+
+void TestGridCommands::contextMenuHasTheCommands()
+{
+    auto *menu = m_window->findChild<QMenu *>(QStringLiteral("GridMenu"));
+    QVERIFY(menu);
+    QStringList names;
+    for (QAction *a : menu->actions()) {
+        if (!a->isSeparator())
+            names << a->objectName();
+    }
+    QCOMPARE(names, (QStringList{"MenuEdit_Cut", "MenuEdit_Copy", "MenuEdit_Paste",
+                                 "MenuEdit_ClearChannels", "MenuEdit_InsertChannel",
+                                 "MenuEdit_DeleteChannel", "MenuEdit_MoveUp", "MenuEdit_MoveDown",
+                                 "MenuEdit_Sort", "MenuEdit_BatchSet"}));
+    // Shown as the right button shows it, in each language.
+    setUp("1:431000 2:432000");
+    for (int language : {0, 1, 2}) {
+        m_window->setLanguage(language);
+        menu->popup(m_grid->viewport()->mapToGlobal(QPoint(20, 20)));
+        QTRY_VERIFY(menu->isVisible());
+        saveShot(menu, QStringLiteral("GridMenu_%1").arg(language));
+        menu->hide();
+    }
+    m_window->setLanguage(0);
+    // Ctrl+Delete clears; Delete alone does not.
+    select(1, 1);
+    QTest::keyClick(m_grid, Qt::Key_Delete);
+    QCOMPARE(layout(), QStringLiteral("1:431000 2:432000"));
+    QTest::keyClick(m_grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(layout(), QStringLiteral("2:432000"));
+}
+
+void TestGridCommands::bulkEdit_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<int>("index"); // picker index, or -1 for a typed tone
+    QTest::addColumn<QString>("step");
+
+    QTest::newRow("power low") << 5 << "cbChInfor_Pow" << 0 << "Edit TX Power";
+    QTest::newRow("narrow") << 6 << "cbChInfor_Bandwidth" << 0 << "Edit Bandwidth";
+    QTest::newRow("out of the scan list") << 7 << "cbChInfor_SCN" << 0 << "Edit SCN";
+    QTest::newRow("busy lock") << 8 << "cbChInfor_BusyFit" << 1 << "Edit Busy Inhibit";
+    QTest::newRow("receive tone") << 3 << "ComboBox1" << -1 << "Edit QT/DQT Dec";
+}
+
+void TestGridCommands::bulkEdit()
+{
+    QFETCH(int, column);
+    QFETCH(QString, editor);
+    QFETCH(int, index);
+    QFETCH(QString, step);
+    // Channel 3 is not in use and stays so; channel 5 is outside the selection.
+    setUp("1:431000 2:432000 4:434000 5:435000");
+    const QByteArray before = bytes();
+    const ChannelRecord outside = codeplug().channel(5);
+    select(1, 4, column);
+    QTest::keyClick(m_grid, Qt::Key_F2);
+    auto *control = m_grid->findChild<QComboBox *>(editor);
+    QVERIFY(control && control->isVisible());
+    if (index >= 0) {
+        control->setCurrentIndex(index);
+    } else {
+        control->lineEdit()->selectAll();
+        QTest::keyClicks(control->lineEdit(), QStringLiteral("88.5"));
+    }
+    QTest::keyClick(control, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    for (int n : {1, 2, 4}) {
+        const ChannelRecord r = codeplug().channel(n);
+        switch (column) {
+        case 5:
+            QVERIFY(!r.highPower());
+            break;
+        case 6:
+            QVERIFY(!r.wide());
+            break;
+        case 7:
+            QVERIFY(!r.scanAdd());
+            break;
+        case 8:
+            QCOMPARE(r.busyLock(), 2);
+            break;
+        default:
+            // 88.5 Hz, and the tone turns on CTC/DCS squelch.
+            QVERIFY(r.rxTone() == (Tone{1, 885}));
+            QCOMPARE(r.squelchMode(), 2);
+        }
+    }
+    QVERIFY(!codeplug().isChannelUsed(3));
+    QVERIFY(codeplug().channel(5).raw == outside.raw);
+    checkOneStep(step, before, QStringLiteral("&Undo setup"));
+}
+
+void TestGridCommands::batchSet_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<Layout>("after");
+    QTest::addColumn<QString>("report");
+
+    QTest::newRow("inside the band") << 3 << 5 << "446.00625"
+                                     << "0.0125"
+                                     << "1:431000 3:446006 4:446018 5:446031"
+                                     << "";
+    // 479.990, 479.995, 480.000 fit; 480.005 is beyond the band's top.
+    QTest::newRow("across the top") << 13 << 16 << "479.990"
+                                    << "0.005"
+                                    << "1:431000 13:479990 14:479995 15:480000"
+                                    << "3 taken, 0 adjusted, 1 refused.\n"
+                                       "CH16: refused: RX Freq. 480.00500 is outside the band";
+    QTest::newRow("below the bottom") << 1 << 2 << "399.990"
+                                      << "0.010"
+                                      << "1:431000 2:400000"
+                                      << "1 taken, 0 adjusted, 1 refused.\n"
+                                         "CH01: refused: RX Freq. 399.99000 is outside the band";
+    // 446.001 is on neither raster: down to 446.000 on 6.25 kHz.
+    QTest::newRow("onto the raster") << 2 << 2 << "446.001"
+                                     << "0"
+                                     << "1:431000 2:446000"
+                                     << "0 taken, 1 adjusted, 0 refused.\n"
+                                        "CH02: RX Freq. 446.00100 moved onto the raster: "
+                                        "446.00000";
+}
+
+void TestGridCommands::batchSet()
+{
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QString, start);
+    QFETCH(QString, step);
+    QFETCH(Layout, after);
+    QFETCH(QString, report);
+    setUp("1:431000");
+    const QByteArray before = bytes();
+    select(first, last);
+    int offeredFirst = 0;
+    int offeredLast = 0;
+    const auto filled = whenModal(QStringLiteral("TBatchSetDlg"), [&](QWidget *w) {
+        auto *startCh = w->findChild<QSpinBox *>(QStringLiteral("seStartCh"));
+        auto *endCh = w->findChild<QSpinBox *>(QStringLiteral("seEndCh"));
+        offeredFirst = startCh->value();
+        offeredLast = endCh->value();
+        endCh->setValue(last);
+        w->findChild<QLineEdit *>(QStringLiteral("edStartFreq"))->setText(start);
+        w->findChild<QLineEdit *>(QStringLiteral("edStep"))->setText(step);
+        QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                  Qt::QueuedConnection);
+    });
+    const Report shown = catchReport();
+    action("MenuEdit_BatchSet")->trigger();
+    QVERIFY(filled->seen);
+    // The selection is offered; one channel selected offers it to the last.
+    QCOMPARE(offeredFirst, first);
+    QCOMPARE(offeredLast, first == last ? CodeplugData::Channels : last);
+    QCOMPARE(layout(), after);
+    QCOMPARE(*shown.text, report);
+    for (int n = first; n <= last; ++n) {
+        if (codeplug().isChannelUsed(n))
+            QCOMPARE(codeplug().channel(n).txFreq(), codeplug().channel(n).rxFreq());
+    }
+    checkOneStep(QStringLiteral("Batch Set"), before, QStringLiteral("&Undo setup"));
+}
+
+// Values that do not read are said to be so; the dialog stays, and Cancel
+// changes nothing.
+void TestGridCommands::batchSetRefusesBadValues()
+{
+    setUp("1:431000");
+    const QByteArray before = bytes();
+    select(1, 1);
+    QString message;
+    std::shared_ptr<ModalSeen> warned;
+    const auto dialog = whenModal(QStringLiteral("TBatchSetDlg"), [&](QWidget *w) {
+        w->findChild<QLineEdit *>(QStringLiteral("edStep"))->setText(QStringLiteral("1,5"));
+        warned = whenModal(QStringLiteral("UserWarnDlg"), [&, w](QWidget *warning) {
+            message = warning->findChild<QLabel *>(QStringLiteral("WarnDlgText"))->text();
+            QMetaObject::invokeMethod(warning->findChild<QPushButton *>(QStringLiteral("OKBtn")),
+                                      "click", Qt::QueuedConnection);
+            QTimer::singleShot(0, w, [w] {
+                QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("CancelBtn")),
+                                          "click", Qt::QueuedConnection);
+            });
+        });
+        QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                  Qt::QueuedConnection);
+    });
+    action("MenuEdit_BatchSet")->trigger();
+    QVERIFY(dialog->seen);
+    QVERIFY(warned && warned->seen);
+    QVERIFY(message.startsWith(QStringLiteral("Enter the start frequency")));
+    QCOMPARE(bytes(), before);
+    QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+}
+
+// The report and Batch Set in each language, for the eye (T880_SHOTS).
+void TestGridCommands::dialogsInEachLanguage()
+{
+    setUp("1:431000");
+    for (int language : {0, 1, 2}) {
+        m_window->setLanguage(language);
+        const QString suffix = QStringLiteral("_%1").arg(language);
+        select(15, 16);
+        const auto batch = whenModal(QStringLiteral("TBatchSetDlg"), [suffix](QWidget *w) {
+            w->findChild<QLineEdit *>(QStringLiteral("edStartFreq"))->setText("479.995");
+            w->findChild<QLineEdit *>(QStringLiteral("edStep"))->setText("0.01");
+            saveShot(w, QStringLiteral("TBatchSetDlg") + suffix);
+            QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                      Qt::QueuedConnection);
+        });
+        const auto report = whenModal(QStringLiteral("TPasteReportDlg"), [suffix](QWidget *w) {
+            saveShot(w, QStringLiteral("BatchReport") + suffix);
+            QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                      Qt::QueuedConnection);
+        });
+        action("MenuEdit_BatchSet")->trigger();
+        QVERIFY(batch->seen);
+        QVERIFY(report->seen);
+        QCOMPARE(layout(), QStringLiteral("1:431000 15:479995"));
+
+        select(3, 3);
+        QApplication::clipboard()->setText(
+            QStringLiteral("Location\tFrequency\tMode\n1\t446.0062\tFM\n2\t500\tFM\n"
+                           "3\t446.1\tAM\n4\tx\tFM\n"));
+        const auto pasted = whenModal(QStringLiteral("TPasteReportDlg"), [suffix](QWidget *w) {
+            saveShot(w, QStringLiteral("PasteReport") + suffix);
+            QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("OKBtn")), "click",
+                                      Qt::QueuedConnection);
+        });
+        action("MenuEdit_Paste")->trigger();
+        QVERIFY(pasted->seen);
+        action("MenuEdit_Undo")->trigger();
+        action("MenuEdit_Undo")->trigger();
+        QCOMPARE(layout(), QStringLiteral("1:431000"));
+    }
+}
+
+QTEST_MAIN(TestGridCommands)
+#include "tst_gridcommands.moc"

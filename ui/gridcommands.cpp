@@ -1,0 +1,482 @@
+#include "ui/gridcommands.h"
+
+#include "codeplug/channeledit.h"
+#include "codeplug/tonecodec.h"
+#include "ui/channelgrid.h"
+#include "ui/channelmodel.h"
+#include "ui/messagedialogs.h"
+#include "ui/tbatchsetdlg.h"
+#include "ui/tpastereportdlg.h"
+#include "ui/windowstate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHash>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <set>
+
+namespace t880 {
+
+using namespace channeledit;
+using channelcsv::Outcome;
+using channelcsv::Preview;
+using channelcsv::RowPreview;
+
+namespace {
+
+enum Texts {
+    EditText = 285,
+    OkText = 153,
+    CancelText = 154,
+    BatchSetText = 169,
+    CutText = 330,
+    CopyText = 331,
+    PasteText = 332,
+    ClearText = 333,
+    InsertText = 334,
+    DeleteText = 335,
+    MoveUpText = 336,
+    MoveDownText = 337,
+    SortText = 338,
+    FallsOffText = 339,
+    PasteReportText = 340,
+    NoChannelListText = 357,
+    BatchReportText = 360,
+};
+
+constexpr int Channels = CodeplugData::Channels;
+
+QAction *newAction(QObject *parent, const char *name, const QKeySequence &keys = {})
+{
+    auto *a = new QAction(parent);
+    a->setObjectName(QLatin1String(name));
+    if (!keys.isEmpty()) {
+        a->setShortcut(keys);
+        // Only while the grid has the focus: Ctrl+V on the options page is
+        // no paste into the channels.
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    return a;
+}
+
+// The grid column a clipboard column belongs to; 0 for Location, which
+// every copy keeps, and -1 for columns a copy of cells leaves out. Both
+// tone columns share the tone columns: one tone mode describes both.
+int gridColumnOfText(const QString &name)
+{
+    static const QHash<QString, int> columns = {
+        {QStringLiteral("Location"), 0},          {QStringLiteral("Frequency"), RxFreqColumn},
+        {QStringLiteral("Duplex"), TxFreqColumn}, {QStringLiteral("Offset"), TxFreqColumn},
+        {QStringLiteral("Power"), PowerColumn},   {QStringLiteral("Mode"), BandwidthColumn},
+        {QStringLiteral("Skip"), ScanColumn},     {channelcsv::BusyLockHeader, BusyLockColumn},
+    };
+    static const QStringList tones = {QStringLiteral("Tone"),         QStringLiteral("rToneFreq"),
+                                      QStringLiteral("cToneFreq"),    QStringLiteral("DtcsCode"),
+                                      QStringLiteral("DtcsPolarity"), QStringLiteral("RxDtcsCode"),
+                                      QStringLiteral("CrossMode")};
+    if (tones.contains(name))
+        return RxToneColumn;
+    return columns.value(name, -1);
+}
+
+// \a text (whole rows) cut down to the columns of the cells selected.
+QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
+{
+    const csv::Table table = csv::readTable(text, u'\t');
+    QList<int> kept;
+    for (int k = 0; k < table.header.size(); ++k) {
+        int column = gridColumnOfText(table.header[k]);
+        if (column == TxToneColumn)
+            column = RxToneColumn;
+        const bool tones = gridColumns.count(RxToneColumn) || gridColumns.count(TxToneColumn);
+        if (column == 0 || (column == RxToneColumn && tones) ||
+            (column > 0 && gridColumns.count(column)))
+            kept << k;
+    }
+    QStringList header;
+    for (int k : kept)
+        header << table.header[k];
+    QList<QStringList> rows;
+    for (const csv::Record &record : table.records) {
+        QStringList row;
+        for (int k : kept)
+            row << record.fields.value(k);
+        rows << row;
+    }
+    return csv::writeTable(header, rows, u'\t');
+}
+
+} // namespace
+
+GridCommands::GridCommands(WindowState &state, ChannelGrid *grid, QWidget *dialogParent,
+                           std::function<void(const QString &)> recordStep)
+    : QObject(grid), m_state(state), m_grid(grid), m_dialogParent(dialogParent),
+      m_recordStep(std::move(recordStep))
+{
+    m_cut = newAction(this, "MenuEdit_Cut", QKeySequence::Cut);
+    m_copy = newAction(this, "MenuEdit_Copy", QKeySequence::Copy);
+    m_paste = newAction(this, "MenuEdit_Paste", QKeySequence::Paste);
+    m_clear = newAction(this, "MenuEdit_ClearChannels", QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    m_insert = newAction(this, "MenuEdit_InsertChannel");
+    m_delete = newAction(this, "MenuEdit_DeleteChannel");
+    m_moveUp = newAction(this, "MenuEdit_MoveUp");
+    m_moveDown = newAction(this, "MenuEdit_MoveDown");
+    m_sort = newAction(this, "MenuEdit_Sort");
+    m_batchSet = newAction(this, "MenuEdit_BatchSet");
+    for (QAction *a : actions())
+        m_grid->addAction(a);
+
+    connect(m_cut, &QAction::triggered, this, &GridCommands::cut);
+    connect(m_copy, &QAction::triggered, this, &GridCommands::copy);
+    connect(m_paste, &QAction::triggered, this, &GridCommands::paste);
+    connect(m_clear, &QAction::triggered, this, &GridCommands::clearChannels);
+    connect(m_insert, &QAction::triggered, this, &GridCommands::insertEmpty);
+    connect(m_delete, &QAction::triggered, this, &GridCommands::deleteAndShiftUp);
+    connect(m_moveUp, &QAction::triggered, this, &GridCommands::moveUp);
+    connect(m_moveDown, &QAction::triggered, this, &GridCommands::moveDown);
+    connect(m_sort, &QAction::triggered, this, &GridCommands::sortByRxFrequency);
+    connect(m_batchSet, &QAction::triggered, this, &GridCommands::batchSet);
+    connect(m_grid, &ChannelGrid::bulkEdited, this, &GridCommands::bulkEdit);
+
+    m_menu = new QMenu(m_grid);
+    m_menu->setObjectName(QStringLiteral("GridMenu"));
+    m_menu->addActions({m_cut, m_copy, m_paste});
+    m_menu->addSeparator();
+    m_menu->addActions({m_clear, m_insert, m_delete, m_moveUp, m_moveDown, m_sort});
+    m_menu->addSeparator();
+    m_menu->addAction(m_batchSet);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        m_grid->commitEditor();
+        m_menu->popup(m_grid->viewport()->mapToGlobal(pos));
+    });
+}
+
+QList<QAction *> GridCommands::actions() const
+{
+    return {m_cut,    m_copy,   m_paste,    m_clear, m_insert,
+            m_delete, m_moveUp, m_moveDown, m_sort,  m_batchSet};
+}
+
+void GridCommands::applyLanguage()
+{
+    const std::pair<QAction *, int> texts[] = {{m_cut, CutText},       {m_copy, CopyText},
+                                               {m_paste, PasteText},   {m_clear, ClearText},
+                                               {m_insert, InsertText}, {m_delete, DeleteText},
+                                               {m_moveUp, MoveUpText}, {m_moveDown, MoveDownText},
+                                               {m_sort, SortText},     {m_batchSet, BatchSetText}};
+    for (const auto &[a, n] : texts)
+        a->setText(m_state.langText(n));
+    m_batchSet->setText(m_state.langText(BatchSetText) + QStringLiteral("..."));
+}
+
+QString GridCommands::stepName(int textNumber) const
+{
+    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
+    return m_state.langText(textNumber).remove(bracketed).remove(QLatin1Char('&'));
+}
+
+QList<int> GridCommands::selectedChannels() const
+{
+    std::set<int> rows;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedIndexes())
+        rows.insert(ChannelTableModel::channelOf(index));
+    if (rows.empty() && m_grid->currentIndex().isValid())
+        rows.insert(ChannelTableModel::channelOf(m_grid->currentIndex()));
+    return QList<int>(rows.begin(), rows.end());
+}
+
+GridCommands::Slot GridCommands::slot(int n) const
+{
+    return {m_state.program.codeplug.channel(n), m_state.program.codeplug.isChannelUsed(n)};
+}
+
+void GridCommands::store(int n, const Slot &s)
+{
+    m_state.program.codeplug.setChannel(n, s.record);
+    m_state.program.codeplug.setChannelUsed(n, s.used);
+}
+
+void GridCommands::finish(const QString &name)
+{
+    // The step first: the redraw's own record then finds nothing new.
+    m_recordStep(name);
+    m_grid->channelModel()->updateAll();
+}
+
+void GridCommands::selectChannels(int first, int last)
+{
+    ChannelTableModel *model = m_grid->channelModel();
+    const int column = m_grid->currentIndex().isValid()
+                           ? ChannelTableModel::gridColumnOf(m_grid->currentIndex())
+                           : RxFreqColumn;
+    m_grid->selectionModel()->setCurrentIndex(model->cell(first, column),
+                                              QItemSelectionModel::NoUpdate);
+    m_grid->selectionModel()->select(
+        QItemSelection(model->cell(first, RxFreqColumn), model->cell(last, ColumnCount - 1)),
+        QItemSelectionModel::ClearAndSelect);
+}
+
+void GridCommands::showReport(int title, const Preview &preview)
+{
+    if (preview.count(Outcome::Adjusted) == 0 && preview.count(Outcome::Refused) == 0)
+        return;
+    TPasteReportDlg dialog(m_state, m_state.langText(title), reportLines(m_state, preview),
+                           m_dialogParent);
+    dialog.exec();
+}
+
+// --- clipboard ---------------------------------------------------------------
+
+void GridCommands::copy()
+{
+    m_grid->commitEditor();
+    const QList<int> channels = selectedChannels();
+    if (channels.isEmpty())
+        return;
+    QByteArray text = channelcsv::clipboardText(m_state.program.codeplug, channels);
+    // Some cells of a row, not all: only their columns, so a paste changes
+    // just those fields of the channels it meets.
+    std::set<int> columns;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedIndexes())
+        columns.insert(ChannelTableModel::gridColumnOf(index));
+    if (!columns.empty() && int(columns.size()) < ColumnCount - 1)
+        text = keepColumns(text, columns);
+    QApplication::clipboard()->setText(QString::fromUtf8(text));
+}
+
+void GridCommands::cut()
+{
+    copy();
+    // A channel is its receive frequency: cutting that clears the channel.
+    // Cells of other columns have no empty value (a power is high or low),
+    // so they are only copied.
+    bool wholeChannels = false;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedIndexes())
+        wholeChannels = wholeChannels || ChannelTableModel::gridColumnOf(index) == RxFreqColumn;
+    if (!wholeChannels)
+        return;
+    for (int n : selectedChannels())
+        cleanChannel(m_state.program.codeplug, n);
+    finish(stepName(CutText));
+}
+
+void GridCommands::paste()
+{
+    pasteText(QApplication::clipboard()->text().toUtf8());
+}
+
+void GridCommands::pasteText(const QByteArray &text)
+{
+    m_grid->commitEditor();
+    QList<int> targets = selectedChannels();
+    if (targets.isEmpty())
+        return;
+    // One channel chosen: the rows go from there down, as in a spreadsheet.
+    if (targets.size() == 1) {
+        for (int n = targets.front() + 1; n <= Channels; ++n)
+            targets << n;
+    }
+    const Preview preview = channelcsv::previewClipboard(m_state.program, text, {targets, false});
+    // A header naming none of the channel list's columns is some other text
+    // (a word, a sentence): nothing to paste, and saying so.
+    bool known = false;
+    for (const QString &name : preview.table.header)
+        known = known || channelcsv::columns().contains(name, Qt::CaseInsensitive) ||
+                name.compare(channelcsv::BusyLockHeader, Qt::CaseInsensitive) == 0;
+    if (!preview.readable() || !known || preview.rows.isEmpty()) {
+        TUserWarnDlg warning(m_state, m_dialogParent);
+        warning.setMessage(m_state.langText(NoChannelListText));
+        warning.exec();
+        return;
+    }
+    const QList<int> changed = channelcsv::applyPreview(m_state.program.codeplug, preview);
+    finish(stepName(PasteText));
+    if (!changed.isEmpty())
+        selectChannels(*std::min_element(changed.begin(), changed.end()),
+                       *std::max_element(changed.begin(), changed.end()));
+    showReport(PasteReportText, preview);
+}
+
+// --- row commands ------------------------------------------------------------
+
+void GridCommands::clearChannels()
+{
+    m_grid->commitEditor();
+    for (int n : selectedChannels())
+        cleanChannel(m_state.program.codeplug, n);
+    finish(stepName(ClearText));
+}
+
+void GridCommands::insertEmpty()
+{
+    m_grid->commitEditor();
+    const QList<int> channels = selectedChannels();
+    if (channels.isEmpty())
+        return;
+    const int at = channels.front();
+    if (m_state.program.codeplug.isChannelUsed(Channels)) {
+        TMyWarnDlg_2 question(m_state, m_dialogParent);
+        question.Label1->setText(m_state.langText(FallsOffText));
+        question.OKBtn->setText(m_state.langText(OkText));
+        question.CancelBtn->setText(m_state.langText(CancelText));
+        if (question.exec() != QDialog::Accepted)
+            return;
+    }
+    for (int n = Channels; n > at; --n)
+        store(n, slot(n - 1));
+    cleanChannel(m_state.program.codeplug, at);
+    finish(stepName(InsertText));
+    selectChannels(at, at);
+}
+
+void GridCommands::deleteAndShiftUp()
+{
+    m_grid->commitEditor();
+    const QList<int> gone = selectedChannels();
+    if (gone.isEmpty())
+        return;
+    QList<Slot> kept;
+    for (int n = gone.front(); n <= Channels; ++n) {
+        if (!gone.contains(n))
+            kept << slot(n);
+    }
+    int n = gone.front();
+    for (const Slot &s : kept)
+        store(n++, s);
+    // The freed channels at the end keep their bytes but are no longer in use.
+    for (; n <= Channels; ++n)
+        cleanChannel(m_state.program.codeplug, n);
+    finish(stepName(DeleteText));
+    selectChannels(gone.front(), gone.front());
+}
+
+void GridCommands::moveBy(int delta)
+{
+    m_grid->commitEditor();
+    const QList<int> channels = selectedChannels();
+    if (channels.isEmpty())
+        return;
+    const int first = channels.front();
+    const int last = channels.back();
+    if (first + delta < 1 || last + delta > Channels)
+        return; // already at the edge: nothing moves
+    // The neighbour passes to the other side of the block.
+    const int neighbour = delta < 0 ? first - 1 : last + 1;
+    const Slot passing = slot(neighbour);
+    if (delta < 0) {
+        for (int n = first; n <= last; ++n)
+            store(n - 1, slot(n));
+        store(last, passing);
+    } else {
+        for (int n = last; n >= first; --n)
+            store(n + 1, slot(n));
+        store(first, passing);
+    }
+    finish(stepName(delta < 0 ? MoveUpText : MoveDownText));
+    selectChannels(first + delta, last + delta);
+}
+
+void GridCommands::sortByRxFrequency()
+{
+    m_grid->commitEditor();
+    QList<Slot> all;
+    for (int n = 1; n <= Channels; ++n)
+        all << slot(n);
+    // Channels in use first, by receive frequency; equal ones keep their order.
+    std::stable_sort(all.begin(), all.end(), [](const Slot &a, const Slot &b) {
+        if (a.used != b.used)
+            return a.used;
+        return a.used && a.record.rxFreq() < b.record.rxFreq();
+    });
+    for (int n = 1; n <= Channels; ++n)
+        store(n, all[n - 1]);
+    finish(stepName(SortText));
+}
+
+// --- several channels at once ------------------------------------------------
+
+void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVariant &value)
+{
+    CodeplugData &codeplug = m_state.program.codeplug;
+    for (int n : channels) {
+        if (!codeplug.isChannelUsed(n))
+            continue;
+        if (column == RxToneColumn || column == TxToneColumn)
+            commitTone(codeplug, n, column, value.toString());
+        else if (column >= PowerColumn && column < ColumnCount)
+            commitPicker(codeplug, n, column, value.toInt());
+    }
+    const QString header = m_grid->channelModel()
+                               ->headerData(column - ChannelTableModel::FirstColumn, Qt::Horizontal)
+                               .toString();
+    finish(m_state.langText(EditText).arg(header));
+}
+
+Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)
+{
+    m_grid->commitEditor();
+    CodeplugState &program = m_state.program;
+    const QString column =
+        m_grid->channelModel()
+            ->headerData(RxFreqColumn - ChannelTableModel::FirstColumn, Qt::Horizontal)
+            .toString();
+    Preview report;
+    for (int n = first; n <= last; ++n) {
+        RowPreview row;
+        row.channel = n;
+        row.line = n - first + 1;
+        const qint64 hz = startHz + (n - first) * stepHz;
+        const QString wanted = hz >= 0 && hz <= 0xFFFFFFFFLL
+                                   ? codec::formatFrequency(std::uint32_t(hz))
+                                   : QString::number(double(hz) / 1e6, 'f', 5);
+        // Beyond the band the rules would pull every further channel onto
+        // the band's edge: many channels on one frequency, none of them the
+        // one asked for. Such a channel is left alone and reported.
+        if (hz < qint64(program.activeBandLow) || hz > qint64(program.activeBandHigh)) {
+            row.outcome = Outcome::Refused;
+            row.refusal = channelcsv::Refusal::OutsideBand;
+            row.refusalColumn = column;
+            row.refusalValue = wanted;
+            report.rows << row;
+            continue;
+        }
+        commitRxFrequency(program, n, wanted);
+        const QString stored = codec::formatFrequency(program.codeplug.channel(n).rxFreq());
+        commitTxFrequency(program, n, stored);
+        if (stored != wanted) {
+            row.outcome = Outcome::Adjusted;
+            row.adjustments << channelcsv::AdjustmentNote{channelcsv::Adjustment::MovedOntoRaster,
+                                                          column, wanted, stored};
+        }
+        report.rows << row;
+    }
+    finish(m_state.langText(BatchSetText));
+    return report;
+}
+
+void GridCommands::batchSet()
+{
+    m_grid->commitEditor();
+    const QList<int> channels = selectedChannels();
+    TBatchSetDlg dialog(m_state, m_dialogParent);
+    if (channels.size() > 1)
+        dialog.setChannels(channels.front(), channels.back());
+    else if (!channels.isEmpty())
+        dialog.setChannels(channels.front(), Channels);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const Preview report =
+        batchFill(dialog.startChannel(), dialog.endChannel(), dialog.startHz(), dialog.stepHz());
+    selectChannels(dialog.startChannel(), dialog.endChannel());
+    showReport(BatchReportText, report);
+}
+
+} // namespace t880

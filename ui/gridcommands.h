@@ -1,0 +1,97 @@
+// The channel grid's commands on whole channels: copy, cut and paste through
+// the clipboard's tab-separated text, clear, insert, delete, move and sort,
+// a value chosen once for several channels, and Batch Set. Each command
+// changes the codeplug first, then records one named undo step, then
+// redraws, so the redraw finds nothing left to record.
+#pragma once
+
+#include "codeplug/channelcsv.h"
+
+#include <QList>
+#include <QObject>
+#include <QVariant>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace t880 {
+
+struct WindowState;
+class ChannelGrid;
+
+class GridCommands : public QObject
+{
+    Q_OBJECT
+public:
+    /// Commands on \a grid; \a recordStep records the change as one undo
+    /// step of the given name; dialogs open over \a dialogParent.
+    GridCommands(WindowState &state, ChannelGrid *grid, QWidget *dialogParent,
+                 std::function<void(const QString &)> recordStep);
+
+    /// Cut, Copy, Paste, then the row commands (for the Edit menu).
+    QList<QAction *> actions() const;
+    QAction *batchSetAction() const { return m_batchSet; }
+    /// The grid's context menu ("GridMenu").
+    QMenu *contextMenu() const { return m_menu; }
+    void applyLanguage();
+
+    /// The channels of the grid's selection (or its current cell), 1..16, in order.
+    QList<int> selectedChannels() const;
+
+    void copy();
+    void cut();
+    /// Pastes \a text (tab-separated, with a header) into the selected
+    /// channels: one selected channel takes the rows from there down.
+    void pasteText(const QByteArray &text);
+    void paste();
+    void clearChannels();
+    void insertEmpty();
+    void deleteAndShiftUp();
+    void moveUp() { moveBy(-1); }
+    void moveDown() { moveBy(1); }
+    void sortByRxFrequency();
+    /// Stores \a value (a tone text, or a picker's index) in grid column
+    /// \a column of every channel of \a channels that is in use.
+    void bulkEdit(int column, const QList<int> &channels, const QVariant &value);
+    /// Fills channels \a first..\a last with receive (and equal transmit)
+    /// frequencies from \a startHz in steps of \a stepHz; a frequency
+    /// outside the active band leaves its channel as it was. The report
+    /// lists what was moved onto the raster or refused.
+    channelcsv::Preview batchFill(int first, int last, qint64 startHz, qint64 stepHz);
+    void batchSet();
+
+private:
+    struct Slot
+    {
+        ChannelRecord record;
+        bool used = false;
+    };
+    Slot slot(int n) const;
+    void store(int n, const Slot &s);
+    void moveBy(int delta);
+    void finish(const QString &name);
+    void selectChannels(int first, int last);
+    void showReport(int title, const channelcsv::Preview &preview);
+    QString stepName(int textNumber) const;
+
+    WindowState &m_state;
+    ChannelGrid *m_grid;
+    QWidget *m_dialogParent;
+    std::function<void(const QString &)> m_recordStep;
+    QMenu *m_menu = nullptr;
+    QAction *m_cut = nullptr;
+    QAction *m_copy = nullptr;
+    QAction *m_paste = nullptr;
+    QAction *m_clear = nullptr;
+    QAction *m_insert = nullptr;
+    QAction *m_delete = nullptr;
+    QAction *m_moveUp = nullptr;
+    QAction *m_moveDown = nullptr;
+    QAction *m_sort = nullptr;
+    QAction *m_batchSet = nullptr;
+};
+
+} // namespace t880

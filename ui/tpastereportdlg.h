@@ -1,0 +1,37 @@
+// The short report after a paste or a batch fill: a summary line and one
+// line for every value that was adjusted or refused, in the user's
+// language. Rows taken as they stood are only counted.
+#pragma once
+
+#include "codeplug/channelcsv.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace t880 {
+
+struct WindowState;
+
+/// The report's line for \a row ("CH05: Frequency 446.00620 moved onto the
+/// raster: 446.00625"), or an empty text for a row taken as it stood.
+QString reportLine(const WindowState &state, const channelcsv::RowPreview &row);
+/// The summary and every non-empty line of \a preview.
+QStringList reportLines(const WindowState &state, const channelcsv::Preview &preview);
+
+class TPasteReportDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    /// \a lines: the summary first, then a line per value.
+    TPasteReportDlg(const WindowState &state, const QString &title, const QStringList &lines,
+                    QWidget *parent);
+    QLabel *ReportSummary;
+    QPlainTextEdit *ReportLines;
+    QPushButton *OKBtn;
+};
+
+} // namespace t880
