@@ -76,6 +76,7 @@ int gridColumnOfText(const QString &name)
         {QStringLiteral("Duplex"), TxFreqColumn}, {QStringLiteral("Offset"), TxFreqColumn},
         {QStringLiteral("Power"), PowerColumn},   {QStringLiteral("Mode"), BandwidthColumn},
         {QStringLiteral("Skip"), ScanColumn},     {channelcsv::BusyLockHeader, BusyLockColumn},
+        {QStringLiteral("Name"), ChannelTableModel::NameColumn},
     };
     static const QStringList tones = {QStringLiteral("Tone"),         QStringLiteral("rToneFreq"),
                                       QStringLiteral("cToneFreq"),    QStringLiteral("DtcsCode"),
