@@ -10,6 +10,7 @@
 #include "print/channelsheet.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
+#include "ui/csvcommands.h"
 #include "ui/documenttracker.h"
 #include "ui/gridcommands.h"
 #include "ui/icons.h"
@@ -108,6 +109,8 @@ enum Text : int {
     ExportPdfItem = 316,
     PdfFilter = 317,
     CannotWritePdf = 318,
+    ImportCsvItem = 362,
+    ExportCsvItem = 363,
 };
 
 QString withoutAccelerator(QString text)
@@ -218,6 +221,10 @@ void TForm1::buildMenus()
     MenuFile->addSeparator();
     MenuFile->addActions({MenuFile_CompareFile, MenuFile_Backups});
     MenuFile->addSeparator();
+    MenuFile_ImportCsv = action(this, "MenuFile_ImportCsv");
+    MenuFile_ExportCsv = action(this, "MenuFile_ExportCsv");
+    MenuFile->addActions({MenuFile_ImportCsv, MenuFile_ExportCsv});
+    MenuFile->addSeparator();
     MenuFile_Print = action(this, "MenuFile_Print");
     MenuFile_Print->setShortcut(QKeySequence::Print);
     MenuFile_ExportPdf = action(this, "MenuFile_ExportPdf");
@@ -291,6 +298,8 @@ void TForm1::buildMenus()
             [this](bool on) { m_state.config.verifyAfterWrite = on; });
     connect(MenuFile_CompareFile, &QAction::triggered, this, &TForm1::MenuFile_CompareFileClick);
     connect(MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
+    connect(MenuFile_ImportCsv, &QAction::triggered, this, &TForm1::MenuFile_ImportCsvClick);
+    connect(MenuFile_ExportCsv, &QAction::triggered, this, &TForm1::MenuFile_ExportCsvClick);
     connect(MenuFile_Print, &QAction::triggered, this, &TForm1::MenuFile_PrintClick);
     connect(MenuFile_ExportPdf, &QAction::triggered, this, &TForm1::MenuFile_ExportPdfClick);
     connect(MenuEdit_CompareRadio, &QAction::triggered, this, &TForm1::MenuEdit_CompareRadioClick);
@@ -469,6 +478,8 @@ void TForm1::ApplyLanguage()
     MenuEdit_CompareRadio->setText(t(CompareRadio));
     MenuFile_CompareFile->setText(t(CompareFile));
     MenuFile_Backups->setText(t(Backups));
+    MenuFile_ImportCsv->setText(t(ImportCsvItem));
+    MenuFile_ExportCsv->setText(t(ExportCsvItem));
     MenuFile_Print->setText(t(PrintItem));
     MenuFile_ExportPdf->setText(t(ExportPdfItem));
     MenuPort->setText(t(PortMenu));
@@ -782,6 +793,25 @@ void TForm1::openAdjustment(const QString &path)
         },
         this);
     prompt.exec();
+}
+
+void TForm1::MenuFile_ImportCsvClick()
+{
+    commitEdits();
+    csvcommands::importCsv(m_state, this, [this] {
+        m_history->record(withoutAccelerator(m_state.langText(ImportCsvItem))
+                              .remove(QRegularExpression(QStringLiteral("\\.\\.\\.$"))));
+        ApplyLanguage();
+        m_document->touch();
+    });
+}
+
+void TForm1::MenuFile_ExportCsvClick()
+{
+    commitEdits();
+    const QString file = m_document->currentFile();
+    csvcommands::exportCsv(m_state, this,
+                           file.isEmpty() ? QString() : QFileInfo(file).completeBaseName());
 }
 
 void TForm1::MenuFile_PrintClick()

@@ -77,6 +77,8 @@ public:
     void MenuEdit_ReadClick();
     void MenuEdit_WriteClick();
     void MenuPortClick();
+    void MenuFile_ImportCsvClick();
+    void MenuFile_ExportCsvClick();
     void MenuFile_PrintClick();
     void MenuFile_ExportPdfClick();
     /// Prints the channel sheet on \a printer as it is set up.
@@ -147,6 +149,8 @@ private:
     QAction *MenuFile_Save = nullptr;
     QAction *MenuFile_Exit = nullptr;
     QAction *MenuFile_CompareFile = nullptr;
+    QAction *MenuFile_ImportCsv = nullptr;
+    QAction *MenuFile_ExportCsv = nullptr;
     QAction *MenuFile_Print = nullptr;
     QAction *MenuFile_ExportPdf = nullptr;
     QAction *MenuFile_Backups = nullptr;

@@ -19,6 +19,7 @@ namespace {
 
 enum Texts {
     OkText = 153,
+    TakenText = 361,
     SummaryText = 341,
     LineText = 342,
     MovedText = 343,
@@ -106,14 +107,17 @@ QString reportLine(const WindowState &state, const RowPreview &row)
     return where + QStringLiteral(": ") + notes.join(QStringLiteral("; "));
 }
 
-QStringList reportLines(const WindowState &state, const Preview &preview)
+QStringList reportLines(const WindowState &state, const Preview &preview, bool everyRow)
 {
     QStringList lines{state.langText(SummaryText)
                           .arg(preview.count(Outcome::Taken))
                           .arg(preview.count(Outcome::Adjusted))
                           .arg(preview.count(Outcome::Refused))};
     for (const RowPreview &row : preview.rows) {
-        const QString line = reportLine(state, row);
+        QString line = reportLine(state, row);
+        if (line.isEmpty() && everyRow)
+            line = QStringLiteral("CH%1: ").arg(row.channel, 2, 10, QLatin1Char('0')) +
+                   state.langText(TakenText);
         if (!line.isEmpty())
             lines << line;
     }
@@ -138,6 +142,10 @@ TPasteReportDlg::TPasteReportDlg(const WindowState &state, const QString &title,
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    CancelBtn = new QPushButton(state.tableText(text::TextTable::Adjust, 1), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->hide();
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ReportSummary);
@@ -145,6 +153,7 @@ TPasteReportDlg::TPasteReportDlg(const WindowState &state, const QString &title,
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
     layout->addLayout(buttons);
 
     // Wide enough for the longest line, within reason, so nothing is cut.
@@ -155,6 +164,11 @@ TPasteReportDlg::TPasteReportDlg(const WindowState &state, const QString &title,
     const int visibleLines = std::clamp(int(lines.size()) - 1, 1, 12);
     ReportLines->setMinimumSize(std::min(widest + 40, 900),
                                 metrics.lineSpacing() * visibleLines + 16);
+}
+
+void TPasteReportDlg::askFirst()
+{
+    CancelBtn->show();
 }
 
 } // namespace t880

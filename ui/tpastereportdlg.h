@@ -19,8 +19,10 @@ struct WindowState;
 /// The report's line for \a row ("CH05: Frequency 446.00620 moved onto the
 /// raster: 446.00625"), or an empty text for a row taken as it stood.
 QString reportLine(const WindowState &state, const channelcsv::RowPreview &row);
-/// The summary and every non-empty line of \a preview.
-QStringList reportLines(const WindowState &state, const channelcsv::Preview &preview);
+/// The summary and every non-empty line of \a preview; with \a everyRow,
+/// rows taken as they stood get a line too (an import's preview).
+QStringList reportLines(const WindowState &state, const channelcsv::Preview &preview,
+                        bool everyRow = false);
 
 class TPasteReportDlg : public QDialog
 {
@@ -29,9 +31,14 @@ public:
     /// \a lines: the summary first, then a line per value.
     TPasteReportDlg(const WindowState &state, const QString &title, const QStringList &lines,
                     QWidget *parent);
+    /// Offers Cancel beside OK: the report is a preview, and nothing is
+    /// changed unless it is accepted.
+    void askFirst();
+
     QLabel *ReportSummary;
     QPlainTextEdit *ReportLines;
     QPushButton *OKBtn;
+    QPushButton *CancelBtn;
 };
 
 } // namespace t880

@@ -1,0 +1,156 @@
+// File > Import CSV and Export CSV through the window: the preview lists
+// every row before anything changes, Cancel changes nothing, OK takes the
+// rows that were not refused as one undo step; an export writes the list.
+#include "guitest.h"
+#include "testsupport.h"
+
+#include "ui/tform1.h"
+#include "ui/windowstate.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace t880;
+using namespace t880::testing;
+
+namespace {
+
+QString mainText(int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(0);
+    return lang.text(text::TextTable::Main, n);
+}
+
+// Three rows against the default band (400-490 MHz): one as it stands, one
+// off the raster, one on 2 m.
+const QByteArray kList = "Location,Name,Frequency,Mode,Power\r\n"
+                         "1,HILL,438.500000,FM,High\r\n"
+                         "2,TOWN,438.501000,NFM,Low\r\n"
+                         "3,FAR,145.500000,FM,High\r\n";
+
+std::shared_ptr<ModalSeen> chooseFile(const QString &dialogName, const QString &file)
+{
+    return whenModal(dialogName, [file](QWidget *w) {
+        qobject_cast<QFileDialog *>(w)->selectFile(file);
+        QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+    });
+}
+
+} // namespace
+
+class TestCsvWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void configure(WindowState &state)
+    {
+        state.configPath = path(QStringLiteral("_config.ini"));
+        writeFile(state.configPath, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n");
+    }
+
+private slots:
+    void importPreview_data();
+    void importPreview();
+    void notAChannelList();
+    void exportWritesTheList();
+};
+
+void TestCsvWindow::importPreview_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("cancelled") << false;
+    QTest::newRow("taken") << true;
+}
+
+void TestCsvWindow::importPreview()
+{
+    QFETCH(bool, accept);
+    WindowState state;
+    configure(state);
+    TForm1 window(state);
+    const QString file = path(QStringLiteral("list.csv"));
+    QVERIFY(writeFile(file, kList));
+    const QByteArray before = state.program.codeplug.toByteArray();
+
+    auto chosen = chooseFile(QStringLiteral("ImportCsvDialog"), file);
+    QString lines;
+    auto preview = whenModal(QStringLiteral("ImportPreviewDlg"), [&](QWidget *w) {
+        lines = w->findChild<QPlainTextEdit *>(QStringLiteral("ReportLines"))->toPlainText();
+        QMetaObject::invokeMethod(
+            w->findChild<QWidget *>(accept ? QStringLiteral("OKBtn") : QStringLiteral("CancelBtn")),
+            "click", Qt::QueuedConnection);
+    });
+    window.findChild<QAction *>(QStringLiteral("MenuFile_ImportCsv"))->trigger();
+    QVERIFY(chosen->seen && preview->seen);
+    const QStringList rows = lines.split(QLatin1Char('\n'));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows.at(0), QStringLiteral("CH01: ") + mainText(361));
+    QVERIFY2(rows.at(1).startsWith(QStringLiteral("CH02: ")) &&
+                 rows.at(1).contains(QStringLiteral("438.500000")),
+             qPrintable(rows.at(1)));
+    QVERIFY2(rows.at(2).contains(QStringLiteral("145.5")), qPrintable(rows.at(2)));
+
+    const CodeplugData &c = state.program.codeplug;
+    if (!accept) {
+        QVERIFY(c.toByteArray() == before);
+        return;
+    }
+    QVERIFY(c.isChannelUsed(1) && c.isChannelUsed(2) && !c.isChannelUsed(3));
+    QCOMPARE(c.channel(1).rxFreq(), 438500000u);
+    // 438.501 MHz: 1 kHz above the nearest 6.25 kHz step, 5.25 kHz below the next.
+    QCOMPARE(c.channel(2).rxFreq(), 438500000u);
+    QCOMPARE(c.channel(2).txFreq(), 438500000u);
+    auto *undo = window.findChild<QAction *>(QStringLiteral("MenuEdit_Undo"));
+    QCOMPARE(undo->text(), mainText(283).arg(QStringLiteral("Import CSV")));
+    undo->trigger();
+    QVERIFY(c.toByteArray() == before);
+    window.closeWithoutPrompt();
+}
+
+void TestCsvWindow::notAChannelList()
+{
+    WindowState state;
+    configure(state);
+    TForm1 window(state);
+    const QString file = path(QStringLiteral("notes.csv"));
+    QVERIFY(writeFile(file, "just,some\r\nwords,here\r\n"));
+    const QByteArray before = state.program.codeplug.toByteArray();
+    auto chosen = chooseFile(QStringLiteral("ImportCsvDialog"), file);
+    QString message;
+    auto told = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    window.findChild<QAction *>(QStringLiteral("MenuFile_ImportCsv"))->trigger();
+    QVERIFY(chosen->seen && told->seen);
+    QVERIFY(message.startsWith(mainText(366)));
+    QVERIFY(state.program.codeplug.toByteArray() == before);
+    window.closeWithoutPrompt();
+}
+
+// The header line of the exchange format, then one row per channel in use.
+void TestCsvWindow::exportWritesTheList()
+{
+    WindowState state;
+    configure(state);
+    TForm1 window(state);
+    state.program.codeplug.enterChannelFrequency(4, 446006250);
+    const QString file = path(QStringLiteral("out.csv"));
+    auto chosen = chooseFile(QStringLiteral("ExportCsvDialog"), file);
+    window.findChild<QAction *>(QStringLiteral("MenuFile_ExportCsv"))->trigger();
+    QVERIFY(chosen->seen);
+    const QList<QByteArray> lines = readFile(file).split('\n');
+    QVERIFY2(lines.value(0).startsWith("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,"
+                                       "cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,CrossMode,Mode,"
+                                       "TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE"),
+             lines.value(0).constData());
+    QVERIFY2(lines.value(1).startsWith("4,,446.006250,"), lines.value(1).constData());
+    window.closeWithoutPrompt();
+}
+
+QTEST_MAIN(TestCsvWindow)
+#include "tst_csvwindow.moc"

@@ -1,0 +1,32 @@
+// File > Import CSV and Export CSV: channel lists exchanged with spreadsheets
+// and other programming tools. An import shows its preview, one line per
+// row, and changes nothing unless the preview is accepted.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace t880 {
+
+struct WindowState;
+
+namespace csvcommands {
+
+/// Asks for a CSV file and imports it into the window's codeplug after the
+/// preview; \a changed runs once the channels are in (the caller records
+/// the step and shows the model). Returns true when something was taken.
+bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> &changed);
+/// The same for a given file, without the file dialog.
+bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
+                   const std::function<void()> &changed);
+
+/// Asks for a file name and writes every channel in use as CSV.
+bool exportCsv(const WindowState &state, QWidget *parent, const QString &suggestedBase);
+/// The same for a given path.
+bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &path);
+
+} // namespace csvcommands
+} // namespace t880
