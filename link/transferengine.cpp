@@ -624,9 +624,11 @@ void TransferEngine::interpret()
         if (reply == 'S' || reply == 'Y') {
             m_oldRadio = false;
             m_state.radioVariant = reply == 'Y';
+            m_answered = true;
             m_agrState = 3;
         } else if (reply == kAck) {
             m_oldRadio = true;
+            m_answered = true;
             m_agrState = 1;
         } else {
             if (!m_ports.autoSearch) {

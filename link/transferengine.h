@@ -157,6 +157,8 @@ public:
     const CapturedBlocks &capturedBlocks() const { return m_captured; }
     /// The radio that answered; meaningful once the connect reply came.
     RadioKind radioKind() const;
+    /// True once the radio sent a valid connect reply in this transfer.
+    bool radioAnswered() const { return m_answered; }
     /// Address of the block that did not read back as written; -1 when none.
     int verifyFailedAddress() const { return m_verifyFailedAddress; }
 
@@ -266,6 +268,7 @@ private:
     int m_progressStep = 0;
     int m_progress = 0;
     bool m_oldRadio = false;
+    bool m_answered = false;
     std::vector<int> m_portList;
     int m_searchIndex = 0;
     int m_searchRetry = 0;
