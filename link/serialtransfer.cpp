@@ -18,6 +18,31 @@ bool applyLineSettings(QSerialPort &port)
            port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
+const char *outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Running:
+        return "running";
+    case Outcome::Success:
+        return "success";
+    case Outcome::CommunicationFalse:
+        return "communication false";
+    case Outcome::PasswordError:
+        return "password error";
+    case Outcome::OldVersion:
+        return "older radio";
+    case Outcome::Closed:
+        return "interrupted";
+    case Outcome::VerifyFailed:
+        return "verify failed";
+    case Outcome::BackupFailed:
+        return "backup not kept";
+    case Outcome::WrongRadio:
+        return "another kind of radio";
+    }
+    return "?";
+}
+
 } // namespace
 
 PortProblem classifyPortFailure(const PortFailure &f)
@@ -66,6 +91,18 @@ SerialTransfer::~SerialTransfer()
         m_port.close();
 }
 
+void SerialTransfer::start()
+{
+    m_clock.start();
+    m_endedMs = -1;
+    m_engine.start();
+}
+
+qint64 SerialTransfer::elapsedMs() const
+{
+    return m_endedMs >= 0 ? m_endedMs : now();
+}
+
 void SerialTransfer::setSafety(const TransferSafety &safety)
 {
     m_safety = safety;
@@ -106,6 +143,7 @@ void SerialTransfer::poll()
         return;
     const QByteArray bytes = m_port.readAll();
     m_bytesReceived += bytes.size();
+    m_trace.radioSent(now(), bytes);
     m_engine.receive(bytes);
 }
 
@@ -126,13 +164,17 @@ bool SerialTransfer::openPort(int port)
     m_openedPath = path;
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_portFailure = {path, m_port.error(), m_port.errorString()};
+        m_trace.note(now(), QStringLiteral("cannot open %1: %2").arg(path, m_portFailure.detail));
         return false;
     }
     if (!applyLineSettings(m_port)) {
         m_portFailure = {path, m_port.error(), m_port.errorString()};
+        m_trace.note(
+            now(), QStringLiteral("cannot set 9600 8N2 on %1: %2").arg(path, m_portFailure.detail));
         m_port.close();
         return false;
     }
+    m_trace.note(now(), QStringLiteral("open %1 9600 8N2").arg(path));
     // A pseudo-terminal or a three-wire cable has no modem lines; the
     // radio does not need them, so a refusal here is no error.
     m_port.setDataTerminalReady(true);
@@ -143,15 +185,19 @@ bool SerialTransfer::openPort(int port)
 
 void SerialTransfer::closePort()
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
         m_port.close();
+        m_trace.note(now(), QStringLiteral("close"));
+    }
 }
 
 void SerialTransfer::purgePort()
 {
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::AllDirections);
-        m_port.readAll(); // whatever the port object had buffered already
+        // Whatever the port object had buffered already: in the trace, as
+        // every byte that came.
+        m_trace.radioSent(now(), m_port.readAll());
     }
 }
 
@@ -159,7 +205,7 @@ void SerialTransfer::discardInput()
 {
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::Input);
-        m_port.readAll();
+        m_trace.radioSent(now(), m_port.readAll());
     }
 }
 
@@ -168,14 +214,19 @@ bool SerialTransfer::send(const QByteArray &bytes)
     if (!m_port.isOpen())
         return false;
     m_port.clearError();
+    m_trace.hostSent(now(), bytes);
     const qint64 written = m_port.write(bytes);
-    if (written != bytes.size())
+    if (written != bytes.size()) {
+        m_trace.note(now(), QStringLiteral("send failed: %1").arg(m_port.errorString()));
         return false;
+    }
     // flush() returns false also when everything was already on its way;
     // only an error of the port means the bytes did not leave.
     m_port.flush();
-    if (m_port.error() != QSerialPort::NoError && m_port.error() != QSerialPort::TimeoutError)
+    if (m_port.error() != QSerialPort::NoError && m_port.error() != QSerialPort::TimeoutError) {
+        m_trace.note(now(), QStringLiteral("send failed: %1").arg(m_port.errorString()));
         return false;
+    }
     m_bytesSent += bytes.size();
     return true;
 }
@@ -197,6 +248,8 @@ void SerialTransfer::progressChanged(int percent)
 
 void SerialTransfer::finished(Outcome outcome)
 {
+    m_endedMs = now();
+    m_trace.note(m_endedMs, QStringLiteral("end: %1").arg(QLatin1String(outcomeName(outcome))));
     // Kept before anyone hears of the success: the bytes are the radio's
     // own, before any conversion.
     if (outcome == Outcome::Success && m_mode == ReadMode::Read && m_safety.keepReads &&

@@ -4,8 +4,10 @@
 
 #include "codeplug/backupstore.h"
 #include "link/portmap.h"
+#include "link/serialtrace.h"
 #include "link/transferengine.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
@@ -63,7 +65,7 @@ public:
 
     TransferEngine &engine() { return m_engine; }
     /// Presses Start.
-    void start() { m_engine.start(); }
+    void start();
     /// Ends the transfer at once, as the window's close box does.
     void cancel() { m_engine.close(); }
     /// Reads every block until two readings agree; set before start().
@@ -90,6 +92,10 @@ public:
     /// Bytes put on the line and taken from it during this transfer.
     qint64 bytesSent() const { return m_bytesSent; }
     qint64 bytesReceived() const { return m_bytesReceived; }
+    /// Every byte each way so far, password blocks masked.
+    const SerialTrace &trace() const { return m_trace; }
+    /// Milliseconds since start(); the whole transfer's time once it ended.
+    qint64 elapsedMs() const;
 
 signals:
     void progressUpdated(int percent);
@@ -108,6 +114,7 @@ private:
     void finished(Outcome outcome) override;
 
     void poll();
+    qint64 now() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
     bool keepBackup(backup::Operation operation);
 
     PortMap m_map;
@@ -116,6 +123,9 @@ private:
     PortFailure m_portFailure;
     qint64 m_bytesSent = 0;
     qint64 m_bytesReceived = 0;
+    SerialTrace m_trace;
+    QElapsedTimer m_clock;
+    qint64 m_endedMs = -1;
     QString m_openedPath;
     TransferSafety m_safety;
     QString m_backupPath;

@@ -1,0 +1,52 @@
+// A record of everything that went over the line during a transfer, for bug
+// reports: one line per chunk, each way, with the milliseconds since the
+// transfer began, in the virtual radio's log form ("H 52 41 D0 10" for the
+// host, "R ..." for the radio). The password area's bytes never appear: they
+// are written as "**", so a trace can be sent to anyone.
+#pragma once
+
+#include "codeplug/safefile.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace t880::link {
+
+class SerialTrace
+{
+public:
+    /// The bytes that are masked: the radio's password blocks.
+    static constexpr int MaskedFrom = 0x41D0;
+    static constexpr int MaskedTo = 0x41F0; ///< one past the last
+    /// A trace stops growing here; a transfer ends long before (its waits
+    /// are bounded), but a line that floods the port must not eat memory.
+    static constexpr qint64 MaxSize = 8 * 1024 * 1024;
+
+    /// A line of its own that starts with "# ": what happened besides bytes.
+    void note(qint64 ms, const QString &text);
+    /// Bytes the host put on the line (one request frame per call).
+    void hostSent(qint64 ms, const QByteArray &bytes);
+    /// Bytes that came from the radio, as they were taken from the port.
+    void radioSent(qint64 ms, const QByteArray &bytes);
+
+    bool isEmpty() const { return m_text.isEmpty(); }
+    /// The whole trace, UTF-8, one line per entry.
+    const QByteArray &text() const { return m_text; }
+    /// Writes the trace to \a path atomically.
+    FileResult save(const QString &path) const;
+
+private:
+    void append(qint64 ms, char direction, const QByteArray &bytes, const QByteArray &masked);
+    static bool touchesMask(int address, int length);
+
+    QByteArray m_text;
+    bool m_full = false;
+    // The read request outstanding whose reply carries masked bytes.
+    QByteArray m_request;
+    bool m_maskReply = false;
+    int m_replyAddress = 0;
+    int m_replyLength = 0;
+    int m_replySeen = 0; ///< reply bytes taken since the request went out
+};
+
+} // namespace t880::link
