@@ -43,6 +43,30 @@ bool checkBeforeWrite(const QString &path, const CodeplugData &codeplug, bool fo
     return false;
 }
 
+// The file of every port, checked before any radio is read.
+int checkOutputs(const QString &pattern, const QCommandLineParser &parser,
+                 const TransferOptions &options, Context &ctx)
+{
+    const std::vector<ChosenPort> ports = chosenPorts(parser, options);
+    if (!checkPortPattern(pattern, ports, QStringLiteral("the output"), ctx))
+        return ExitUsage;
+    for (const ChosenPort &port : ports) {
+        const QString path = expandPortPattern(pattern, port);
+        if (const FileResult t = checkWritableTarget(path); !t.ok())
+            return fail(ctx, describeFileResult(t, path, 0));
+    }
+    return -1;
+}
+
+int saveOutput(const QString &path, const FileResult &saved, RadioResult &result, Context &ctx)
+{
+    if (!saved.ok())
+        return fail(ctx, describeFileResult(saved, path, 0));
+    result.output = path;
+    result.lines << QStringLiteral("Wrote ") + path;
+    return ExitOk;
+}
+
 } // namespace
 
 int runRead(const QStringList &args, Context &ctx)
@@ -52,7 +76,10 @@ int runRead(const QStringList &args, Context &ctx)
         "Reads the codeplug from the radio into FILE.Kzx. The fields the radio does not keep "
         "(names, squelch modes, DTMF settings and the rest) come from --base, or are the New "
         "defaults. FILE is written only when the read succeeds. The bytes the radio sent are "
-        "also kept as a backup (see 't880 backups')."));
+        "also kept as a backup (see 't880 backups').\n"
+        "Several --port options read several radios at once; FILE then holds %p, which becomes "
+        "each port's name (-o radio-%p.Kzx). The exit code is 0 when every radio was read, "
+        "otherwise the worst radio's code."));
     TransferOptions options;
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The codeplug file to write."),
@@ -60,7 +87,8 @@ int runRead(const QStringList &args, Context &ctx)
     const QCommandLineOption base(QStringLiteral("base"),
                                   QStringLiteral("Codeplug whose other fields are kept."),
                                   QStringLiteral("FILE.Kzx"));
-    parser.addOptions({options.port, options.password, options.verify, output, base});
+    parser.addOptions({options.ports, options.password, options.verify, output, base, options.trace,
+                       options.json});
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
     if (!parser.isSet(output))
@@ -71,26 +99,23 @@ int runRead(const QStringList &args, Context &ctx)
          !requireKind(parser.value(base), FileKind::Codeplug, QStringLiteral("--base"), ctx)))
         return ExitUsage;
 
-    // Found out now, not after the whole radio has been read.
-    if (const FileResult t = checkWritableTarget(outPath); !t.ok())
-        return fail(ctx, describeFileResult(t, outPath, 0));
-
     ProgramState state;
     if (parser.isSet(base)) {
         const FileResult r = codeplugfile::load(parser.value(base), state.codeplug);
         if (!r.ok())
             return fail(ctx, describeFileResult(r, parser.value(base), CodeplugData::Size));
     }
-    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+    if (int rc = takeTransferOptions(parser, options, state, ctx, true, true); rc >= 0)
         return rc;
-    const int rc = runTransfer(parser, options, state, OpCode::Codeplug, ReadMode::Read, ctx);
-    if (rc != ExitOk)
+    // Found out now, not after the whole radio has been read.
+    if (int rc = checkOutputs(outPath, parser, options, ctx); rc >= 0)
         return rc;
-    const FileResult w = codeplugfile::save(outPath, state.codeplug);
-    if (!w.ok())
-        return fail(ctx, describeFileResult(w, outPath, 0));
-    ctx.out << "Wrote " << outPath << Qt::endl;
-    return ExitOk;
+    return runTransfers(parser, options, state, OpCode::Codeplug, ReadMode::Read, ctx,
+                        [&](ProgramState &radio, RadioResult &result) {
+                            const QString path = expandPortPattern(outPath, result.port);
+                            return saveOutput(path, codeplugfile::save(path, radio.codeplug),
+                                              result, ctx);
+                        });
 }
 
 int runWrite(const QStringList &args, Context &ctx)
@@ -110,7 +135,8 @@ int runWrite(const QStringList &args, Context &ctx)
         QStringLiteral("force"),
         QStringLiteral("Write a file that sets a new radio password or holds values the radio "
                        "does not know."));
-    parser.addOptions({options.port, options.password, force, options.noBackup, options.noVerify});
+    parser.addOptions({options.ports, options.password, force, options.noBackup, options.noVerify,
+                       options.trace, options.json});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const QString path = parser.positionalArguments().first();
@@ -120,11 +146,11 @@ int runWrite(const QStringList &args, Context &ctx)
     const FileResult r = codeplugfile::load(path, state.codeplug);
     if (!r.ok())
         return fail(ctx, describeFileResult(r, path, CodeplugData::Size));
-    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+    if (int rc = takeTransferOptions(parser, options, state, ctx, true, true); rc >= 0)
         return rc;
     if (!checkBeforeWrite(path, state.codeplug, parser.isSet(force), ctx))
         return ExitFailure;
-    return runTransfer(parser, options, state, OpCode::Codeplug, ReadMode::Write, ctx);
+    return runTransfers(parser, options, state, OpCode::Codeplug, ReadMode::Write, ctx, {});
 }
 
 int runCalibration(const QStringList &args, Context &ctx)
@@ -134,13 +160,15 @@ int runCalibration(const QStringList &args, Context &ctx)
         "Reads the radio's calibration into FILE.kzxa (written only on success), or writes "
         "FILE.kzxa into the radio. Every read is kept as a backup; a write first reads and keeps "
         "the calibration area and afterwards reads back what it wrote (exit code 8 when the "
-        "radio holds something else, 9 when the backup could not be kept)."));
+        "radio holds something else, 9 when the backup could not be kept).\n"
+        "A read takes several --port options and then a FILE that holds %p (the port's name); "
+        "a write goes to one radio, whose calibration it is."));
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("read|write"), QStringLiteral("The direction."));
     parser.addPositionalArgument(QStringLiteral("FILE.kzxa"),
                                  QStringLiteral("The calibration file."));
-    parser.addOptions(
-        {options.port, options.password, options.verify, options.noBackup, options.noVerify});
+    parser.addOptions({options.ports, options.password, options.verify, options.noBackup,
+                       options.noVerify, options.trace, options.json});
     if (int rc = parseVerb(parser, args, ctx, 2, 2); rc >= 0)
         return rc;
     const QString direction = parser.positionalArguments().at(0);
@@ -153,51 +181,57 @@ int runCalibration(const QStringList &args, Context &ctx)
         path = withDefaultSuffix(path, calibrationfile::Suffix);
     if (!requireKind(path, FileKind::Calibration, QStringLiteral("FILE"), ctx))
         return ExitUsage;
-    if (read) {
-        if (const FileResult t = checkWritableTarget(path); !t.ok())
-            return fail(ctx, describeFileResult(t, path, 0));
-    }
     if (!read) {
         const FileResult r = calibrationfile::load(path, state.calibration);
         if (!r.ok())
             return fail(ctx, describeFileResult(r, path, CalibrationData::Size));
     }
-    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+    if (!read && parser.values(options.ports).size() > 1)
+        return fail(ctx,
+                    QStringLiteral("a calibration belongs to one radio: give one --port to "
+                                   "write it"),
+                    ExitUsage);
+    if (int rc = takeTransferOptions(parser, options, state, ctx, true, read); rc >= 0)
         return rc;
-    const int rc = runTransfer(parser, options, state, OpCode::Calibration,
-                               read ? ReadMode::Read : ReadMode::Write, ctx);
-    if (rc != ExitOk || !read)
+    if (!read)
+        return runTransfers(parser, options, state, OpCode::Calibration, ReadMode::Write, ctx, {});
+    if (int rc = checkOutputs(path, parser, options, ctx); rc >= 0)
         return rc;
-    const FileResult w = calibrationfile::save(path, state.calibration);
-    if (!w.ok())
-        return fail(ctx, describeFileResult(w, path, 0));
-    ctx.out << "Wrote " << path << Qt::endl;
-    return ExitOk;
+    return runTransfers(parser, options, state, OpCode::Calibration, ReadMode::Read, ctx,
+                        [&](ProgramState &radio, RadioResult &result) {
+                            const QString file = expandPortPattern(path, result.port);
+                            return saveOutput(file, calibrationfile::save(file, radio.calibration),
+                                              result, ctx);
+                        });
 }
 
 int runStatus(const QStringList &args, Context &ctx)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Reads the transceiver's status: battery, signal and noise levels."));
+        QStringLiteral("Reads the transceiver's status: battery, signal and noise levels. "
+                       "Several --port options read several radios at once."));
     TransferOptions options;
-    parser.addOptions({options.port});
+    parser.addOptions({options.ports, options.trace, options.json});
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
     ProgramState state;
-    if (int rc = takeTransferOptions(parser, options, state, ctx, false); rc >= 0)
+    if (int rc = takeTransferOptions(parser, options, state, ctx, false, true); rc >= 0)
         return rc;
-    const int rc = runTransfer(parser, options, state, OpCode::Status, ReadMode::Read, ctx);
-    if (rc != ExitOk)
-        return rc;
-    for (const CalibrationField &f : calibrationFields()) {
-        if (f.name.startsWith(u's') && !f.hidden)
-            ctx.out << QStringLiteral("%1 %2\n")
-                           .arg(f.name + u':', -13)
-                           .arg(state.calibration.value(f));
-    }
-    ctx.out.flush();
-    return ExitOk;
+    return runTransfers(parser, options, state, OpCode::Status, ReadMode::Read, ctx,
+                        [](ProgramState &radio, RadioResult &result) {
+                            QJsonObject status;
+                            for (const CalibrationField &f : calibrationFields()) {
+                                if (!f.name.startsWith(u's') || f.hidden)
+                                    continue;
+                                const int value = radio.calibration.value(f);
+                                result.lines
+                                    << QStringLiteral("%1 %2").arg(f.name + u':', -13).arg(value);
+                                status.insert(f.name, value);
+                            }
+                            result.extra.insert(QStringLiteral("status"), status);
+                            return int(ExitOk);
+                        });
 }
 
 int runSetPassword(const QStringList &args, Context &ctx)
@@ -209,7 +243,7 @@ int runSetPassword(const QStringList &args, Context &ctx)
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("NEW"),
                                  QStringLiteral("The new password (up to 12 characters)."));
-    parser.addOptions({options.port, options.password});
+    parser.addOptions({options.ports, options.password, options.trace, options.json});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const auto newPassword = passwordBytes(parser.positionalArguments().first());
@@ -220,10 +254,10 @@ int runSetPassword(const QStringList &args, Context &ctx)
                 "a password holds at most 12 bytes: 12 letters or digits, or 6 Chinese characters"),
             ExitUsage);
     ProgramState state;
-    if (int rc = takeTransferOptions(parser, options, state, ctx); rc >= 0)
+    if (int rc = takeTransferOptions(parser, options, state, ctx, true, true); rc >= 0)
         return rc;
     state.codeplug.setText(TextField::newRadioPassword, *newPassword);
-    return runTransfer(parser, options, state, OpCode::Password, ReadMode::Write, ctx);
+    return runTransfers(parser, options, state, OpCode::Password, ReadMode::Write, ctx, {});
 }
 
 } // namespace t880::cli

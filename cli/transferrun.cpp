@@ -28,16 +28,6 @@ extern "C" void onInterrupt(int)
     g_interrupted = 1;
 }
 
-// The result texts of the programming dialog; the command line speaks English.
-QString outcomeText(link::Outcome outcome)
-{
-    if (outcome == link::Outcome::Closed)
-        return QStringLiteral("Interrupted");
-    text::TAppLang lang;
-    lang.fSetLangType(text::TAppLang::English);
-    return link::outcomeText(outcome, lang);
-}
-
 QString portAdvice(const link::PortFailure &f, const QStringList &tried)
 {
     switch (link::classifyPortFailure(f)) {
@@ -92,7 +82,45 @@ std::optional<PortChoice> choosePort(const QString &text)
     return choice;
 }
 
+bool optionGiven(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    // Options a verb does not offer are never set, and asking the parser
+    // about them would only make it complain.
+    return parser.optionNames().contains(option.names().first());
+}
+
 } // namespace
+
+// The result texts of the programming dialog; the command line speaks English.
+QString outcomeText(link::Outcome outcome)
+{
+    if (outcome == link::Outcome::Closed)
+        return QStringLiteral("Interrupted");
+    text::TAppLang lang;
+    lang.fSetLangType(text::TAppLang::English);
+    return link::outcomeText(outcome, lang);
+}
+
+InterruptWatch::InterruptWatch(std::function<void()> stop)
+{
+    g_interrupted = 0;
+    m_previousInt = std::signal(SIGINT, onInterrupt);
+    m_previousTerm = std::signal(SIGTERM, onInterrupt);
+    QObject::connect(&m_timer, &QTimer::timeout, [this, stop = std::move(stop)] {
+        if (!g_interrupted)
+            return;
+        m_timer.stop();
+        stop();
+    });
+    m_timer.start(50);
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    m_timer.stop();
+    std::signal(SIGINT, m_previousInt);
+    std::signal(SIGTERM, m_previousTerm);
+}
 
 QString backupFolder()
 {
@@ -127,15 +155,40 @@ std::optional<QByteArray> passwordBytes(const QString &text)
 }
 
 int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions &options,
-                        ProgramState &state, Context &ctx, bool usesPassword)
+                        ProgramState &state, Context &ctx, bool usesPassword, bool several)
 {
     if (!parser.isSet(options.port))
         return fail(ctx, QStringLiteral("missing --port PORT"), ExitUsage);
-    const QString port = parser.value(options.port);
-    if (!choosePort(port))
-        return fail(
-            ctx, QStringLiteral("--port takes a number 1..9 or a device path, not '%1'").arg(port),
-            ExitUsage);
+    const QStringList given = parser.values(options.port);
+    if (given.size() > 1 && !several)
+        return fail(ctx, QStringLiteral("this works on one radio: give one --port"), ExitUsage);
+    for (const QString &port : given) {
+        if (!choosePort(port))
+            return fail(
+                ctx,
+                QStringLiteral("--port takes a number 1..9 or a device path, not '%1'").arg(port),
+                ExitUsage);
+    }
+    const std::vector<ChosenPort> ports = chosenPorts(parser, options);
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!ports[i].device.isEmpty() && ports[i].device == ports[j].device)
+                return fail(ctx,
+                            QStringLiteral("--port %1 and --port %2 are the same port")
+                                .arg(ports[j].given, ports[i].given),
+                            ExitUsage);
+        }
+    }
+    if (optionGiven(parser, options.trace) && parser.isSet(options.trace)) {
+        const QString trace = parser.value(options.trace);
+        if (!checkPortPattern(trace, ports, QStringLiteral("--trace"), ctx))
+            return ExitUsage;
+        for (const ChosenPort &port : ports) {
+            const QString path = expandPortPattern(trace, port);
+            if (const FileResult t = checkWritableTarget(path); !t.ok())
+                return fail(ctx, describeFileResult(t, path, 0));
+        }
+    }
     if (usesPassword && parser.isSet(options.password)) {
         const auto bytes = passwordBytes(parser.value(options.password));
         if (!bytes)
@@ -148,6 +201,174 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
     return -1;
 }
 
+std::vector<ChosenPort> chosenPorts(const QCommandLineParser &parser,
+                                    const TransferOptions &options)
+{
+    std::vector<ChosenPort> ports;
+    std::optional<link::PortMap> system;
+    for (const QString &given : parser.values(options.port)) {
+        const auto choice = choosePort(given);
+        if (!choice)
+            continue;
+        ChosenPort port;
+        port.given = given;
+        port.device = choice->map.path(choice->settings.port);
+        if (port.device.isEmpty()) {
+            port.name = QStringLiteral("port%1").arg(choice->settings.port);
+        } else {
+            port.name = QFileInfo(port.device).fileName();
+        }
+        ports.push_back(port);
+    }
+    return ports;
+}
+
+QString expandPortPattern(const QString &pattern, const ChosenPort &port)
+{
+    QString out = pattern;
+    return out.replace(QLatin1String("%p"), port.name);
+}
+
+bool checkPortPattern(const QString &pattern, const std::vector<ChosenPort> &ports,
+                      const QString &what, Context &ctx)
+{
+    if (ports.size() < 2)
+        return true;
+    if (!pattern.contains(QLatin1String("%p"))) {
+        fail(ctx, QStringLiteral("%1 %2: with several ports the name holds %p, which becomes "
+                                 "each port's name")
+                      .arg(what, pattern));
+        return false;
+    }
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (ports[i].name == ports[j].name) {
+                fail(ctx, QStringLiteral("%1 %2: --port %3 and --port %4 give the same file")
+                              .arg(what, pattern, ports[j].given, ports[i].given));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser &parser,
+                       const TransferOptions &options, const TransferSetup &setup)
+{
+    transfer.setVerifyReads(optionGiven(parser, options.verify));
+    link::TransferSafety safety;
+    safety.folder = backupFolder();
+    safety.limits = backupLimits();
+    safety.backupBeforeWrite = !optionGiven(parser, options.noBackup);
+    safety.verifyAfterWrite = !optionGiven(parser, options.noVerify);
+    safety.readOperation = setup.readOperation;
+    safety.writeOperation = setup.writeOperation;
+    transfer.setSafety(safety);
+    if (setup.restore)
+        transfer.setRestorePlan(*setup.restore);
+}
+
+void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMode mode,
+                   const QStringList &tried, RadioResult &result, QStringList &outLines,
+                   QStringList &errLines)
+{
+    const link::Outcome outcome = transfer.outcome();
+    result.outcome = outcome;
+    result.ms = transfer.elapsedMs();
+    result.backup = transfer.backupPath();
+    result.radio = transfer.engine().radioAnswered()
+                       ? backup::kindName(transfer.engine().radioKind())
+                       : QString();
+    const bool keepsReads = mode == link::ReadMode::Read &&
+                            (op == link::OpCode::Codeplug || op == link::OpCode::Calibration);
+    if (outcome == link::Outcome::Success) {
+        transfer.runCompletion();
+        outLines << outcomeText(outcome);
+        if (!transfer.backupPath().isEmpty())
+            outLines << QStringLiteral("Backup: ") + transfer.backupPath();
+        else if (keepsReads)
+            errLines << QStringLiteral("t880: warning: the read was not kept as a backup: ") +
+                            describeFileResult(transfer.backupResult(), backupFolder(), 0);
+        result.exit = ExitOk;
+        return;
+    }
+    errLines << outcomeText(outcome);
+    if (outcome == link::Outcome::BackupFailed) {
+        errLines << describeFileResult(transfer.backupResult(), backupFolder(), 0);
+        result.exit = ExitBackupFailed;
+        return;
+    }
+    // A write that did not end well may have left the radio half written;
+    // the way back is the backup taken before it.
+    if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
+        text::TAppLang lang;
+        lang.fSetLangType(text::TAppLang::English);
+        errLines << lang.text(text::TextTable::Program, link::BackupNoteTextNumber)
+                 << transfer.backupPath();
+    }
+    if (!transfer.portFailure().path.isEmpty()) {
+        errLines << portAdvice(transfer.portFailure(), tried);
+        result.exit = ExitPortFailure;
+        return;
+    }
+    switch (outcome) {
+    case link::Outcome::PasswordError:
+        result.exit = ExitPassword;
+        break;
+    case link::Outcome::OldVersion:
+        result.exit = ExitOldVersion;
+        break;
+    case link::Outcome::Closed:
+        result.exit = ExitInterrupted;
+        break;
+    case link::Outcome::VerifyFailed:
+        result.exit = ExitVerifyFailed;
+        break;
+    case link::Outcome::WrongRadio:
+        result.exit = ExitWrongRadio;
+        break;
+    default:
+        result.exit = ExitNoAnswer;
+        break;
+    }
+}
+
+bool saveTrace(const link::SerialTransfer &transfer, const QCommandLineParser &parser,
+               const TransferOptions &options, const ChosenPort &port, QStringList &lines)
+{
+    if (!optionGiven(parser, options.trace))
+        return true;
+    const QString path = expandPortPattern(parser.value(options.trace), port);
+    const FileResult r = transfer.trace().save(path);
+    if (!r.ok()) {
+        lines << QStringLiteral("t880: the trace was not written: ") +
+                     describeFileResult(r, path, 0);
+        return false;
+    }
+    lines << QStringLiteral("Trace: ") + path;
+    return true;
+}
+
+int worstExit(int a, int b)
+{
+    // Worst first; a code not listed counts as worse than success only.
+    static const int order[] = {ExitVerifyFailed, ExitNoAnswer,    ExitInterrupted,
+                                ExitBackupFailed, ExitWrongRadio,  ExitPassword,
+                                ExitOldVersion,   ExitPortFailure, ExitFailure};
+    auto rank = [](int code) {
+        if (code == ExitOk)
+            return 1000;
+        int i = 0;
+        for (int c : order) {
+            if (c == code)
+                return i;
+            ++i;
+        }
+        return i;
+    };
+    return rank(a) <= rank(b) ? a : b;
+}
+
 int runTransfer(const QCommandLineParser &parser, const TransferOptions &options,
                 ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx,
                 const TransferSetup &setup)
@@ -156,18 +377,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     if (!port)
         return fail(ctx, QStringLiteral("bad --port"), ExitUsage); // checked by takeTransferOptions
     link::SerialTransfer transfer(state, op, mode, port->settings, port->map);
-    // Options a verb does not offer are never set.
-    transfer.setVerifyReads(parser.optionNames().contains(options.verify.names().first()));
-    link::TransferSafety safety;
-    safety.folder = backupFolder();
-    safety.limits = backupLimits();
-    safety.backupBeforeWrite = !parser.optionNames().contains(options.noBackup.names().first());
-    safety.verifyAfterWrite = !parser.optionNames().contains(options.noVerify.names().first());
-    safety.readOperation = setup.readOperation;
-    safety.writeOperation = setup.writeOperation;
-    transfer.setSafety(safety);
-    if (setup.restore)
-        transfer.setRestorePlan(*setup.restore);
+    configureTransfer(transfer, parser, options, setup);
     const bool interactive = isatty(STDERR_FILENO);
     int shown = -1;
     QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {
@@ -181,68 +391,29 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
 
     QEventLoop loop;
     QObject::connect(&transfer, &link::SerialTransfer::transferEnded, &loop, &QEventLoop::quit);
-    g_interrupted = 0;
-    auto previousInt = std::signal(SIGINT, onInterrupt);
-    auto previousTerm = std::signal(SIGTERM, onInterrupt);
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (g_interrupted)
-            transfer.cancel();
-    });
-    watch.start(50);
-    transfer.start();
-    if (transfer.isRunning())
-        loop.exec();
-    watch.stop();
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
+    {
+        const InterruptWatch watch([&] { transfer.cancel(); });
+        transfer.start();
+        if (transfer.isRunning())
+            loop.exec();
+    }
     if (interactive && shown > 0)
         ctx.err << '\n';
 
-    const link::Outcome outcome = transfer.outcome();
-    const bool keepsReads = mode == link::ReadMode::Read &&
-                            (op == link::OpCode::Codeplug || op == link::OpCode::Calibration);
-    if (outcome == link::Outcome::Success) {
-        transfer.runCompletion();
-        ctx.out << outcomeText(outcome) << Qt::endl;
-        if (!transfer.backupPath().isEmpty())
-            ctx.out << "Backup: " << transfer.backupPath() << Qt::endl;
-        else if (keepsReads)
-            ctx.err << "t880: warning: the read was not kept as a backup: "
-                    << describeFileResult(transfer.backupResult(), backupFolder(), 0) << Qt::endl;
-        return ExitOk;
-    }
-    ctx.err << outcomeText(outcome) << Qt::endl;
-    if (outcome == link::Outcome::BackupFailed) {
-        ctx.err << describeFileResult(transfer.backupResult(), backupFolder(), 0) << Qt::endl;
-        return ExitBackupFailed;
-    }
-    // A write that did not end well may have left the radio half written;
-    // the way back is the backup taken before it.
-    if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
-        text::TAppLang lang;
-        lang.fSetLangType(text::TAppLang::English);
-        ctx.err << lang.text(text::TextTable::Program, link::BackupNoteTextNumber) << '\n'
-                << transfer.backupPath() << Qt::endl;
-    }
-    if (!transfer.portFailure().path.isEmpty()) {
-        ctx.err << portAdvice(transfer.portFailure(), port->tried) << Qt::endl;
-        return ExitPortFailure;
-    }
-    switch (outcome) {
-    case link::Outcome::PasswordError:
-        return ExitPassword;
-    case link::Outcome::OldVersion:
-        return ExitOldVersion;
-    case link::Outcome::Closed:
-        return ExitInterrupted;
-    case link::Outcome::VerifyFailed:
-        return ExitVerifyFailed;
-    case link::Outcome::WrongRadio:
-        return ExitWrongRadio;
-    default:
-        return ExitNoAnswer;
-    }
+    RadioResult result;
+    QStringList outLines;
+    QStringList errLines;
+    judgeTransfer(transfer, op, mode, port->tried, result, outLines, errLines);
+    const std::vector<ChosenPort> ports = chosenPorts(parser, options);
+    const bool traced =
+        ports.empty() || saveTrace(transfer, parser, options, ports.front(), errLines);
+    for (const QString &line : outLines)
+        ctx.out << line << '\n';
+    ctx.out.flush();
+    for (const QString &line : errLines)
+        ctx.err << line << '\n';
+    ctx.err.flush();
+    return !traced && result.exit == ExitOk ? int(ExitFailure) : result.exit;
 }
 
 } // namespace t880::cli

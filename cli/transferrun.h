@@ -6,7 +6,15 @@
 #include "link/programstate.h"
 #include "link/transferengine.h"
 
+#include <QJsonObject>
+#include <QTimer>
+
+#include <functional>
 #include <optional>
+
+namespace t880::link {
+class SerialTransfer;
+}
 
 namespace t880::cli {
 
@@ -27,6 +35,20 @@ struct TransferOptions
     QCommandLineOption port{QStringLiteral("port"),
                             QStringLiteral("Serial port: a number 1..9 or a device path."),
                             QStringLiteral("PORT")};
+    /// The same, for verbs that program several radios at once.
+    QCommandLineOption ports{
+        QStringLiteral("port"),
+        QStringLiteral("Serial port: a number 1..9 or a device path. Give it several times to "
+                       "work on several radios at once."),
+        QStringLiteral("PORT")};
+    QCommandLineOption trace{
+        QStringLiteral("trace"),
+        QStringLiteral("Write every byte each way, with a millisecond time stamp, to FILE (for "
+                       "bug reports; the password is masked). With several ports FILE holds %p, "
+                       "the port's name."),
+        QStringLiteral("FILE")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("Print the result of every radio as one JSON object.")};
     QCommandLineOption password{QStringLiteral("password"),
                                 QStringLiteral("The radio's programming password."),
                                 QStringLiteral("TEXT")};
@@ -51,15 +73,100 @@ struct TransferSetup
 };
 
 /// Checks --port and, when given, --password (at most 12 bytes; stored as the
-/// codeplug's current password). Returns -1 to go on, else the exit code.
+/// codeplug's current password) and --trace. Returns -1 to go on, else the
+/// exit code. Only \a several allows more than one --port.
 int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions &options,
-                        ProgramState &state, Context &ctx, bool usesPassword = true);
+                        ProgramState &state, Context &ctx, bool usesPassword = true,
+                        bool several = false);
+
+/// One --port as given, with what it names.
+struct ChosenPort
+{
+    QString given;  ///< as on the command line
+    QString device; ///< the device path; empty for a number without a device
+    QString name;   ///< what %p stands for: the device's file name
+};
+/// The ports of the command line, in their order.
+std::vector<ChosenPort> chosenPorts(const QCommandLineParser &parser,
+                                    const TransferOptions &options);
+/// \a pattern with every %p replaced by \a port's name.
+QString expandPortPattern(const QString &pattern, const ChosenPort &port);
+/// Checks a per-port file pattern: with several ports it must hold %p and
+/// give a file of its own for each. Reports and returns false otherwise.
+bool checkPortPattern(const QString &pattern, const std::vector<ChosenPort> &ports,
+                      const QString &what, Context &ctx);
+
+/// What became of one radio.
+struct RadioResult
+{
+    ChosenPort port;
+    link::Outcome outcome = link::Outcome::Running;
+    int exit = 0;
+    QString radio; ///< "S", "Y", "legacy"; empty when the radio never answered
+    qint64 ms = 0;
+    QString backup;
+    QString output;    ///< the file written for it, if any
+    QStringList lines; ///< what the verb says of a success (stdout)
+    QJsonObject extra; ///< the same for --json
+};
+
+/// What a verb does with a radio's state after a successful transfer (save
+/// the read, show the status). Returns ExitOk, or the code of what failed.
+using AfterSuccess = std::function<int(ProgramState &state, RadioResult &result)>;
+
+/// What a finished transfer says: the exit code, the result text and the
+/// lines for stdout (a success, its backup) and stderr (the failure and what
+/// to do about it). Filled into \a result; runs the completion actions of a
+/// success.
+void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMode mode,
+                   const QStringList &tried, RadioResult &result, QStringList &outLines,
+                   QStringList &errLines);
+/// Sets the transfer up as the command line asks (--verify, --no-backup,
+/// --no-verify, the backup folder) and as the verb needs (\a setup).
+void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser &parser,
+                       const TransferOptions &options, const TransferSetup &setup);
+/// Writes the transfer's trace when --trace was given, and adds a line to
+/// \a lines that says where, or why not; false when it could not be written.
+bool saveTrace(const link::SerialTransfer &transfer, const QCommandLineParser &parser,
+               const TransferOptions &options, const ChosenPort &port, QStringList &lines);
+/// The text of an outcome as the command line says it (English).
+QString outcomeText(link::Outcome outcome);
+
+/// Runs the transfer on every --port at once. With one port and no --json
+/// it says exactly what runTransfer() says, followed by the verb's lines;
+/// otherwise each radio's progress and end on stderr and a table (or the
+/// JSON object) on stdout. Returns 0 when every radio succeeded, otherwise
+/// the worst radio's code (see worstExit()).
+int runTransfers(const QCommandLineParser &parser, const TransferOptions &options,
+                 ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx,
+                 const AfterSuccess &afterSuccess);
+
+/// The worse of two exit codes: a radio that may hold something else than
+/// intended (8 verify failed, 3 no answer, 7 interrupted) before failures
+/// that wrote nothing (9, 10, 4, 5, 6), before a file not written (1).
+int worstExit(int a, int b);
 
 /// Runs the transfer to its end, with progress on stderr. Prints the result
 /// text and returns the exit code; on success the completion actions have run.
 int runTransfer(const QCommandLineParser &parser, const TransferOptions &options,
                 ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx,
                 const TransferSetup &setup = {});
+
+/// While it lives, Ctrl+C and SIGTERM call \a stop (once) instead of ending
+/// the process; the handlers before it come back when it goes.
+class InterruptWatch
+{
+public:
+    explicit InterruptWatch(std::function<void()> stop);
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch &) = delete;
+    InterruptWatch &operator=(const InterruptWatch &) = delete;
+
+private:
+    QTimer m_timer;
+    void (*m_previousInt)(int);
+    void (*m_previousTerm)(int);
+};
 
 /// Where the command line keeps backups, with the limits of the
 /// configuration file when there is one.
