@@ -55,6 +55,14 @@ public:
         }
     }
 
+    /// Ends the radio at once, as pulling the cable does: the terminal goes
+    /// away in the middle of whatever the host was doing.
+    void unplug()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
     QByteArray errorOutput() { return m_process.readAllStandardError(); }
 
 private:
