@@ -6,6 +6,7 @@
 #include "sim/ptyrunner.h"
 #include "sim/virtualradio.h"
 
+#include "codeplug/backupfile.h"
 #include "codeplug/safefile.h"
 
 #include <random>
@@ -30,19 +31,6 @@ VirtualRadio::Kind toRadioKind(RadioKind kind)
         break;
     }
     return VirtualRadio::Kind::Legacy;
-}
-
-QString kindName(RadioKind kind)
-{
-    switch (kind) {
-    case RadioKind::S:
-        return QStringLiteral("S");
-    case RadioKind::Y:
-        return QStringLiteral("Y");
-    case RadioKind::Legacy:
-        break;
-    }
-    return QStringLiteral("legacy");
 }
 
 std::optional<double> parseRate(const QString &text)
@@ -233,7 +221,7 @@ int runEmulate(const QStringList &args, Context &ctx)
     QString error;
     if (!runner.open(&error))
         return fail(ctx, error);
-    ctx.out << "Virtual " << kindName(*radioKind) << " radio on " << options.linkPath << " ("
+    ctx.out << "Virtual " << backup::kindName(*radioKind) << " radio on " << options.linkPath << " ("
             << runner.deviceName() << ")" << Qt::endl;
     const bool ok =
         runner.run([&ctx](const QString &line) { ctx.out << line << Qt::endl; }, &error);

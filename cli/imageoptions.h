@@ -3,12 +3,11 @@
 
 #include "cli/command.h"
 #include "codeplug/codeplugdata.h"
+#include "codeplug/radiokind.h"
 
 #include <optional>
 
 namespace t880::cli {
-
-enum class RadioKind { S, Y, Legacy };
 
 /// Reads --variant: S, Y or (when \a allowLegacy) legacy. A missing option is
 /// an error when \a required, else it means S. A problem is reported on
