@@ -173,8 +173,9 @@ void TestDocument::titleAfterRadioRead()
     tracker.setReadFromRadio(QStringLiteral("COM3"), when);
     const QString name = tracker.documentName(mainText(2, 281));
     QVERIFY2(name.startsWith(QStringLiteral("無線電（COM3）")), qPrintable(name));
-    QVERIFY2(name.contains(QLocale().toString(QTime(14, 5), QLocale::ShortFormat)),
-             qPrintable(name));
+    // The time as the window writes it in every language, whatever the
+    // system's locale.
+    QVERIFY2(name.contains(QStringLiteral("14:05")), qPrintable(name));
     QVERIFY(!tracker.isModified());
     QVERIFY(tracker.currentFile().isEmpty());
 }

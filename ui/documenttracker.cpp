@@ -3,7 +3,6 @@
 #include "codeplug/codeplugdata.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
 namespace t880 {
 
@@ -120,8 +119,7 @@ QString DocumentTracker::documentName(const QString &radioText) const
     if (!m_file.isEmpty())
         return QFileInfo(m_file).fileName();
     if (!m_radioPort.isEmpty())
-        return radioText.arg(m_radioPort,
-                             QLocale().toString(m_readAt.time(), QLocale::ShortFormat));
+        return radioText.arg(m_radioPort, m_readAt.time().toString(QStringLiteral("HH:mm")));
     return QString();
 }
 

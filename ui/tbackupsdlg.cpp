@@ -5,7 +5,6 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -61,11 +60,13 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
     tBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tBackups->setSelectionBehavior(QAbstractItemView::SelectRows);
     tBackups->setSelectionMode(QAbstractItemView::SingleSelection);
-    const QLocale locale;
+    // The same form in every language the window speaks: the system's
+    // locale may be another language than the window's.
+    const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     for (int row = 0; row < int(m_entries.size()); ++row) {
         const backup::Backup &b = m_entries[std::size_t(row)].backup;
         const QStringList cells = {
-            locale.toString(b.time.toLocalTime(), QLocale::ShortFormat), kindText(state, b.kind),
+            b.time.toLocalTime().toString(timeFormat), kindText(state, b.kind),
             b.port, state.langText(FirstOperation + int(b.operation)),
             b.content() == backup::Content::Codeplug ? channelList(backup::channelsInUse(b))
                                                      : QString()};

@@ -33,7 +33,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -590,7 +589,7 @@ void TForm1::offerRecovery()
         TMyWarnDlg_2 prompt(m_state, this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(m_state.langText(RecoveryQuestion)
-                                   .arg(QLocale().toString(orphan.modified, QLocale::ShortFormat)));
+                                   .arg(orphan.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         prompt.Label1->setWordWrap(true);
         prompt.OKBtn->setText(m_state.langText(YesText));
         prompt.CancelBtn->setText(m_state.langText(NoText));
@@ -896,7 +895,7 @@ bool TForm1::openBackup(const QString &path)
     }
     const QDateTime taken = kept.time.toLocalTime();
     m_history->record(withoutAccelerator(m_state.langText(FileOpen)) + QLatin1Char(' ') +
-                      QLocale().toString(taken, QLocale::ShortFormat));
+                      taken.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     m_document->setReadFromRadio(kept.port, taken);
     m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
