@@ -304,12 +304,14 @@ quint8 langType(int language)
 // Latin letters that may stay in a Chinese text: the product and maker name,
 // the version number, units, the DTMF signalling name that the radio's own
 // keypad and menus show, band labels A and B, and the "(&X)" accelerators.
-const QRegularExpression kAllowedLatin(
-    QStringLiteral(R"(Talvern|T-880|V\d+(\.\d+)*|MHz|Hz|DTMF|\b[AB](?=段)|\(&[A-Z]\)|)"
-                   // Signal names the calibration sheet keeps in English.
-                   R"(RSSI|CTCSS|DCS|)"
-                   // A command to type and a file filter are the same in every language.
-                   R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\)|\(\*\.t880bak\)|PDF|\(\*\.pdf\)|CSV|\(\*\.csv\))"));
+const QRegularExpression kAllowedLatin(QStringLiteral(
+    R"(Talvern|T-880|V\d+(\.\d+)*|MHz|Hz|DTMF|\b[AB](?=段)|\(&[A-Z]\)|)"
+    // Signal names the calibration sheet keeps in English.
+    R"(RSSI|CTCSS|DCS|)"
+    // A command to type and a file filter are the same in every language.
+    R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\)|\(\*\.t880bak\)|PDF|\(\*\.pdf\)|CSV|\(\*\.csv\)|)"
+    // A trace file's filter and a device path as an example.
+    R"(\(\*\.txt\)|/dev/ttyUSB0)"));
 
 // Whether iconv can write all of \a text in \a charset.
 bool encodesIn(const QString &text, const char *charset)
