@@ -224,10 +224,13 @@ void TestGangWindow::fourRadiosAtOnce()
     const CodeplugData cp = codeplugToWrite();
     state.program.codeplug = cp;
 
+    window.show();
     std::map<QString, RowSeen> rows;
     QString count;
     bool ended = false;
+    QPoint offCentre;
     auto seen = whenModal(QStringLiteral("GangWriteDlg"), [&](QWidget *w) {
+        offCentre = w->frameGeometry().center() - window.frameGeometry().center();
         for (const Radio &r : radios)
             addPort(w, linkOf(QLatin1String(r.name)));
         ended = runRound(w, [](QPushButton *start) { start->click(); });
@@ -266,6 +269,9 @@ void TestGangWindow::fourRadiosAtOnce()
         }
     }
     QCOMPARE(count, mainText(0, 458).arg(2).arg(2));
+    // Opened over the middle of the window.
+    QVERIFY2(offCentre.manhattanLength() <= 4,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     window.closeWithoutPrompt();
 }
 

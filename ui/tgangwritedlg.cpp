@@ -7,6 +7,7 @@
 #include "ui/tracecommands.h"
 #include "ui/windowstate.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -122,8 +123,8 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
     header->setSectionResizeMode(AdapterColumn, QHeaderView::Interactive);
     header->setSectionResizeMode(ProgressColumn, QHeaderView::Fixed);
     header->setSectionResizeMode(ResultColumn, QHeaderView::Stretch);
-    tPorts->setColumnWidth(AdapterColumn, 170);
-    tPorts->setColumnWidth(ProgressColumn, 120);
+    tPorts->setColumnWidth(AdapterColumn, 140);
+    tPorts->setColumnWidth(ProgressColumn, 100);
 
     eAddPort = new QLineEdit(this);
     eAddPort->setObjectName(QStringLiteral("eAddPort"));
@@ -181,6 +182,12 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
     connect(StartBtn, &QPushButton::clicked, this, &TGangWriteDlg::StartBtnClick);
     connect(SaveTraceBtn, &QPushButton::clicked, this, &TGangWriteDlg::SaveTraceBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &TGangWriteDlg::reject);
+    // The same command on a port's row, by the right button.
+    m_saveTraceAction = new QAction(t(SaveTraceItem), tPorts);
+    m_saveTraceAction->setObjectName(QStringLiteral("SaveTraceAction"));
+    tPorts->addAction(m_saveTraceAction);
+    tPorts->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_saveTraceAction, &QAction::triggered, this, &TGangWriteDlg::SaveTraceBtnClick);
     connect(tPorts, &QTableWidget::currentCellChanged, this, [this] { updateSaveTrace(); });
     connect(tPorts, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
         if (m_filling || item->column() != PortColumn)
@@ -205,7 +212,7 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
     }
     refreshPorts();
     updateCount();
-    resize(760, 400);
+    resize(780, 420);
 }
 
 TGangWriteDlg::~TGangWriteDlg()
@@ -406,8 +413,9 @@ void TGangWriteDlg::updateCount()
 void TGangWriteDlg::updateSaveTrace()
 {
     const int index = gangIndexOfRow(tPorts->currentRow());
-    SaveTraceBtn->setEnabled(index >= 0 && !isRunning() &&
-                             !m_gang->transfer(index).trace().isEmpty());
+    const bool traced = index >= 0 && !isRunning() && !m_gang->transfer(index).trace().isEmpty();
+    SaveTraceBtn->setEnabled(traced);
+    m_saveTraceAction->setEnabled(traced);
 }
 
 int TGangWriteDlg::gangIndexOfRow(int row) const

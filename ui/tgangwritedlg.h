@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -82,6 +83,7 @@ private:
     QString resultText(int index) const;
 
     WindowState &m_state;
+    QAction *m_saveTraceAction = nullptr;
     std::unique_ptr<link::GangTransfer> m_gang;
     QStringList m_addedPorts; ///< ports given by path; kept across Refresh
     QStringList m_checked;
