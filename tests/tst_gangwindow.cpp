@@ -187,6 +187,7 @@ private slots:
     void fourRadiosAtOnce();
     void repeatRounds_data();
     void repeatRounds();
+    void closingMidRound();
     void addPortRefusesWhatIsNoPort_data();
     void addPortRefusesWhatIsNoPort();
     void traceMasksPassword_data();
@@ -347,6 +348,56 @@ void TestGangWindow::repeatRounds()
     QCOMPARE(unplugged.result.section(QLatin1Char('\n'), 1), mainText(language, 275));
     // The choice is kept for the next time.
     QCOMPARE(state.config.gangPorts, (QStringList{one, two}));
+    window.closeWithoutPrompt();
+}
+
+// Closing the dialog during a round asks first; once confirmed, every port
+// is closed at once and the radio serves the next transfer as usual.
+void TestGangWindow::closingMidRound()
+{
+    VirtualRadioProcess radio;
+    QVERIFY(startRadioIn(radio, QStringLiteral("closing"), radioMemory(m_dir.path()),
+                         {QStringLiteral("--reply-delay"), QStringLiteral("10")}));
+    const QString link = linkOf(QStringLiteral("closing"));
+    const QString device = QFileInfo(link).symLinkTarget();
+    QVERIFY(device.startsWith(QStringLiteral("/dev/")));
+    const auto portsOpen = [&device] {
+        int n = 0;
+        for (const QFileInfo &fd :
+             QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System))
+            n += fd.symLinkTarget() == device;
+        return n;
+    };
+    WindowState state;
+    configureWindow(state, m_dir.path(), link);
+    TForm1 window(state);
+    bool wasRunning = false;
+    int openWhileRunning = 0;
+    int openAfterClose = -1;
+    bool closed = false;
+    auto asked = pressWhenShown(QStringLiteral("StopGangPrompt"), "OKBtn");
+    auto seen = whenModal(QStringLiteral("GangWriteDlg"), [&](QWidget *w) {
+        addPort(w, link);
+        child<QPushButton>(w, "StartBtn")->click();
+        wasRunning = !child<QPushButton>(w, "StartBtn")->isEnabled();
+        openWhileRunning = portsOpen();
+        child<QPushButton>(w, "CloseBtn")->click();
+        // Closed as the dialog closes, not only once it is destroyed.
+        openAfterClose = portsOpen();
+        closed = !w->isVisible();
+    });
+    menu(window, "MenuEdit_WriteSeveral")->trigger();
+    QVERIFY(seen->seen && asked->seen);
+    QVERIFY(wasRunning && closed);
+    QCOMPARE(openWhileRunning, 1);
+    QCOMPARE(openAfterClose, 0);
+
+    QString message;
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    menu(window, "MenuEdit_Write")->trigger();
+    QVERIFY(dialog->seen && result->seen);
+    QCOMPARE(message, programText(0, 3));
     window.closeWithoutPrompt();
 }
 

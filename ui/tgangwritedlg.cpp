@@ -92,9 +92,7 @@ QString adapterText(const QSerialPortInfo &info)
 // makes) counts as the device it points to.
 bool isCharacterDevice(const QString &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
