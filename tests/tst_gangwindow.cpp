@@ -346,9 +346,28 @@ void TestGangWindow::repeatRounds()
     QVERIFY2(saysOutcome(unplugged.result, language, programText(language, 2)),
              qPrintable(unplugged.result));
     QCOMPARE(unplugged.result.section(QLatin1Char('\n'), 1), mainText(language, 275));
-    // The choice is kept for the next time.
+    // The choice is kept for the next time: the port still there comes
+    // back ticked, the unplugged one is no longer offered.
     QCOMPARE(state.config.gangPorts, (QStringList{one, two}));
     window.closeWithoutPrompt();
+    const QByteArray config = readFile(state.configPath);
+    QVERIFY2(config.contains("\nGangPorts=" + QFile::encodeName(one + u';' + two) + '\n'),
+             config.constData());
+    WindowState again;
+    again.configPath = state.configPath;
+    TForm1 next(again);
+    RowSeen offered;
+    int unpluggedRow = 0;
+    auto reopened = whenModal(QStringLiteral("GangWriteDlg"), [&](QWidget *w) {
+        offered = rowSeen(w, one);
+        unpluggedRow = rowOf(child<QTableWidget>(w, "tPorts"), two);
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    menu(next, "MenuEdit_WriteSeveral")->trigger();
+    QVERIFY(reopened->seen);
+    QVERIFY(offered.checked);
+    QCOMPARE(unpluggedRow, -1);
+    next.closeWithoutPrompt();
 }
 
 // Closing the dialog during a round asks first; once confirmed, every port
