@@ -261,10 +261,17 @@ void TGangWriteDlg::refreshPorts()
         auto *adapter = new QTableWidgetItem(r.adapter);
         adapter->setToolTip(r.adapter);
         tPorts->setItem(row, AdapterColumn, adapter);
-        auto *bar = new QProgressBar;
+        // A bar of its usual height in the middle of a row that a result
+        // of several lines makes taller.
+        auto *cell = new QWidget;
+        auto *bar = new QProgressBar(cell);
+        bar->setObjectName(QStringLiteral("ProgressBar"));
         bar->setRange(0, 100);
         bar->setValue(0);
-        tPorts->setCellWidget(row, ProgressColumn, bar);
+        auto *centred = new QVBoxLayout(cell);
+        centred->setContentsMargins(2, 1, 2, 1);
+        centred->addWidget(bar, 0, Qt::AlignVCenter);
+        tPorts->setCellWidget(row, ProgressColumn, cell);
         tPorts->setItem(row, ResultColumn, new QTableWidgetItem);
         fillResult(row);
     }
@@ -439,7 +446,8 @@ int TGangWriteDlg::rowOfGangIndex(int index) const
 
 QProgressBar *TGangWriteDlg::progressBar(int row) const
 {
-    return qobject_cast<QProgressBar *>(tPorts->cellWidget(row, ProgressColumn));
+    QWidget *cell = tPorts->cellWidget(row, ProgressColumn);
+    return cell ? cell->findChild<QProgressBar *>() : nullptr;
 }
 
 QString TGangWriteDlg::resultText(int index) const
