@@ -30,6 +30,7 @@ const QString kVerifyReads = QStringLiteral("VerifyReads");
 const QString kBackupBeforeWrite = QStringLiteral("BackupBeforeWrite");
 const QString kVerifyAfterWrite = QStringLiteral("VerifyAfterWrite");
 const QString kNameColWidth = QStringLiteral("NameColWidth");
+const QString kGangPorts = QStringLiteral("GangPorts");
 const QString kBackup = QStringLiteral("backup");
 const QString kMaxAgeDays = QStringLiteral("MaxAgeDays");
 const QString kMaxCount = QStringLiteral("MaxCount");
@@ -155,6 +156,8 @@ AppConfig readConfig(const IniFile &ini)
     if (const std::optional<qint64> n = readInteger(ini, kOwn, kVerifyAfterWrite))
         c.verifyAfterWrite = *n != 0;
     c.nameColumnWidth = int(readInRange(ini, kOwn, kNameColWidth, d.nameColumnWidth, 8, 1000));
+    if (const std::optional<QString> ports = ini.value(kOwn, kGangPorts))
+        c.gangPorts = ports->split(QLatin1Char(';'), Qt::SkipEmptyParts);
     c.backupMaxAgeDays = int(readInRange(ini, kBackup, kMaxAgeDays, d.backupMaxAgeDays, 1, 36500));
     c.backupMaxCount = int(readInRange(ini, kBackup, kMaxCount, d.backupMaxCount, 1, 1000000));
 
@@ -211,6 +214,8 @@ void writeSessionValues(IniFile &ini, const AppConfig &c)
     writeFlag(kVerifyAfterWrite, c.verifyAfterWrite, true);
     if (c.nameColumnWidth != AppConfig().nameColumnWidth || ini.value(kOwn, kNameColWidth))
         ini.setValue(kOwn, kNameColWidth, QString::number(c.nameColumnWidth));
+    if (!c.gangPorts.isEmpty() || ini.value(kOwn, kGangPorts))
+        ini.setValue(kOwn, kGangPorts, c.gangPorts.join(QLatin1Char(';')));
 }
 
 // Through links too: /bin is a link to /usr/bin on current systems.

@@ -8,6 +8,7 @@
 #include "ui/inifile.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -60,6 +61,10 @@ struct AppConfig
     /// grid's name column, which the standard keys do not cover. Written
     /// once it differs from its default (or the file has the key).
     int nameColumnWidth = 70;
+    /// Section `t880`, key `GangPorts`: the device paths last chosen in
+    /// Write to several radios, separated by ";". Written once a choice was
+    /// made (or when the file has the key).
+    QStringList gangPorts;
     /// Section `backup`, keys `MaxAgeDays` (1..36500) and `MaxCount`
     /// (1..1000000): backups older, or beyond the newest that many, are
     /// removed. Read only; the program never writes this section.

@@ -15,16 +15,20 @@
 #include "ui/gridcommands.h"
 #include "ui/icons.h"
 #include "ui/keypage.h"
+#include "ui/mainmenus.h"
 #include "ui/messagedialogs.h"
 #include "ui/optionspage.h"
 #include "ui/taboutdlg.h"
 #include "ui/tbackupsdlg.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tcomparedlg.h"
+#include "ui/tgangwritedlg.h"
 #include "ui/tprogramdialog.h"
+#include "ui/tracecommands.h"
 #include "ui/undohistory.h"
 #include "ui/windowstate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -33,15 +37,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTranslator>
 #include <QVBoxLayout>
 
@@ -54,20 +56,9 @@ namespace {
 // Text numbers of the main table.
 enum Text : int {
     Title = 0,
-    FileMenu = 1,
     FileNew = 2,
     FileOpen = 3,
-    FileSave = 4,
-    FileExit = 5,
-    EditMenu = 6,
     EditRead = 7,
-    EditWrite = 8,
-    PortMenu = 9,
-    LanguageMenu = 10,
-    LanguageChs = 11,
-    LanguageCht = 12,
-    LanguageEn = 13,
-    HelpMenu = 14,
     PageChannels = 25,
     PageOptions = 35,
     OpenTitle = 150,
@@ -75,21 +66,13 @@ enum Text : int {
     OkText = 153,
     CancelText = 154,
     ClearAll = 155,
-    AboutMenu = 166,
-    AdjustmentMenu = 167,
     PageKeys = 174,
     SaveQuestion = 197,
     YesText = 198,
     NoText = 199,
     LastProgramDate = 212,
-    PasswordMenu = 231,
-    HintNew = 244,
-    HintOpen = 245,
-    HintSave = 246,
     HintRead = 247,
     HintWrite = 248,
-    NewPasswordMenu = 257,
-    VerifyReads = 268,
     CannotOpen = 269,
     CannotSave = 270,
     FileFilter = 279,
@@ -97,34 +80,13 @@ enum Text : int {
     RecoveryQuestion = 282,
     UndoItem = 283,
     RedoItem = 284,
-    BackupBeforeWrite = 287,
-    VerifyAfterWrite = 288,
-    CompareRadio = 289,
-    CompareFile = 290,
-    Backups = 291,
     RestoreCalibration = 301,
     BackupFilter = 302,
-    PrintItem = 315,
     ExportPdfItem = 316,
     PdfFilter = 317,
     CannotWritePdf = 318,
     ImportCsvItem = 362,
-    ExportCsvItem = 363,
 };
-
-QString withoutAccelerator(QString text)
-{
-    // "&New" and "新建(&N)" alike.
-    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
-    return text.remove(bracketed).remove(QLatin1Char('&'));
-}
-
-QAction *action(QObject *parent, const char *name)
-{
-    auto *a = new QAction(parent);
-    a->setObjectName(QLatin1String(name));
-    return a;
-}
 
 } // namespace
 
@@ -134,8 +96,8 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     setWindowIcon(icons::appIcon());
     // 1. A fresh model, port 1, the calibration defaults: the state is new.
     m_state.config.port = 1;
-    buildMenus();
-    buildToolBar();
+    m_menus = new MainMenus(this);
+    connectMenus();
     buildPages();
     // 2. The configuration file, read or created.
     readConfiguration();
@@ -160,24 +122,24 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
         },
         this);
     QUndoStack *steps = m_history->stack();
-    connect(steps, &QUndoStack::canUndoChanged, MenuEdit_Undo, &QAction::setEnabled);
-    connect(steps, &QUndoStack::canRedoChanged, MenuEdit_Redo, &QAction::setEnabled);
+    connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
+    connect(steps, &QUndoStack::canRedoChanged, m_menus->MenuEdit_Redo, &QAction::setEnabled);
     connect(steps, &QUndoStack::undoTextChanged, this, [this] { updateUndoTexts(); });
     connect(steps, &QUndoStack::redoTextChanged, this, [this] { updateUndoTexts(); });
-    MenuEdit_Undo->setEnabled(false);
-    MenuEdit_Redo->setEnabled(false);
-    connect(MenuEdit_Undo, &QAction::triggered, this, [this] {
+    m_menus->MenuEdit_Undo->setEnabled(false);
+    m_menus->MenuEdit_Redo->setEnabled(false);
+    connect(m_menus->MenuEdit_Undo, &QAction::triggered, this, [this] {
         commitEdits();
         m_history->stack()->undo();
     });
-    connect(MenuEdit_Redo, &QAction::triggered, this, [this] {
+    connect(m_menus->MenuEdit_Redo, &QAction::triggered, this, [this] {
         commitEdits();
         m_history->stack()->redo();
     });
     m_gridCommands = new GridCommands(m_state, StringGrid1, this,
                                       [this](const QString &name) { recordStep(name); });
-    MenuEdit->insertActions(MenuEdit_Read, m_gridCommands->actions());
-    MenuEdit->insertSeparator(MenuEdit_Read);
+    m_menus->MenuEdit->insertActions(m_menus->MenuEdit_Read, m_gridCommands->actions());
+    m_menus->MenuEdit->insertSeparator(m_menus->MenuEdit_Read);
     connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
     connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
             &TForm1::modelTouched);
@@ -198,154 +160,48 @@ TForm1::~TForm1()
 
 // --- construction ------------------------------------------------------------
 
-void TForm1::buildMenus()
+void TForm1::connectMenus()
 {
-    QMenuBar *bar = menuBar();
-    MenuFile = bar->addMenu(QString());
-    MenuFile->setObjectName(QStringLiteral("MenuFile"));
-    MenuFile_New = action(this, "MenuFile_New");
-    MenuFile_New->setIcon(icons::newFile());
-    MenuFile_New->setShortcut(QKeySequence::New);
-    MenuFile_Open = action(this, "MenuFile_Open");
-    MenuFile_Open->setIcon(icons::openFile());
-    MenuFile_Open->setShortcut(QKeySequence::Open);
-    MenuFile_Save = action(this, "MenuFile_Save");
-    MenuFile_Save->setIcon(icons::saveFile());
-    MenuFile_Save->setShortcut(QKeySequence::Save);
-    MenuFile_Exit = action(this, "MenuFile_Exit");
-    MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    MenuFile_CompareFile = action(this, "MenuFile_CompareFile");
-    MenuFile_Backups = action(this, "MenuFile_Backups");
-    MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
-    MenuFile->addSeparator();
-    MenuFile->addActions({MenuFile_CompareFile, MenuFile_Backups});
-    MenuFile->addSeparator();
-    MenuFile_ImportCsv = action(this, "MenuFile_ImportCsv");
-    MenuFile_ExportCsv = action(this, "MenuFile_ExportCsv");
-    MenuFile->addActions({MenuFile_ImportCsv, MenuFile_ExportCsv});
-    MenuFile->addSeparator();
-    MenuFile_Print = action(this, "MenuFile_Print");
-    MenuFile_Print->setShortcut(QKeySequence::Print);
-    MenuFile_ExportPdf = action(this, "MenuFile_ExportPdf");
-    MenuFile->addActions({MenuFile_Print, MenuFile_ExportPdf});
-    MenuFile->addSeparator();
-    MenuFile->addAction(MenuFile_Exit);
-
-    MenuEdit = bar->addMenu(QString());
-    MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
-    MenuEdit_Undo = action(this, "MenuEdit_Undo");
-    MenuEdit_Undo->setShortcuts({QKeySequence::Undo});
-    MenuEdit_Redo = action(this, "MenuEdit_Redo");
-    MenuEdit_Redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    MenuEdit->addActions({MenuEdit_Undo, MenuEdit_Redo});
-    MenuEdit->addSeparator();
-    MenuEdit_Read = action(this, "MenuEdit_Read");
-    MenuEdit_Read->setIcon(icons::readRadio());
-    MenuEdit_Read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    MenuEdit_Write = action(this, "MenuEdit_Write");
-    MenuEdit_Write->setIcon(icons::writeRadio());
-    MenuEdit_Write->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    MenuEdit_Password = action(this, "MenuEdit_Password");
-    MenuEdit_SetRadioNewPD = action(this, "MenuEdit_SetRadioNewPD");
-    MenuEdit_VerifyReads = action(this, "MenuEdit_VerifyReads");
-    MenuEdit_VerifyReads->setCheckable(true);
-    MenuEdit_CompareRadio = action(this, "MenuEdit_CompareRadio");
-    MenuEdit->addActions({MenuEdit_Read, MenuEdit_Write, MenuEdit_CompareRadio});
-    MenuEdit->addSeparator();
-    MenuEdit->addActions({MenuEdit_Password, MenuEdit_SetRadioNewPD});
-    MenuEdit->addSeparator();
-    MenuEdit_BackupBeforeWrite = action(this, "MenuEdit_BackupBeforeWrite");
-    MenuEdit_BackupBeforeWrite->setCheckable(true);
-    MenuEdit_VerifyAfterWrite = action(this, "MenuEdit_VerifyAfterWrite");
-    MenuEdit_VerifyAfterWrite->setCheckable(true);
-    MenuEdit->addActions(
-        {MenuEdit_VerifyReads, MenuEdit_BackupBeforeWrite, MenuEdit_VerifyAfterWrite});
-
-    MenuPort = action(this, "MenuPort");
-    bar->addAction(MenuPort);
-
-    MenuLanguage = bar->addMenu(QString());
-    MenuLanguage->setObjectName(QStringLiteral("MenuLanguage"));
-    MenuLanguage_Chs = action(this, "MenuLanguage_Chs");
-    MenuLanguage_Cht = action(this, "MenuLanguage_Cht");
-    MenuLanguage_En = action(this, "MenuLanguage_En");
-    for (QAction *a : {MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En})
-        a->setCheckable(true);
-    MenuLanguage->addActions({MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En});
-
-    MenuAdjustment = action(this, "MenuAdjustment");
-    bar->addAction(MenuAdjustment);
-
-    MenuHelp = bar->addMenu(QString());
-    MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
-    MenuAbout = action(this, "MenuAbout");
-    MenuHelp->addAction(MenuAbout);
-
-    connect(MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
-    connect(MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
-    connect(MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });
-    connect(MenuFile_Exit, &QAction::triggered, this, &QWidget::close);
-    connect(MenuEdit_Read, &QAction::triggered, this, &TForm1::MenuEdit_ReadClick);
-    connect(MenuEdit_Write, &QAction::triggered, this, &TForm1::MenuEdit_WriteClick);
-    connect(MenuEdit_VerifyReads, &QAction::toggled, this,
+    connect(m_menus->MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
+    connect(m_menus->MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
+    connect(m_menus->MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });
+    connect(m_menus->MenuFile_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(m_menus->MenuEdit_Read, &QAction::triggered, this, &TForm1::MenuEdit_ReadClick);
+    connect(m_menus->MenuEdit_Write, &QAction::triggered, this, &TForm1::MenuEdit_WriteClick);
+    connect(m_menus->MenuEdit_WriteSeveral, &QAction::triggered, this,
+            &TForm1::MenuEdit_WriteSeveralClick);
+    connect(m_menus->MenuFile_SaveTrace, &QAction::triggered, this,
+            &TForm1::MenuFile_SaveTraceClick);
+    // A transfer run from any dialog leaves its trace behind.
+    connect(m_menus->MenuFile, &QMenu::aboutToShow, this,
+            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value()); });
+    connect(m_menus->MenuEdit_VerifyReads, &QAction::toggled, this,
             [this](bool on) { m_state.config.verifyReads = on; });
-    connect(MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
-    connect(MenuEdit_BackupBeforeWrite, &QAction::toggled, this,
+    connect(m_menus->MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
+    connect(m_menus->MenuEdit_BackupBeforeWrite, &QAction::toggled, this,
             [this](bool on) { m_state.config.backupBeforeWrite = on; });
-    connect(MenuEdit_VerifyAfterWrite, &QAction::toggled, this,
+    connect(m_menus->MenuEdit_VerifyAfterWrite, &QAction::toggled, this,
             [this](bool on) { m_state.config.verifyAfterWrite = on; });
-    connect(MenuFile_CompareFile, &QAction::triggered, this, &TForm1::MenuFile_CompareFileClick);
-    connect(MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
-    connect(MenuFile_ImportCsv, &QAction::triggered, this, &TForm1::MenuFile_ImportCsvClick);
-    connect(MenuFile_ExportCsv, &QAction::triggered, this, &TForm1::MenuFile_ExportCsvClick);
-    connect(MenuFile_Print, &QAction::triggered, this, &TForm1::MenuFile_PrintClick);
-    connect(MenuFile_ExportPdf, &QAction::triggered, this, &TForm1::MenuFile_ExportPdfClick);
-    connect(MenuEdit_CompareRadio, &QAction::triggered, this, &TForm1::MenuEdit_CompareRadioClick);
-    connect(MenuEdit_Password, &QAction::triggered, this, &TForm1::MenuEdit_PasswordClick);
-    connect(MenuEdit_SetRadioNewPD, &QAction::triggered, this,
+    connect(m_menus->MenuFile_CompareFile, &QAction::triggered, this,
+            &TForm1::MenuFile_CompareFileClick);
+    connect(m_menus->MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
+    connect(m_menus->MenuFile_ImportCsv, &QAction::triggered, this,
+            &TForm1::MenuFile_ImportCsvClick);
+    connect(m_menus->MenuFile_ExportCsv, &QAction::triggered, this,
+            &TForm1::MenuFile_ExportCsvClick);
+    connect(m_menus->MenuFile_Print, &QAction::triggered, this, &TForm1::MenuFile_PrintClick);
+    connect(m_menus->MenuFile_ExportPdf, &QAction::triggered, this,
+            &TForm1::MenuFile_ExportPdfClick);
+    connect(m_menus->MenuEdit_CompareRadio, &QAction::triggered, this,
+            &TForm1::MenuEdit_CompareRadioClick);
+    connect(m_menus->MenuEdit_Password, &QAction::triggered, this, &TForm1::MenuEdit_PasswordClick);
+    connect(m_menus->MenuEdit_SetRadioNewPD, &QAction::triggered, this,
             &TForm1::MenuEdit_SetRadioNewPDClick);
-    connect(MenuAdjustment, &QAction::triggered, this, &TForm1::MenuAdjustmentClick);
-    connect(MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
-    connect(MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
-    connect(MenuLanguage_En, &QAction::triggered, this, [this] { setLanguage(0); });
-    connect(MenuAbout, &QAction::triggered, this, &TForm1::MenuAboutClick);
-}
-
-void TForm1::buildToolBar()
-{
-    ToolBar1 = addToolBar(QString());
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setIconSize(QSize(24, 24));
-    ToolBar1->setMovable(false);
-    ToolBar1->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
-    ToolBar1->addSeparator();
-    ToolBar1->addActions({MenuEdit_Read, MenuEdit_Write});
-    ToolBar1->addSeparator();
-    ToolLanguage_Chs = action(this, "ToolLanguage_Chs");
-    ToolLanguage_Chs->setIcon(icons::language(QStringLiteral("简")));
-    ToolLanguage_Cht = action(this, "ToolLanguage_Cht");
-    ToolLanguage_Cht->setIcon(icons::language(QStringLiteral("繁")));
-    ToolLanguage_En = action(this, "ToolLanguage_En");
-    ToolLanguage_En->setIcon(icons::language(QStringLiteral("EN")));
-    ToolBar1->addActions({ToolLanguage_Chs, ToolLanguage_Cht, ToolLanguage_En});
-    connect(ToolLanguage_Chs, &QAction::triggered, MenuLanguage_Chs, &QAction::trigger);
-    connect(ToolLanguage_Cht, &QAction::triggered, MenuLanguage_Cht, &QAction::trigger);
-    connect(ToolLanguage_En, &QAction::triggered, MenuLanguage_En, &QAction::trigger);
-
-    const std::pair<QAction *, const char *> names[] = {
-        {MenuFile_New, "ToolButton_New"},     {MenuFile_Open, "ToolButton_Open"},
-        {MenuFile_Save, "ToolButton_Save"},   {MenuEdit_Read, "ToolButton_Read"},
-        {MenuEdit_Write, "ToolButton_Write"}, {ToolLanguage_Chs, "ToolButton2"},
-        {ToolLanguage_Cht, "ToolButton3"},    {ToolLanguage_En, "ToolButton5"}};
-    for (const auto &[a, name] : names) {
-        QWidget *button = ToolBar1->widgetForAction(a);
-        button->setObjectName(QLatin1String(name));
-        button->setFocusPolicy(Qt::TabFocus);
-    }
-    // Only the file and transfer buttons show hints.
-    for (QAction *a : {ToolLanguage_Chs, ToolLanguage_Cht, ToolLanguage_En})
-        ToolBar1->widgetForAction(a)->installEventFilter(this);
+    connect(m_menus->MenuAdjustment, &QAction::triggered, this, &TForm1::MenuAdjustmentClick);
+    connect(m_menus->MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
+    connect(m_menus->MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
+    connect(m_menus->MenuLanguage_En, &QAction::triggered, this, [this] { setLanguage(0); });
+    connect(m_menus->MenuAbout, &QAction::triggered, this, &TForm1::MenuAboutClick);
 }
 
 void TForm1::buildPages()
@@ -446,49 +302,16 @@ void TForm1::BuildKeyFunctionLists()
 
 void TForm1::ApplyLanguage()
 {
-    // 1. The language items; the key-function lists.
-    MenuLanguage_En->setChecked(m_state.config.language == 0);
-    MenuLanguage_Chs->setChecked(m_state.config.language == 1);
-    MenuLanguage_Cht->setChecked(m_state.config.language == 2);
-    MenuEdit_VerifyReads->setChecked(m_state.config.verifyReads);
-    MenuEdit_BackupBeforeWrite->setChecked(m_state.config.backupBeforeWrite);
-    MenuEdit_VerifyAfterWrite->setChecked(m_state.config.verifyAfterWrite);
+    // 1. Menus and tool bar; the key-function lists.
+    m_menus->applyLanguage(m_state);
     BuildKeyFunctionLists();
 
-    // 2. Title and menus.
+    // 2. Title and undo items.
     const auto t = [this](int n) {
         return m_state.langText(n);
     };
     updateTitle();
     updateUndoTexts();
-    MenuFile->setTitle(t(FileMenu));
-    MenuFile_New->setText(t(FileNew));
-    MenuFile_Open->setText(t(FileOpen));
-    MenuFile_Save->setText(t(FileSave));
-    MenuFile_Exit->setText(t(FileExit));
-    MenuEdit->setTitle(t(EditMenu));
-    MenuEdit_Read->setText(t(EditRead));
-    MenuEdit_Write->setText(t(EditWrite));
-    MenuEdit_Password->setText(t(PasswordMenu));
-    MenuEdit_SetRadioNewPD->setText(t(NewPasswordMenu));
-    MenuEdit_VerifyReads->setText(t(VerifyReads));
-    MenuEdit_BackupBeforeWrite->setText(t(BackupBeforeWrite));
-    MenuEdit_VerifyAfterWrite->setText(t(VerifyAfterWrite));
-    MenuEdit_CompareRadio->setText(t(CompareRadio));
-    MenuFile_CompareFile->setText(t(CompareFile));
-    MenuFile_Backups->setText(t(Backups));
-    MenuFile_ImportCsv->setText(t(ImportCsvItem));
-    MenuFile_ExportCsv->setText(t(ExportCsvItem));
-    MenuFile_Print->setText(t(PrintItem));
-    MenuFile_ExportPdf->setText(t(ExportPdfItem));
-    MenuPort->setText(t(PortMenu));
-    MenuLanguage->setTitle(t(LanguageMenu));
-    MenuLanguage_Chs->setText(t(LanguageChs));
-    MenuLanguage_Cht->setText(t(LanguageCht));
-    MenuLanguage_En->setText(t(LanguageEn));
-    MenuAdjustment->setText(t(AdjustmentMenu));
-    MenuHelp->setTitle(t(HelpMenu));
-    MenuAbout->setText(t(AboutMenu));
 
     // 3. The selected band: the first band whose limits are the active ones.
     for (int k = 0; k < AppConfig::Bands; ++k) {
@@ -498,16 +321,6 @@ void TForm1::ApplyLanguage()
             break;
         }
     }
-
-    // 4. Tool-bar hints, for the five file and transfer buttons.
-    MenuFile_New->setToolTip(t(HintNew));
-    MenuFile_Open->setToolTip(t(HintOpen));
-    MenuFile_Save->setToolTip(t(HintSave));
-    MenuEdit_Read->setToolTip(t(HintRead));
-    MenuEdit_Write->setToolTip(t(HintWrite));
-    ToolLanguage_Chs->setText(withoutAccelerator(t(LanguageChs)));
-    ToolLanguage_Cht->setText(withoutAccelerator(t(LanguageCht)));
-    ToolLanguage_En->setText(withoutAccelerator(t(LanguageEn)));
 
     // 5. The last programming date.
     sLastWrite->setText(t(LastProgramDate));
@@ -546,8 +359,8 @@ void TForm1::updateUndoTexts()
 {
     const QUndoStack *steps = m_history->stack();
     // Without a step the items say what they do, with nothing after it.
-    MenuEdit_Undo->setText(m_state.langText(UndoItem).arg(steps->undoText()).trimmed());
-    MenuEdit_Redo->setText(m_state.langText(RedoItem).arg(steps->redoText()).trimmed());
+    m_menus->MenuEdit_Undo->setText(m_state.langText(UndoItem).arg(steps->undoText()).trimmed());
+    m_menus->MenuEdit_Redo->setText(m_state.langText(RedoItem).arg(steps->redoText()).trimmed());
 }
 
 void TForm1::updateTitle()
@@ -739,6 +552,7 @@ void TForm1::runTransfer(bool read)
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
     dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));
     dialog.exec();
+    m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value());
     // The read's result reaches the model only now, after its message.
     if (!dialog.takeResult())
         return;
@@ -751,6 +565,21 @@ void TForm1::runTransfer(bool read)
     } else {
         m_document->setWritten();
     }
+}
+
+void TForm1::MenuEdit_WriteSeveralClick()
+{
+    commitEdits();
+    TGangWriteDlg dialog(m_state, this);
+    dialog.exec();
+    if (dialog.wroteAny())
+        m_document->setWritten();
+}
+
+void TForm1::MenuFile_SaveTraceClick()
+{
+    if (m_state.lastTrace)
+        tracecommands::saveTrace(m_state, this, *m_state.lastTrace);
 }
 
 void TForm1::MenuPortClick()
@@ -975,13 +804,6 @@ void TForm1::endRun()
     m_runEnded = true;
     saveConfig(m_state.configPath, m_state.config);
     m_document->end();
-}
-
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip)
-        return true; // the language buttons show no hint
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace t880

@@ -8,12 +8,10 @@
 
 #include <memory>
 
-class QAction;
 class QLabel;
 class QPrinter;
 class QPushButton;
 class QTabWidget;
-class QToolBar;
 class QTranslator;
 
 namespace t880 {
@@ -23,6 +21,7 @@ class DocumentTracker;
 class GridCommands;
 class UndoHistory;
 class KeyPage;
+class MainMenus;
 class OptionsPage;
 struct WindowState;
 
@@ -76,6 +75,10 @@ public:
     bool MenuFile_SaveClick();
     void MenuEdit_ReadClick();
     void MenuEdit_WriteClick();
+    /// Write to several radios: the gang dialog over the codeplug as edited.
+    void MenuEdit_WriteSeveralClick();
+    /// Saves what went over the line in the last transfer, once there was one.
+    void MenuFile_SaveTraceClick();
     void MenuPortClick();
     void MenuFile_ImportCsvClick();
     void MenuFile_ExportCsvClick();
@@ -105,11 +108,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildMenus();
-    void buildToolBar();
+    void connectMenus();
     void buildPages();
     void readConfiguration();
     void selectActiveBand();
@@ -128,6 +129,7 @@ private:
     DocumentTracker *m_document = nullptr;
     UndoHistory *m_history = nullptr;
     GridCommands *m_gridCommands = nullptr;
+    MainMenus *m_menus = nullptr;
     std::unique_ptr<QTranslator> m_qtTranslator;
 
     QPushButton *bHide = nullptr;
@@ -138,41 +140,6 @@ private:
     ChannelGrid *StringGrid1 = nullptr;
     QLabel *sLastWrite = nullptr;
     QLabel *sLastWriteTime = nullptr;
-    QToolBar *ToolBar1 = nullptr;
-
-    QMenu *MenuFile = nullptr;
-    QMenu *MenuEdit = nullptr;
-    QMenu *MenuLanguage = nullptr;
-    QMenu *MenuHelp = nullptr;
-    QAction *MenuFile_New = nullptr;
-    QAction *MenuFile_Open = nullptr;
-    QAction *MenuFile_Save = nullptr;
-    QAction *MenuFile_Exit = nullptr;
-    QAction *MenuFile_CompareFile = nullptr;
-    QAction *MenuFile_ImportCsv = nullptr;
-    QAction *MenuFile_ExportCsv = nullptr;
-    QAction *MenuFile_Print = nullptr;
-    QAction *MenuFile_ExportPdf = nullptr;
-    QAction *MenuFile_Backups = nullptr;
-    QAction *MenuEdit_CompareRadio = nullptr;
-    QAction *MenuEdit_BackupBeforeWrite = nullptr;
-    QAction *MenuEdit_VerifyAfterWrite = nullptr;
-    QAction *MenuEdit_Undo = nullptr;
-    QAction *MenuEdit_Redo = nullptr;
-    QAction *MenuEdit_Read = nullptr;
-    QAction *MenuEdit_Write = nullptr;
-    QAction *MenuEdit_Password = nullptr;
-    QAction *MenuEdit_SetRadioNewPD = nullptr;
-    QAction *MenuEdit_VerifyReads = nullptr;
-    QAction *MenuPort = nullptr;
-    QAction *MenuLanguage_Chs = nullptr;
-    QAction *MenuLanguage_Cht = nullptr;
-    QAction *MenuLanguage_En = nullptr;
-    QAction *MenuAdjustment = nullptr;
-    QAction *MenuAbout = nullptr;
-    QAction *ToolLanguage_Chs = nullptr;
-    QAction *ToolLanguage_Cht = nullptr;
-    QAction *ToolLanguage_En = nullptr;
 };
 
 } // namespace t880

@@ -88,8 +88,16 @@ TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMo
 
 TProgramDialog::~TProgramDialog()
 {
-    if (m_transfer)
-        m_transfer->cancel();
+    if (!m_transfer)
+        return;
+    m_transfer->cancel();
+    // Also a transfer that was closed: what a bug report needs.
+    m_state.lastTrace = m_transfer->trace();
+}
+
+const link::SerialTrace *TProgramDialog::trace() const
+{
+    return m_transfer ? &m_transfer->trace() : nullptr;
 }
 
 void TProgramDialog::ProgramStartClick()
@@ -143,6 +151,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
 void TProgramDialog::transferEnded(link::Outcome outcome)
 {
     m_outcome = outcome;
+    m_state.lastTrace = m_transfer->trace();
     if (outcome == link::Outcome::Closed)
         return; // the user closed the window: no message
     ProgressBar1->setValue(0);

@@ -23,8 +23,9 @@ class QPushButton;
 namespace t880 {
 
 namespace link {
+class SerialTrace;
 class SerialTransfer;
-}
+} // namespace link
 struct WindowState;
 
 class TProgramDialog : public QDialog
@@ -49,6 +50,10 @@ public:
     /// completion run, for a caller that looks at a read without taking it
     /// (a compare). Null for any other ending.
     const ProgramState *completedResult();
+
+    /// Every byte of the transfer each way (password blocks masked); null
+    /// before Start. The window keeps a copy once the dialog ends.
+    const link::SerialTrace *trace() const;
 
     /// Writes \a plan's raw blocks instead of the model (a restore); set
     /// before Start.

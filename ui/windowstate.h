@@ -7,12 +7,14 @@
 
 #include "codeplug/optionedit.h"
 #include "link/programstate.h"
+#include "link/serialtrace.h"
 #include "text/applang.h"
 #include "ui/appconfig.h"
 
 #include <QPoint>
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,6 +44,10 @@ struct WindowState
     int hintCol = -1;
     int hintRow = -1;
     QPoint toneEditorPos; ///< top left of the tone editor when last placed, in the page
+
+    /// What went over the line in the last transfer the programming dialog
+    /// ran, for File > Save serial trace; none before the first.
+    std::optional<link::SerialTrace> lastTrace;
 
     /// Entry \a n of the main text table in the current language.
     QString langText(int n) const { return lang.text(text::TextTable::Main, n); }

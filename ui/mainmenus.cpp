@@ -1,0 +1,266 @@
+#include "ui/mainmenus.h"
+
+#include "ui/icons.h"
+#include "ui/windowstate.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QToolBar>
+
+#include <utility>
+
+namespace t880 {
+
+namespace {
+
+// Text numbers of the main table.
+enum Text : int {
+    FileMenu = 1,
+    FileNew = 2,
+    FileOpen = 3,
+    FileSave = 4,
+    FileExit = 5,
+    EditMenu = 6,
+    EditRead = 7,
+    EditWrite = 8,
+    PortMenu = 9,
+    LanguageMenu = 10,
+    LanguageChs = 11,
+    LanguageCht = 12,
+    LanguageEn = 13,
+    HelpMenu = 14,
+    AboutMenu = 166,
+    AdjustmentMenu = 167,
+    PasswordMenu = 231,
+    HintNew = 244,
+    HintOpen = 245,
+    HintSave = 246,
+    HintRead = 247,
+    HintWrite = 248,
+    NewPasswordMenu = 257,
+    VerifyReads = 268,
+    BackupBeforeWrite = 287,
+    VerifyAfterWrite = 288,
+    CompareRadio = 289,
+    CompareFile = 290,
+    Backups = 291,
+    PrintItem = 315,
+    ExportPdfItem = 316,
+    ImportCsvItem = 362,
+    ExportCsvItem = 363,
+    WriteSeveral = 450,
+    SaveTrace = 463,
+};
+
+QAction *action(QObject *parent, const char *name)
+{
+    auto *a = new QAction(parent);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+} // namespace
+
+QString withoutAccelerator(QString text)
+{
+    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
+    return text.remove(bracketed).remove(QLatin1Char('&'));
+}
+
+MainMenus::MainMenus(QMainWindow *window) : QObject(window)
+{
+    buildMenus(window);
+    buildToolBar(window);
+}
+
+void MainMenus::buildMenus(QMainWindow *window)
+{
+    QMenuBar *bar = window->menuBar();
+    MenuFile = bar->addMenu(QString());
+    MenuFile->setObjectName(QStringLiteral("MenuFile"));
+    MenuFile_New = action(window, "MenuFile_New");
+    MenuFile_New->setIcon(icons::newFile());
+    MenuFile_New->setShortcut(QKeySequence::New);
+    MenuFile_Open = action(window, "MenuFile_Open");
+    MenuFile_Open->setIcon(icons::openFile());
+    MenuFile_Open->setShortcut(QKeySequence::Open);
+    MenuFile_Save = action(window, "MenuFile_Save");
+    MenuFile_Save->setIcon(icons::saveFile());
+    MenuFile_Save->setShortcut(QKeySequence::Save);
+    MenuFile_Exit = action(window, "MenuFile_Exit");
+    MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    MenuFile_CompareFile = action(window, "MenuFile_CompareFile");
+    MenuFile_Backups = action(window, "MenuFile_Backups");
+    MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
+    MenuFile->addSeparator();
+    MenuFile_SaveTrace = action(window, "MenuFile_SaveTrace");
+    MenuFile_SaveTrace->setEnabled(false);
+    MenuFile->addActions({MenuFile_CompareFile, MenuFile_Backups, MenuFile_SaveTrace});
+    MenuFile->addSeparator();
+    MenuFile_ImportCsv = action(window, "MenuFile_ImportCsv");
+    MenuFile_ExportCsv = action(window, "MenuFile_ExportCsv");
+    MenuFile->addActions({MenuFile_ImportCsv, MenuFile_ExportCsv});
+    MenuFile->addSeparator();
+    MenuFile_Print = action(window, "MenuFile_Print");
+    MenuFile_Print->setShortcut(QKeySequence::Print);
+    MenuFile_ExportPdf = action(window, "MenuFile_ExportPdf");
+    MenuFile->addActions({MenuFile_Print, MenuFile_ExportPdf});
+    MenuFile->addSeparator();
+    MenuFile->addAction(MenuFile_Exit);
+
+    MenuEdit = bar->addMenu(QString());
+    MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
+    MenuEdit_Undo = action(window, "MenuEdit_Undo");
+    MenuEdit_Undo->setShortcuts({QKeySequence::Undo});
+    MenuEdit_Redo = action(window, "MenuEdit_Redo");
+    MenuEdit_Redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    MenuEdit->addActions({MenuEdit_Undo, MenuEdit_Redo});
+    MenuEdit->addSeparator();
+    MenuEdit_Read = action(window, "MenuEdit_Read");
+    MenuEdit_Read->setIcon(icons::readRadio());
+    MenuEdit_Read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    MenuEdit_Write = action(window, "MenuEdit_Write");
+    MenuEdit_Write->setIcon(icons::writeRadio());
+    MenuEdit_Write->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    MenuEdit_Password = action(window, "MenuEdit_Password");
+    MenuEdit_SetRadioNewPD = action(window, "MenuEdit_SetRadioNewPD");
+    MenuEdit_VerifyReads = action(window, "MenuEdit_VerifyReads");
+    MenuEdit_VerifyReads->setCheckable(true);
+    MenuEdit_CompareRadio = action(window, "MenuEdit_CompareRadio");
+    MenuEdit_WriteSeveral = action(window, "MenuEdit_WriteSeveral");
+    MenuEdit->addActions(
+        {MenuEdit_Read, MenuEdit_Write, MenuEdit_WriteSeveral, MenuEdit_CompareRadio});
+    MenuEdit->addSeparator();
+    MenuEdit->addActions({MenuEdit_Password, MenuEdit_SetRadioNewPD});
+    MenuEdit->addSeparator();
+    MenuEdit_BackupBeforeWrite = action(window, "MenuEdit_BackupBeforeWrite");
+    MenuEdit_BackupBeforeWrite->setCheckable(true);
+    MenuEdit_VerifyAfterWrite = action(window, "MenuEdit_VerifyAfterWrite");
+    MenuEdit_VerifyAfterWrite->setCheckable(true);
+    MenuEdit->addActions(
+        {MenuEdit_VerifyReads, MenuEdit_BackupBeforeWrite, MenuEdit_VerifyAfterWrite});
+
+    MenuPort = action(window, "MenuPort");
+    bar->addAction(MenuPort);
+
+    MenuLanguage = bar->addMenu(QString());
+    MenuLanguage->setObjectName(QStringLiteral("MenuLanguage"));
+    MenuLanguage_Chs = action(window, "MenuLanguage_Chs");
+    MenuLanguage_Cht = action(window, "MenuLanguage_Cht");
+    MenuLanguage_En = action(window, "MenuLanguage_En");
+    for (QAction *a : {MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En})
+        a->setCheckable(true);
+    MenuLanguage->addActions({MenuLanguage_Chs, MenuLanguage_Cht, MenuLanguage_En});
+
+    MenuAdjustment = action(window, "MenuAdjustment");
+    bar->addAction(MenuAdjustment);
+
+    MenuHelp = bar->addMenu(QString());
+    MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
+    MenuAbout = action(window, "MenuAbout");
+    MenuHelp->addAction(MenuAbout);
+}
+
+void MainMenus::buildToolBar(QMainWindow *window)
+{
+    ToolBar1 = window->addToolBar(QString());
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setMovable(false);
+    ToolBar1->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({MenuEdit_Read, MenuEdit_Write});
+    ToolBar1->addSeparator();
+    ToolLanguage_Chs = action(window, "ToolLanguage_Chs");
+    ToolLanguage_Chs->setIcon(icons::language(QStringLiteral("简")));
+    ToolLanguage_Cht = action(window, "ToolLanguage_Cht");
+    ToolLanguage_Cht->setIcon(icons::language(QStringLiteral("繁")));
+    ToolLanguage_En = action(window, "ToolLanguage_En");
+    ToolLanguage_En->setIcon(icons::language(QStringLiteral("EN")));
+    ToolBar1->addActions({ToolLanguage_Chs, ToolLanguage_Cht, ToolLanguage_En});
+    connect(ToolLanguage_Chs, &QAction::triggered, MenuLanguage_Chs, &QAction::trigger);
+    connect(ToolLanguage_Cht, &QAction::triggered, MenuLanguage_Cht, &QAction::trigger);
+    connect(ToolLanguage_En, &QAction::triggered, MenuLanguage_En, &QAction::trigger);
+
+    const std::pair<QAction *, const char *> names[] = {
+        {MenuFile_New, "ToolButton_New"},     {MenuFile_Open, "ToolButton_Open"},
+        {MenuFile_Save, "ToolButton_Save"},   {MenuEdit_Read, "ToolButton_Read"},
+        {MenuEdit_Write, "ToolButton_Write"}, {ToolLanguage_Chs, "ToolButton2"},
+        {ToolLanguage_Cht, "ToolButton3"},    {ToolLanguage_En, "ToolButton5"}};
+    for (const auto &[a, name] : names) {
+        QWidget *button = ToolBar1->widgetForAction(a);
+        button->setObjectName(QLatin1String(name));
+        button->setFocusPolicy(Qt::TabFocus);
+    }
+    // Only the file and transfer buttons show hints.
+    for (QAction *a : {ToolLanguage_Chs, ToolLanguage_Cht, ToolLanguage_En})
+        ToolBar1->widgetForAction(a)->installEventFilter(this);
+}
+
+void MainMenus::applyLanguage(const WindowState &state)
+{
+    // The language items and the switches.
+    MenuLanguage_En->setChecked(state.config.language == 0);
+    MenuLanguage_Chs->setChecked(state.config.language == 1);
+    MenuLanguage_Cht->setChecked(state.config.language == 2);
+    MenuEdit_VerifyReads->setChecked(state.config.verifyReads);
+    MenuEdit_BackupBeforeWrite->setChecked(state.config.backupBeforeWrite);
+    MenuEdit_VerifyAfterWrite->setChecked(state.config.verifyAfterWrite);
+
+    const auto t = [&state](int n) {
+        return state.langText(n);
+    };
+    MenuFile->setTitle(t(FileMenu));
+    MenuFile_New->setText(t(FileNew));
+    MenuFile_Open->setText(t(FileOpen));
+    MenuFile_Save->setText(t(FileSave));
+    MenuFile_Exit->setText(t(FileExit));
+    MenuEdit->setTitle(t(EditMenu));
+    MenuEdit_Read->setText(t(EditRead));
+    MenuEdit_Write->setText(t(EditWrite));
+    MenuEdit_WriteSeveral->setText(t(WriteSeveral));
+    MenuEdit_Password->setText(t(PasswordMenu));
+    MenuEdit_SetRadioNewPD->setText(t(NewPasswordMenu));
+    MenuEdit_VerifyReads->setText(t(VerifyReads));
+    MenuEdit_BackupBeforeWrite->setText(t(BackupBeforeWrite));
+    MenuEdit_VerifyAfterWrite->setText(t(VerifyAfterWrite));
+    MenuEdit_CompareRadio->setText(t(CompareRadio));
+    MenuFile_CompareFile->setText(t(CompareFile));
+    MenuFile_Backups->setText(t(Backups));
+    MenuFile_SaveTrace->setText(t(SaveTrace));
+    MenuFile_ImportCsv->setText(t(ImportCsvItem));
+    MenuFile_ExportCsv->setText(t(ExportCsvItem));
+    MenuFile_Print->setText(t(PrintItem));
+    MenuFile_ExportPdf->setText(t(ExportPdfItem));
+    MenuPort->setText(t(PortMenu));
+    MenuLanguage->setTitle(t(LanguageMenu));
+    MenuLanguage_Chs->setText(t(LanguageChs));
+    MenuLanguage_Cht->setText(t(LanguageCht));
+    MenuLanguage_En->setText(t(LanguageEn));
+    MenuAdjustment->setText(t(AdjustmentMenu));
+    MenuHelp->setTitle(t(HelpMenu));
+    MenuAbout->setText(t(AboutMenu));
+
+    // Tool-bar hints, for the five file and transfer buttons.
+    MenuFile_New->setToolTip(t(HintNew));
+    MenuFile_Open->setToolTip(t(HintOpen));
+    MenuFile_Save->setToolTip(t(HintSave));
+    MenuEdit_Read->setToolTip(t(HintRead));
+    MenuEdit_Write->setToolTip(t(HintWrite));
+    ToolLanguage_Chs->setText(withoutAccelerator(t(LanguageChs)));
+    ToolLanguage_Cht->setText(withoutAccelerator(t(LanguageCht)));
+    ToolLanguage_En->setText(withoutAccelerator(t(LanguageEn)));
+}
+
+bool MainMenus::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return true; // the language buttons show no hint
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace t880

@@ -1,0 +1,514 @@
+#include "ui/tgangwritedlg.h"
+
+#include "codeplug/backupfile.h"
+#include "link/gangtransfer.h"
+#include "link/outcometext.h"
+#include "ui/messagedialogs.h"
+#include "ui/tracecommands.h"
+#include "ui/windowstate.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+namespace t880 {
+
+namespace {
+
+// Text numbers of the main table.
+enum Text : int {
+    PortText = 296,
+    CloseText = 300,
+    YesText = 198,
+    NoText = 199,
+    DialogTitle = 451,
+    AdapterText = 452,
+    ProgressText = 453,
+    ResultText = 454,
+    RefreshText = 455,
+    AddPortText = 456,
+    RepeatText = 457,
+    CountText = 458,
+    TimedResult = 459,
+    NextRadios = 460,
+    NoPortChosen = 461,
+    StopQuestion = 462,
+    SaveTraceItem = 463,
+    NotAPort = 466,
+    PathHint = 467,
+    Writing = 468,
+    Stopped = 469,
+};
+
+// Why a port could not be opened, in the main table's words.
+int portProblemText(link::PortProblem problem)
+{
+    switch (problem) {
+    case link::PortProblem::NoSuchDevice:
+        return 275;
+    case link::PortProblem::InUse:
+        return 276;
+    case link::PortProblem::NoPermission:
+        return 277;
+    case link::PortProblem::NotSerial:
+    case link::PortProblem::Other:
+        break;
+    }
+    return 278;
+}
+
+struct PortRow
+{
+    QString device;
+    QString adapter;
+};
+
+QString adapterText(const QSerialPortInfo &info)
+{
+    QString text = info.description();
+    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+        text += QStringLiteral(" (%1:%2)")
+                    .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                    .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+    return text.trimmed();
+}
+
+// A serial port is a character device; a link to one (as the virtual radio
+// makes) counts as the device it points to.
+bool isCharacterDevice(const QString &path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+} // namespace
+
+TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
+    : QDialog(parent), m_state(state), m_checked(state.config.gangPorts)
+{
+    setObjectName(QStringLiteral("GangWriteDlg"));
+    const auto t = [this](int n) {
+        return m_state.langText(n);
+    };
+    setWindowTitle(t(DialogTitle));
+
+    tPorts = new QTableWidget(0, Columns, this);
+    tPorts->setObjectName(QStringLiteral("tPorts"));
+    tPorts->setHorizontalHeaderLabels(
+        {t(PortText), t(AdapterText), t(ProgressText), t(ResultText)});
+    tPorts->verticalHeader()->hide();
+    tPorts->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tPorts->setSelectionMode(QAbstractItemView::SingleSelection);
+    tPorts->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tPorts->setWordWrap(true);
+    QHeaderView *header = tPorts->horizontalHeader();
+    header->setSectionResizeMode(PortColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(AdapterColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(ProgressColumn, QHeaderView::Fixed);
+    header->setSectionResizeMode(ResultColumn, QHeaderView::Stretch);
+    tPorts->setColumnWidth(AdapterColumn, 140);
+    tPorts->setColumnWidth(ProgressColumn, 100);
+
+    eAddPort = new QLineEdit(this);
+    eAddPort->setObjectName(QStringLiteral("eAddPort"));
+    eAddPort->setPlaceholderText(t(PathHint));
+    eAddPort->setMinimumWidth(240);
+    eAddPort->installEventFilter(this);
+    AddPortBtn = new QPushButton(t(AddPortText), this);
+    AddPortBtn->setObjectName(QStringLiteral("AddPortBtn"));
+    AddPortBtn->setAutoDefault(false);
+    RefreshBtn = new QPushButton(t(RefreshText), this);
+    RefreshBtn->setObjectName(QStringLiteral("RefreshBtn"));
+    RefreshBtn->setAutoDefault(false);
+    cbRepeat = new QCheckBox(t(RepeatText), this);
+    cbRepeat->setObjectName(QStringLiteral("cbRepeat"));
+    sCount = new QLabel(this);
+    sCount->setObjectName(QStringLiteral("sCount"));
+    sStatus = new QLabel(this);
+    sStatus->setObjectName(QStringLiteral("sStatus"));
+    sStatus->setWordWrap(true);
+    StartBtn = new QPushButton(m_state.tableText(text::TextTable::Program, 0), this);
+    StartBtn->setObjectName(QStringLiteral("StartBtn"));
+    StartBtn->setDefault(true);
+    SaveTraceBtn = new QPushButton(t(SaveTraceItem), this);
+    SaveTraceBtn->setObjectName(QStringLiteral("SaveTraceBtn"));
+    SaveTraceBtn->setAutoDefault(false);
+    CloseBtn = new QPushButton(t(CloseText), this);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setAutoDefault(false);
+    for (QPushButton *b : {StartBtn, CloseBtn})
+        b->setMinimumWidth(88);
+
+    auto *addRow = new QHBoxLayout;
+    addRow->addWidget(eAddPort, 1);
+    addRow->addWidget(AddPortBtn);
+    addRow->addSpacing(16);
+    addRow->addWidget(RefreshBtn);
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(sCount);
+    statusRow->addSpacing(16);
+    statusRow->addWidget(sStatus, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(StartBtn);
+    buttons->addWidget(SaveTraceBtn);
+    buttons->addStretch();
+    buttons->addWidget(CloseBtn);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tPorts, 1);
+    layout->addLayout(addRow);
+    layout->addWidget(cbRepeat);
+    layout->addLayout(statusRow);
+    layout->addLayout(buttons);
+
+    connect(RefreshBtn, &QPushButton::clicked, this, &TGangWriteDlg::refreshPorts);
+    connect(AddPortBtn, &QPushButton::clicked, this, &TGangWriteDlg::AddPortBtnClick);
+    connect(StartBtn, &QPushButton::clicked, this, &TGangWriteDlg::StartBtnClick);
+    connect(SaveTraceBtn, &QPushButton::clicked, this, &TGangWriteDlg::SaveTraceBtnClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &TGangWriteDlg::reject);
+    // The same command on a port's row, by the right button.
+    m_saveTraceAction = new QAction(t(SaveTraceItem), tPorts);
+    m_saveTraceAction->setObjectName(QStringLiteral("SaveTraceAction"));
+    tPorts->addAction(m_saveTraceAction);
+    tPorts->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_saveTraceAction, &QAction::triggered, this, &TGangWriteDlg::SaveTraceBtnClick);
+    connect(tPorts, &QTableWidget::currentCellChanged, this, [this] { updateSaveTrace(); });
+    connect(tPorts, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (m_filling || item->column() != PortColumn)
+            return;
+        const QString device = item->data(Qt::UserRole).toString();
+        m_checked.removeAll(device);
+        if (item->checkState() == Qt::Checked)
+            m_checked << device;
+    });
+    // A new production run counts from nothing.
+    connect(cbRepeat, &QCheckBox::toggled, this, [this] {
+        if (isRunning())
+            return;
+        m_done = m_failed = 0;
+        updateCount();
+    });
+
+    // Ports chosen before that are not listed (given by path) stay offered.
+    for (const QString &device : std::as_const(m_checked)) {
+        if (isCharacterDevice(device))
+            m_addedPorts << device;
+    }
+    refreshPorts();
+    updateCount();
+    resize(780, 420);
+}
+
+TGangWriteDlg::~TGangWriteDlg()
+{
+    if (m_gang)
+        m_gang->cancel();
+}
+
+bool TGangWriteDlg::isRunning() const
+{
+    return m_gang && m_gang->isRunning();
+}
+
+QStringList TGangWriteDlg::checkedPorts() const
+{
+    QStringList ports;
+    for (int row = 0; row < tPorts->rowCount(); ++row) {
+        const QTableWidgetItem *item = tPorts->item(row, PortColumn);
+        if (item->checkState() == Qt::Checked)
+            ports << item->data(Qt::UserRole).toString();
+    }
+    return ports;
+}
+
+void TGangWriteDlg::refreshPorts()
+{
+    std::vector<PortRow> rows;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        rows.push_back({info.systemLocation(), adapterText(info)});
+    for (const QString &device : std::as_const(m_addedPorts)) {
+        if (std::none_of(rows.begin(), rows.end(),
+                         [&](const PortRow &r) { return r.device == device; }))
+            rows.push_back({device, QString()});
+    }
+    std::sort(rows.begin(), rows.end(),
+              [](const PortRow &a, const PortRow &b) { return a.device < b.device; });
+
+    m_filling = true;
+    tPorts->setRowCount(0);
+    tPorts->setRowCount(int(rows.size()));
+    for (int row = 0; row < int(rows.size()); ++row) {
+        const PortRow &r = rows[std::size_t(row)];
+        auto *port = new QTableWidgetItem(r.device);
+        port->setData(Qt::UserRole, r.device);
+        port->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        port->setCheckState(m_checked.contains(r.device) ? Qt::Checked : Qt::Unchecked);
+        tPorts->setItem(row, PortColumn, port);
+        auto *adapter = new QTableWidgetItem(r.adapter);
+        adapter->setToolTip(r.adapter);
+        tPorts->setItem(row, AdapterColumn, adapter);
+        // A bar of its usual height in the middle of a row that a result
+        // of several lines makes taller.
+        auto *cell = new QWidget;
+        auto *bar = new QProgressBar(cell);
+        bar->setObjectName(QStringLiteral("ProgressBar"));
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        auto *centred = new QVBoxLayout(cell);
+        centred->setContentsMargins(2, 1, 2, 1);
+        centred->addWidget(bar, 0, Qt::AlignVCenter);
+        tPorts->setCellWidget(row, ProgressColumn, cell);
+        tPorts->setItem(row, ResultColumn, new QTableWidgetItem);
+        fillResult(row);
+    }
+    m_filling = false;
+    tPorts->resizeRowsToContents();
+    updateSaveTrace();
+}
+
+bool TGangWriteDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the path field adds the port; it must not press Start.
+    if (watched == eAddPort && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            AddPortBtnClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TGangWriteDlg::AddPortBtnClick()
+{
+    if (isRunning())
+        return;
+    QString path = eAddPort->text().trimmed();
+    if (path.isEmpty())
+        return;
+    // "ttyUSB0" as the system names it.
+    if (!path.contains(QLatin1Char('/')))
+        path.prepend(QStringLiteral("/dev/"));
+    path = QDir::cleanPath(path);
+    if (!isCharacterDevice(path)) {
+        TUserWarnDlg message(m_state, this);
+        message.setMessage(m_state.langText(NotAPort).arg(path));
+        message.exec();
+        return;
+    }
+    if (!m_addedPorts.contains(path))
+        m_addedPorts << path;
+    if (!m_checked.contains(path))
+        m_checked << path;
+    eAddPort->clear();
+    refreshPorts();
+}
+
+void TGangWriteDlg::StartBtnClick()
+{
+    if (isRunning())
+        return;
+    const QStringList devices = checkedPorts();
+    if (devices.isEmpty()) {
+        TUserWarnDlg message(m_state, this);
+        message.setMessage(m_state.langText(NoPortChosen));
+        message.exec();
+        return;
+    }
+    m_state.config.gangPorts = devices;
+    if (!cbRepeat->isChecked())
+        m_done = m_failed = 0;
+
+    // The last round's transfers (and their traces) give way to this one's.
+    m_gang = std::make_unique<link::GangTransfer>(m_state.program, link::OpCode::Codeplug,
+                                                  link::ReadMode::Write, devices);
+    m_gang->setVerifyReads(m_state.config.verifyReads);
+    // The same safety as the window's own Write.
+    link::TransferSafety safety;
+    safety.folder = backup::defaultFolder();
+    safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
+    safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
+    safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
+    m_gang->setSafety(safety);
+
+    link::GangTransfer *gang = m_gang.get();
+    connect(gang, &link::GangTransfer::progressUpdated, this, [this](int index, int percent) {
+        const int row = rowOfGangIndex(index);
+        if (auto *bar = row < 0 ? nullptr : progressBar(row))
+            bar->setValue(percent);
+    });
+    // Queued: each row is told after its engine has left its call, with
+    // that port closed.
+    connect(gang, &link::GangTransfer::transferEnded, this, &TGangWriteDlg::portEnded,
+            Qt::QueuedConnection);
+    connect(gang, &link::GangTransfer::allEnded, this, &TGangWriteDlg::roundEnded,
+            Qt::QueuedConnection);
+    for (int row = 0; row < tPorts->rowCount(); ++row) {
+        progressBar(row)->setValue(0);
+        fillResult(row);
+    }
+    tPorts->resizeRowsToContents();
+    setRunning(true);
+    sStatus->setText(m_state.langText(Writing));
+    updateCount();
+    m_gang->start();
+}
+
+void TGangWriteDlg::portEnded(int index, link::Outcome outcome)
+{
+    if (outcome == link::Outcome::Success) {
+        ++m_done;
+        m_wroteAny = true;
+    } else if (outcome != link::Outcome::Closed) {
+        ++m_failed;
+    }
+    updateCount();
+    const int row = rowOfGangIndex(index);
+    if (row >= 0) {
+        fillResult(row);
+        tPorts->resizeRowToContents(row);
+    }
+}
+
+void TGangWriteDlg::roundEnded()
+{
+    setRunning(false);
+    sStatus->setText(cbRepeat->isChecked() ? m_state.langText(NextRadios) : QString());
+    // Enter or Space starts the next round.
+    StartBtn->setFocus(Qt::OtherFocusReason);
+    updateSaveTrace();
+}
+
+void TGangWriteDlg::setRunning(bool running)
+{
+    for (QWidget *w : {static_cast<QWidget *>(StartBtn), static_cast<QWidget *>(RefreshBtn),
+                       static_cast<QWidget *>(AddPortBtn), static_cast<QWidget *>(eAddPort)})
+        w->setEnabled(!running);
+    // The choice of ports stays as it is while its round runs.
+    m_filling = true;
+    for (int row = 0; row < tPorts->rowCount(); ++row) {
+        QTableWidgetItem *item = tPorts->item(row, PortColumn);
+        Qt::ItemFlags flags = item->flags();
+        flags.setFlag(Qt::ItemIsUserCheckable, !running);
+        item->setFlags(flags);
+    }
+    m_filling = false;
+    updateSaveTrace();
+}
+
+void TGangWriteDlg::updateCount()
+{
+    sCount->setText(m_state.langText(CountText).arg(m_done).arg(m_failed));
+}
+
+void TGangWriteDlg::updateSaveTrace()
+{
+    const int index = gangIndexOfRow(tPorts->currentRow());
+    const bool traced = index >= 0 && !isRunning() && !m_gang->transfer(index).trace().isEmpty();
+    SaveTraceBtn->setEnabled(traced);
+    m_saveTraceAction->setEnabled(traced);
+}
+
+int TGangWriteDlg::gangIndexOfRow(int row) const
+{
+    if (!m_gang || row < 0 || row >= tPorts->rowCount())
+        return -1;
+    const QString device = tPorts->item(row, PortColumn)->data(Qt::UserRole).toString();
+    for (int i = 0; i < m_gang->size(); ++i) {
+        if (m_gang->device(i) == device)
+            return i;
+    }
+    return -1;
+}
+
+int TGangWriteDlg::rowOfGangIndex(int index) const
+{
+    for (int row = 0; row < tPorts->rowCount(); ++row) {
+        if (gangIndexOfRow(row) == index)
+            return row;
+    }
+    return -1;
+}
+
+QProgressBar *TGangWriteDlg::progressBar(int row) const
+{
+    QWidget *cell = tPorts->cellWidget(row, ProgressColumn);
+    return cell ? cell->findChild<QProgressBar *>() : nullptr;
+}
+
+QString TGangWriteDlg::resultText(int index) const
+{
+    const link::SerialTransfer &transfer = m_gang->transfer(index);
+    const link::Outcome outcome = transfer.outcome();
+    if (outcome == link::Outcome::Running)
+        return QString();
+    const QString seconds = QString::number(double(transfer.elapsedMs()) / 1000.0, 'f', 1);
+    const QString said = outcome == link::Outcome::Closed
+                             ? m_state.langText(Stopped)
+                             : link::outcomeText(outcome, m_state.lang);
+    QString text = m_state.langText(TimedResult).arg(said, seconds);
+    const link::PortFailure &failure = transfer.portFailure();
+    if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
+        text += QLatin1Char('\n') +
+                m_state.langText(portProblemText(link::classifyPortFailure(failure)));
+    // A write that did not end well names the way back.
+    if (outcome != link::Outcome::Success && !transfer.backupPath().isEmpty())
+        text += QLatin1Char('\n') +
+                m_state.tableText(text::TextTable::Program, link::BackupNoteTextNumber) +
+                QLatin1Char('\n') + transfer.backupPath();
+    return text;
+}
+
+void TGangWriteDlg::fillResult(int row)
+{
+    QTableWidgetItem *item = tPorts->item(row, ResultColumn);
+    const int index = gangIndexOfRow(row);
+    const QString text = index < 0 ? QString() : resultText(index);
+    item->setText(text);
+    item->setToolTip(text);
+    // The engine sets its progress back to nothing as it closes the port.
+    if (index >= 0 && m_gang->outcome(index) == link::Outcome::Success)
+        progressBar(row)->setValue(100);
+}
+
+void TGangWriteDlg::SaveTraceBtnClick()
+{
+    const int index = gangIndexOfRow(tPorts->currentRow());
+    if (index < 0 || isRunning())
+        return;
+    tracecommands::saveTrace(m_state, this, m_gang->transfer(index).trace());
+}
+
+void TGangWriteDlg::reject()
+{
+    if (isRunning()) {
+        TMyWarnDlg_2 prompt(m_state, this);
+        prompt.setObjectName(QStringLiteral("StopGangPrompt"));
+        prompt.Label1->setText(m_state.langText(StopQuestion));
+        prompt.Label1->setWordWrap(true);
+        prompt.OKBtn->setText(m_state.langText(YesText));
+        prompt.CancelBtn->setText(m_state.langText(NoText));
+        if (prompt.exec() != QDialog::Accepted)
+            return; // the round goes on
+        // Every port still open is closed now; nothing more is sent.
+        if (m_gang)
+            m_gang->cancel();
+    }
+    QDialog::reject();
+}
+
+} // namespace t880
