@@ -622,10 +622,12 @@ void TransferEngine::interpret()
             return;
         const std::uint8_t reply = m_rxBuf[0];
         if (reply == 'S' || reply == 'Y') {
+            m_answered = true;
             m_oldRadio = false;
             m_state.radioVariant = reply == 'Y';
             m_agrState = 3;
         } else if (reply == kAck) {
+            m_answered = true;
             m_oldRadio = true;
             m_agrState = 1;
         } else {

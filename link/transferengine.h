@@ -159,6 +159,8 @@ public:
     RadioKind radioKind() const;
     /// Address of the block that did not read back as written; -1 when none.
     int verifyFailedAddress() const { return m_verifyFailedAddress; }
+    /// The radio sent a valid connect reply.
+    bool radioAnswered() const { return m_answered; }
 
     /// Runs the operation's completion actions (conversion into the model or
     /// the calibration record); only after a successful transfer, once.
@@ -266,6 +268,7 @@ private:
     int m_progressStep = 0;
     int m_progress = 0;
     bool m_oldRadio = false;
+    bool m_answered = false;
     std::vector<int> m_portList;
     int m_searchIndex = 0;
     int m_searchRetry = 0;
