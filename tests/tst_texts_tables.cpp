@@ -308,6 +308,8 @@ const QRegularExpression kAllowedLatin(
     QStringLiteral(R"(Talvern|T-880|V\d+(\.\d+)*|MHz|Hz|DTMF|\b[AB](?=段)|\(&[A-Z]\)|)"
                    // Signal names the calibration sheet keeps in English.
                    R"(RSSI|CTCSS|DCS|)"
+                   // Programs, services and the bus the connection doctor names.
+                   R"(ModemManager|brltty|udev|USB ID|USB|)"
                    // A command to type and a file filter are the same in every language.
                    R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\)|\(\*\.t880bak\)|PDF|\(\*\.pdf\)|CSV|\(\*\.csv\))"));
 
@@ -377,7 +379,7 @@ void TestTextTables::sizes_data()
 {
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
-    QTest::newRow("main") << TextTable::Main << 368;
+    QTest::newRow("main") << TextTable::Main << 450;
     QTest::newRow("program") << TextTable::Program << 12;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;
@@ -415,6 +417,12 @@ void TestTextTables::reservedEntries_data()
     QList<int> main(std::begin(kReservedMain), std::end(kReservedMain));
     // Held free between the print texts and the grid commands' texts.
     for (int n = 319; n <= 329; ++n)
+        main << n;
+    // Held free before the connection doctor's texts, and after them.
+    for (int n = 368; n <= 399; ++n)
+        main << n;
+    main << 402;
+    for (int n = 433; n <= 449; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();
