@@ -97,7 +97,8 @@ struct DoctorReport
     bool has(FindingKind kind) const;
     const Finding *find(FindingKind kind) const;
     /// The findings in the language of \a lang, one paragraph a line, with
-    /// the commands to type on lines of their own.
+    /// the commands to type on lines of their own, indented; an empty line
+    /// between findings.
     QStringList lines(const text::TAppLang &lang) const;
 };
 

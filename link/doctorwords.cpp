@@ -36,6 +36,9 @@ QStringList DoctorReport::lines(const text::TAppLang &lang) const
     };
     QStringList out;
     for (const Finding &f : findings) {
+        // A blank line between findings keeps each one's advice with it.
+        if (!out.isEmpty())
+            out << QString();
         switch (f.kind) {
         case FindingKind::NoSuchPort:
             out << t(404).arg(f.path);

@@ -63,6 +63,34 @@ void addProcess(const QString &procRoot, int pid, const QByteArray &comm,
         QFile::link(f, dir + QStringLiteral("/fd/") + QString::number(fd++));
 }
 
+// Clicks \a button of the first modal dialog named \a name that is not
+// \a earlier, which may still be on its way out when the next one is awaited.
+std::shared_ptr<ModalSeen> pressInNextModal(const QString &name, QPointer<QWidget> earlier,
+                                            const QString &button, QString *message)
+{
+    auto record = std::make_shared<ModalSeen>();
+    auto *timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (w && w != earlier.data() && w->isVisible() && w->objectName() == name) {
+            timer->stop();
+            timer->deleteLater();
+            record->seen = true;
+            *message =
+                w->findChild<QWidget *>(QStringLiteral("WarnDlgText"))->property("text").toString();
+            QMetaObject::invokeMethod(w->findChild<QWidget *>(button), "click",
+                                      Qt::QueuedConnection);
+        } else if (clock->elapsed() > 30000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(5);
+    return record;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(t880::link::FindingKind)
@@ -448,16 +476,23 @@ void TestDoctor::windowSearchesAfterSilence()
     TProgramDialog dialog(state, link::OpCode::Codeplug, link::ReadMode::Read, map, nullptr);
     QString findings;
     QString result;
-    auto message = pressWhenShown(QStringLiteral("UserWarnDlg"), "DetailsBtn");
+    QPointer<QWidget> first;
+    std::shared_ptr<ModalSeen> outcome;
+    auto message = whenModal(QStringLiteral("UserWarnDlg"), [&](QWidget *w) {
+        first = w;
+        QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("DetailsBtn")),
+                                  "click", Qt::QueuedConnection);
+    });
     auto doctor = whenModal(QStringLiteral("DoctorDlg"), [&](QWidget *w) {
         findings = w->findChild<QPlainTextEdit *>(QStringLiteral("FindingsText"))->toPlainText();
-        pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &result);
+        outcome = pressInNextModal(QStringLiteral("UserWarnDlg"), first, QStringLiteral("OKBtn"),
+                                   &result);
         QMetaObject::invokeMethod(w->findChild<QPushButton *>(QStringLiteral("SearchBtn")), "click",
                                   Qt::QueuedConnection);
     });
     QTimer::singleShot(0, dialog.ProgramStart, &QPushButton::click);
     dialog.exec();
-    QVERIFY(message->seen && doctor->seen);
+    QVERIFY(message->seen && doctor->seen && outcome && outcome->seen);
     QVERIFY2(
         findings.contains(QStringLiteral("%1 opened, but nothing answered").arg(silent.path())),
         qPrintable(findings));
