@@ -35,7 +35,7 @@ int runDoctor(const QStringList &args, Context &ctx)
     parser.setApplicationDescription(QStringLiteral(
         "Finds out why the radio does not answer: tries the port (without --port, every serial "
         "port in turn) and says what it found and how to fix it. Exit code 0: the radio "
-        "answered; 3: it did not; 6: the port could not be opened."));
+        "answered; 3: it did not, or broke off; 6: the port could not be opened."));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Serial port: a number 1..9 or a device path."),
                                   QStringLiteral("PORT"));
@@ -72,7 +72,8 @@ int runDoctor(const QStringList &args, Context &ctx)
     }
     const link::DoctorReport report = link::probePort(path);
     printReport(report, appLang, ctx.out);
-    if (report.answered)
+    // A radio that answered and then broke off is no working connection.
+    if (report.answered && !report.has(link::FindingKind::AnswerLost))
         return ExitOk;
     return report.portFailed ? ExitPortFailure : ExitNoAnswer;
 }

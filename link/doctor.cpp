@@ -160,8 +160,12 @@ void addLineFindings(DoctorReport &report, const QString &path, bool answered, q
         report.offerSearch = true;
     }
     report.findings << f;
-    // Another program reading the same device takes the radio's replies.
-    if (!answered)
+    // Another program reading the same device takes the radio's replies. A
+    // pseudo-terminal's own server keeps its device side open, so there an
+    // open descriptor says nothing.
+    const bool pseudoTerminal =
+        QFileInfo(path).canonicalFilePath().startsWith(QLatin1String("/dev/pts/"));
+    if (!answered && !pseudoTerminal)
         report.findings << holderFindings(path, env);
 }
 

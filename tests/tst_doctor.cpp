@@ -349,6 +349,9 @@ void TestDoctor::lineFindings_data()
     QTest::newRow("silent") << QStringList{"--silent-after", "0"} << 3
                             << QStringList{"opened, but nothing answered", "programming mode",
                                            "automatic search can try every serial port"};
+    QTest::newRow("answers, then falls silent")
+        << QStringList{"--silent-after", "1"} << 3
+        << QStringList{"answered, but the connection broke off"};
     QTest::newRow("garbage") << QStringList{"--corrupt-rate", "1", "--seed", "7"} << 3
                              << QStringList{"but not as this radio does", "line setting problem"};
 }
@@ -370,6 +373,8 @@ void TestDoctor::lineFindings()
     QVERIFY2(out.contains(link), qPrintable(out));
     for (const QString &w : words)
         QVERIFY2(out.contains(w), qPrintable(out));
+    // The virtual radio serves its pseudo-terminal; it is no rival reader.
+    QVERIFY2(!out.contains(QStringLiteral("also open in")), qPrintable(out));
 }
 
 void TestDoctor::searchFindsTheRadio()
