@@ -60,6 +60,7 @@ int runBackups(const QStringList &args, Context &ctx);
 int runRestore(const QStringList &args, Context &ctx);
 int runExport(const QStringList &args, Context &ctx);
 int runImport(const QStringList &args, Context &ctx);
+int runDoctor(const QStringList &args, Context &ctx);
 
 /// Whether \a args (the verb first) ask for a PDF, which needs the GUI
 /// module's fonts and painting; main() then starts a QGuiApplication

@@ -64,6 +64,7 @@ public:
     ~SerialTransfer() override;
 
     TransferEngine &engine() { return m_engine; }
+    const TransferEngine &engine() const { return m_engine; }
     /// Presses Start.
     void start();
     /// Ends the transfer at once, as the window's close box does.

@@ -308,6 +308,8 @@ const QRegularExpression kAllowedLatin(QStringLiteral(
     R"(Talvern|T-880|V\d+(\.\d+)*|MHz|Hz|DTMF|\b[AB](?=段)|\(&[A-Z]\)|)"
     // Signal names the calibration sheet keeps in English.
     R"(RSSI|CTCSS|DCS|)"
+    // Programs, services and the bus the connection doctor names.
+    R"(ModemManager|brltty|udev|USB ID|USB|)"
     // A command to type and a file filter are the same in every language.
     R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\)|\(\*\.t880bak\)|PDF|\(\*\.pdf\)|CSV|\(\*\.csv\)|)"
     // A trace file's filter and a device path as an example.
@@ -418,8 +420,11 @@ void TestTextTables::reservedEntries_data()
     // Held free between the print texts and the grid commands' texts.
     for (int n = 319; n <= 329; ++n)
         main << n;
-    // Held free for the connection doctor's texts, before the gang dialog's.
-    for (int n = 368; n <= 449; ++n)
+    // Held free before the connection doctor's texts, and after them.
+    for (int n = 368; n <= 399; ++n)
+        main << n;
+    main << 402;
+    for (int n = 433; n <= 449; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();

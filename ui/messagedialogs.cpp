@@ -112,6 +112,16 @@ void TUserWarnDlg::setMessage(const QString &text)
     setAccessibleDescription(text);
 }
 
+QPushButton *TUserWarnDlg::addButton(const QString &text, const char *name)
+{
+    QPushButton *b = button(this, name);
+    b->setText(text);
+    // The buttons' row sits under the message, its stretches at both ends.
+    auto *row = static_cast<QBoxLayout *>(layout()->itemAt(1)->layout());
+    row->insertWidget(row->indexOf(OKBtn), b);
+    return b;
+}
+
 TMyWarnDlg_2::TMyWarnDlg_2(const WindowState &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("MyWarnDlg_2"));

@@ -43,6 +43,8 @@ class TUserWarnDlg : public QDialog
 public:
     TUserWarnDlg(const WindowState &state, QWidget *parent);
     void setMessage(const QString &text);
+    /// Adds a button named \a name before OK; the caller connects it.
+    QPushButton *addButton(const QString &text, const char *name);
     QLabel *WarnDlgText;
     QPushButton *OKBtn;
 };

@@ -1,8 +1,10 @@
 #include "ui/tprogramdialog.h"
 
+#include "link/doctor.h"
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "ui/messagedialogs.h"
+#include "ui/tdoctordlg.h"
 #include "ui/windowstate.h"
 
 #include <QCloseEvent>
@@ -15,6 +17,8 @@
 namespace t880 {
 
 namespace {
+
+constexpr int kDetailsText = 401;
 
 // Texts of the main table that explain why a port could not be opened.
 int portProblemText(link::PortProblem problem)
@@ -106,9 +110,14 @@ void TProgramDialog::ProgramStartClick()
         return; // each dialog runs one transfer
     ProgramStart->setEnabled(false);
     CancelBtn->setEnabled(false);
+    startTransfer(m_state.config.autoSearchPort);
+}
+
+void TProgramDialog::startTransfer(bool autoSearch)
+{
     link::PortSettings ports;
     ports.port = m_state.config.port;
-    ports.autoSearch = m_state.config.autoSearchPort;
+    ports.autoSearch = autoSearch;
     m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
     m_transfer->setVerifyReads(m_state.config.verifyReads);
     link::TransferSafety safety;
@@ -157,8 +166,35 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
     ProgressBar1->setValue(0);
     TUserWarnDlg message(m_state, this);
     message.setMessage(resultMessage(outcome));
+    if (outcome == link::Outcome::CommunicationFalse) {
+        QPushButton *details = message.addButton(m_state.langText(kDetailsText), "DetailsBtn");
+        connect(details, &QPushButton::clicked, &message,
+                [this, &message] { showDiagnosis(&message); });
+    }
+    m_searchAgain = false;
     message.exec();
+    if (m_searchAgain) {
+        // The same operation once more, over every port; the window's own
+        // port choice stays as the user set it. The failed transfer may have
+        // filled part of the copy, so the next one starts from the window's.
+        m_transfer.release()->deleteLater();
+        m_work = m_state.program;
+        m_outcome = link::Outcome::Running;
+        startTransfer(true);
+        return;
+    }
     done(outcome == link::Outcome::Success ? Accepted : Rejected);
+}
+
+void TProgramDialog::showDiagnosis(QDialog *message)
+{
+    const link::DoctorReport report = link::diagnoseTransfer(*m_transfer);
+    // With the automatic search on, every port was tried already.
+    TDoctorDlg doctor(m_state, report, !m_state.config.autoSearchPort, message);
+    if (doctor.exec() == TDoctorDlg::SearchAgain) {
+        m_searchAgain = true;
+        message->accept();
+    }
 }
 
 const ProgramState *TProgramDialog::completedResult()

@@ -75,7 +75,9 @@ protected:
 
 private:
     void ProgramStartClick();
+    void startTransfer(bool autoSearch);
     void transferEnded(link::Outcome outcome);
+    void showDiagnosis(QDialog *message);
     QString resultMessage(link::Outcome outcome) const;
 
     WindowState &m_state;
@@ -88,6 +90,8 @@ private:
     bool m_completed = false;
     std::optional<link::RestorePlan> m_restorePlan;
     backup::Operation m_readOperation = backup::Operation::Read;
+    /// The user asked, from the doctor's findings, to search every port.
+    bool m_searchAgain = false;
 };
 
 } // namespace t880

@@ -1,0 +1,57 @@
+#include "ui/tdoctordlg.h"
+
+#include "ui/windowstate.h"
+
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t880 {
+
+namespace {
+
+constexpr int kTitleText = 400;
+constexpr int kSearchText = 403;
+constexpr int kCloseText = 300;
+
+} // namespace
+
+TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &report, bool offerSearch,
+                       QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("DoctorDlg"));
+    setWindowTitle(state.langText(kTitleText));
+
+    FindingsText = new QPlainTextEdit(this);
+    FindingsText->setObjectName(QStringLiteral("FindingsText"));
+    FindingsText->setReadOnly(true);
+    FindingsText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    FindingsText->setPlainText(report.lines(state.lang).join(u'\n'));
+    const QFontMetrics fm(FindingsText->font());
+    FindingsText->setMinimumSize(fm.averageCharWidth() * 72, fm.lineSpacing() * 14);
+
+    SearchBtn = new QPushButton(state.langText(kSearchText), this);
+    SearchBtn->setObjectName(QStringLiteral("SearchBtn"));
+    SearchBtn->setVisible(offerSearch && report.offerSearch);
+    CloseBtn = new QPushButton(state.langText(kCloseText), this);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setDefault(true);
+    CloseBtn->setMinimumWidth(88);
+    connect(SearchBtn, &QPushButton::clicked, this, [this] { done(SearchAgain); });
+    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(SearchBtn);
+    buttons->addWidget(CloseBtn);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addWidget(FindingsText);
+    layout->addLayout(buttons);
+    CloseBtn->setFocus();
+}
+
+} // namespace t880
