@@ -93,8 +93,8 @@ int runRestore(const QStringList &args, Context &ctx)
     TransferOptions options;
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Confirm the restore of a calibration backup."));
-    parser.addOptions(
-        {options.port, options.password, options.noBackup, options.noVerify, options.trace, yes});
+    parser.addOptions({options.port, options.password, options.noBackup, options.noVerify,
+                       options.trace, options.diagnose, yes});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const QString path = parser.positionalArguments().first();

@@ -61,7 +61,8 @@ int runDiff(const QStringList &args, Context &ctx)
     parser.addPositionalArgument(QStringLiteral("B"), QStringLiteral("The second codeplug."));
     TransferOptions options;
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
-    parser.addOptions({options.port, options.password, options.verify, options.trace, json});
+    parser.addOptions(
+        {options.port, options.password, options.verify, options.trace, options.diagnose, json});
     if (int rc = parseVerb(parser, args, ctx, 0, 2); rc >= 0)
         return rc;
     const std::vector<Operand> operands = operandsInOrder(args);

@@ -221,8 +221,8 @@ int runEmulate(const QStringList &args, Context &ctx)
     QString error;
     if (!runner.open(&error))
         return fail(ctx, error);
-    ctx.out << "Virtual " << backup::kindName(*radioKind) << " radio on " << options.linkPath << " ("
-            << runner.deviceName() << ")" << Qt::endl;
+    ctx.out << "Virtual " << backup::kindName(*radioKind) << " radio on " << options.linkPath
+            << " (" << runner.deviceName() << ")" << Qt::endl;
     const bool ok =
         runner.run([&ctx](const QString &line) { ctx.out << line << Qt::endl; }, &error);
     runner.close();

@@ -88,7 +88,7 @@ int runRead(const QStringList &args, Context &ctx)
                                   QStringLiteral("Codeplug whose other fields are kept."),
                                   QStringLiteral("FILE.Kzx"));
     parser.addOptions({options.ports, options.password, options.verify, output, base, options.trace,
-                       options.json});
+                       options.diagnose, options.json});
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
     if (!parser.isSet(output))
@@ -136,7 +136,7 @@ int runWrite(const QStringList &args, Context &ctx)
         QStringLiteral("Write a file that sets a new radio password or holds values the radio "
                        "does not know."));
     parser.addOptions({options.ports, options.password, force, options.noBackup, options.noVerify,
-                       options.trace, options.json});
+                       options.trace, options.diagnose, options.json});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const QString path = parser.positionalArguments().first();
@@ -168,7 +168,7 @@ int runCalibration(const QStringList &args, Context &ctx)
     parser.addPositionalArgument(QStringLiteral("FILE.kzxa"),
                                  QStringLiteral("The calibration file."));
     parser.addOptions({options.ports, options.password, options.verify, options.noBackup,
-                       options.noVerify, options.trace, options.json});
+                       options.noVerify, options.trace, options.diagnose, options.json});
     if (int rc = parseVerb(parser, args, ctx, 2, 2); rc >= 0)
         return rc;
     const QString direction = parser.positionalArguments().at(0);
@@ -212,7 +212,7 @@ int runStatus(const QStringList &args, Context &ctx)
         QStringLiteral("Reads the transceiver's status: battery, signal and noise levels. "
                        "Several --port options read several radios at once."));
     TransferOptions options;
-    parser.addOptions({options.ports, options.trace, options.json});
+    parser.addOptions({options.ports, options.trace, options.diagnose, options.json});
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
     ProgramState state;
@@ -243,7 +243,8 @@ int runSetPassword(const QStringList &args, Context &ctx)
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("NEW"),
                                  QStringLiteral("The new password (up to 12 characters)."));
-    parser.addOptions({options.ports, options.password, options.trace, options.json});
+    parser.addOptions(
+        {options.ports, options.password, options.trace, options.diagnose, options.json});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
     const auto newPassword = passwordBytes(parser.positionalArguments().first());

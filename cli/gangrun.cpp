@@ -188,6 +188,7 @@ int runTransfers(const QCommandLineParser &parser, const TransferOptions &option
             if (port.device.isEmpty() && result.exit == ExitPortFailure)
                 errLines.last() =
                     QStringLiteral("no serial device has the number %1 here").arg(port.given);
+            errLines += diagnosisLines(gang.transfer(index), parser, options);
             if (result.exit == ExitOk && afterSuccess) {
                 const int rc = afterSuccess(gang.state(index), result);
                 if (rc != ExitOk)

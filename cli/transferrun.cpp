@@ -1,6 +1,7 @@
 #include "cli/transferrun.h"
 
 #include "factory/passwordentry.h"
+#include "link/doctor.h"
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "text/applang.h"
@@ -333,6 +334,21 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
     }
 }
 
+QStringList diagnosisLines(const link::SerialTransfer &transfer, const QCommandLineParser &parser,
+                           const TransferOptions &options)
+{
+    if (!optionGiven(parser, options.diagnose) ||
+        transfer.outcome() != link::Outcome::CommunicationFalse)
+        return {};
+    // The doctor speaks the user's language, as `t880 doctor` does.
+    const link::DoctorReport report = link::diagnoseTransfer(transfer);
+    QStringList lines = report.lines(text::TAppLang());
+    if (report.offerSearch)
+        lines << QString()
+              << QStringLiteral("'t880 doctor' without --port tries every serial port in turn.");
+    return lines;
+}
+
 bool saveTrace(const link::SerialTransfer &transfer, const QCommandLineParser &parser,
                const TransferOptions &options, const ChosenPort &port, QStringList &lines)
 {
@@ -404,6 +420,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     QStringList outLines;
     QStringList errLines;
     judgeTransfer(transfer, op, mode, port->tried, result, outLines, errLines);
+    errLines += diagnosisLines(transfer, parser, options);
     const std::vector<ChosenPort> ports = chosenPorts(parser, options);
     const bool traced =
         ports.empty() || saveTrace(transfer, parser, options, ports.front(), errLines);

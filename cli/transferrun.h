@@ -47,6 +47,10 @@ struct TransferOptions
                        "bug reports; the password is masked). With several ports FILE holds %p, "
                        "the port's name."),
         QStringLiteral("FILE")};
+    QCommandLineOption diagnose{
+        QStringLiteral("diagnose"),
+        QStringLiteral("When the radio does not answer (Communication False), say why as 't880 "
+                       "doctor' does: the port, its rights, programs that hold it, the line.")};
     QCommandLineOption json{QStringLiteral("json"),
                             QStringLiteral("Print the result of every radio as one JSON object.")};
     QCommandLineOption password{QStringLiteral("password"),
@@ -125,6 +129,10 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
 /// --no-verify, the backup folder) and as the verb needs (\a setup).
 void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser &parser,
                        const TransferOptions &options, const TransferSetup &setup);
+/// With --diagnose, after a Communication False: the connection doctor's
+/// findings about the transfer, in the user's language.
+QStringList diagnosisLines(const link::SerialTransfer &transfer, const QCommandLineParser &parser,
+                           const TransferOptions &options);
 /// Writes the transfer's trace when --trace was given, and adds a line to
 /// \a lines that says where, or why not; false when it could not be written.
 bool saveTrace(const link::SerialTransfer &transfer, const QCommandLineParser &parser,

@@ -203,9 +203,15 @@ private slots:
         const QString file = writeFileForRadio();
         QVERIFY(!file.isEmpty());
 
+        // The doctor's words in English, whatever this machine's language.
+        QProcessEnvironment english = QProcessEnvironment::systemEnvironment();
+        english.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        english.insert(QStringLiteral("LANG"), QStringLiteral("C"));
         const CliResult r =
-            runCli(QStringList{QStringLiteral("write"), file, QStringLiteral("--json")} +
-                   portArgs(radios));
+            runCli(QStringList{QStringLiteral("write"), file, QStringLiteral("--json"),
+                               QStringLiteral("--diagnose")} +
+                       portArgs(radios),
+                   QString(), 60000, english);
         QVERIFY2(r.finished, r.err.constData());
         // Worst: no answer (silent, garbled) before a password error.
         QCOMPARE(r.exitCode, 3);
@@ -235,6 +241,16 @@ private slots:
         // Each radio's end on stderr, named by its port.
         QVERIFY(r.err.contains("silent: Communication False"));
         QVERIFY(r.err.contains("locked: Password Error"));
+        // --diagnose: each radio that did not answer gets the doctor's
+        // finding for its own line; the others get none.
+        QVERIFY2(r.err.contains("silent: The port " + QFile::encodeName(radios[5].link) +
+                                " opened, but nothing answered."),
+                 r.err.constData());
+        QVERIFY2(r.err.contains("garbled: Something answered on " +
+                                QFile::encodeName(radios[6].link) + ", but not as this radio does"),
+                 r.err.constData());
+        QVERIFY(!r.err.contains("a1: The port"));
+        QVERIFY(!r.err.contains("locked: The port"));
 
         for (int i = 0; i < 8; ++i) {
             Radio &radio = radios[std::size_t(i)];
