@@ -2,6 +2,7 @@
 // pseudo-terminal. Memory contents and expected bytes are worked out by hand
 // from the radio's memory layout.
 #include "radioprocess.h"
+#include "safetylayout.h"
 #include "testsupport.h"
 
 #include "codeplug/codeplugdata.h"
@@ -22,19 +23,6 @@ using namespace t880;
 using namespace t880::testing;
 
 namespace {
-
-QByteArray bytesOf(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b));
-    return out;
-}
-
-void put(QByteArray &mem, int address, const QByteArray &bytes)
-{
-    mem.replace(address, bytes.size(), bytes);
-}
 
 // A current radio's memory: calibration points 420 MHz (80/20/5) and
 // 460 MHz (100/40/9), squelch offsets 1..9.
@@ -91,21 +79,6 @@ private:
             args << QStringLiteral("--memory") << path(QStringLiteral("memory.bin"));
         }
         return radio.start(path(QStringLiteral("radio")), args + extra);
-    }
-
-    CodeplugData codeplugForWrite()
-    {
-        CodeplugData cp;
-        cp.applyNewDefaults();
-        cp.enterChannelFrequency(2, 446006250);
-        ChannelRecord ch2 = cp.channel(2);
-        ch2.setTxTone({2, 0x2800 + 0754});
-        cp.setChannel(2, ch2);
-        cp.enterChannelFrequency(5, 470000000);
-        ChannelRecord ch5 = cp.channel(5);
-        ch5.setHighPower(false);
-        cp.setChannel(5, ch5);
-        return cp;
     }
 
 private slots:

@@ -4,6 +4,7 @@
 #include "link/gangtransfer.h"
 #include "link/outcometext.h"
 #include "ui/messagedialogs.h"
+#include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
 #include "ui/windowstate.h"
 
@@ -54,23 +55,6 @@ enum Text : int {
     Writing = 468,
     Stopped = 469,
 };
-
-// Why a port could not be opened, in the main table's words.
-int portProblemText(link::PortProblem problem)
-{
-    switch (problem) {
-    case link::PortProblem::NoSuchDevice:
-        return 275;
-    case link::PortProblem::InUse:
-        return 276;
-    case link::PortProblem::NoPermission:
-        return 277;
-    case link::PortProblem::NotSerial:
-    case link::PortProblem::Other:
-        break;
-    }
-    return 278;
-}
 
 struct PortRow
 {
@@ -464,7 +448,7 @@ QString TGangWriteDlg::resultText(int index) const
     const link::PortFailure &failure = transfer.portFailure();
     if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
         text += QLatin1Char('\n') +
-                m_state.langText(portProblemText(link::classifyPortFailure(failure)));
+                m_state.langText(portProblemTextNumber(link::classifyPortFailure(failure)));
     // A write that did not end well names the way back.
     if (outcome != link::Outcome::Success && !transfer.backupPath().isEmpty())
         text += QLatin1Char('\n') +

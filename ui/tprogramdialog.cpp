@@ -20,8 +20,9 @@ namespace {
 
 constexpr int kDetailsText = 401;
 
-// Texts of the main table that explain why a port could not be opened.
-int portProblemText(link::PortProblem problem)
+} // namespace
+
+int portProblemTextNumber(link::PortProblem problem)
 {
     switch (problem) {
     case link::PortProblem::NoSuchDevice:
@@ -36,8 +37,6 @@ int portProblemText(link::PortProblem problem)
     }
     return 278;
 }
-
-} // namespace
 
 TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
                                QWidget *parent)
@@ -145,9 +144,10 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
     QString message = link::outcomeText(outcome, m_state.lang);
     const link::PortFailure &failure = m_transfer->portFailure();
     if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
-        message += QStringLiteral("\n%1\n%2")
-                       .arg(failure.path,
-                            m_state.langText(portProblemText(link::classifyPortFailure(failure))));
+        message +=
+            QStringLiteral("\n%1\n%2")
+                .arg(failure.path,
+                     m_state.langText(portProblemTextNumber(link::classifyPortFailure(failure))));
     // A write that did not end well names the way back.
     if (outcome != link::Outcome::Success && m_mode == link::ReadMode::Write &&
         !m_transfer->backupPath().isEmpty())

@@ -25,8 +25,12 @@ namespace t880 {
 namespace link {
 class SerialTrace;
 class SerialTransfer;
+enum class PortProblem;
 } // namespace link
 struct WindowState;
+
+/// The main table's text that says why a port could not be opened.
+int portProblemTextNumber(link::PortProblem problem);
 
 class TProgramDialog : public QDialog
 {
