@@ -27,6 +27,7 @@ TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &repor
 
     FindingsText = new QPlainTextEdit(this);
     FindingsText->setObjectName(QStringLiteral("FindingsText"));
+    FindingsText->setAccessibleName(state.langText(kTitleText));
     FindingsText->setReadOnly(true);
     FindingsText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     FindingsText->setPlainText(report.lines(state.lang).join(u'\n'));

@@ -93,6 +93,7 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
 
     tPorts = new QTableWidget(0, Columns, this);
     tPorts->setObjectName(QStringLiteral("tPorts"));
+    tPorts->setAccessibleName(t(DialogTitle));
     tPorts->setHorizontalHeaderLabels(
         {t(PortText), t(AdapterText), t(ProgressText), t(ResultText)});
     tPorts->verticalHeader()->hide();
@@ -111,6 +112,9 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
     eAddPort = new QLineEdit(this);
     eAddPort->setObjectName(QStringLiteral("eAddPort"));
     eAddPort->setPlaceholderText(t(PathHint));
+    // The hint is the field's only caption; a screen reader says it too.
+    eAddPort->setAccessibleName(t(AddPortText));
+    eAddPort->setAccessibleDescription(t(PathHint));
     eAddPort->setMinimumWidth(240);
     eAddPort->installEventFilter(this);
     AddPortBtn = new QPushButton(t(AddPortText), this);
@@ -250,6 +254,7 @@ void TGangWriteDlg::refreshPorts()
         auto *cell = new QWidget;
         auto *bar = new QProgressBar(cell);
         bar->setObjectName(QStringLiteral("ProgressBar"));
+        bar->setAccessibleName(m_state.langText(ProgressText) + QLatin1Char(' ') + r.device);
         bar->setRange(0, 100);
         bar->setValue(0);
         auto *centred = new QVBoxLayout(cell);
