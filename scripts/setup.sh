@@ -6,6 +6,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
+    # Links the programs faster than ld; the build falls back to ld without it.
+    lld
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
     qt6-qpa-plugins libgl-dev
     qt6-translations-l10n fonts-wqy-microhei
