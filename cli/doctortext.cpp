@@ -1,7 +1,6 @@
 #include "cli/doctortext.h"
 
 #include "link/doctor.h"
-#include "link/serialtransfer.h"
 
 namespace t880::cli {
 
@@ -21,16 +20,6 @@ void printReport(const link::DoctorReport &report, const text::TAppLang &lang, Q
     for (const QString &line : report.lines(lang))
         stream << line << '\n';
     stream.flush();
-}
-
-void printDiagnosis(const link::SerialTransfer &t, Context &ctx, const text::TAppLang &lang)
-{
-    printReport(link::diagnoseTransfer(t), lang, ctx.err);
-}
-
-void printDiagnosis(const link::SerialTransfer &t, Context &ctx)
-{
-    printDiagnosis(t, ctx, text::TAppLang());
 }
 
 } // namespace t880::cli

@@ -8,7 +8,6 @@
 #include <optional>
 
 namespace t880::link {
-class SerialTransfer;
 struct DoctorReport;
 } // namespace t880::link
 
@@ -19,11 +18,5 @@ std::optional<quint8> languageNamed(const QString &name);
 
 /// Prints \a report's findings, one a line, on \a stream.
 void printReport(const link::DoctorReport &report, const text::TAppLang &lang, QTextStream &stream);
-
-/// Prints what the doctor finds about \a t, a transfer that did not succeed,
-/// on stderr in \a lang.
-void printDiagnosis(const link::SerialTransfer &t, Context &ctx, const text::TAppLang &lang);
-/// The same in the system's language, as the window would choose it.
-void printDiagnosis(const link::SerialTransfer &t, Context &ctx);
 
 } // namespace t880::cli

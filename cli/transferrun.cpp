@@ -171,9 +171,15 @@ int takeTransferOptions(const QCommandLineParser &parser, const TransferOptions 
                 ExitUsage);
     }
     const std::vector<ChosenPort> ports = chosenPorts(parser, options);
+    // A link and the device it points at are one port: two transfers on it
+    // would write one radio twice at once.
+    auto same = [](const QString &a, const QString &b) {
+        const QString ca = QFileInfo(a).canonicalFilePath();
+        return a == b || (!ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath());
+    };
     for (std::size_t i = 0; i < ports.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
-            if (!ports[i].device.isEmpty() && ports[i].device == ports[j].device)
+            if (!ports[i].device.isEmpty() && same(ports[i].device, ports[j].device))
                 return fail(ctx,
                             QStringLiteral("--port %1 and --port %2 are the same port")
                                 .arg(ports[j].given, ports[i].given),

@@ -35,19 +35,16 @@ void SerialTrace::hostSent(qint64 ms, const QByteArray &bytes)
         }
     }
     if (bytes.size() == kHeader && bytes[0] == 'R') {
-        // A request sent again while its reply is still coming keeps the
-        // count, so a reply split around the repetition stays masked.
-        const bool replyPending = m_replySeen > 0 && m_replySeen < kHeader + m_replyLength;
-        if (bytes != m_request || !replyPending) {
-            m_request = bytes;
-            m_replyAddress = frameAddress(bytes);
-            m_replyLength = quint8(bytes[3]);
-            m_replySeen = 0;
-            m_maskReply = touchesMask(m_replyAddress, m_replyLength);
-        }
-    } else {
-        m_request.clear();
-        m_maskReply = false;
+        const QByteArray key = bytes.mid(1);
+        if (!m_requested.contains(key))
+            m_requested << key;
+        const bool secret = touchesMask(frameAddress(bytes), quint8(bytes[3]));
+        if (secret)
+            m_secretWindow = true;
+        // A reply cut short must not swallow the next one's header; the
+        // password area's reply is always looked for afresh.
+        if (m_stream != Stream::Between && (secret || m_header.mid(1) != key))
+            m_stream = Stream::Between;
     }
     append(ms, 'H', bytes, masked);
 }
@@ -57,13 +54,50 @@ void SerialTrace::radioSent(qint64 ms, const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     QByteArray masked(bytes.size(), '\0');
-    if (m_maskReply) {
-        for (int i = 0; i < bytes.size(); ++i, ++m_replySeen) {
-            const int data = m_replySeen - kHeader;
-            const int at = m_replyAddress + data;
-            // Whatever follows the reply (a late copy of it) is masked
-            // whole: it may be the same secret again.
-            masked[i] = data >= m_replyLength || (data >= 0 && at >= MaskedFrom && at < MaskedTo);
+    for (int i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes[i];
+        switch (m_stream) {
+        case Stream::Between:
+            masked[i] = m_secretWindow;
+            if (byte == 'W') {
+                m_stream = Stream::Header;
+                m_header = QByteArray(1, byte);
+            }
+            break;
+        case Stream::Header: {
+            masked[i] = m_secretWindow;
+            m_header += byte;
+            if (m_header.size() < kHeader)
+                break;
+            const QByteArray key = m_header.mid(1);
+            if (!m_requested.contains(key)) {
+                // Not a reply after all; a 'W' among these bytes may begin
+                // the real one.
+                const int next = m_header.indexOf('W', 1);
+                m_header = next < 0 ? QByteArray() : m_header.mid(next);
+                m_stream = m_header.isEmpty() ? Stream::Between : Stream::Header;
+                break;
+            }
+            m_dataAddress = frameAddress(m_header);
+            m_dataLength = quint8(m_header[3]);
+            m_dataSeen = 0;
+            m_stream = m_dataLength > 0 ? Stream::Data : Stream::Between;
+            // A recognised header is no secret: shown, as far as it came in
+            // this piece.
+            for (int back = 0; back < kHeader && i - back >= 0; ++back)
+                masked[i - back] = false;
+            break;
+        }
+        case Stream::Data: {
+            const int at = m_dataAddress + m_dataSeen;
+            masked[i] = at >= MaskedFrom && at < MaskedTo;
+            if (++m_dataSeen == m_dataLength) {
+                m_stream = Stream::Between;
+                if (!touchesMask(m_dataAddress, m_dataLength))
+                    m_secretWindow = false;
+            }
+            break;
+        }
         }
     }
     append(ms, 'R', bytes, masked);

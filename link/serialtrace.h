@@ -3,11 +3,18 @@
 // transfer began, in the virtual radio's log form ("H 52 41 D0 10" for the
 // host, "R ..." for the radio). The password area's bytes never appear: they
 // are written as "**", so a trace can be sent to anyone.
+//
+// The radio's bytes are told apart by their replies' own headers ('W', and
+// the address and length of a read the host asked for), so a reply that comes
+// late, split or repeated is masked by its own address. Bytes that belong to
+// no reply recognised so are masked while the password area may be on its
+// way: from a request for it until a reply to some other read is complete.
 #pragma once
 
 #include "codeplug/safefile.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace t880::link {
@@ -41,12 +48,17 @@ private:
 
     QByteArray m_text;
     bool m_full = false;
-    // The read request outstanding whose reply carries masked bytes.
-    QByteArray m_request;
-    bool m_maskReply = false;
-    int m_replyAddress = 0;
-    int m_replyLength = 0;
-    int m_replySeen = 0; ///< reply bytes taken since the request went out
+    /// Address and length bytes of every read the host sent.
+    QList<QByteArray> m_requested;
+    /// The password area may be on its way.
+    bool m_secretWindow = false;
+    // Where the radio's stream stands: between replies, in a reply's header
+    // (the bytes so far), or in its data.
+    enum class Stream { Between, Header, Data } m_stream = Stream::Between;
+    QByteArray m_header;
+    int m_dataAddress = 0;
+    int m_dataLength = 0;
+    int m_dataSeen = 0;
 };
 
 } // namespace t880::link

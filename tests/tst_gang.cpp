@@ -125,8 +125,10 @@ private slots:
                                 {'R', 1, hexBytes("5741D0")},
                                 {'R', 2, hexBytes("10A1B2C3")},
                                 {'R', 3, hexBytes("D4E5F60718293A4B5C6D7E8F")}}
+            // A header cut at the end of a piece is masked until it is
+            // known to be one.
             << QStringLiteral("      0 H 52 41 D0 10\n"
-                              "      1 R 57 41 D0\n"
+                              "      1 R ** ** **\n"
                               "      2 R 10 ** ** **\n"
                               "      3 R ** ** ** ** ** ** ** ** ** ** ** **\n");
         QTest::newRow("request repeated while its reply is on the way")
@@ -168,6 +170,27 @@ private slots:
                               "** **\n"
                               "      2 H 52 40 00 10\n"
                               "      3 R 57 40 00 10 42 42\n");
+        QTest::newRow("a late copy after the next request")
+            << QList<TraceStep>{{'H', 0, hexBytes("5241E010")},
+                                {'R', 1, hexBytes("5741E010") + QByteArray(16, '\x5A')},
+                                {'H', 2, hexBytes("52400010")},
+                                {'R', 3, hexBytes("57400010") + QByteArray(16, '\x11')},
+                                {'R', 4, hexBytes("5741E010") + QByteArray(4, '\x5A')}}
+            << QStringLiteral("      0 H 52 41 E0 10\n"
+                              "      1 R 57 41 E0 10 ** ** ** ** ** ** ** ** ** ** ** ** ** ** "
+                              "** **\n"
+                              "      2 H 52 40 00 10\n"
+                              "      3 R 57 40 00 10 11 11 11 11 11 11 11 11 11 11 11 11 11 11 "
+                              "11 11\n"
+                              "      4 R 57 41 E0 10 ** ** ** **\n");
+        // 0xD0 lost: "57 41 10 AC" is no reply the host asked for, and the
+        // password area is still on its way.
+        QTest::newRow("a lost header byte")
+            << QList<TraceStep>{{'H', 0, hexBytes("5241D010")},
+                                {'R', 1, hexBytes("574110") + QByteArray(16, '\xAC')}}
+            << QStringLiteral("      0 H 52 41 D0 10\n"
+                              "      1 R ** ** ** ** ** ** ** ** ** ** ** ** ** ** ** ** ** ** "
+                              "**\n");
     }
 
     void traceLines()
@@ -401,6 +424,13 @@ private slots:
                            QStringLiteral("--port"),
                            path(QStringLiteral("other/a"))}
             << QByteArray("give the same file");
+        // A link and the device it points at are one port.
+        QFile::link(QStringLiteral("/dev/null"), path(QStringLiteral("null-link")));
+        QTest::newRow("a link and its device")
+            << QStringList{QStringLiteral("status"), QStringLiteral("--port"),
+                           path(QStringLiteral("null-link")), QStringLiteral("--port"),
+                           QStringLiteral("/dev/null")}
+            << QByteArray("are the same port");
         QTest::newRow("one trace for two radios") << QStringList{QStringLiteral("status"),
                                                                  QStringLiteral("--trace"),
                                                                  path(QStringLiteral("t.txt")),

@@ -191,6 +191,7 @@ private slots:
     void closingMidRound();
     void addPortRefusesWhatIsNoPort_data();
     void addPortRefusesWhatIsNoPort();
+    void addPortKnowsALinkFromItsDevice();
     void traceMasksPassword_data();
     void traceMasksPassword();
 };
@@ -481,6 +482,41 @@ void TestGangWindow::addPortRefusesWhatIsNoPort()
     QVERIFY(seen->seen);
     QCOMPARE(message, mainText(0, 466).arg(device));
     QCOMPARE(rowsAfter, rowsBefore);
+    window.closeWithoutPrompt();
+}
+
+// The virtual radio's link, then the terminal it points at, given as the
+// system names it ("pts/N", looked up under /dev): one port, one row, so one
+// radio is never written twice at once.
+void TestGangWindow::addPortKnowsALinkFromItsDevice()
+{
+    VirtualRadioProcess radio;
+    QVERIFY(startRadioIn(radio, QStringLiteral("twice"), radioMemory(m_dir.path())));
+    const QString link = path(QStringLiteral("twice/radio"));
+    const QString device = QFileInfo(link).canonicalFilePath();
+    QVERIFY2(device.startsWith(QStringLiteral("/dev/pts/")), qPrintable(device));
+    WindowState state;
+    configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
+    TForm1 window(state);
+    int rowsBefore = -1;
+    int rowsWithLink = -1;
+    int rowsAfter = -1;
+    auto seen = whenModal(QStringLiteral("GangWriteDlg"), [&](QWidget *w) {
+        auto *table = child<QTableWidget>(w, "tPorts");
+        rowsBefore = table->rowCount();
+        addPort(w, link);
+        rowsWithLink = table->rowCount();
+        addPort(w, device.mid(int(qstrlen("/dev/"))));
+        rowsAfter = table->rowCount();
+        QVERIFY(rowOf(table, link) >= 0);
+        QCOMPARE(table->item(rowOf(table, link), TGangWriteDlg::PortColumn)->checkState(),
+                 Qt::Checked);
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    menu(window, "MenuEdit_WriteSeveral")->trigger();
+    QVERIFY(seen->seen);
+    QCOMPARE(rowsWithLink, rowsBefore + 1);
+    QCOMPARE(rowsAfter, rowsWithLink);
     window.closeWithoutPrompt();
 }
 

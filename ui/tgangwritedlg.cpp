@@ -1,8 +1,10 @@
 #include "ui/tgangwritedlg.h"
 
 #include "codeplug/backupfile.h"
+#include "link/doctor.h"
 #include "link/gangtransfer.h"
 #include "link/outcometext.h"
+#include "link/portmap.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
@@ -12,6 +14,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,7 +22,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSerialPortInfo>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -62,13 +64,11 @@ struct PortRow
     QString adapter;
 };
 
-QString adapterText(const QSerialPortInfo &info)
+QString adapterText(const link::PortInfo &info)
 {
-    QString text = info.description();
-    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-        text += QStringLiteral(" (%1:%2)")
-                    .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                    .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+    QString text = info.description;
+    if (!info.usbId.isEmpty())
+        text += QStringLiteral(" (%1)").arg(info.usbId);
     return text.trimmed();
 }
 
@@ -226,8 +226,8 @@ QStringList TGangWriteDlg::checkedPorts() const
 void TGangWriteDlg::refreshPorts()
 {
     std::vector<PortRow> rows;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        rows.push_back({info.systemLocation(), adapterText(info)});
+    for (const link::PortInfo &info : link::systemPortInfos())
+        rows.push_back({info.path, adapterText(info)});
     for (const QString &device : std::as_const(m_addedPorts)) {
         if (std::none_of(rows.begin(), rows.end(),
                          [&](const PortRow &r) { return r.device == device; }))
@@ -286,32 +286,54 @@ void TGangWriteDlg::AddPortBtnClick()
 {
     if (isRunning())
         return;
-    QString path = eAddPort->text().trimmed();
-    if (path.isEmpty())
+    const QString typed = eAddPort->text().trimmed();
+    if (typed.isEmpty())
         return;
-    // "ttyUSB0" as the system names it.
-    if (!path.contains(QLatin1Char('/')))
-        path.prepend(QStringLiteral("/dev/"));
-    path = QDir::cleanPath(path);
+    // "ttyUSB0" and "pts/3" as the system names them, as on the command line.
+    const QString path = QDir::cleanPath(link::resolvePortPath(typed).path);
     if (!isCharacterDevice(path)) {
         TUserWarnDlg message(m_state, this);
         message.setMessage(m_state.langText(NotAPort).arg(path));
         message.exec();
         return;
     }
-    if (!m_addedPorts.contains(path))
+    // A link to a port already listed is that port: its row is ticked.
+    const QString listed = listedAs(path);
+    if (listed.isEmpty() && !m_addedPorts.contains(path))
         m_addedPorts << path;
-    if (!m_checked.contains(path))
-        m_checked << path;
+    const QString device = listed.isEmpty() ? path : listed;
+    if (!m_checked.contains(device))
+        m_checked << device;
     eAddPort->clear();
     refreshPorts();
+}
+
+QString TGangWriteDlg::listedAs(const QString &path) const
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (int row = 0; row < tPorts->rowCount(); ++row) {
+        const QString device = tPorts->item(row, PortColumn)->data(Qt::UserRole).toString();
+        if (device == path ||
+            (!canonical.isEmpty() && QFileInfo(device).canonicalFilePath() == canonical))
+            return device;
+    }
+    return QString();
 }
 
 void TGangWriteDlg::StartBtnClick()
 {
     if (isRunning())
         return;
-    const QStringList devices = checkedPorts();
+    // Two names of one port (a link and its device) are written once.
+    QStringList devices;
+    QStringList canonical;
+    for (const QString &device : checkedPorts()) {
+        const QString c = QFileInfo(device).canonicalFilePath();
+        if (!c.isEmpty() && canonical.contains(c))
+            continue;
+        devices << device;
+        canonical << c;
+    }
     if (devices.isEmpty()) {
         TUserWarnDlg message(m_state, this);
         message.setMessage(m_state.langText(NoPortChosen));

@@ -48,6 +48,9 @@ public:
     bool wroteAny() const { return m_wroteAny; }
     /// The ports whose check box is on, in the table's order.
     QStringList checkedPorts() const;
+    /// The listed device that \a path names (itself, or a link to it);
+    /// empty when none.
+    QString listedAs(const QString &path) const;
 
     QTableWidget *tPorts;
     QLineEdit *eAddPort;
