@@ -13,18 +13,6 @@ namespace t880::cli {
 
 namespace {
 
-struct LanguageName
-{
-    const char *name;
-    quint8 langType;
-};
-
-constexpr LanguageName kLanguages[] = {
-    {"en", text::TAppLang::English},
-    {"chs", text::TAppLang::Simplified},
-    {"cht", text::TAppLang::Traditional},
-};
-
 bool isPdf(const QString &path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
@@ -87,17 +75,13 @@ int runExport(const QStringList &args, Context &ctx)
     if (parser.isSet(lang)) {
         if (!pdf)
             return fail(ctx, QStringLiteral("--lang goes with a PDF"), ExitUsage);
-        const LanguageName *found = nullptr;
-        for (const LanguageName &l : kLanguages) {
-            if (parser.value(lang) == QLatin1String(l.name))
-                found = &l;
-        }
+        const std::optional<quint8> found = languageNamed(parser.value(lang));
         if (!found)
             return fail(
                 ctx,
                 QStringLiteral("unknown language '%1' (en, chs or cht)").arg(parser.value(lang)),
                 ExitUsage);
-        appLang.fSetLangType(found->langType);
+        appLang.fSetLangType(*found);
     }
     if (const FileResult target = checkWritableTarget(outPath); !target.ok())
         return fail(ctx, describeFileResult(target, outPath, 0));

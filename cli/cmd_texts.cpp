@@ -8,22 +8,6 @@ namespace t880::cli {
 
 using text::TAppLang;
 
-namespace {
-
-struct LanguageName
-{
-    const char *name;
-    quint8 langType;
-};
-
-constexpr LanguageName kLanguages[] = {
-    {"en", TAppLang::English},
-    {"chs", TAppLang::Simplified},
-    {"cht", TAppLang::Traditional},
-};
-
-} // namespace
-
 int runTexts(const QStringList &args, Context &ctx)
 {
     QCommandLineParser parser;
@@ -60,15 +44,11 @@ int runTexts(const QStringList &args, Context &ctx)
     TAppLang appLang;
     if (parser.isSet(lang)) {
         const QString name = parser.value(lang);
-        const LanguageName *found = nullptr;
-        for (const LanguageName &l : kLanguages) {
-            if (name == QLatin1String(l.name))
-                found = &l;
-        }
+        const std::optional<quint8> found = languageNamed(name);
         if (!found)
             return fail(ctx, QStringLiteral("unknown language '%1' (en, chs or cht)").arg(name),
                         ExitUsage);
-        appLang.fSetLangType(found->langType);
+        appLang.fSetLangType(*found);
     }
 
     const bool hex = parser.isSet(raw);

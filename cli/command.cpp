@@ -1,8 +1,21 @@
 #include "cli/command.h"
 
+#include "text/applang.h"
+
 #include <QFileInfo>
 
 namespace t880::cli {
+
+std::optional<quint8> languageNamed(const QString &name)
+{
+    if (name == QLatin1String("en"))
+        return text::TAppLang::English;
+    if (name == QLatin1String("chs"))
+        return text::TAppLang::Simplified;
+    if (name == QLatin1String("cht"))
+        return text::TAppLang::Traditional;
+    return std::nullopt;
+}
 
 int parseVerb(QCommandLineParser &parser, const QStringList &args, Context &ctx, int minPositional,
               int maxPositional)

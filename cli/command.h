@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
 namespace t880::cli {
 
 /// Exit codes; the transfer verbs add one code per kind of radio failure.
@@ -33,6 +35,9 @@ struct Command
 /// after reporting a parse error or a wrong number of positional arguments.
 int parseVerb(QCommandLineParser &parser, const QStringList &args, Context &ctx, int minPositional,
               int maxPositional);
+
+/// The language a --lang value names: en, chs or cht (TAppLang's types).
+std::optional<quint8> languageNamed(const QString &name);
 
 /// Prints "t880: <message>" on stderr and returns \a code.
 int fail(Context &ctx, const QString &message, int code = ExitFailure);

@@ -13,9 +13,6 @@ struct DoctorReport;
 
 namespace t880::cli {
 
-/// The language a --lang value names: en, chs or cht.
-std::optional<quint8> languageNamed(const QString &name);
-
 /// Prints \a report's findings, one a line, on \a stream.
 void printReport(const link::DoctorReport &report, const text::TAppLang &lang, QTextStream &stream);
 
