@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "text/applang.h"
+
 #include <functional>
 #include <memory>
 
@@ -20,6 +22,23 @@
 #include <unistd.h>
 
 namespace t880::testing {
+
+/// Entry \a n of the main table in \a language (0 English, 1 Simplified,
+/// 2 Traditional Chinese), as the tables hold it.
+inline QString mainText(int language, int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(language);
+    return lang.text(text::TextTable::Main, n);
+}
+
+/// The same for the program dialog's table.
+inline QString programText(int language, int n)
+{
+    text::TAppLang lang(0x0409);
+    lang.applyLanguageSetting(language);
+    return lang.text(text::TextTable::Program, n);
+}
 
 /// Saves a picture of \a w as NAME.png into the folder that T880_SHOTS
 /// names, when it is set: a way to look at every dialog the tests open.

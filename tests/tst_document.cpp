@@ -27,13 +27,6 @@ namespace {
 
 constexpr int SqlAt = 0xABF;
 
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
 QByteArray codeplugWithSql(int sql)
 {
     CodeplugData c;

@@ -28,20 +28,6 @@ using namespace t880::testing;
 
 namespace {
 
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
-QString programText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Program, n);
-}
-
 QAction *menu(TForm1 &window, const char *name)
 {
     return window.findChild<QAction *>(QLatin1String(name));

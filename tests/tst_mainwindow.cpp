@@ -30,14 +30,6 @@ using namespace t880::testing;
 
 namespace {
 
-// The main table's texts in each language, as the tables hold them.
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
 QAction *findAction(QWidget *window, const char *name)
 {
     return window->findChild<QAction *>(QLatin1String(name));

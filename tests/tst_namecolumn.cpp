@@ -32,13 +32,6 @@ int nameOffset(int channel)
     return 0x554 + channel * 72 + 61;
 }
 
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
 } // namespace
 
 class TestNameColumn : public QObject

@@ -26,13 +26,6 @@ using namespace t880::testing;
 
 namespace {
 
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
 // Layout offsets of the fields the pages edit.
 constexpr int VoiceAt = 0xAB6;
 constexpr int SqlAt = 0xABF;

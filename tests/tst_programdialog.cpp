@@ -19,24 +19,6 @@
 using namespace t880;
 using namespace t880::testing;
 
-namespace {
-
-QString programText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Program, n);
-}
-
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
-} // namespace
-
 class TestProgramDialog : public QObject
 {
     Q_OBJECT

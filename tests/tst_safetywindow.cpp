@@ -21,13 +21,6 @@ using namespace t880::testing;
 
 namespace {
 
-QString mainText(int language, int n)
-{
-    text::TAppLang lang(0x0409);
-    lang.applyLanguageSetting(language);
-    return lang.text(text::TextTable::Main, n);
-}
-
 QStringList rowOf(const QTableWidget *table, int row)
 {
     QStringList cells;
