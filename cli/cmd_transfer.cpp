@@ -127,7 +127,11 @@ int runWrite(const QStringList &args, Context &ctx)
         "'t880 backups'), and after the write every block is read back and compared. Exit codes: "
         "0 success, 3 no or wrong answer, 4 password error, 5 older radio, 6 port, 7 "
         "interrupted, 8 verify failed (the radio holds something else than was written; the "
-        "backup is named), 9 the backup could not be kept (nothing was written)."));
+        "backup is named), 9 the backup could not be kept (nothing was written).\n"
+        "Several --port options write the file into several radios at once, each with its own "
+        "backup and read-back; a table (or --json) tells each radio's result, and the exit code "
+        "is 0 only when every radio succeeded, otherwise the worst radio's code (8, 3, 7, 9, 10, "
+        "4, 5, 6, 1 from worst to least)."));
     TransferOptions options;
     parser.addPositionalArgument(QStringLiteral("FILE.Kzx"),
                                  QStringLiteral("The codeplug to write."));
