@@ -80,20 +80,11 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
 
 bool exportCsv(const WindowState &state, QWidget *parent, const QString &suggestedBase)
 {
-    QFileDialog dialog(parent, dialogTitle(state.langText(ExportItem)));
-    dialog.setObjectName(QStringLiteral("ExportCsvDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(state.langText(CsvFilter));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.resize(760, 480);
-    if (!suggestedBase.isEmpty())
-        dialog.selectFile(suggestedBase + QStringLiteral(".csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    return exportCsvFile(state, parent,
-                         withDefaultSuffix(dialog.selectedFiles().first(), QStringLiteral("csv")));
+    const QString path = askSavePath(
+        parent, dialogTitle(state.langText(ExportItem)), QStringLiteral("ExportCsvDialog"),
+        state.langText(CsvFilter), QStringLiteral("csv"),
+        suggestedBase.isEmpty() ? QString() : suggestedBase + QStringLiteral(".csv"));
+    return !path.isEmpty() && exportCsvFile(state, parent, path);
 }
 
 bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &path)

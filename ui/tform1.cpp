@@ -401,8 +401,9 @@ void TForm1::offerRecovery()
     for (const RecoveryStore::Orphan &orphan : m_document->orphans()) {
         TMyWarnDlg_2 prompt(m_state, this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
-        prompt.Label1->setText(m_state.langText(RecoveryQuestion)
-                                   .arg(orphan.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        prompt.Label1->setText(
+            m_state.langText(RecoveryQuestion)
+                .arg(orphan.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         prompt.Label1->setWordWrap(true);
         prompt.OKBtn->setText(m_state.langText(YesText));
         prompt.CancelBtn->setText(m_state.langText(NoText));
@@ -499,19 +500,10 @@ bool TForm1::MenuFile_SaveClick()
 {
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    QFileDialog dialog(this, m_state.langText(SaveTitle));
-    dialog.setObjectName(QStringLiteral("SaveDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(m_state.langText(FileFilter));
-    dialog.setDefaultSuffix(codeplugfile::Suffix);
-    dialog.resize(760, 480);
-    if (!m_document->currentFile().isEmpty())
-        dialog.selectFile(m_document->currentFile());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    return saveCodeplug(withDefaultSuffix(dialog.selectedFiles().first(), codeplugfile::Suffix));
+    const QString path =
+        askSavePath(this, m_state.langText(SaveTitle), QStringLiteral("SaveDialog"),
+                    m_state.langText(FileFilter), codeplugfile::Suffix, m_document->currentFile());
+    return !path.isEmpty() && saveCodeplug(path);
 }
 
 bool TForm1::saveCodeplug(const QString &path)
@@ -660,20 +652,15 @@ bool TForm1::printTo(QPrinter &printer)
 void TForm1::MenuFile_ExportPdfClick()
 {
     commitEdits();
-    QFileDialog dialog(this, withoutAccelerator(m_state.langText(ExportPdfItem)));
-    dialog.setObjectName(QStringLiteral("PdfDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(m_state.langText(PdfFilter));
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.resize(760, 480);
-    if (!m_document->currentFile().isEmpty())
-        dialog.selectFile(QFileInfo(m_document->currentFile()).completeBaseName() +
-                          QStringLiteral(".pdf"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    exportPdf(withDefaultSuffix(dialog.selectedFiles().first(), QStringLiteral("pdf")));
+    const QString base =
+        m_document->currentFile().isEmpty()
+            ? QString()
+            : QFileInfo(m_document->currentFile()).completeBaseName() + QStringLiteral(".pdf");
+    const QString path = askSavePath(this, withoutAccelerator(m_state.langText(ExportPdfItem)),
+                                     QStringLiteral("PdfDialog"), m_state.langText(PdfFilter),
+                                     QStringLiteral("pdf"), base);
+    if (!path.isEmpty())
+        exportPdf(path);
 }
 
 bool TForm1::exportPdf(const QString &path)

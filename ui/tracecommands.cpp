@@ -6,7 +6,6 @@
 #include "ui/windowstate.h"
 
 #include <QDateTime>
-#include <QFileDialog>
 #include <QRegularExpression>
 
 namespace t880::tracecommands {
@@ -31,19 +30,10 @@ bool saveTrace(const WindowState &state, QWidget *parent, const link::SerialTrac
 {
     QString title = state.langText(SaveTraceItem);
     title.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
-    QFileDialog dialog(parent, title);
-    dialog.setObjectName(QStringLiteral("SaveTraceDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(state.langText(TraceFilter));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.resize(760, 480);
-    dialog.selectFile(defaultTraceName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    return saveTraceFile(state, parent, trace,
-                         withDefaultSuffix(dialog.selectedFiles().first(), QStringLiteral("txt")));
+    const QString path =
+        askSavePath(parent, title, QStringLiteral("SaveTraceDialog"), state.langText(TraceFilter),
+                    QStringLiteral("txt"), defaultTraceName());
+    return !path.isEmpty() && saveTraceFile(state, parent, trace, path);
 }
 
 bool saveTraceFile(const WindowState &state, QWidget *parent, const link::SerialTrace &trace,
