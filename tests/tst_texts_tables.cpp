@@ -381,7 +381,7 @@ void TestTextTables::sizes_data()
 {
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
-    QTest::newRow("main") << TextTable::Main << 470;
+    QTest::newRow("main") << TextTable::Main << 640;
     QTest::newRow("program") << TextTable::Program << 12;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;
