@@ -301,17 +301,31 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
     }
     errLines << outcomeText(outcome);
     if (outcome == link::Outcome::BackupFailed) {
-        errLines << describeFileResult(transfer.backupResult(), backupFolder(), 0);
+        errLines << QStringLiteral("The backup was to be kept in %1; it could not be written: %2")
+                        .arg(backupFolder(),
+                             describeFileResult(transfer.backupResult(), backupFolder(), 0))
+                 << QStringLiteral("Make that folder writable (XDG_DATA_HOME moves it), or give "
+                                   "--no-backup to write without keeping the radio's contents.");
         result.exit = ExitBackupFailed;
         return;
     }
+    text::TAppLang english;
+    english.fSetLangType(text::TAppLang::English);
+    const auto programText = [&english](int n) {
+        return english.text(text::TextTable::Program, n);
+    };
+    const bool passwordAtStake = transfer.engine().passwordBlockSent();
+    if (passwordAtStake)
+        errLines << programText(link::PasswordAtStakeTextNumber);
     // A write that did not end well may have left the radio half written;
     // the way back is the backup taken before it.
     if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
-        text::TAppLang lang;
-        lang.fSetLangType(text::TAppLang::English);
-        errLines << lang.text(text::TextTable::Program, link::BackupNoteTextNumber)
-                 << transfer.backupPath();
+        errLines << programText(link::BackupNoteTextNumber) << transfer.backupPath();
+        if (passwordAtStake)
+            errLines << programText(link::OldPasswordInBackupTextNumber)
+                     << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
+                                       "(the new password, or else the old one)")
+                            .arg(transfer.backupPath());
     }
     if (!transfer.portFailure().path.isEmpty()) {
         errLines << portAdvice(transfer.portFailure(), tried);

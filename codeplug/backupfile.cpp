@@ -84,6 +84,8 @@ QString operationName(Operation operation)
         return QStringLiteral("restore");
     case Operation::Compare:
         return QStringLiteral("compare");
+    case Operation::PasswordWrite:
+        return QStringLiteral("password-write");
     }
     return QString();
 }
@@ -91,7 +93,8 @@ QString operationName(Operation operation)
 std::optional<Operation> operationFromName(const QString &name)
 {
     for (Operation o : {Operation::Read, Operation::Write, Operation::CalibrationRead,
-                        Operation::CalibrationWrite, Operation::Restore, Operation::Compare}) {
+                        Operation::CalibrationWrite, Operation::Restore, Operation::Compare,
+                        Operation::PasswordWrite}) {
         if (operationName(o) == name)
             return o;
     }

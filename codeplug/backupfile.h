@@ -21,7 +21,15 @@
 namespace t880::backup {
 
 /// The transfer a backup was taken in.
-enum class Operation { Read, Write, CalibrationRead, CalibrationWrite, Restore, Compare };
+enum class Operation {
+    Read,
+    Write,
+    CalibrationRead,
+    CalibrationWrite,
+    Restore,
+    Compare,
+    PasswordWrite ///< the backup taken before a new password is written
+};
 
 /// What a backup holds: the codeplug area, or the calibration area alone.
 enum class Content { Codeplug, Calibration, Nothing };
@@ -46,7 +54,7 @@ struct Backup
 };
 
 /// The operation's name in the file and on the command line: read, write,
-/// calibration-read, calibration-write, restore, compare.
+/// calibration-read, calibration-write, restore, compare, password-write.
 QString operationName(Operation operation);
 std::optional<Operation> operationFromName(const QString &name);
 /// "S", "Y" or "legacy".

@@ -100,6 +100,9 @@ struct DoctorReport
     /// the commands to type on lines of their own, indented; an empty line
     /// between findings.
     QStringList lines(const text::TAppLang &lang) const;
+    /// The first line of the first finding: what went wrong, in a line of
+    /// its own for a message that leaves the rest to a Details button.
+    QString headline(const text::TAppLang &lang) const;
 };
 
 /// Diagnoses a transfer that ended without success.

@@ -29,6 +29,12 @@ QString command(const QString &c)
 
 } // namespace
 
+QString DoctorReport::headline(const text::TAppLang &lang) const
+{
+    const QStringList all = lines(lang);
+    return all.isEmpty() ? QString() : all.first();
+}
+
 QStringList DoctorReport::lines(const text::TAppLang &lang) const
 {
     const auto t = [&lang](int n) {

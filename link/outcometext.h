@@ -22,5 +22,10 @@ QString outcomeText(Outcome outcome, const text::TAppLang &lang);
 /// Number of the text that introduces the name of the backup taken before a
 /// write, for the message of a write that did not succeed.
 constexpr int BackupNoteTextNumber = 9;
+/// Numbers of the texts that tell, after a write of a new password that did
+/// not end well, that the radio may hold neither password, and that the
+/// backup taken before it puts the old one back.
+constexpr int PasswordAtStakeTextNumber = 12;
+constexpr int OldPasswordInBackupTextNumber = 13;
 
 } // namespace t880::link

@@ -106,8 +106,11 @@ qint64 SerialTransfer::elapsedMs() const
 void SerialTransfer::setSafety(const TransferSafety &safety)
 {
     m_safety = safety;
-    const bool writesArea =
-        m_mode == ReadMode::Write && (m_op == OpCode::Codeplug || m_op == OpCode::Calibration);
+    // A new password is a write like the others: a block the radio did not
+    // keep as sent would lock its owner out.
+    const bool writesArea = m_mode == ReadMode::Write &&
+                            (m_op == OpCode::Codeplug || m_op == OpCode::Calibration ||
+                             m_op == OpCode::Password);
     m_engine.setBackupBeforeWrite(writesArea && safety.backupBeforeWrite);
     m_engine.setVerifyWrites(writesArea && safety.verifyAfterWrite);
     m_engine.setBackupSink([this] { return keepBackup(m_safety.writeOperation); });
@@ -124,6 +127,8 @@ bool SerialTransfer::keepBackup(backup::Operation operation)
         b.operation = backup::Operation::CalibrationWrite;
     if (m_op == OpCode::Calibration && operation == backup::Operation::Read)
         b.operation = backup::Operation::CalibrationRead;
+    if (m_op == OpCode::Password && operation == backup::Operation::Write)
+        b.operation = backup::Operation::PasswordWrite;
     // Only the areas the operation is about: the password area goes with the
     // codeplug, the calibration area with a calibration backup.
     for (const auto &[address, data] : m_engine.capturedBlocks()) {
@@ -162,6 +167,7 @@ bool SerialTransfer::openPort(int port)
     }
     m_port.setPortName(path);
     m_openedPath = path;
+    m_openedPort = port;
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_portFailure = {path, m_port.error(), m_port.errorString()};
         m_trace.note(now(), QStringLiteral("cannot open %1: %2").arg(path, m_portFailure.detail));
@@ -175,6 +181,9 @@ bool SerialTransfer::openPort(int port)
         return false;
     }
     m_trace.note(now(), QStringLiteral("open %1 9600 8N2").arg(path));
+    // A port that failed earlier in an automatic search is not what went
+    // wrong once another one opened.
+    m_portFailure = {};
     // A pseudo-terminal or a three-wire cable has no modem lines; the
     // radio does not need them, so a refusal here is no error.
     m_port.setDataTerminalReady(true);

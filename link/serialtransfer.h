@@ -83,12 +83,16 @@ public:
     const FileResult &backupResult() const { return m_backupResult; }
     /// The device of the port the transfer used last.
     const QString &portName() const { return m_openedPath; }
+    /// The number (1..9) of the port the transfer used last: with the
+    /// automatic search, the one it came to; 0 before any was tried.
+    int portNumber() const { return m_openedPort; }
     /// After a success: the operation's completion actions (conversion into
     /// the model or the calibration record), once.
     void runCompletion() { m_engine.runCompletion(); }
     Outcome outcome() const { return m_engine.outcome(); }
     bool isRunning() const { return m_engine.isRunning(); }
-    /// The last port that failed to open; an empty path when none did.
+    /// The port that failed to open, when no port opened after it; an empty
+    /// path otherwise.
     const PortFailure &portFailure() const { return m_portFailure; }
     /// Bytes put on the line and taken from it during this transfer.
     qint64 bytesSent() const { return m_bytesSent; }
@@ -128,6 +132,7 @@ private:
     QElapsedTimer m_clock;
     qint64 m_endedMs = -1;
     QString m_openedPath;
+    int m_openedPort = 0;
     TransferSafety m_safety;
     QString m_backupPath;
     FileResult m_backupResult;

@@ -181,9 +181,11 @@ bool TransferEngine::agreeBeforeWrite() const
 {
     // What a write builds on, and what its backup keeps, must be what the
     // radio holds, not what a noisy line made of it: each block is read
-    // until two readings agree.
-    return (m_backupBeforeWrite || m_verifyWrites) && m_mode == ReadMode::Write && !m_wroteAny &&
-           !m_verifying;
+    // until two readings agree. A calibration write builds the channel
+    // records it writes back on a reading taken after its first writes.
+    if (!(m_backupBeforeWrite || m_verifyWrites) || m_mode != ReadMode::Write || m_verifying)
+        return false;
+    return !m_wroteAny || m_buildsOnReading;
 }
 
 RadioKind TransferEngine::radioKind() const
@@ -352,6 +354,8 @@ void TransferEngine::writeData(int address, int length, const std::uint8_t *data
     // replaces the earlier one.
     m_written[address] = frame.mid(4);
     m_wroteAny = true;
+    if (address == kPasswordArea)
+        m_passwordBlockSent = true;
     sendRequest(frame, 1);
 }
 

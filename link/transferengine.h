@@ -161,6 +161,10 @@ public:
     bool radioAnswered() const { return m_answered; }
     /// Address of the block that did not read back as written; -1 when none.
     int verifyFailedAddress() const { return m_verifyFailedAddress; }
+    /// True once a new password block was sent to the radio in this
+    /// transfer: after anything but a success the radio may hold neither the
+    /// old password nor the new one.
+    bool passwordBlockSent() const { return m_passwordBlockSent; }
 
     /// Runs the operation's completion actions (conversion into the model or
     /// the calibration record); only after a successful transfer, once.
@@ -306,6 +310,9 @@ private:
     bool m_rewritePending = false;
     std::vector<QByteArray> m_readings; ///< readings of the current block so far
     bool m_passwordReread = false;
+    bool m_passwordBlockSent = false;
+    /// The blocks being read now are what the next writes are built from.
+    bool m_buildsOnReading = false;
     PasswordBlock m_firstPdBlock{};
 };
 

@@ -353,7 +353,7 @@ void TransferEngine::opAdjustmentWrite()
         m_progressStep = 78;
         if (m_backupBeforeWrite || m_verifyWrites)
             m_progressStep =
-                progressStepFor(50 + (m_backupBeforeWrite ? 8 : 0) + (m_verifyWrites ? 31 : 0));
+                progressStepFor(71 + (m_backupBeforeWrite ? 8 : 0) + (m_verifyWrites ? 31 : 0));
         if (m_restore) {
             if (!restoreKindMatches())
                 return;
@@ -394,9 +394,13 @@ void TransferEngine::opAdjustmentWrite()
         goStep(2, 0, true);
     }
     if (m_stepNo == 2) {
+        // These readings are written back: with the safety steps on, each
+        // block is read until two readings agree, as before any write.
+        m_buildsOnReading = true;
         if (blockStep(kChannelAreaLimit,
                       [this](int off) { readData(kCodeplugBase + off, kBlock); }))
             return;
+        m_buildsOnReading = false;
         // The channel records carry values taken from the calibration; bring
         // them in line with what was just written.
         ReAnalyseChInfor(m_state);
@@ -417,18 +421,47 @@ void TransferEngine::opAdjustmentWrite()
 
 void TransferEngine::opPasswordWrite()
 {
-    if (m_stepNo == 0) {
-        m_blockIsRead = false;
-        m_progressStep = 10;
+    // Made once, after any backup (whose readings go through the image), so
+    // that a repeated request carries the very same block.
+    const auto makeBlock = [this] {
         const PasswordBlock block =
             encodePasswordBlock(m_state.codeplug.text(TextField::newRadioPassword), m_random);
+        std::fill(m_state.image.raw.begin(), m_state.image.raw.begin() + kBlock, 0xFF);
         std::copy(block.begin(), block.end(), m_state.image.raw.begin());
-        m_stepNo = 1;
-        m_blockOffset = 0;
+    };
+    if (m_stepNo == 0) {
+        m_progressStep = 10;
+        if (m_backupBeforeWrite || m_verifyWrites)
+            m_progressStep = progressStepFor(1 + (m_backupBeforeWrite ? 46 : 0) +
+                                             (m_verifyWrites ? 2 + (m_backupBeforeWrite ? 23 : 0)
+                                                             : 0));
+        // The backup holds the codeplug area with the password area, so that
+        // a restore can put the old password back.
+        if (m_backupBeforeWrite) {
+            goStep(kStepBackup, 0, true);
+        } else {
+            makeBlock();
+            goStep(1, 0, false);
+        }
     }
-    if (m_stepNo == 1 && blockStep(kBlock, [this](int) {
-            writeData(kPasswordAddress, kBlock, m_state.image.raw.data());
-        }))
+    if (m_stepNo == kStepBackup) {
+        if (blockStep(kCodeplugLimit, [this](int off) { readData(kCodeplugBase + off, kBlock); }))
+            return;
+        if (!takeBackup())
+            return;
+        makeBlock();
+        goStep(1, 0, false);
+    }
+    if (m_stepNo == 1) {
+        if (blockStep(kBlock, [this](int) {
+                writeData(kPasswordAddress, kBlock, m_state.image.raw.data());
+            }))
+            return;
+        // A password block the radio did not keep as sent locks its owner
+        // out: it is read back like every other written block.
+        startVerify();
+    }
+    if (m_stepNo == kStepVerify && verifyStep())
         return;
     setProgress(100);
     writeEnding();

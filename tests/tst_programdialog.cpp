@@ -51,6 +51,8 @@ private slots:
     void writePutsTheModelIntoTheRadio();
     void closingMidTransfer();
     void portThatDoesNotExist();
+    void backupThatCannotBeKept();
+    void searchNamesWhereTheRadioAnswered();
 };
 
 void TestProgramDialog::readFillsTheWindow()
@@ -114,7 +116,7 @@ void TestProgramDialog::writePutsTheModelIntoTheRadio()
     auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
     window.MenuEdit_WriteClick();
     QVERIFY(dialog->seen && result->seen);
-    QCOMPARE(message, programText(0, 3));
+    QCOMPARE(message.section(u'\n', 0, 0), programText(0, 3));
     radio.stop();
     QByteArray after = readFile(path(QStringLiteral("memory.bin")));
     // The minute of writing may differ between the two writes.
@@ -162,7 +164,11 @@ void TestProgramDialog::windowKeepsBackups()
             window.MenuEdit_ReadClick();
         }
         QVERIFY(dialog->seen && result->seen);
-        QCOMPARE(message, programText(0, 3));
+        // A successful write names the backup it kept, on lines of their own.
+        QStringList expected{programText(0, 3)};
+        if (write && operations.contains(QStringLiteral("write")))
+            expected << programText(0, 9) << backup::list(folder).front().path;
+        QCOMPARE(message.split(u'\n'), expected);
     }
     radio.stop();
     QStringList kept;
@@ -199,9 +205,11 @@ void TestProgramDialog::failedWriteNamesItsBackup()
     QVERIFY(dialog->seen && result->seen);
     const QStringList lines = message.split(u'\n');
     QCOMPARE(lines.value(0), programText(0, 2));
-    QCOMPARE(lines.value(1), programText(0, 9));
+    // What went wrong, in a line: the radio answered, then fell silent.
+    QCOMPARE(lines.value(1), mainText(0, 424).arg(path(QStringLiteral("radio"))));
+    QCOMPARE(lines.value(2), programText(0, 9));
     backup::Backup b;
-    QVERIFY2(backup::load(lines.value(2), b).ok(), qPrintable(message));
+    QVERIFY2(backup::load(lines.value(3), b).ok(), qPrintable(message));
     QCOMPARE(b.operation, backup::Operation::Write);
     for (const auto &[address, data] : b.blocks)
         QCOMPARE(data.toHex(), mem.mid(address, 16).toHex());
@@ -253,7 +261,68 @@ void TestProgramDialog::portThatDoesNotExist()
     QVERIFY(dialog->seen && result->seen);
     QVERIFY2(message.startsWith(programText(0, 2)), qPrintable(message));
     QVERIFY2(message.contains(path(QStringLiteral("no-radio-here"))), qPrintable(message));
-    QVERIFY2(message.contains(mainText(0, 275)), qPrintable(message));
+    QCOMPARE(message.section(u'\n', 1, 1),
+             mainText(0, 404).arg(path(QStringLiteral("no-radio-here"))));
+    window.closeWithoutPrompt();
+}
+
+// A write whose backup cannot be kept writes nothing and says where the
+// backup was to go, why it could not, and how to write without one.
+void TestProgramDialog::backupThatCannotBeKept()
+{
+    const QString blocked = path(QStringLiteral("not-a-folder"));
+    QVERIFY(writeFile(blocked, "x"));
+    const QByteArray mem = radioMemory(m_dir.path());
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, mem));
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")));
+    TForm1 window(state);
+    QString message;
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
+    const QString folder = backup::defaultFolder();
+    window.MenuEdit_WriteClick();
+    qputenv("XDG_DATA_HOME", data);
+    QVERIFY(dialog->seen && result->seen);
+    const QStringList lines = message.split(u'\n');
+    QCOMPARE(lines.value(0), programText(0, 10));
+    QVERIFY(folder.startsWith(blocked));
+    QCOMPARE(lines.value(1), mainText(0, 471).arg(folder));
+    QVERIFY(!lines.value(2).isEmpty());
+    QCOMPARE(lines.value(3), mainText(0, 472).arg(QStringLiteral("Edit"), mainText(0, 287)));
+    radio.stop();
+    QCOMPARE(readFile(path(QStringLiteral("memory.bin"))).toHex(), mem.toHex());
+    window.closeWithoutPrompt();
+}
+
+// With the automatic search on, the title names the port where the radio
+// answered, not the one configured.
+void TestProgramDialog::searchNamesWhereTheRadioAnswered()
+{
+    const QByteArray mem = radioMemory(m_dir.path());
+    VirtualRadioProcess silent;
+    QVERIFY(silent.start(path(QStringLiteral("silent")),
+                         {QStringLiteral("--silent-after"), QStringLiteral("0")}));
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, mem));
+    WindowState state;
+    state.configPath = path(QStringLiteral("_config.ini"));
+    writeFile(state.configPath, QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"
+                                               "[ports]\nCOM1=%1\nCOM2=%2\n")
+                                    .arg(path(QStringLiteral("silent")), path(QStringLiteral("radio")))
+                                    .toUtf8());
+    TForm1 window(state);
+    auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
+    window.MenuEdit_ReadClick();
+    QVERIFY(dialog->seen && result->seen);
+    const QString title = window.windowTitle();
+    QVERIFY2(title.contains(QStringLiteral("COM2")) && !title.contains(QStringLiteral("COM1")),
+             qPrintable(title));
+    QCOMPARE(state.config.port, 1); // the setting stays as the user made it
     window.closeWithoutPrompt();
 }
 

@@ -10,6 +10,7 @@
 #include "codeplug/backupfile.h"
 #include "codeplug/codeplugdata.h"
 #include "codeplug/codeplugfile.h"
+#include "codeplug/passwordblock.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -152,14 +153,16 @@ private slots:
             QCOMPARE(data.toHex(' '), before.mid(address, 16).toHex(' '));
     }
 
-    // A noisy cable damages the requests: every write that reports success
-    // left the intended bytes, and every other one failed with a backup
-    // from which a restore over a clean line puts the radio back.
+    // A noisy cable damages the requests: every write, or new password,
+    // that reports success left the intended bytes, and every other one
+    // failed with a backup from which a restore over a clean line puts the
+    // radio back.
     void corruptedRequests_data()
     {
         QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<bool>("newPassword"); // set-password instead of write
         const auto row = [](const char *name, const char *requests, const char *replies,
-                            const char *seed) {
+                            const char *seed, bool newPassword = false) {
             QTest::newRow(name) << QStringList{QStringLiteral("--corrupt-request-rate"),
                                                QLatin1String(requests),
                                                QStringLiteral("--corrupt-rate"),
@@ -167,28 +170,43 @@ private slots:
                                                QStringLiteral("--seed"),
                                                QLatin1String(seed),
                                                QStringLiteral("--reply-jitter"),
-                                               QStringLiteral("5")};
+                                               QStringLiteral("5")}
+                                << newPassword;
         };
         row("requests 0.2%, seed 1", "0.002", "0", "1");
         row("requests 0.5%, seed 2", "0.005", "0", "2");
         row("requests 1%, seed 4", "0.01", "0", "4");
         row("requests and replies 0.5%, seed 6", "0.005", "0.005", "6");
         row("requests 3%, seed 8", "0.03", "0", "8");
+        row("new password, requests 3%, seed 11", "0.03", "0", "11", true);
+        row("new password, requests and replies 3%, seed 12", "0.03", "0.03", "12", true);
     }
 
     void corruptedRequests()
     {
         QFETCH(QStringList, faults);
+        QFETCH(bool, newPassword);
         const QByteArray before = radioMemory();
         VirtualRadioProcess radio;
         QVERIFY(startRadio(radio, before, faults));
-        const CliResult r =
-            runCli({QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()},
-                   QString(), 60000);
+        const QStringList verb =
+            newPassword
+                ? QStringList{QStringLiteral("set-password"), QStringLiteral("--port"), port(),
+                              QStringLiteral("new2")}
+                : QStringList{QStringLiteral("write"), QStringLiteral("--port"), port(),
+                              writeFileForRadio()};
+        const CliResult r = runCli(verb, QString(), 60000);
         QVERIFY2(r.finished, "the write must end by itself");
         qInfo("exit code %d", r.exitCode);
         radio.stop();
         const QByteArray after = readFile(memoryFile());
+        if (r.exitCode == 0 && newPassword) {
+            const auto *block = reinterpret_cast<const std::uint8_t *>(after.constData()) + 0x41D0;
+            QVERIFY(checkPasswordBlock(block, "new2"));
+            QVERIFY(!checkPasswordBlock(block, "new3"));
+            QCOMPARE(after.mid(0x4000, 0x170).toHex(' '), before.mid(0x4000, 0x170).toHex(' '));
+            return;
+        }
         if (r.exitCode == 0) {
             QCOMPARE(withoutDate(after.mid(0x4000, 0x170)).toHex(' '), intendedArea().toHex(' '));
             QCOMPARE(after.mid(0x41D0, 0xA0).toHex(' '), before.mid(0x41D0, 0xA0).toHex(' '));
@@ -212,6 +230,67 @@ private slots:
         // only through a calibration restore.
         const QByteArray restored = readFile(memoryFile());
         QCOMPARE(restored.mid(0x4000, 0x1F0).toHex(' '), before.mid(0x4000, 0x1F0).toHex(' '));
+    }
+
+    // A new password whose read-back the radio never answers: the radio may
+    // hold neither password, and the backup named puts the old one back.
+    void passwordWriteCutShort()
+    {
+        QByteArray before = radioMemory();
+        put(before, 0x41D0, bytesOf({0x00, 0x11, 0x22})); // no password
+        VirtualRadioProcess radio;
+        // Connect, 4 readings of the password area, 46 of the codeplug
+        // area, the new block: then silence.
+        QVERIFY(startRadio(radio, before, {QStringLiteral("--silent-after"), QStringLiteral("52")}));
+        const CliResult r = runCli(
+            {QStringLiteral("set-password"), QStringLiteral("--port"), port(), QStringLiteral("n3w")});
+        QCOMPARE(r.exitCode, 3);
+        radio.stop();
+        const QStringList err = QString::fromLocal8Bit(r.err).split(u'\n');
+        const int at = int(err.indexOf(QStringLiteral("Communication False")));
+        QVERIFY2(at >= 0, r.err.constData());
+        QCOMPARE(err.value(at + 1),
+                 QStringLiteral("The radio's password may now be neither the old one nor the new one."));
+        const QString file = namedBackup(r);
+        QCOMPARE(err.value(at + 3), file);
+        QCOMPARE(err.value(at + 4),
+                 QStringLiteral("Writing this backup back into the radio puts the old password back."));
+        backup::Backup kept;
+        QVERIFY(backup::load(file, kept).ok());
+        QCOMPARE(kept.operation, backup::Operation::PasswordWrite);
+        QVERIFY(readFile(memoryFile()).mid(0x41D0, 16) != before.mid(0x41D0, 16));
+
+        // The radio took the new block before it fell silent.
+        VirtualRadioProcess clean;
+        QVERIFY(startRadio(clean, QByteArray()));
+        const CliResult restore = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"),
+                                          port(), QStringLiteral("--password"), QStringLiteral("n3w")});
+        QVERIFY2(restore.exitCode == 0, restore.err.constData());
+        clean.stop();
+        QCOMPARE(readFile(memoryFile()).mid(0x4000, 0x1F0).toHex(' '),
+                 before.mid(0x4000, 0x1F0).toHex(' '));
+    }
+
+    // A backup that cannot be kept stops the write before it begins, and
+    // the message says where it was to go and how to go on.
+    void backupThatCannotBeKept()
+    {
+        const QString blocked = path(QStringLiteral("not-a-folder"));
+        QVERIFY(writeFile(blocked, "x"));
+        const QByteArray before = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, before));
+        const QByteArray data = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
+        const CliResult r =
+            runCli({QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()});
+        qputenv("XDG_DATA_HOME", data);
+        QCOMPARE(r.exitCode, 9);
+        radio.stop();
+        QVERIFY2(r.err.contains("kept in " + QFile::encodeName(blocked) + "/t880/backups"),
+                 r.err.constData());
+        QVERIFY2(r.err.contains("--no-backup"), r.err.constData());
+        QCOMPARE(readFile(memoryFile()).toHex(), before.toHex());
     }
 
     // A write, then its backup written back: the whole memory is as before.

@@ -382,7 +382,7 @@ void TestTextTables::sizes_data()
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
     QTest::newRow("main") << TextTable::Main << 640;
-    QTest::newRow("program") << TextTable::Program << 12;
+    QTest::newRow("program") << TextTable::Program << 14;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;
     QTest::newRow("adjust") << TextTable::Adjust << 93;
@@ -425,6 +425,8 @@ void TestTextTables::reservedEntries_data()
         main << n;
     main << 402;
     for (int n = 433; n <= 449; ++n)
+        main << n;
+    for (int n = 473; n <= 639; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();

@@ -195,13 +195,15 @@ void TestWriteSafety::sequence_data()
         << OpCode::Codeplug << 0x06 << true << true << QVariant::fromValue(legacy);
 
     // Calibration write: its area backed up, then the write's own course
-    // (8 writes, 21 reads and 21 writes of the channel area); the read-back
-    // takes the channel area, the password area and the calibration area.
+    // (8 writes, 21 reads and 21 writes of the channel area; the channel
+    // records written back are built on two readings that agree); the
+    // read-back takes the channel area, the password area and the
+    // calibration area.
     Frames cal;
     handshake(cal);
     reads(cal, 0x41F0, 0x4260, 2);
     writes(cal, 0x41F0, 0x4260);
-    reads(cal, 0x4000, 0x4140);
+    reads(cal, 0x4000, 0x4140, 2);
     writes(cal, 0x4000, 0x4140);
     reads(cal, 0x4000, 0x4140);
     reads(cal, 0x41D0, 0x41E0);
@@ -209,6 +211,26 @@ void TestWriteSafety::sequence_data()
     cal.push_back({kEnd});
     QTest::newRow("calibration S, backup and verify")
         << OpCode::Calibration << int('S') << true << true << QVariant::fromValue(cal);
+
+    // New password: the backup takes the codeplug area (with the password
+    // area of the handshake it is a codeplug backup), the block is written
+    // once and read back with everything read before it.
+    Frames pw;
+    handshake(pw);
+    reads(pw, 0x4000, 0x4160, 2);
+    writes(pw, 0x41D0, 0x41D0);
+    reads(pw, 0x4000, 0x4160);
+    reads(pw, 0x41D0, 0x41E0);
+    pw.push_back({kEnd});
+    QTest::newRow("password S, backup and verify")
+        << OpCode::Password << int('S') << true << true << QVariant::fromValue(pw);
+    Frames pwVerify;
+    handshake(pwVerify);
+    writes(pwVerify, 0x41D0, 0x41D0);
+    reads(pwVerify, 0x41D0, 0x41E0);
+    pwVerify.push_back({kEnd});
+    QTest::newRow("password Y, verify only")
+        << OpCode::Password << int('Y') << false << true << QVariant::fromValue(pwVerify);
 }
 
 void TestWriteSafety::sequence()
@@ -240,6 +262,7 @@ void TestWriteSafety::bothOffIsTodaysWrite_data()
     QTest::newRow("codeplug Y with new password") << OpCode::Codeplug << int('Y') << true;
     QTest::newRow("codeplug legacy") << OpCode::Codeplug << 0x06 << false;
     QTest::newRow("calibration S") << OpCode::Calibration << int('S') << false;
+    QTest::newRow("password S") << OpCode::Password << int('S') << false;
 }
 
 // With both steps off the line carries exactly what an engine that was
@@ -269,7 +292,7 @@ void TestWriteSafety::bothOffIsTodaysWrite()
             wires[run].emplace_back(e.at, e.bytes);
         progress[run] = sim.progressValues();
     }
-    QVERIFY(wires[0].size() > 20);
+    QVERIFY(wires[0].size() > (op == OpCode::Password ? 4 : 20));
     QVERIFY(wires[0] == wires[1]);
     QVERIFY(progress[0] == progress[1]);
 }
@@ -333,14 +356,21 @@ void TestWriteSafety::mismatchEndsVerifyFailed_data()
     QTest::addColumn<int>("damagedAddress"); // the byte of the radio's memory it spoils
     QTest::addColumn<bool>("shortReply");
     QTest::addColumn<int>("failedAddress");
+    QTest::addColumn<OpCode>("op");
     // A block the radio stored wrongly.
-    QTest::newRow("block stored wrongly") << 0x4050 << 0x4057 << false << 0x4050;
+    QTest::newRow("block stored wrongly")
+        << 0x4050 << 0x4057 << false << 0x4050 << OpCode::Codeplug;
+    // A new password block the radio does not keep as sent, each time: its
+    // owner would be locked out with a password nobody knows.
+    QTest::newRow("password block stored wrongly")
+        << 0x41D0 << 0x41D3 << false << 0x41D0 << OpCode::Password;
     // A write that also landed in the calibration area (noise taken for a
     // request): the blocks written read back well, but the calibration area
     // no longer holds what was read before the write.
-    QTest::newRow("write landed elsewhere") << 0x4100 << 0x4205 << false << 0x4200;
+    QTest::newRow("write landed elsewhere")
+        << 0x4100 << 0x4205 << false << 0x4200 << OpCode::Codeplug;
     // The read-back's reply carries 8 bytes only.
-    QTest::newRow("short read-back reply") << -1 << -1 << true << 0x4000;
+    QTest::newRow("short read-back reply") << -1 << -1 << true << 0x4000 << OpCode::Codeplug;
 }
 
 void TestWriteSafety::mismatchEndsVerifyFailed()
@@ -349,8 +379,9 @@ void TestWriteSafety::mismatchEndsVerifyFailed()
     QFETCH(int, damagedAddress);
     QFETCH(bool, shortReply);
     QFETCH(int, failedAddress);
+    QFETCH(OpCode, op);
     Sim sim;
-    make(sim, OpCode::Codeplug, 'S', {true, true});
+    make(sim, op, 'S', {true, true});
     Radio &radio = sim.radio();
     auto writesDone = std::make_shared<bool>(false);
     radio.tamper = [&radio, damagedWrite, damagedAddress, shortReply,
@@ -375,7 +406,8 @@ void TestWriteSafety::mismatchEndsVerifyFailed()
     const std::vector<QByteArray> frames = sim.frames();
     QCOMPARE(hex(frames.back()), hex(kEnd));
     const QByteArray header = bytesOf({0x57, failedAddress >> 8, failedAddress & 0xFF, 0x10});
-    const bool written = failedAddress < 0x4170;
+    const bool written = failedAddress < 0x4170 || failedAddress == 0x41D0;
+    QCOMPARE(sim.engine->passwordBlockSent(), op == OpCode::Password);
     Frames tail;
     for (int k = 0; k < 3; ++k) {
         tail.push_back({rd(failedAddress)});

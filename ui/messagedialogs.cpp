@@ -16,33 +16,32 @@ namespace t880 {
 
 const FileErrorTexts MainFileErrorTexts = {text::TextTable::Main, 271, 272, 273, 280, 274};
 
-void showFileError(const WindowState &state, QWidget *parent, const QString &headline,
-                   const QString &path, const FileResult &result, const FileErrorTexts &texts)
+QString fileErrorReason(const WindowState &state, const FileResult &result,
+                        const FileErrorTexts &texts)
 {
     const auto t = [&](int n) {
         return state.tableText(texts.table, n);
     };
-    QString reason;
     switch (result.error) {
     case FileError::TooShort:
-        reason = t(texts.tooShort);
-        break;
+        return t(texts.tooShort);
     case FileError::NotRegular:
-        reason = t(texts.notRegular);
-        break;
+        return t(texts.notRegular);
     case FileError::TooLarge:
-        reason = t(texts.tooLarge);
-        break;
+        return t(texts.tooLarge);
     case FileError::IsFolder:
-        reason = t(texts.isFolder);
-        break;
+        return t(texts.isFolder);
     case FileError::NoFolder:
-        reason = t(texts.noFolder);
-        break;
+        return t(texts.noFolder);
     default:
-        reason = result.detail; // the system's own words
-        break;
+        return result.detail; // the system's own words
     }
+}
+
+void showFileError(const WindowState &state, QWidget *parent, const QString &headline,
+                   const QString &path, const FileResult &result, const FileErrorTexts &texts)
+{
+    const QString reason = fileErrorReason(state, result, texts);
     TUserWarnDlg message(state, parent);
     message.setMessage(
         QStringLiteral("%1\n%2\n%3").arg(headline, QDir::toNativeSeparators(path), reason));

@@ -35,6 +35,11 @@ extern const FileErrorTexts MainFileErrorTexts;
 QString askSavePath(QWidget *parent, const QString &title, const QString &name,
                     const QString &filter, const QString &suffix, const QString &suggested);
 
+/// Why a file could not be opened or saved, in the user's language (or the
+/// system's own words when there is no text for it).
+QString fileErrorReason(const WindowState &state, const FileResult &result,
+                        const FileErrorTexts &texts);
+
 /// Tells, in TUserWarnDlg, that \a path could not be opened or saved:
 /// \a headline, the path, and the reason in the user's language (or the
 /// system's own words when it has no text).

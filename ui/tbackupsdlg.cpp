@@ -27,7 +27,15 @@ enum Text : int {
     FirstOperation = 303, // Read, Write, Calibration read, .., Compare
     OlderKind = 309,
     OpenText = 314,
+    PasswordWriteText = 470,
 };
+
+int operationTextNumber(backup::Operation operation)
+{
+    if (operation == backup::Operation::PasswordWrite)
+        return PasswordWriteText;
+    return FirstOperation + int(operation);
+}
 
 QString withoutEllipsis(QString text)
 {
@@ -67,7 +75,7 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
         const backup::Backup &b = m_entries[std::size_t(row)].backup;
         const QStringList cells = {
             b.time.toLocalTime().toString(timeFormat), kindText(state, b.kind),
-            b.port, state.langText(FirstOperation + int(b.operation)),
+            b.port, state.langText(operationTextNumber(b.operation)),
             b.content() == backup::Content::Codeplug ? channelList(backup::channelsInUse(b))
                                                      : QString()};
         for (int column = 0; column < cells.size(); ++column)

@@ -131,7 +131,7 @@ void TCompareDlg::compareWithRadio(WindowState &state, QWidget *parent)
     if (!radio)
         return; // the transfer said why
     TCompareDlg compare(state, state.program.codeplug, radio->codeplug, RadioColumn,
-                        QStringLiteral("COM%1").arg(state.config.port), parent);
+                        QStringLiteral("COM%1").arg(read.usedPort()), parent);
     compare.exec();
 }
 

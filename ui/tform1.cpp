@@ -551,7 +551,8 @@ void TForm1::runTransfer(bool read)
     if (read) {
         m_history->record(withoutAccelerator(m_state.langText(EditRead)));
         m_state.baseline = m_state.program.codeplug;
-        m_document->setReadFromRadio(QStringLiteral("COM%1").arg(m_state.config.port),
+        // With the automatic search on, where the radio answered.
+        m_document->setReadFromRadio(QStringLiteral("COM%1").arg(dialog.usedPort()),
                                      QDateTime::currentDateTime());
         ApplyLanguage();
     } else {

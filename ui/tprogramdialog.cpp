@@ -3,11 +3,13 @@
 #include "link/doctor.h"
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
+#include "ui/mainmenus.h"
 #include "ui/messagedialogs.h"
 #include "ui/tdoctordlg.h"
 #include "ui/windowstate.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -19,6 +21,10 @@ namespace t880 {
 namespace {
 
 constexpr int kDetailsText = 401;
+constexpr int kEditMenuText = 6;
+constexpr int kBackupMenuText = 287;
+constexpr int kBackupNotKeptText = 471;
+constexpr int kWithoutBackupText = 472;
 
 } // namespace
 
@@ -141,20 +147,38 @@ void TProgramDialog::startTransfer(bool autoSearch)
 
 QString TProgramDialog::resultMessage(link::Outcome outcome) const
 {
-    QString message = link::outcomeText(outcome, m_state.lang);
-    const link::PortFailure &failure = m_transfer->portFailure();
-    if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
-        message +=
-            QStringLiteral("\n%1\n%2")
-                .arg(failure.path,
-                     m_state.langText(portProblemTextNumber(link::classifyPortFailure(failure))));
-    // A write that did not end well names the way back.
-    if (outcome != link::Outcome::Success && m_mode == link::ReadMode::Write &&
-        !m_transfer->backupPath().isEmpty())
-        message += QStringLiteral("\n%1\n%2")
-                       .arg(m_state.tableText(text::TextTable::Program, link::BackupNoteTextNumber),
-                            m_transfer->backupPath());
-    return message;
+    using text::TextTable;
+    QStringList lines{link::outcomeText(outcome, m_state.lang)};
+    // What went wrong with this transfer, in a line; Details tells the rest.
+    if (outcome == link::Outcome::CommunicationFalse && m_diagnosis) {
+        const QString first = m_diagnosis->headline(m_state.lang);
+        if (!first.isEmpty())
+            lines << first;
+    }
+    if (m_mode != link::ReadMode::Write)
+        return lines.join(u'\n');
+    if (outcome == link::Outcome::BackupFailed) {
+        // Where the backup was to go, why it could not, and how to go on.
+        lines << m_state.langText(kBackupNotKeptText)
+                     .arg(QDir::toNativeSeparators(backup::defaultFolder()))
+              << fileErrorReason(m_state, m_transfer->backupResult(), MainFileErrorTexts)
+              << m_state.langText(kWithoutBackupText)
+                     .arg(withoutAccelerator(m_state.langText(kEditMenuText)),
+                          m_state.langText(kBackupMenuText));
+        return lines.join(u'\n');
+    }
+    const bool success = outcome == link::Outcome::Success;
+    const bool passwordAtStake = !success && m_transfer->engine().passwordBlockSent();
+    if (passwordAtStake)
+        lines << m_state.tableText(TextTable::Program, link::PasswordAtStakeTextNumber);
+    // A write names the backup it kept: the way back, when it did not end well.
+    if (!m_transfer->backupPath().isEmpty()) {
+        lines << m_state.tableText(TextTable::Program, link::BackupNoteTextNumber)
+              << m_transfer->backupPath();
+        if (passwordAtStake)
+            lines << m_state.tableText(TextTable::Program, link::OldPasswordInBackupTextNumber);
+    }
+    return lines.join(u'\n');
 }
 
 void TProgramDialog::transferEnded(link::Outcome outcome)
@@ -163,6 +187,9 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
     m_state.lastTrace = m_transfer->trace();
     if (outcome == link::Outcome::Closed)
         return; // the user closed the window: no message
+    m_diagnosis.reset();
+    if (outcome == link::Outcome::CommunicationFalse)
+        m_diagnosis = link::diagnoseTransfer(*m_transfer);
     ProgressBar1->setValue(0);
     TUserWarnDlg message(m_state, this);
     message.setMessage(resultMessage(outcome));
@@ -186,9 +213,17 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
     done(outcome == link::Outcome::Success ? Accepted : Rejected);
 }
 
+int TProgramDialog::usedPort() const
+{
+    if (m_transfer && m_transfer->portNumber() > 0)
+        return m_transfer->portNumber();
+    return m_state.config.port;
+}
+
 void TProgramDialog::showDiagnosis(QDialog *message)
 {
-    const link::DoctorReport report = link::diagnoseTransfer(*m_transfer);
+    const link::DoctorReport report =
+        m_diagnosis ? *m_diagnosis : link::diagnoseTransfer(*m_transfer);
     // With the automatic search on, every port was tried already.
     TDoctorDlg doctor(m_state, report, !m_state.config.autoSearchPort, message);
     if (doctor.exec() == TDoctorDlg::SearchAgain) {

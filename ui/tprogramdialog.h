@@ -7,6 +7,7 @@
 #pragma once
 
 #include "codeplug/backupfile.h"
+#include "link/doctor.h"
 #include "link/portmap.h"
 #include "link/programstate.h"
 #include "link/transferengine.h"
@@ -55,6 +56,10 @@ public:
     /// (a compare). Null for any other ending.
     const ProgramState *completedResult();
 
+    /// The number of the port the transfer ran on: with the automatic
+    /// search, the one where it came to; the configured one before Start.
+    int usedPort() const;
+
     /// Every byte of the transfer each way (password blocks masked); null
     /// before Start. The window keeps a copy once the dialog ends.
     const link::SerialTrace *trace() const;
@@ -94,6 +99,8 @@ private:
     bool m_completed = false;
     std::optional<link::RestorePlan> m_restorePlan;
     backup::Operation m_readOperation = backup::Operation::Read;
+    /// The doctor's findings after "Communication False".
+    std::optional<link::DoctorReport> m_diagnosis;
     /// The user asked, from the doctor's findings, to search every port.
     bool m_searchAgain = false;
 };
