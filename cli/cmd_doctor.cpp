@@ -22,7 +22,7 @@ std::optional<QString> portPath(const QString &text)
         return link::resolvePortPath(text).path;
     if (number < 1 || number > link::PortMap::MaxPorts)
         return std::nullopt;
-    const QString path = link::PortMap::systemPorts().path(number);
+    const QString path = numberedPorts().path(number);
     // No device has that number: the finding names the number as given.
     return path.isEmpty() ? QStringLiteral("COM%1").arg(number) : path;
 }
@@ -36,9 +36,11 @@ int runDoctor(const QStringList &args, Context &ctx)
         "Finds out why the radio does not answer: tries the port (without --port, every serial "
         "port in turn) and says what it found and how to fix it. Exit code 0: the radio "
         "answered; 3: it did not, or broke off; 6: the port could not be opened."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Serial port: a number 1..9 or a device path."),
-                                  QStringLiteral("PORT"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Serial port: a number 1..9 (a port bound in the window's "
+                       "configuration, or the serial devices in order) or a device path."),
+        QStringLiteral("PORT"));
     const QCommandLineOption lang(
         QStringLiteral("lang"),
         QStringLiteral("Language: en, chs (Simplified Chinese) or cht (Traditional Chinese). "

@@ -78,7 +78,7 @@ std::optional<PortChoice> choosePort(const QString &text)
     }
     if (number < 1 || number > link::PortMap::MaxPorts)
         return std::nullopt;
-    choice.map = link::PortMap::systemPorts();
+    choice.map = numberedPorts();
     choice.settings.port = number;
     return choice;
 }
@@ -128,24 +128,26 @@ QString backupFolder()
     return backup::defaultFolder();
 }
 
+AppConfig commandLineConfig()
+{
+    // The very file the window uses, found the same way, so that both keep
+    // to the same backup limits and port bindings. The command line reads
+    // it but never makes one.
+    const QString path = configLocation(QString(), QCoreApplication::applicationDirPath());
+    if (!QFileInfo(path).isFile())
+        return AppConfig::defaults();
+    return loadConfig(path).config;
+}
+
 backup::Limits backupLimits()
 {
-    // The window's configuration file, when there is one; the command line
-    // never makes one.
-    const QStringList candidates = {
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("_config.ini")),
-        QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-            .filePath(QStringLiteral("_config.ini"))};
-    backup::Limits limits;
-    for (const QString &path : candidates) {
-        if (!QFileInfo(path).isFile())
-            continue;
-        const ConfigLoad load = loadConfig(path);
-        limits.maxAgeDays = load.config.backupMaxAgeDays;
-        limits.maxCount = load.config.backupMaxCount;
-        break;
-    }
-    return limits;
+    const AppConfig config = commandLineConfig();
+    return {config.backupMaxAgeDays, config.backupMaxCount};
+}
+
+link::PortMap numberedPorts()
+{
+    return link::PortMap::withBindings(commandLineConfig().portPaths);
 }
 
 std::optional<QByteArray> passwordBytes(const QString &text)

@@ -3,8 +3,10 @@
 
 #include "cli/command.h"
 #include "codeplug/backupstore.h"
+#include "link/portmap.h"
 #include "link/programstate.h"
 #include "link/transferengine.h"
+#include "ui/appconfig.h"
 
 #include <QJsonObject>
 #include <QTimer>
@@ -32,13 +34,16 @@ enum TransferExit : int {
 
 struct TransferOptions
 {
-    QCommandLineOption port{QStringLiteral("port"),
-                            QStringLiteral("Serial port: a number 1..9 or a device path."),
-                            QStringLiteral("PORT")};
+    QCommandLineOption port{
+        QStringLiteral("port"),
+        QStringLiteral("Serial port: a number 1..9 (a port bound in the window's "
+                       "configuration, or the serial devices in order) or a device path."),
+        QStringLiteral("PORT")};
     /// The same, for verbs that program several radios at once.
     QCommandLineOption ports{
         QStringLiteral("port"),
-        QStringLiteral("Serial port: a number 1..9 or a device path. Give it several times to "
+        QStringLiteral("Serial port: a number 1..9 (a port bound in the window's configuration, or "
+                       "the serial devices in order) or a device path. Give it several times to "
                        "work on several radios at once."),
         QStringLiteral("PORT")};
     QCommandLineOption trace{
@@ -176,10 +181,16 @@ private:
     void (*m_previousTerm)(int);
 };
 
+/// The window's configuration file, found as the window finds it; the
+/// defaults when there is none (the command line never makes one).
+AppConfig commandLineConfig();
 /// Where the command line keeps backups, with the limits of the
 /// configuration file when there is one.
 QString backupFolder();
 backup::Limits backupLimits();
+/// Port numbers 1..9: the serial devices present, and the configuration's
+/// [ports] bindings over them, as in the window.
+link::PortMap numberedPorts();
 
 /// Text bytes of a password as typed, or nothing when it is too long.
 std::optional<QByteArray> passwordBytes(const QString &text);

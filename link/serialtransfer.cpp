@@ -108,9 +108,9 @@ void SerialTransfer::setSafety(const TransferSafety &safety)
     m_safety = safety;
     // A new password is a write like the others: a block the radio did not
     // keep as sent would lock its owner out.
-    const bool writesArea = m_mode == ReadMode::Write &&
-                            (m_op == OpCode::Codeplug || m_op == OpCode::Calibration ||
-                             m_op == OpCode::Password);
+    const bool writesArea =
+        m_mode == ReadMode::Write &&
+        (m_op == OpCode::Codeplug || m_op == OpCode::Calibration || m_op == OpCode::Password);
     m_engine.setBackupBeforeWrite(writesArea && safety.backupBeforeWrite);
     m_engine.setVerifyWrites(writesArea && safety.verifyAfterWrite);
     m_engine.setBackupSink([this] { return keepBackup(m_safety.writeOperation); });

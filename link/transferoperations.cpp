@@ -432,9 +432,9 @@ void TransferEngine::opPasswordWrite()
     if (m_stepNo == 0) {
         m_progressStep = 10;
         if (m_backupBeforeWrite || m_verifyWrites)
-            m_progressStep = progressStepFor(1 + (m_backupBeforeWrite ? 46 : 0) +
-                                             (m_verifyWrites ? 2 + (m_backupBeforeWrite ? 23 : 0)
-                                                             : 0));
+            m_progressStep =
+                progressStepFor(1 + (m_backupBeforeWrite ? 46 : 0) +
+                                (m_verifyWrites ? 2 + (m_backupBeforeWrite ? 23 : 0) : 0));
         // The backup holds the codeplug area with the password area, so that
         // a restore can put the old password back.
         if (m_backupBeforeWrite) {

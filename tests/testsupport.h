@@ -67,14 +67,15 @@ struct CliResult
 /// not ended after \a timeoutMs.
 inline CliResult runCli(const QStringList &args, const QString &workingDir = QString(),
                         int timeoutMs = 60000,
-                        const QProcessEnvironment &environment = QProcessEnvironment())
+                        const QProcessEnvironment &environment = QProcessEnvironment(),
+                        const QString &program = QStringLiteral(T880_CLI_PATH))
 {
     QProcess p;
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
     if (!environment.isEmpty())
         p.setProcessEnvironment(environment);
-    p.start(QStringLiteral(T880_CLI_PATH), args);
+    p.start(program, args);
     CliResult r;
     if (!p.waitForStarted(30000)) {
         r.err = "t880 did not start: " + p.errorString().toUtf8();

@@ -130,8 +130,12 @@ void TestMainWindow::editedConfigurationSurvivesRun()
     TForm1 again(next);
     QVERIFY(findAction(&again, "MenuEdit_VerifyReads")->isChecked());
     again.closeWithoutPrompt();
-    QVERIFY(text.contains("band-2 min=144000000\nband-2 max=148000000\n"));
-    QVERIFY(text.contains("my note=keep me\n"));
+    // ... and the second run's file still holds what the user wrote.
+    const QByteArray second = readFile(configPath());
+    QVERIFY(second.startsWith("; my radios\n[config]\nPort=1\nLanguage=0\n"));
+    QVERIFY(second.contains("band-2 min=144000000\nband-2 max=148000000\n"));
+    QVERIFY(second.contains("my note=keep me\n"));
+    QVERIFY(second.endsWith("\n[t880]\nVerifyReads=1\n"));
 }
 
 void TestMainWindow::bandSelection_data()

@@ -425,7 +425,8 @@ void TestPasswordDialogs::passwordWriteThenReads()
     claimPassword(window, QStringLiteral("old1"));
     bool stayedOpen = false;
     // The write names the backup that holds the old password block.
-    const QStringList lines = writePassword(window, QStringLiteral("new2"), &stayedOpen).split(u'\n');
+    const QStringList lines =
+        writePassword(window, QStringLiteral("new2"), &stayedOpen).split(u'\n');
     QCOMPARE(lines.mid(0, 2), QStringList({programText(3), programText(9)}));
     QVERIFY2(lines.value(2).endsWith(QStringLiteral("-password-write-S.t880bak")),
              qPrintable(lines.value(2)));

@@ -310,10 +310,11 @@ void TestProgramDialog::searchNamesWhereTheRadioAnswered()
     QVERIFY(startRadio(radio, mem));
     WindowState state;
     state.configPath = path(QStringLiteral("_config.ini"));
-    writeFile(state.configPath, QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"
-                                               "[ports]\nCOM1=%1\nCOM2=%2\n")
-                                    .arg(path(QStringLiteral("silent")), path(QStringLiteral("radio")))
-                                    .toUtf8());
+    writeFile(state.configPath,
+              QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"
+                             "[ports]\nCOM1=%1\nCOM2=%2\n")
+                  .arg(path(QStringLiteral("silent")), path(QStringLiteral("radio")))
+                  .toUtf8());
     TForm1 window(state);
     auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
     auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");

@@ -190,11 +190,10 @@ private slots:
         VirtualRadioProcess radio;
         QVERIFY(startRadio(radio, before, faults));
         const QStringList verb =
-            newPassword
-                ? QStringList{QStringLiteral("set-password"), QStringLiteral("--port"), port(),
-                              QStringLiteral("new2")}
-                : QStringList{QStringLiteral("write"), QStringLiteral("--port"), port(),
-                              writeFileForRadio()};
+            newPassword ? QStringList{QStringLiteral("set-password"), QStringLiteral("--port"),
+                                      port(), QStringLiteral("new2")}
+                        : QStringList{QStringLiteral("write"), QStringLiteral("--port"), port(),
+                                      writeFileForRadio()};
         const CliResult r = runCli(verb, QString(), 60000);
         QVERIFY2(r.finished, "the write must end by itself");
         qInfo("exit code %d", r.exitCode);
@@ -241,20 +240,23 @@ private slots:
         VirtualRadioProcess radio;
         // Connect, 4 readings of the password area, 46 of the codeplug
         // area, the new block: then silence.
-        QVERIFY(startRadio(radio, before, {QStringLiteral("--silent-after"), QStringLiteral("52")}));
-        const CliResult r = runCli(
-            {QStringLiteral("set-password"), QStringLiteral("--port"), port(), QStringLiteral("n3w")});
+        QVERIFY(
+            startRadio(radio, before, {QStringLiteral("--silent-after"), QStringLiteral("52")}));
+        const CliResult r = runCli({QStringLiteral("set-password"), QStringLiteral("--port"),
+                                    port(), QStringLiteral("n3w")});
         QCOMPARE(r.exitCode, 3);
         radio.stop();
         const QStringList err = QString::fromLocal8Bit(r.err).split(u'\n');
         const int at = int(err.indexOf(QStringLiteral("Communication False")));
         QVERIFY2(at >= 0, r.err.constData());
-        QCOMPARE(err.value(at + 1),
-                 QStringLiteral("The radio's password may now be neither the old one nor the new one."));
+        QCOMPARE(
+            err.value(at + 1),
+            QStringLiteral("The radio's password may now be neither the old one nor the new one."));
         const QString file = namedBackup(r);
         QCOMPARE(err.value(at + 3), file);
-        QCOMPARE(err.value(at + 4),
-                 QStringLiteral("Writing this backup back into the radio puts the old password back."));
+        QCOMPARE(
+            err.value(at + 4),
+            QStringLiteral("Writing this backup back into the radio puts the old password back."));
         backup::Backup kept;
         QVERIFY(backup::load(file, kept).ok());
         QCOMPARE(kept.operation, backup::Operation::PasswordWrite);
@@ -263,8 +265,9 @@ private slots:
         // The radio took the new block before it fell silent.
         VirtualRadioProcess clean;
         QVERIFY(startRadio(clean, QByteArray()));
-        const CliResult restore = runCli({QStringLiteral("restore"), file, QStringLiteral("--port"),
-                                          port(), QStringLiteral("--password"), QStringLiteral("n3w")});
+        const CliResult restore =
+            runCli({QStringLiteral("restore"), file, QStringLiteral("--port"), port(),
+                    QStringLiteral("--password"), QStringLiteral("n3w")});
         QVERIFY2(restore.exitCode == 0, restore.err.constData());
         clean.stop();
         QCOMPARE(readFile(memoryFile()).mid(0x4000, 0x1F0).toHex(' '),
@@ -282,8 +285,8 @@ private slots:
         QVERIFY(startRadio(radio, before));
         const QByteArray data = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
-        const CliResult r =
-            runCli({QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()});
+        const CliResult r = runCli(
+            {QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()});
         qputenv("XDG_DATA_HOME", data);
         QCOMPARE(r.exitCode, 9);
         radio.stop();
@@ -291,6 +294,34 @@ private slots:
                  r.err.constData());
         QVERIFY2(r.err.contains("--no-backup"), r.err.constData());
         QCOMPARE(readFile(memoryFile()).toHex(), before.toHex());
+    }
+
+    // The command line keeps to the window's configuration file, found as
+    // the window finds it (beside a program that is not installed): its port
+    // bindings and its backup limits.
+    void windowConfigurationApplies()
+    {
+        const QString bin = path(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(bin));
+        const QString program = bin + QStringLiteral("/t880");
+        QFile::remove(program);
+        QVERIFY(QFile::copy(QStringLiteral(T880_CLI_PATH), program));
+        QVERIFY(writeFile(bin + QStringLiteral("/_config.ini"),
+                          "[config]\nPort=1\n[ports]\nCOM1=" + QFile::encodeName(port()) +
+                              "\n[backup]\nMaxCount=1\n"));
+        const QString data = path(QStringLiteral("own-data"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, radioMemory()));
+        for (int run = 0; run < 2; ++run) {
+            const CliResult r =
+                runCli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                        QStringLiteral("-o"), path(QStringLiteral("bound.Kzx"))},
+                       QString(), 60000, env, program);
+            QVERIFY2(r.exitCode == 0, r.err.constData());
+        }
+        QCOMPARE(QDir(data + QStringLiteral("/t880/backups")).entryList(QDir::Files).size(), 1);
     }
 
     // A write, then its backup written back: the whole memory is as before.

@@ -74,8 +74,8 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
     for (int row = 0; row < int(m_entries.size()); ++row) {
         const backup::Backup &b = m_entries[std::size_t(row)].backup;
         const QStringList cells = {
-            b.time.toLocalTime().toString(timeFormat), kindText(state, b.kind),
-            b.port, state.langText(operationTextNumber(b.operation)),
+            b.time.toLocalTime().toString(timeFormat), kindText(state, b.kind), b.port,
+            state.langText(operationTextNumber(b.operation)),
             b.content() == backup::Content::Codeplug ? channelList(backup::channelsInUse(b))
                                                      : QString()};
         for (int column = 0; column < cells.size(); ++column)
