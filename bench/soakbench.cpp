@@ -471,10 +471,12 @@ void printTable(const std::vector<Outcome> &outcomes)
     std::printf(
         "\nsucc: exit 0, wrong successes included. CommF, PwErr, OldV: exit 3, 4, 5; other: any\n"
         "other documented exit, and benchmark errors. wrongA: a success that is not so, as far\n"
-        "as line damage the protocol cannot see explains it (a read reply, a status reply or a\n"
-        "password block without --verify; host bytes damaged on the way, as the radio's log\n"
-        "shows). wrongB: a success that is not so, unexplained. unexp: a failure the line's\n"
-        "faults cannot explain. Times are the transfer verb's wall time.\n");
+        "as line damage the protocol cannot see explains it: in a read, a read reply, status\n"
+        "reply or password block damaged without --verify; in a write (which reads what it\n"
+        "builds on until two readings agree and reads back what it wrote), only a request\n"
+        "whose address was damaged on the way and landed outside every area the write reads\n"
+        "back, as the radio's log shows. wrongB: any other success that is not so: a bug.\n"
+        "unexp: a failure the line's faults cannot explain. Times are the verb's wall time.\n");
 }
 
 void printReproducer(const Config &config, const Outcome &o)

@@ -35,7 +35,7 @@ struct Expectation
 {
     explicit Expectation(const QByteArray &initial)
         : expected(initial), dontCare(MemorySize, 0), writable(MemorySize, 0),
-          replyZone(MemorySize, 0)
+          checked(MemorySize, 0)
     {}
     void expect(int at, const QByteArray &bytes) { expected.replace(at, bytes.size(), bytes); }
     void allowWrite(int from, int to)
@@ -47,6 +47,12 @@ struct Expectation
     {
         for (int a = from; a < to; a += kBlock)
             readable.insert(a);
+    }
+    /// The write reads [from, to) back after writing and compares it.
+    void readBack(int from, int to)
+    {
+        allowRead(from, to);
+        std::fill(checked.begin() + from, checked.begin() + to, 1);
     }
     void newPasswordBlock(const QByteArray &password, const QByteArray &old)
     {
@@ -60,9 +66,13 @@ struct Expectation
     QByteArray expected;
     QByteArray dontCare; ///< 1: the byte may hold anything
     QByteArray writable; ///< 1: the host may write it
-    /// 1: a damaged byte of a read reply inside the transfer (which reads
-    /// without --verify) may change it
-    QByteArray replyZone;
+    /// 1: a write reads the byte back and compares it before it reports
+    /// success, so no line damage can leave it wrong unseen
+    QByteArray checked;
+    /// The transfer writes, with its safety steps: every block it builds on
+    /// is read until two readings agree, and it reads back what it wrote
+    /// and what it read before.
+    bool safeWrite = false;
     QSet<int> readable; ///< the blocks the host reads
     bool checkPassword = false;
     QByteArray newPassword;
@@ -159,11 +169,14 @@ QString describeDifferences(const std::vector<int> &at, const QByteArray &have,
         .arg(shown.join(QStringLiteral(", ")), at.size() > 4 ? QStringLiteral(", ...") : QString());
 }
 
-// The memory after the transfer against the expectation. A difference counts
-// as explained by the line when a damaged read reply inside the transfer can
-// have caused it, or when the last frame the radio took for a write of that
-// byte was damaged on its way (or no write of it arrived, while damaged
-// frames did).
+// The memory after the transfer against the expectation. A write with its
+// safety steps builds only on readings that agree and reads back what it
+// wrote and read, so a difference after its success is a fault of the
+// program, unless a request whose address was damaged on the line landed
+// where the write reads nothing back. For the other transfers a difference
+// counts as explained by the line when the last frame the radio took for a
+// write of that byte was damaged on its way (or no write of it arrived,
+// while damaged frames did).
 Verification judgeMemory(const Plan &plan, const Expectation &e, const QByteArray &final,
                          const QString &logPath)
 {
@@ -203,13 +216,19 @@ Verification judgeMemory(const Plan &plan, const Expectation &e, const QByteArra
             lastWriter[std::size_t(a)] = i;
     }
     int unexplained = 0;
+    int stray = -1; // the first byte a misaddressed request changed unseen
     for (int a : wrong) {
-        if (plan.faults.corruptRate > 0 && e.replyZone[a])
-            continue;
-        if (plan.faults.corruptRequestRate > 0) {
-            const int w = lastWriter[std::size_t(a)];
-            if (w >= 0 ? !clean[std::size_t(w)] : anyDamaged)
+        const int w = lastWriter[std::size_t(a)];
+        const bool damagedWrite =
+            plan.faults.corruptRequestRate > 0 && (w >= 0 ? !clean[std::size_t(w)] : anyDamaged);
+        if (e.safeWrite) {
+            if (!e.checked[a] && damagedWrite) {
+                if (stray < 0)
+                    stray = a;
                 continue;
+            }
+        } else if (damagedWrite) {
+            continue;
         }
         ++unexplained;
     }
@@ -217,10 +236,15 @@ Verification judgeMemory(const Plan &plan, const Expectation &e, const QByteArra
     if (badBlock)
         detail += QStringLiteral("; the password block does not hold '%1'")
                       .arg(QString::fromLatin1(e.newPassword));
-    if (unexplained == 0)
-        return {Verdict::WrongA, detail + QStringLiteral("; explained by line damage")};
-    return {Verdict::WrongB,
-            detail + QStringLiteral("; %1 not explained by line damage").arg(unexplained)};
+    if (unexplained > 0)
+        return {Verdict::WrongB,
+                detail + QStringLiteral("; %1 not explained by line damage").arg(unexplained)};
+    if (stray >= 0)
+        return {Verdict::WrongA,
+                detail + QStringLiteral("; a request whose address was damaged on the line landed "
+                                        "at 0x%1, outside every area the write reads back")
+                             .arg(stray, 4, 16, QLatin1Char('0'))};
+    return {Verdict::WrongA, detail + QStringLiteral("; explained by line damage")};
 }
 
 class Judge
@@ -364,6 +388,8 @@ bool Judge::expectWrite()
         e.expect(LegacyFirst,
                  load(QStringLiteral("expect.img")).mid(LegacyFirst, LegacyEnd - LegacyFirst));
         e.allowWrite(LegacyFirst, LegacyEnd);
+        e.safeWrite = true;
+        e.readBack(LegacyFirst, LegacyEnd); // its backup, then the read-back
         return true;
     }
     // The channel records carry values from the radio's own calibration,
@@ -380,11 +406,12 @@ bool Judge::expectWrite()
     e.expect(Image, load(QStringLiteral("expect.img")).left(CodeplugEnd - Image));
     e.allowWrite(Image, CodeplugEnd);
     e.ignore(Date, Date + DateSize); // the moment of the write
-    e.allowRead(Calibration, Calibration + CalibrationSize);
-    for (int n = 0; n < 16; ++n) {
-        const int at = Image + n * ChannelSize + 16; // power, tuning, squelch offset
-        std::fill(e.replyZone.begin() + at, e.replyZone.begin() + at + 3, 1);
-    }
+    // The backup takes the codeplug area, the write reads the calibration
+    // area, and the read-back covers both with the password area.
+    e.safeWrite = true;
+    e.readBack(Image, CodeplugEnd);
+    e.readBack(Password, Password + 2 * kBlock);
+    e.readBack(Calibration, Calibration + CalibrationSize);
     if (m_plan.writeNewPassword)
         e.newPasswordBlock(m_plan.newPassword, m_plan.radioPassword);
     return true;
@@ -406,9 +433,13 @@ bool Judge::expectCalibrationWrite()
     e.allowWrite(Calibration, Calibration + CalibrationSize);
     e.expect(Image, load(QStringLiteral("expect.img")).left(ChannelEnd - Image));
     e.allowWrite(Image, ChannelEnd);
-    e.allowRead(Image, ChannelEnd);
-    // The records are read without --verify before they are written back.
-    std::fill(e.replyZone.begin() + Image, e.replyZone.begin() + ChannelEnd, 1);
+    // The calibration area is backed up and written, the channel records
+    // read (two readings that agree) and written back; the read-back covers
+    // both with the password area.
+    e.safeWrite = true;
+    e.readBack(Image, ChannelEnd);
+    e.readBack(Password, Password + 2 * kBlock);
+    e.readBack(Calibration, Calibration + CalibrationSize);
     return true;
 }
 
@@ -449,7 +480,11 @@ Verification Judge::checkEnding()
     const Ending expected = expectedEnding(m_plan);
     if (expected == Ending::Success)
         return {};
-    if (expected == Ending::PasswordError && m_plan.faults.corruptRate > 0)
+    // A write reads the password area until two readings agree: a damaged
+    // block cannot pass for the radio's there.
+    const bool writes = m_plan.kind == Kind::Write || m_plan.kind == Kind::CalibrationWrite ||
+                        m_plan.kind == Kind::SetPassword;
+    if (expected == Ending::PasswordError && m_plan.faults.corruptRate > 0 && !writes)
         return {Verdict::WrongA,
                 QStringLiteral("succeeded with the wrong password '%1' (the radio's is '%2'): a "
                                "password block damaged on the line passes the check")
@@ -487,6 +522,10 @@ Verification Judge::run()
         break;
     case Kind::SetPassword:
         m_expectation.newPasswordBlock(m_plan.newPassword, m_plan.radioPassword);
+        // Backed up with the codeplug area, read back with it.
+        m_expectation.safeWrite = true;
+        m_expectation.readBack(Image, CodeplugEnd);
+        m_expectation.readBack(Password, Password + 2 * kBlock);
         break;
     }
     const Verification memory =
