@@ -149,6 +149,7 @@ private slots:
     void calibrationFileGiven_data();
     void calibrationFileGiven();
     void passwordWriteThenReads();
+    void passwordWriteCutShort();
     void calibrationDialogWritesCodeplug();
     void codeplugWriteCarriesNewPassword();
 };
@@ -475,6 +476,33 @@ void TestPasswordDialogs::codeplugWriteCarriesNewPassword()
     QCOMPARE(readMessage(window), programText(4)); // still claiming no password
     claimPassword(window, QStringLiteral("cw9"));
     QCOMPARE(readMessage(window), programText(3));
+    window.closeWithoutPrompt();
+}
+
+// The radio falls silent right after it took the new block: the message says
+// the radio may hold neither password and names the backup of the old one.
+void TestPasswordDialogs::passwordWriteCutShort()
+{
+    VirtualRadioProcess radio;
+    writeFile(path(QStringLiteral("memory.bin")), QByteArray(0x10000, '\0'));
+    // Connect, 4 readings of the password area, 46 of the codeplug area and
+    // the new block are answered; the read-back is not.
+    QVERIFY(radio.start(path(QStringLiteral("radio")),
+                        {QStringLiteral("--variant"), QStringLiteral("S"),
+                         QStringLiteral("--memory"), path(QStringLiteral("memory.bin")),
+                         QStringLiteral("--silent-after"), QStringLiteral("52")}));
+    WindowState state;
+    configure(state);
+    TForm1 window(state);
+    bool stayedOpen = false;
+    const QStringList lines =
+        writePassword(window, QStringLiteral("n3w"), &stayedOpen).split(u'\n');
+    QCOMPARE(lines.value(0), programText(2));
+    QCOMPARE(lines.value(2), programText(12));
+    QCOMPARE(lines.value(3), programText(9));
+    QVERIFY2(lines.value(4).endsWith(QStringLiteral("-password-write-S.t880bak")),
+             qPrintable(lines.join(u'|')));
+    QCOMPARE(lines.value(5), programText(13));
     window.closeWithoutPrompt();
 }
 

@@ -206,7 +206,8 @@ void TestProgramDialog::failedWriteNamesItsBackup()
     const QStringList lines = message.split(u'\n');
     QCOMPARE(lines.value(0), programText(0, 2));
     // What went wrong, in a line: the radio answered, then fell silent.
-    QCOMPARE(lines.value(1), mainText(0, 424).arg(path(QStringLiteral("radio"))));
+    QCOMPARE(lines.value(1),
+             mainText(0, 424).arg(QStringLiteral("COM1 (%1)").arg(path(QStringLiteral("radio")))));
     QCOMPARE(lines.value(2), programText(0, 9));
     backup::Backup b;
     QVERIFY2(backup::load(lines.value(3), b).ok(), qPrintable(message));
@@ -262,7 +263,8 @@ void TestProgramDialog::portThatDoesNotExist()
     QVERIFY2(message.startsWith(programText(0, 2)), qPrintable(message));
     QVERIFY2(message.contains(path(QStringLiteral("no-radio-here"))), qPrintable(message));
     QCOMPARE(message.section(u'\n', 1, 1),
-             mainText(0, 404).arg(path(QStringLiteral("no-radio-here"))));
+             mainText(0, 404).arg(
+                 QStringLiteral("COM1 (%1)").arg(path(QStringLiteral("no-radio-here")))));
     window.closeWithoutPrompt();
 }
 

@@ -188,8 +188,17 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
     if (outcome == link::Outcome::Closed)
         return; // the user closed the window: no message
     m_diagnosis.reset();
-    if (outcome == link::Outcome::CommunicationFalse)
+    if (outcome == link::Outcome::CommunicationFalse) {
         m_diagnosis = link::diagnoseTransfer(*m_transfer);
+        // The user knows the port by its number in this window.
+        const QString device = m_transfer->portName();
+        if (m_transfer->portNumber() > 0 && !device.isEmpty()) {
+            for (link::Finding &f : m_diagnosis->findings) {
+                if (f.path == device)
+                    f.path = QStringLiteral("COM%1 (%2)").arg(m_transfer->portNumber()).arg(device);
+            }
+        }
+    }
     ProgressBar1->setValue(0);
     TUserWarnDlg message(m_state, this);
     message.setMessage(resultMessage(outcome));
