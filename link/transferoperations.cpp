@@ -353,7 +353,7 @@ void TransferEngine::opAdjustmentWrite()
         m_progressStep = 78;
         if (m_backupBeforeWrite || m_verifyWrites)
             m_progressStep =
-                progressStepFor(71 + (m_backupBeforeWrite ? 8 : 0) + (m_verifyWrites ? 31 : 0));
+                progressStepFor(50 + (m_backupBeforeWrite ? 8 : 0) + (m_verifyWrites ? 31 : 0));
         if (m_restore) {
             if (!restoreKindMatches())
                 return;
@@ -433,7 +433,7 @@ void TransferEngine::opPasswordWrite()
         m_progressStep = 10;
         if (m_backupBeforeWrite || m_verifyWrites)
             m_progressStep =
-                progressStepFor(1 + (m_backupBeforeWrite ? 46 : 0) +
+                progressStepFor(1 + (m_backupBeforeWrite ? 23 : 0) +
                                 (m_verifyWrites ? 2 + (m_backupBeforeWrite ? 23 : 0) : 0));
         // The backup holds the codeplug area with the password area, so that
         // a restore can put the old password back.
