@@ -72,6 +72,7 @@ void TestProgramDialog::readFillsTheWindow()
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
     window.show();
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     auto *grid = window.findChild<QWidget *>(QStringLiteral("StringGrid1"));
     grid->setFocus();
