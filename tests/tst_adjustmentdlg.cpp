@@ -356,7 +356,9 @@ void TestAdjustmentDlg::halfTypedValue()
     r.raw[std::size_t(offset)] = quint8(before);
     s->dialog->display();
     auto *w = s->dialog->findChild<QWidget *>(control);
-    const auto shownText = [w] { return w->property("text").toString(); };
+    const auto shownText = [w] {
+        return w->property("text").toString();
+    };
     w->setFocus();
     QMetaObject::invokeMethod(w, "selectAll");
     QTest::keyClicks(w, QStringLiteral("12"));
@@ -379,7 +381,8 @@ void TestAdjustmentDlg::halfTypedValue()
                 menu->close();
         });
         dismiss.start(5);
-        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                               w->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(w, &menu);
     }
     QTEST(int(r.raw[std::size_t(offset)]), "stored");
