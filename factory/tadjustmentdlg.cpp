@@ -2,6 +2,7 @@
 
 #include "factory/calibrationfields.h"
 #include "factory/calibrationfile.h"
+#include "factory/offsetspinbox.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
@@ -365,7 +366,7 @@ QWidget *TAdjustmentDlg::buildOffsetGroup()
     constexpr int rows = 7;
     for (int k = 0; k < CalibrationData::SquelchOffsets; ++k) {
         const int mhz = kFirstOffsetMHz + 10 * k;
-        auto *spin = new QSpinBox(g);
+        auto *spin = new OffsetSpinBox(g);
         spin->setObjectName(QStringLiteral("udSQ_offset_%1").arg(k));
         spin->setRange(kOffsetMinimum, kOffsetMaximum);
         spin->setFixedWidth(40);
@@ -508,11 +509,26 @@ bool TAdjustmentDlg::eventFilter(QObject *watched, QEvent *event)
                 if (!calibrationKeyAccepted(c))
                     return true;
             }
-        } else if (event->type() == QEvent::FocusOut) {
+        } else if (event->type() == QEvent::FocusOut &&
+                   focusMovedWithinWindow(edit, static_cast<QFocusEvent *>(event))) {
+            // Another window, a context menu or the close box take the
+            // focus too: a half-typed value is not meant to be kept then.
             commitField(edit);
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TAdjustmentDlg::keyPressEvent(QKeyEvent *event)
+{
+    // The dialog is behind an access code, so Escape does not close it: it
+    // takes back what was typed into the focused field.
+    if (event->matches(QKeySequence::Cancel)) {
+        revertFocusedField();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TAdjustmentDlg::EditChangeCommonFun(QLineEdit *edit, int digits)
@@ -540,6 +556,45 @@ void TAdjustmentDlg::commitFocusedField()
 {
     if (auto *edit = qobject_cast<QLineEdit *>(focusWidget()))
         commitField(edit);
+    else if (auto *spin = qobject_cast<OffsetSpinBox *>(focusWidget()))
+        spin->interpretText();
+}
+
+void TAdjustmentDlg::revertFocusedField()
+{
+    QWidget *focus = focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus); edit && m_edits.contains(edit)) {
+        showValue(edit);
+        edit->selectAll();
+        return;
+    }
+    for (auto it = m_offsets.cbegin(); it != m_offsets.cend(); ++it) {
+        if (it.value() != focus)
+            continue;
+        const CalibrationField *f =
+            findCalibrationField(QStringLiteral("udSQ_offset_%1").arg(it.key()));
+        it.value()->showValue(m_state.program.calibration.value(*f));
+        it.value()->selectAll();
+    }
+}
+
+QSpinBox *TAdjustmentDlg::squelchOffset(int k) const
+{
+    return m_offsets.value(k);
+}
+
+void TAdjustmentDlg::showValue(QLineEdit *edit)
+{
+    const CalibrationField *f = findCalibrationField(edit->objectName());
+    if (!f)
+        return;
+    int value = m_state.program.calibration.value(*f);
+    if (edit->objectName().contains(QLatin1String("_cmp")))
+        value = value != 0 ? 1 : 0;
+    // The whole value, even one longer than the field keeps: a file may
+    // hold anything, and a cut text would misstate it.
+    const QSignalBlocker block(edit);
+    edit->setText(QString::number(value));
 }
 
 void TAdjustmentDlg::udSQ_offsetClick(int k, int position)
@@ -552,27 +607,15 @@ void TAdjustmentDlg::udSQ_offsetClick(int k, int position)
 void TAdjustmentDlg::display()
 {
     const CalibrationData &record = m_state.program.calibration;
-    for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
-        const CalibrationField *f = findCalibrationField(it.key());
-        if (!f)
-            continue;
-        int value = record.value(*f);
-        if (it.key().contains(QLatin1String("_cmp")))
-            value = value != 0 ? 1 : 0;
-        // The whole value, even one longer than the field keeps: a file may
-        // hold anything, and a cut text would misstate it.
-        const QSignalBlocker block(it.value());
-        it.value()->setText(QString::number(value));
-    }
+    for (QLineEdit *edit : std::as_const(m_fields))
+        showValue(edit);
     cModu_dten->setChecked(record.value(*findCalibrationField(QStringLiteral("cModu_dten"))) != 0);
     cPkdet_dten->setChecked(record.value(*findCalibrationField(QStringLiteral("cPkdet_dten"))) !=
                             0);
     for (int k = 0; k < CalibrationData::SquelchOffsets; ++k) {
         const int value =
             record.value(*findCalibrationField(QStringLiteral("udSQ_offset_%1").arg(k)));
-        QSpinBox *spin = m_offsets.value(k);
-        const QSignalBlocker block(spin);
-        spin->setValue(value);
+        m_offsets.value(k)->showValue(value);
         m_offsetTexts.value(k)->setText(QString::number(value));
     }
 }

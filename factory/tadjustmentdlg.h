@@ -20,6 +20,7 @@ namespace t880 {
 
 struct CalibrationEdit;
 struct FileResult;
+class OffsetSpinBox;
 struct WindowState;
 
 class TAdjustmentDlg : public QDialog
@@ -31,7 +32,7 @@ public:
 
     /// The edit field or read-only text named \a control, or nullptr.
     QLineEdit *field(const QString &control) const { return m_fields.value(control); }
-    QSpinBox *squelchOffset(int k) const { return m_offsets.value(k); }
+    QSpinBox *squelchOffset(int k) const;
 
     /// Shows every value of the record.
     void display();
@@ -56,6 +57,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QWidget *buildPointsGroup();
@@ -77,6 +79,8 @@ private:
     void EditChangeCommonFun(QLineEdit *edit, int digits);
     void commitField(QLineEdit *edit);
     void commitFocusedField();
+    void revertFocusedField();
+    void showValue(QLineEdit *edit);
     void udSQ_offsetClick(int k, int position);
 
     void bNewClick();
@@ -94,7 +98,7 @@ private:
     std::function<void()> m_writeCodeplug;
     QHash<QString, QLineEdit *> m_fields;
     QHash<QLineEdit *, const CalibrationEdit *> m_edits;
-    QHash<int, QSpinBox *> m_offsets;
+    QHash<int, OffsetSpinBox *> m_offsets;
     QHash<int, QLineEdit *> m_offsetTexts;
     QString m_lastFile;
 };

@@ -189,6 +189,8 @@ private slots:
     void typingAndLeaving_data();
     void typingAndLeaving();
     void upDownsAndCheckBoxes();
+    void halfTypedValue_data();
+    void halfTypedValue();
     void newAsksFirst_data();
     void newAsksFirst();
     void openShowsEveryValue();
@@ -316,6 +318,77 @@ void TestAdjustmentDlg::upDownsAndCheckBoxes()
     QCOMPARE(int(r.raw[0x4B]), 1);
     s->dialog->cPkdet_dten->click();
     QCOMPARE(int(r.raw[0x4C]), 0);
+}
+
+void TestAdjustmentDlg::halfTypedValue_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("offset"); // of its byte in the record
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("leave");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("shown");
+    // 12 typed over the value before; only a move to another control keeps it.
+    for (const auto &[control, offset, before] :
+         {std::tuple("eSQL_L1", 0x37, 126), std::tuple("udSQ_offset_2", 0x66, 7)}) {
+        const QString b = QString::number(before);
+        const auto row = [&](const char *leave, int stored, const QString &shown) {
+            QTest::addRow("%s, %s", control, leave)
+                << control << offset << before << leave << stored << shown;
+        };
+        row("Escape", before, b);
+        row("close box", before, QString());
+        row("click into another field", 12, "12");
+        row("another window", before, "12");
+        row("context menu", before, "12");
+    }
+}
+
+void TestAdjustmentDlg::halfTypedValue()
+{
+    QFETCH(QString, control);
+    QFETCH(int, offset);
+    QFETCH(int, before);
+    QFETCH(QString, leave);
+    auto s = show();
+    QVERIFY(s);
+    CalibrationData &r = s->state.program.calibration;
+    r.raw[std::size_t(offset)] = quint8(before);
+    s->dialog->display();
+    auto *w = s->dialog->findChild<QWidget *>(control);
+    const auto shownText = [w] {
+        return w->property("text").toString();
+    };
+    w->setFocus();
+    QMetaObject::invokeMethod(w, "selectAll");
+    QTest::keyClicks(w, QStringLiteral("12"));
+    QCOMPARE(shownText(), QStringLiteral("12"));
+    QWidget other;
+    if (leave == QLatin1String("Escape")) {
+        QTest::keyClick(w, Qt::Key_Escape);
+    } else if (leave == QLatin1String("close box")) {
+        s->dialog->close();
+    } else if (leave == QLatin1String("click into another field")) {
+        QTest::mouseClick(s->dialog->field(QStringLiteral("eVOX_L1")), Qt::LeftButton);
+    } else if (leave == QLatin1String("another window")) {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    } else {
+        QTimer dismiss;
+        connect(&dismiss, &QTimer::timeout, this, [] {
+            if (QWidget *menu = QApplication::activePopupWidget())
+                menu->close();
+        });
+        dismiss.start(5);
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                               w->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(w, &menu);
+    }
+    QTEST(int(r.raw[std::size_t(offset)]), "stored");
+    QCOMPARE(s->dialog->isVisible(), leave != QLatin1String("close box"));
+    if (s->dialog->isVisible())
+        QTEST(shownText(), "shown");
 }
 
 void TestAdjustmentDlg::newAsksFirst_data()
@@ -555,8 +628,12 @@ void TestAdjustmentDlg::calibrationWriteIntoRadio()
     bindRadio(s->state);
     type(*s->dialog, QStringLiteral("eFreq_1"), QStringLiteral("445"), true);
     type(*s->dialog, QStringLiteral("eMicGain"), QStringLiteral("7"), true);
-    type(*s->dialog, QStringLiteral("ePinPian_W"), QStringLiteral("300"), true);
     s->dialog->squelchOffset(0)->setValue(-3);
+    // Typed and not left: Write takes it all the same.
+    QLineEdit *deviation = s->dialog->field(QStringLiteral("ePinPian_W"));
+    deviation->setFocus();
+    deviation->selectAll();
+    QTest::keyClicks(deviation, QStringLiteral("300"));
     QString message;
     auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
     auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);

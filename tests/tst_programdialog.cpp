@@ -10,6 +10,7 @@
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -50,6 +51,8 @@ private slots:
     void failedWriteNamesItsBackup();
     void writePutsTheModelIntoTheRadio();
     void closingMidTransfer();
+    void escapeKey_data();
+    void escapeKey();
     void portThatDoesNotExist();
     void backupThatCannotBeKept();
     void searchNamesWhereTheRadioAnswered();
@@ -70,6 +73,11 @@ void TestProgramDialog::readFillsTheWindow()
     WindowState state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto *grid = window.findChild<QWidget *>(QStringLiteral("StringGrid1"));
+    grid->setFocus();
     QString message;
     auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
     auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
@@ -77,6 +85,8 @@ void TestProgramDialog::readFillsTheWindow()
     QVERIFY(dialog->seen);
     QVERIFY(result->seen);
     QCOMPARE(message, programText(0, 3));
+    // The keyboard is back where it was: Ctrl+R works without a click.
+    QTRY_COMPARE(QApplication::focusWidget(), grid);
     QVERIFY(state.program.codeplug.toByteArray() == readFile(reference));
     QCOMPARE(state.program.codeplug.setting(Setting::tot), 60u);
     QCOMPARE(state.program.lastProgramDate.year, 2026);
@@ -249,7 +259,60 @@ void TestProgramDialog::closingMidTransfer()
     window.closeWithoutPrompt();
 }
 
-// A port that cannot be opened: "Communication False" and why.
+void TestProgramDialog::escapeKey_data()
+{
+    QTest::addColumn<bool>("started");
+    QTest::newRow("before Start: the dialog closes") << false;
+    QTest::newRow("during a read: the read goes on") << true;
+}
+
+// Escape closes the dialog before Start; during a transfer it does nothing,
+// and the transfer ends as it would have.
+void TestProgramDialog::escapeKey()
+{
+    QFETCH(bool, started);
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, radioMemory(m_dir.path()),
+                       {QStringLiteral("--reply-delay"), QStringLiteral("40")}));
+    WindowState state;
+    configure(state, path(QStringLiteral("radio")));
+    TForm1 window(state);
+    const QByteArray before = state.program.codeplug.toByteArray();
+    QPointer<TProgramDialog> shown;
+    auto dialog = whenModal(QStringLiteral("ProgramDialog"), [&shown, started](QWidget *w) {
+        shown = qobject_cast<TProgramDialog *>(w);
+        if (started)
+            shown->ProgramStart->click();
+    });
+    QString message;
+    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    bool pressedMidway = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (!shown || (started && shown->ProgressBar1->value() < 11))
+            return;
+        poll.stop();
+        pressedMidway = shown->outcome() == link::Outcome::Running;
+        QWidget *focus = shown->focusWidget();
+        QTest::keyClick(focus ? focus : shown.data(), Qt::Key_Escape);
+    });
+    poll.start(5);
+    window.MenuEdit_ReadClick();
+    poll.stop();
+    QVERIFY(dialog->seen);
+    QCOMPARE(result->seen, started);
+    if (started) {
+        QVERIFY(pressedMidway);
+        QCOMPARE(message, programText(0, 3));
+        QCOMPARE(state.program.codeplug.setting(Setting::tot), 60u);
+    } else {
+        QVERIFY(state.program.codeplug.toByteArray() == before);
+    }
+    window.closeWithoutPrompt();
+}
+
+// A port that cannot be opened: "Communication False" and why. Enter answers
+// it with OK, also when the Details button has the focus.
 void TestProgramDialog::portThatDoesNotExist()
 {
     WindowState state;
@@ -257,9 +320,16 @@ void TestProgramDialog::portThatDoesNotExist()
     TForm1 window(state);
     QString message;
     auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
-    auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    auto result = whenModal(QStringLiteral("UserWarnDlg"), [&message](QWidget *w) {
+        message = w->findChild<QLabel *>(QStringLiteral("WarnDlgText"))->text();
+        QWidget *details = w->findChild<QWidget *>(QStringLiteral("DetailsBtn"));
+        details->setFocus(Qt::TabFocusReason);
+        QTimer::singleShot(0, details, [details] { QTest::keyClick(details, Qt::Key_Return); });
+    });
+    auto details = pressWhenShown(QStringLiteral("DoctorDlg"), "CloseBtn");
     window.MenuEdit_ReadClick();
     QVERIFY(dialog->seen && result->seen);
+    QVERIFY(!details->seen);
     QVERIFY2(message.startsWith(programText(0, 2)), qPrintable(message));
     QVERIFY2(message.contains(path(QStringLiteral("no-radio-here"))), qPrintable(message));
     QCOMPARE(message.section(u'\n', 1, 1),

@@ -116,6 +116,9 @@ QPushButton *TUserWarnDlg::addButton(const QString &text, const char *name)
 {
     QPushButton *b = button(this, name);
     b->setText(text);
+    // Enter answers the message with OK, even when the extra button has
+    // the focus: it acts only when clicked or pressed with Space.
+    b->setAutoDefault(false);
     // The buttons' row sits under the message, its stretches at both ends.
     auto *row = static_cast<QBoxLayout *>(layout()->itemAt(1)->layout());
     row->insertWidget(row->indexOf(OKBtn), b);

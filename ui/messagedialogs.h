@@ -54,7 +54,8 @@ class TUserWarnDlg : public QDialog
 public:
     TUserWarnDlg(const WindowState &state, QWidget *parent);
     void setMessage(const QString &text);
-    /// Adds a button named \a name before OK; the caller connects it.
+    /// Adds a button named \a name before OK; the caller connects it. OK
+    /// stays the default: Enter never presses the added button.
     QPushButton *addButton(const QString &text, const char *name);
     QLabel *WarnDlgText;
     QPushButton *OKBtn;

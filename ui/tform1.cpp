@@ -12,6 +12,7 @@
 #include "ui/channelmodel.h"
 #include "ui/csvcommands.h"
 #include "ui/documenttracker.h"
+#include "ui/focusreturn.h"
 #include "ui/gridcommands.h"
 #include "ui/icons.h"
 #include "ui/keypage.h"
@@ -38,6 +39,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -97,6 +99,7 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     // 1. A fresh model, port 1, the calibration defaults: the state is new.
     m_state.config.port = 1;
     m_menus = new MainMenus(this);
+    new FocusReturn(this);
     connectMenus();
     buildPages();
     // 2. The configuration file, read or created.
@@ -440,8 +443,12 @@ void TForm1::commitEdits()
     StringGrid1->commitEditor();
     TabSheet_Option->commit();
     TabSheet_Key->commit();
+    const QPointer<QWidget> had = focusWidget();
     bHide->setFocus(Qt::OtherFocusReason);
     modelTouched();
+    // The sink only made the editor let go: the keyboard stays where it was.
+    if (had && had != bHide && had->isVisible() && had->isEnabled())
+        had->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::MenuFile_NewClick()

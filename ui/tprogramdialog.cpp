@@ -263,18 +263,20 @@ bool TProgramDialog::takeResult()
 
 void TProgramDialog::reject()
 {
-    // Escape and the close box end a running transfer at once: the port is
-    // closed and nothing more is sent.
-    if (m_transfer && m_transfer->isRunning()) {
-        m_transfer->cancel();
-        m_outcome = link::Outcome::Closed;
-    }
+    // Escape is a reflex, often meant for some other window: stopping a
+    // write half-way would leave the radio half written. Only the close box
+    // ends a running transfer (closeEvent()), also one whose end is still
+    // on its way to transferEnded().
+    if (m_transfer && m_outcome == link::Outcome::Running)
+        return;
     QDialog::reject();
 }
 
 void TProgramDialog::closeEvent(QCloseEvent *event)
 {
-    if (m_transfer && m_transfer->isRunning()) {
+    // The close box ends the transfer at once: the port is closed and
+    // nothing more is sent.
+    if (m_transfer && m_outcome == link::Outcome::Running) {
         m_transfer->cancel();
         m_outcome = link::Outcome::Closed;
     }

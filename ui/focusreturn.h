@@ -1,0 +1,36 @@
+// Gives the keyboard back when a dialog closes. Not every window manager
+// activates the opener again when a dialog goes away (a plain one leaves no
+// window with the input focus), and the window's shortcuts then stay dead
+// until the user clicks into it. This watches the dialogs of the whole
+// application: when one is shown it remembers the widget that had the focus
+// in its opener's window, and when it is hidden it activates that window and
+// gives the widget the focus again.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace t880 {
+
+class FocusReturn : public QObject
+{
+    Q_OBJECT
+public:
+    /// Watches every dialog of the application for as long as it lives.
+    explicit FocusReturn(QObject *parent);
+    ~FocusReturn() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void dialogShown(QWidget *dialog);
+    void dialogHidden(QWidget *dialog);
+
+    QHash<const QWidget *, QPointer<QWidget>> m_hadFocus;
+};
+
+} // namespace t880
