@@ -3,6 +3,7 @@
 #include "codeplug/tonecodec.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace t880::channeledit {
 
@@ -33,19 +34,50 @@ bool isAsciiPrintable(QChar c)
 
 } // namespace
 
+FrequencyReading readFrequencyText(const QString &text, std::uint32_t bandLow,
+                                   std::uint32_t bandHigh)
+{
+    FrequencyReading reading;
+    if (text.isEmpty()) {
+        reading.kind = FrequencyKind::Empty;
+        return reading;
+    }
+    int points = 0;
+    int digits = 0;
+    for (const QChar c : text) {
+        if (c == u'.')
+            ++points;
+        else if (c >= u'0' && c <= u'9')
+            ++digits;
+        else
+            return reading;
+    }
+    if (points > 1 || digits == 0)
+        return reading;
+    reading.kind = FrequencyKind::Number;
+    // Only the 32-bit field limits the codec; a number beyond it is still a
+    // frequency above the band, and is clamped as one.
+    const std::uint32_t hz =
+        codec::parseFrequency(text).value_or(std::numeric_limits<std::uint32_t>::max());
+    reading.zero = hz == 0;
+    reading.hz = codec::snapFrequency(hz, bandLow, bandHigh);
+    return reading;
+}
+
 EditResult commitRxFrequency(CodeplugState &state, int n, const QString &text)
 {
     if (!validChannel(n))
         return EditResult::Refused;
-    if (text.isEmpty()) {
+    const FrequencyReading reading =
+        readFrequencyText(text, state.activeBandLow, state.activeBandHigh);
+    if (reading.kind == FrequencyKind::Empty) {
         cleanChannel(state.codeplug, n);
         return EditResult::TakenOutOfUse;
     }
-    const std::optional<std::uint32_t> hz = codec::parseFrequency(text);
-    if (!hz)
-        return EditResult::Refused; // pasted text that is no number: keep what was there
+    if (reading.kind == FrequencyKind::NotANumber)
+        return EditResult::Refused;
     ChannelRecord r = state.codeplug.channel(n);
-    r.setRxFreq(codec::snapFrequency(*hz, state.activeBandLow, state.activeBandHigh));
+    r.setRxFreq(reading.hz);
     state.codeplug.setChannel(n, r);
     if (!state.codeplug.isChannelUsed(n))
         autoFullChannel(state.codeplug, n);
@@ -56,13 +88,14 @@ EditResult commitTxFrequency(CodeplugState &state, int n, const QString &text)
 {
     if (!validChannel(n) || !state.codeplug.isChannelUsed(n))
         return EditResult::Refused;
-    const std::optional<std::uint32_t> hz = codec::parseFrequency(text);
-    if (!hz)
+    const FrequencyReading reading =
+        readFrequencyText(text, state.activeBandLow, state.activeBandHigh);
+    if (reading.kind == FrequencyKind::NotANumber)
         return EditResult::Refused;
     ChannelRecord r = state.codeplug.channel(n);
     // 0 means a receive-only channel, so it is not pulled into the band.
-    r.setTxFreq(*hz == 0 ? 0
-                         : codec::snapFrequency(*hz, state.activeBandLow, state.activeBandHigh));
+    const bool receiveOnly = reading.kind == FrequencyKind::Empty || reading.zero;
+    r.setTxFreq(receiveOnly ? 0 : reading.hz);
     state.codeplug.setChannel(n, r);
     return EditResult::Stored;
 }

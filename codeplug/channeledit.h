@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace t880::channeledit {
@@ -43,15 +44,37 @@ enum class EditResult {
     Refused,       ///< not a value, or nothing to edit; the channel is unchanged
 };
 
-/// Commits a receive-frequency text (MHz) into channel \a n: clamped to the
-/// active band and moved onto the raster; a channel not in use is put in use
-/// and filled with the defaults of a new channel (autoFullChannel). An empty
-/// text takes the channel out of use, its bytes kept.
+/// What a text typed or pasted into a frequency cell stands for.
+enum class FrequencyKind {
+    Empty,      ///< no text at all
+    Number,     ///< digits with at most one point: megahertz
+    NotANumber, ///< anything else ("abc", "446,5", "446 MHz"): the cell keeps its value
+};
+
+/// A frequency cell's text as read by readFrequencyText().
+struct FrequencyReading
+{
+    FrequencyKind kind = FrequencyKind::NotANumber;
+    bool zero = false;    ///< the number is 0 (a transmit frequency of 0: receive only)
+    std::uint32_t hz = 0; ///< the number clamped into the band and moved onto the raster
+};
+
+/// Reads a frequency cell's text: digits with at most one point are MHz,
+/// clamped into [\a bandLow, \a bandHigh] and moved onto the raster, a
+/// number too large for the 32-bit field included (it lies above the band
+/// like any other); anything else is not a number.
+FrequencyReading readFrequencyText(const QString &text, std::uint32_t bandLow,
+                                   std::uint32_t bandHigh);
+
+/// Commits a receive-frequency text (MHz) into channel \a n, read by
+/// readFrequencyText(); a channel not in use is put in use and filled with
+/// the defaults of a new channel (autoFullChannel). An empty text takes the
+/// channel out of use, its bytes kept; a text that is not a number is refused.
 EditResult commitRxFrequency(CodeplugState &state, int n, const QString &text);
 
 /// Commits a transmit-frequency text: empty or 0 stores 0 (no transmit),
-/// anything else is clamped and snapped like the receive frequency. Refused
-/// for a channel not in use.
+/// any other number is clamped and snapped like the receive frequency.
+/// Refused for a text that is not a number and for a channel not in use.
 EditResult commitTxFrequency(CodeplugState &state, int n, const QString &text);
 
 /// Gives a channel that just got its first receive frequency the defaults:

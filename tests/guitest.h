@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -38,6 +39,16 @@ inline QString programText(int language, int n)
     text::TAppLang lang(0x0409);
     lang.applyLanguageSetting(language);
     return lang.text(text::TextTable::Program, n);
+}
+
+/// The Latin letters of a Chinese text that are not the radio's own
+/// abbreviations, units, tone codes or DTMF keys: English left untranslated.
+inline QString strayLatin(QString text)
+{
+    static const QRegularExpression own(
+        QStringLiteral(R"(CTCSS|DCS|DTMF|ANI|MHz|kHz|Hz|D\d{3}[NI]|Off|A-D)"));
+    static const QRegularExpression notLatin(QStringLiteral("[^A-Za-z]"));
+    return text.remove(own).remove(notLatin);
 }
 
 /// Saves a picture of \a w as NAME.png into the folder that T880_SHOTS

@@ -8,6 +8,7 @@
 #include "ui/tform1.h"
 #include "ui/windowstate.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -131,7 +132,8 @@ private slots:
     void nonstandardToneHint();
     void busyLockPicker_data();
     void busyLockPicker();
-    void pastedNonNumberIsRefused();
+    void pastedFrequency_data();
+    void pastedFrequency();
     void emptyRowOpensNothing_data();
     void emptyRowOpensNothing();
     void keyboardOnly();
@@ -139,6 +141,8 @@ private slots:
     void commitBeforeTransfer();
     void commitOnFocusLoss();
     void languageRebuildsTexts();
+    void headerTooltips_data();
+    void headerTooltips();
     void sizesSurviveRun();
 };
 
@@ -377,6 +381,16 @@ void TestChannelGrid::nonstandardToneNote()
     QVERIFY(note->isVisible());
     click(9, 6);
     QVERIFY(!note->isVisible());
+
+    // Leaving the nonstandard tone unchanged shows it again; a click on a
+    // header hides it.
+    click(3, 4);
+    editor = shown<QComboBox>("ComboBox1");
+    QVERIFY(editor);
+    enter(editor);
+    QVERIFY(note->isVisible());
+    QTest::mouseClick(m_grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+    QVERIFY(!note->isVisible());
 }
 
 void TestChannelGrid::nonstandardToneHint()
@@ -457,25 +471,55 @@ void TestChannelGrid::busyLockPicker()
     QCOMPARE(channel(4).busyLock(), 2);
 }
 
-// A pasted text that is no number: no message, no trapped editor, the old
-// frequency shown again and the grid ready for the next key.
-void TestChannelGrid::pastedNonNumberIsRefused()
+void TestChannelGrid::pastedFrequency_data()
 {
-    QApplication::clipboard()->setText(QStringLiteral("446 MHz"));
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<quint32>("rx");
+
+    QTest::newRow("letters are named, the old frequency kept") << "abc" << true << 446006250u;
+    QTest::newRow("a decimal comma is named, the old frequency kept")
+        << "446,5" << true << 446006250u;
+    QTest::newRow("4294.967296 clamps to the band's top, 490 MHz")
+        << "4294.967296" << false << 490000000u;
+}
+
+// A pasted text that is no number is named in a message; its editor stays
+// open with it, to be put right or dropped with Escape.
+void TestChannelGrid::pastedFrequency()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, refused);
+    QFETCH(quint32, rx);
+
+    QApplication::clipboard()->setText(pasted);
     click(3, 1);
     auto *editor = shown<QLineEdit>("Edit_ChFreq");
     QVERIFY(editor);
     QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(editor->text(), QStringLiteral("446 MHz"));
+    if (!refused) {
+        enter(editor);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(shownEditors().isEmpty());
+        QCOMPARE(channel(3).rxFreq(), rx);
+        return;
+    }
+    QString message;
+    auto seen = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
     enter(editor);
-    QVERIFY(!QApplication::activeModalWidget());
-    QVERIFY(shownEditors().isEmpty());
-    QVERIFY(m_grid->hasFocus());
-    QCOMPARE(channel(3).rxFreq(), 446006250u);
+    QTRY_VERIFY(seen->seen);
+    QCOMPARE(message, t(510).arg(pasted));
+    m_window->activateWindow(); // as a window manager does once the message is gone
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(shownEditors(), QStringList{"Edit_ChFreq"});
+    QCOMPARE(editor->text(), pasted);
+    QCOMPARE(channel(3).rxFreq(), rx);
     QCOMPARE(cellText(3, 1), QStringLiteral("446.00625"));
 
-    QTest::keyClick(m_grid, Qt::Key_Right); // editing goes on
-    QCOMPARE(m_grid->currentIndex(), cell(3, 2));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QVERIFY(shownEditors().isEmpty());
+    QCOMPARE(channel(3).rxFreq(), rx);
 }
 
 void TestChannelGrid::emptyRowOpensNothing_data()
@@ -606,6 +650,31 @@ void TestChannelGrid::languageRebuildsTexts()
     QCOMPARE(picker->itemText(1), t(28));
     saveShot(m_window, QStringLiteral("grid-bandwidth-picker-cht"));
     QTest::keyClick(picker, Qt::Key_Escape);
+}
+
+void TestChannelGrid::headerTooltips_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "MenuLanguage_En";
+    QTest::newRow("Simplified") << "MenuLanguage_Chs";
+    QTest::newRow("Traditional") << "MenuLanguage_Cht";
+}
+
+// Every column header says what its cells hold, in the chosen language.
+void TestChannelGrid::headerTooltips()
+{
+    QFETCH(QString, language);
+    m_window->findChild<QAction *>(language)->trigger();
+    auto *corner = m_grid->findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(corner);
+    QStringList tips{corner->toolTip()};
+    for (int section = 0; section < m_grid->model()->columnCount(); ++section)
+        tips << m_grid->model()->headerData(section, Qt::Horizontal, Qt::ToolTipRole).toString();
+    for (const QString &tip : tips) {
+        QVERIFY(!tip.isEmpty());
+        if (language != QLatin1String("MenuLanguage_En"))
+            QVERIFY2(strayLatin(tip).isEmpty(), qPrintable(tip));
+    }
 }
 
 // Sizes dragged with the mouse are the next run's sizes.

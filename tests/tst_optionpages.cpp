@@ -8,6 +8,7 @@
 #include "ui/tform1.h"
 #include "ui/windowstate.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -102,6 +104,10 @@ private slots:
     void labelsAndTabOrder();
     void fitsSmallScreen_data();
     void fitsSmallScreen();
+    void settingTooltips_data() { fitsSmallScreen_data(); }
+    void settingTooltips();
+    void listsScrollAfterFifteen();
+    void changedSettingMarked();
 };
 
 void TestOptionPages::init()
@@ -286,7 +292,7 @@ void TestOptionPages::languageSwitchKeepsSelections()
         QCOMPARE(child<QLabel>("sDizzy")->text(), mainText(lang, 156));
         QCOMPARE(child<QLabel>("sStun")->text(), mainText(lang, 157));
         QCOMPARE(child<QCheckBox>("cSendANI")->text(), mainText(lang, 242));
-        QCOMPARE(child<QGroupBox>("gbDtmf")->title(), mainText(lang, 77));
+        QCOMPARE(child<QLabel>("sDtmf")->text(), mainText(lang, 77));
     }
     // Nothing was changed by the switches.
     QCOMPARE(c.setting(Setting::tot), 45u);
@@ -531,6 +537,74 @@ void TestOptionPages::fitsSmallScreen()
                 QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
         }
     }
+    // The DTMF group's caption lies inside the group's frame, clear of its lines.
+    auto *group = child<QGroupBox>("gbDtmf");
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.subControls = QStyle::SC_GroupBoxFrame;
+    const QRect frame = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxFrame, group);
+    auto *caption = child<QLabel>("sDtmf");
+    const QRect shown(caption->mapTo(group, QPoint(0, 0)), caption->size());
+    QVERIFY(frame.adjusted(2, 2, -2, -2).contains(shown));
+}
+
+// Each setting says what it is, its unit and its values, in every language.
+void TestOptionPages::settingTooltips()
+{
+    QFETCH(QString, language);
+    m_window->findChild<QAction *>(language)->trigger();
+    for (const char *name : {"cbSQL", "cbTOT", "cbTOA", "cbVoice", "cbSaving_Rate", "cBeep",
+                             "cSaving", "cbDizzyState", "eDizzy", "eStun", "eActivation", "eANI",
+                             "cD_SideTone", "cSendANI", "cbKey_1_Short", "cbKey_2_Short"}) {
+        const QString tip = child<QWidget>(name)->toolTip();
+        QVERIFY2(!tip.isEmpty(), name);
+        if (language != QLatin1String("MenuLanguage_En"))
+            QVERIFY2(strayLatin(tip).isEmpty(), qPrintable(tip));
+    }
+}
+
+// The 41 time-outs open as a list of at most fifteen rows that scrolls.
+void TestOptionPages::listsScrollAfterFifteen()
+{
+    showPage("TabSheet_Option");
+    for (auto *b : child<QWidget>("TabSheet_Option")->findChildren<QComboBox *>())
+        QVERIFY2(b->maxVisibleItems() <= 15, qPrintable(b->objectName()));
+    QComboBox *tot = box("cbTOT");
+    tot->showPopup();
+    QTRY_VERIFY(tot->view()->isVisible());
+    saveShot(tot->view()->window(), QStringLiteral("options-tot-list"));
+    QVERIFY(tot->view()->height() <= 16 * tot->view()->sizeHintForRow(0));
+    tot->hidePopup();
+}
+
+// A setting changed since the file was opened carries the grid's amber
+// mark, until it is undone or saved.
+void TestOptionPages::changedSettingMarked()
+{
+    showPage("TabSheet_Option");
+    QComboBox *tot = box("cbTOT");
+    auto *mark = tot->findChild<QWidget *>(QStringLiteral("ChangeMark"));
+    QVERIFY(mark);
+    QVERIFY(!mark->isVisible());
+    tot->setFocus();
+    QTest::keyClick(tot, Qt::Key_Down);
+    box("cbSQL")->setFocus();
+    QTRY_VERIFY(mark->isVisible());
+    QCOMPARE(mark->grab().toImage().pixelColor(1, 1), QColor(0xC8, 0x86, 0x1E));
+    saveShot(m_window, QStringLiteral("options-changed-mark"));
+
+    m_window->findChild<QAction *>(QStringLiteral("MenuEdit_Undo"))->trigger();
+    QCOMPARE(m_state->program.codeplug.setting(Setting::tot), 180u);
+    QVERIFY(!mark->isVisible());
+
+    tot->setFocus();
+    QTest::keyClick(tot, Qt::Key_Up);
+    box("cbSQL")->setFocus();
+    QTRY_VERIFY(mark->isVisible());
+    QVERIFY(!saveBlock().isEmpty());
+    QVERIFY(!mark->isVisible());
 }
 
 QTEST_MAIN(TestOptionPages)

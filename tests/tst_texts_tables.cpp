@@ -308,6 +308,9 @@ const QRegularExpression kAllowedLatin(QStringLiteral(
     R"(Talvern|T-880|V\d+(\.\d+)*|MHz|Hz|DTMF|\b[AB](?=段)|\(&[A-Z]\)|)"
     // Signal names the calibration sheet keeps in English.
     R"(RSSI|CTCSS|DCS|)"
+    // What the channel grid and the radio show in every language: tone codes,
+    // the tone cell's "Off", the DTMF keys A-D, the identity code ANI; kHz.
+    R"(D\d{3}[NI]|Off|A-D|ANI|kHz|)"
     // Programs, services and the bus the connection doctor names.
     R"(ModemManager|brltty|udev|USB ID|USB|)"
     // A command to type and a file filter are the same in every language.

@@ -3,12 +3,11 @@
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "codeplug/tonecodec.h"
+#include "ui/changemark.h"
 #include "ui/channelmodel.h"
 #include "ui/windowstate.h"
 
 #include <QKeyEvent>
-#include <QPainter>
-#include <QPolygon>
 
 #include <algorithm>
 #include <utility>
@@ -192,18 +191,8 @@ void ChannelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
                             const QModelIndex &index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
-    if (!index.data(ChannelTableModel::ChangedRole).toBool())
-        return;
-    // A quiet amber triangle in the top left corner, a third of the row high.
-    const int side = std::max(5, option.rect.height() / 3);
-    const QPoint corner = option.rect.topLeft();
-    const QPolygon mark({corner, corner + QPoint(side, 0), corner + QPoint(0, side)});
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(QColor(0xC8, 0x86, 0x1E));
-    painter->drawPolygon(mark);
-    painter->restore();
+    if (index.data(ChannelTableModel::ChangedRole).toBool())
+        paintChangeMark(*painter, option.rect);
 }
 
 QWidget *ChannelDelegate::createEditor(QWidget *, const QStyleOptionViewItem &,

@@ -3,6 +3,7 @@
 #include "codeplug/channeledit.h"
 #include "ui/channeldelegate.h"
 #include "ui/channelmodel.h"
+#include "ui/messagedialogs.h"
 #include "ui/windowstate.h"
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <utility>
 
 namespace t880 {
 
@@ -24,6 +26,7 @@ using namespace channeledit;
 namespace {
 
 constexpr int NumberHeaderText = 15;
+constexpr int NotAFrequencyText = 510;
 // Where the note sits from the tone editor's top left.
 constexpr QPoint kNoteOffset(50, 20);
 // Small enough for any size the configuration file may hold.
@@ -82,6 +85,12 @@ ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(paren
     m_corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
     if (m_corner)
         m_corner->installEventFilter(this);
+    // A click on a header hides the nonstandard-tone note, as one on a cell does.
+    horizontalHeader()->viewport()->installEventFilter(this);
+    verticalHeader()->viewport()->installEventFilter(this);
+    m_refusal.setSingleShot(true);
+    m_refusal.setInterval(0);
+    connect(&m_refusal, &QTimer::timeout, this, &ChannelGrid::showFrequencyRefusal);
 
     sTiShi_0 = new QLabel(parent ? parent : this);
     sTiShi_0->setObjectName(QStringLiteral("sTiShi_0"));
@@ -117,6 +126,7 @@ void ChannelGrid::applyLanguage()
     sTiShi_0->adjustSize();
     if (m_corner) {
         m_corner->setAccessibleName(m_state.langText(NumberHeaderText));
+        m_corner->setToolTip(m_model->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString());
         m_corner->update();
     }
     setAccessibleName(m_state.langText(25));
@@ -182,10 +192,20 @@ void ChannelGrid::applySizes()
 
 void ChannelGrid::commitEditor()
 {
-    if (QWidget *editor = m_delegate->openEditor()) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    QWidget *editor = m_delegate->openEditor();
+    if (!editor)
+        return;
+    if (editor == m_delegate->Edit_ChFreq && isNotAFrequency()) {
+        // A command is waiting for the model: the text is dropped, and the
+        // user is told before the command goes on.
+        m_refusal.stop();
+        m_refusedText = m_delegate->Edit_ChFreq->text();
+        QTableView::closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        showFrequencyRefusal();
+        return;
     }
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void ChannelGrid::setCurrentCell(int column, int channel)
@@ -259,6 +279,10 @@ QList<int> ChannelGrid::bulkChannels(const QModelIndex &index) const
 
 void ChannelGrid::commitData(QWidget *editor)
 {
+    if (editor == m_delegate->Edit_ChFreq && isNotAFrequency()) {
+        refuseFrequency();
+        return;
+    }
     if (m_bulkChannels.isEmpty() || editor != m_delegate->openEditor()) {
         QTableView::commitData(editor);
         return;
@@ -315,6 +339,12 @@ void ChannelGrid::keyPressEvent(QKeyEvent *event)
 void ChannelGrid::mousePressEvent(QMouseEvent *event)
 {
     sTiShi_0->hide();
+    if (m_refusal.isActive() || m_refusalShowing) {
+        // The click took the focus from a refused frequency; the editor
+        // stays, so the click moves nothing.
+        event->accept();
+        return;
+    }
     QTableView::mousePressEvent(event);
     m_pressed = indexAt(event->position().toPoint());
 }
@@ -355,6 +385,11 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
 
 void ChannelGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    if (std::exchange(m_keepEditor, false))
+        return;
+    // A tone left as it was is checked again too: the note belongs to the
+    // cell just left, not to an earlier one.
+    const bool tone = editor == m_delegate->ComboBox1;
     // Tab out of a control stores it and moves on, without opening the next
     // cell's control: Tab is for moving, typing for editing.
     if (hint == QAbstractItemDelegate::EditNextItem ||
@@ -364,9 +399,40 @@ void ChannelGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHin
             hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious, Qt::NoModifier);
         if (next.isValid())
             setCurrentIndex(next);
-        return;
+    } else {
+        QTableView::closeEditor(editor, hint);
     }
-    QTableView::closeEditor(editor, hint);
+    if (tone)
+        onToneCommitted(m_state.editRow, m_state.editCol);
+}
+
+bool ChannelGrid::isNotAFrequency() const
+{
+    return readFrequencyText(m_delegate->Edit_ChFreq->text(), m_state.program.activeBandLow,
+                             m_state.program.activeBandHigh)
+               .kind == FrequencyKind::NotANumber;
+}
+
+void ChannelGrid::refuseFrequency()
+{
+    // The editor keeps the text, to be put right or dropped with Escape.
+    m_keepEditor = true;
+    m_refusedText = m_delegate->Edit_ChFreq->text();
+    if (!m_refusalShowing)
+        m_refusal.start();
+}
+
+void ChannelGrid::showFrequencyRefusal()
+{
+    m_refusalShowing = true;
+    TUserWarnDlg message(m_state, this);
+    message.setMessage(m_state.langText(NotAFrequencyText).arg(m_refusedText));
+    message.exec();
+    m_refusalShowing = false;
+    if (m_delegate->openEditor() == m_delegate->Edit_ChFreq) {
+        m_delegate->Edit_ChFreq->setFocus(Qt::OtherFocusReason);
+        m_delegate->Edit_ChFreq->selectAll();
+    }
 }
 
 void ChannelGrid::onToneCommitted(int channel, int column)
@@ -388,6 +454,10 @@ bool ChannelGrid::eventFilter(QObject *watched, QEvent *event)
         paintCorner();
         return true;
     }
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == m_corner || watched == horizontalHeader()->viewport() ||
+         watched == verticalHeader()->viewport()))
+        sTiShi_0->hide();
     return QTableView::eventFilter(watched, event);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QTableView>
+#include <QTimer>
 
 class QLabel;
 
@@ -63,6 +64,9 @@ private:
     void openCell(const QModelIndex &index, const QString &startText = QString());
     QList<int> bulkChannels(const QModelIndex &index) const;
     void onToneCommitted(int channel, int column);
+    bool isNotAFrequency() const;
+    void refuseFrequency();
+    void showFrequencyRefusal();
     void paintCorner();
     void fitTexts();
 
@@ -73,6 +77,12 @@ private:
     QPersistentModelIndex m_pressed;
     bool m_fitting = false;    ///< widening for the font, not the user's sizing
     QList<int> m_bulkChannels; ///< the selected channels when a control opened for several
+    // A frequency text that is no number keeps its editor open and is named
+    // in a message once the focus has settled.
+    bool m_keepEditor = false;
+    bool m_refusalShowing = false;
+    QString m_refusedText;
+    QTimer m_refusal;
 };
 
 } // namespace t880

@@ -13,6 +13,7 @@ using namespace channeledit;
 namespace {
 
 constexpr int NumberHeaderText = 15; // "NO.", then one text per column
+constexpr int NumberTipText = 511;   // what the channel number means, then one per column
 
 } // namespace
 
@@ -79,12 +80,16 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation == Qt::Vertical) {
         if (role == Qt::DisplayRole)
             return rowTexts(m_state.program.codeplug, section + 1)[NumberColumn].text;
+        if (role == Qt::ToolTipRole)
+            return m_state.langText(NumberTipText);
         if (role == Qt::BackgroundRole && (section + 1) % 2 == 1)
             return OddRowColor;
         return {};
     }
     if (role == Qt::DisplayRole)
         return m_state.langText(NumberHeaderText + section + FirstColumn);
+    if (role == Qt::ToolTipRole)
+        return m_state.langText(NumberTipText + section + FirstColumn);
     return {};
 }
 

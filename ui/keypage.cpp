@@ -1,5 +1,7 @@
 #include "ui/keypage.h"
 
+#include "ui/changemark.h"
+#include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
 
 #include <QComboBox>
@@ -18,6 +20,10 @@ namespace {
 
 constexpr int SideKeyText = 252;
 constexpr int FuncKeyText = 253;
+constexpr int SideKeyTip = 535;
+constexpr int FuncKeyTip = 536;
+// As on the options page.
+constexpr int kVisibleItems = 15;
 
 Setting keySetting(bool sideKey)
 {
@@ -45,6 +51,9 @@ KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state
     }
     sKey_1_Short->setBuddy(cbKey_1_Short);
     sKey_2_Short->setBuddy(cbKey_2_Short);
+    m_marks[0] = new ChangeMark(cbKey_1_Short);
+    m_marks[1] = new ChangeMark(cbKey_2_Short);
+    connect(this, &KeyPage::edited, this, &KeyPage::showChanges);
 
     auto *grid = new QGridLayout(group);
     grid->addWidget(sKey_1_Short, 0, 0);
@@ -58,6 +67,11 @@ KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state
     page->addLayout(row);
     page->addStretch();
     setTabOrder(cbKey_1_Short, cbKey_2_Short);
+
+    // Made last, so that it outlives the lists that use it.
+    auto *dropDowns = new DropDownStyle(this);
+    dropDowns->limit(cbKey_1_Short, kVisibleItems);
+    dropDowns->limit(cbKey_2_Short, kVisibleItems);
 }
 
 void KeyPage::applyLanguage()
@@ -69,7 +83,10 @@ void KeyPage::applyLanguage()
         const std::vector<optionedit::KeyFunction> &list =
             sideKey ? m_state.keyFunctionsA : m_state.keyFunctionsB;
         const QString caption = m_state.langText(sideKey ? SideKeyText : FuncKeyText);
+        const QString tip = m_state.langText(sideKey ? SideKeyTip : FuncKeyTip);
         label->setText(caption);
+        label->setToolTip(tip);
+        box->setToolTip(tip);
         box->setAccessibleName(caption);
         box->clear();
         for (const optionedit::KeyFunction &f : list)
@@ -87,6 +104,16 @@ void KeyPage::applyLanguage()
         std::max(cbKey_1_Short->sizeHint().width(), cbKey_2_Short->sizeHint().width());
     cbKey_1_Short->setMinimumWidth(width);
     cbKey_2_Short->setMinimumWidth(width);
+    showChanges();
+}
+
+void KeyPage::showChanges()
+{
+    for (const bool sideKey : {true, false}) {
+        const Setting s = keySetting(sideKey);
+        m_marks[sideKey ? 0 : 1]->setChanged(m_state.program.codeplug.setting(s) !=
+                                             m_state.baseline.setting(s));
+    }
 }
 
 void KeyPage::commit()

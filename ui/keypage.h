@@ -11,6 +11,7 @@ class QLabel;
 
 namespace t880 {
 
+class ChangeMark;
 struct WindowState;
 
 class KeyPage : public QWidget
@@ -25,6 +26,9 @@ public:
     /// Writes back a key whose list the user changed since the model was
     /// last shown, as leaving the list does.
     void commit();
+    /// Marks a key whose function differs from the codeplug as last opened,
+    /// read, saved or made new.
+    void showChanges();
 
     QLabel *sKey_1_Short, *sKey_2_Short;
     QComboBox *cbKey_1_Short, *cbKey_2_Short;
@@ -41,6 +45,7 @@ private:
 
     WindowState &m_state;
     int m_shown[2] = {-1, -1}; ///< the items selected when the model was last shown
+    ChangeMark *m_marks[2] = {nullptr, nullptr};
 };
 
 } // namespace t880

@@ -1,5 +1,7 @@
 #include "ui/optionspage.h"
 
+#include "ui/changemark.h"
+#include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
 
 #include <QCheckBox>
@@ -36,7 +38,25 @@ enum Text : int {
     AniText = 226,
     SendAniText = 242,
     SavingRateText = 250,
+    // What each setting is, its unit and its values.
+    SqlTip = 521,
+    TotTip = 522,
+    ToaTip = 523,
+    VoiceTip = 524,
+    SavingRateTip = 525,
+    KeyBeepTip = 526,
+    BatterySaveTip = 527,
+    StatusTip = 528,
+    RemoteKillTip = 529,
+    RemoteStunTip = 530,
+    ReviveTip = 531,
+    AniTip = 532,
+    SideToneTip = 533,
+    SendAniTip = 534,
 };
+
+// Enough to choose from without a list that fills the screen.
+constexpr int kVisibleItems = 15;
 
 template <class W> W *named(QWidget *parent, const char *name)
 {
@@ -73,6 +93,10 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
 
     // The DTMF group: remote state and codes, the identity code.
     gbDtmf = named<QGroupBox>(this, "gbDtmf");
+    sDtmf = named<QLabel>(gbDtmf, "sDtmf");
+    QFont captionFont = sDtmf->font();
+    captionFont.setBold(true);
+    sDtmf->setFont(captionFont);
     sDizzyState = named<QLabel>(gbDtmf, "sDizzyState");
     cbDizzyState = named<QComboBox>(gbDtmf, "cbDizzyState");
     sDizzy = named<QLabel>(gbDtmf, "sDizzy");
@@ -88,33 +112,39 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
 
     using optionedit::OptionCheck;
     using optionedit::OptionList;
-    m_lists = {{{cbSQL, sSQL, OptionList::Sql, SqlText, -1},
-                {cbTOT, sTOT, OptionList::Tot, TotText, -1},
-                {cbTOA, sTOA, OptionList::Toa, ToaText, -1},
-                {cbVoice, sVoice, OptionList::Voice, VoiceText, -1},
-                {cbSaving_Rate, sSaving_Rate, OptionList::SavingRate, SavingRateText, -1},
-                {cbDizzyState, sDizzyState, OptionList::DizzyState, StatusText, -1}}};
-    m_checks = {{{cBeep, OptionCheck::KeyBeep, KeyBeepText, false},
-                 {cSaving, OptionCheck::BatterySave, BatterySaveText, false},
-                 {cD_SideTone, OptionCheck::SideTone, SideToneText, false},
-                 {cSendANI, OptionCheck::SendAni, SendAniText, false}}};
+    m_lists = {
+        {{cbSQL, sSQL, OptionList::Sql, SqlText, SqlTip},
+         {cbTOT, sTOT, OptionList::Tot, TotText, TotTip},
+         {cbTOA, sTOA, OptionList::Toa, ToaText, ToaTip},
+         {cbVoice, sVoice, OptionList::Voice, VoiceText, VoiceTip},
+         {cbSaving_Rate, sSaving_Rate, OptionList::SavingRate, SavingRateText, SavingRateTip},
+         {cbDizzyState, sDizzyState, OptionList::DizzyState, StatusText, StatusTip}}};
+    m_checks = {{{cBeep, OptionCheck::KeyBeep, KeyBeepText, KeyBeepTip},
+                 {cSaving, OptionCheck::BatterySave, BatterySaveText, BatterySaveTip},
+                 {cD_SideTone, OptionCheck::SideTone, SideToneText, SideToneTip},
+                 {cSendANI, OptionCheck::SendAni, SendAniText, SendAniTip}}};
     // The labels follow the text numbers in every language (the Chinese
-    // tables name kill and stun the other way round from the English one).
-    m_codes = {{{eDizzy, sDizzy, CodeField::dizzyCode, RemoteKillText, QString()},
-                {eStun, sStun, CodeField::stunCode, RemoteStunText, QString()},
-                {eActivation, sActivation, CodeField::activationCode, ReviveText, QString()},
-                {eANI, sANI, CodeField::aniCode, AniText, QString()}}};
+    // tables name kill and stun the other way round from the English one),
+    // and so do the tooltips.
+    m_codes = {{{eDizzy, sDizzy, CodeField::dizzyCode, RemoteKillText, RemoteKillTip},
+                {eStun, sStun, CodeField::stunCode, RemoteStunText, RemoteStunTip},
+                {eActivation, sActivation, CodeField::activationCode, ReviveText, ReviveTip},
+                {eANI, sANI, CodeField::aniCode, AniText, AniTip}}};
 
-    for (const ListControl &c : m_lists) {
+    for (ListControl &c : m_lists) {
         c.label->setBuddy(c.box);
         c.box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         c.box->installEventFilter(this);
+        c.mark = new ChangeMark(c.box);
     }
-    for (const CheckControl &c : m_checks)
+    for (CheckControl &c : m_checks) {
         c.box->installEventFilter(this);
+        c.mark = new ChangeMark(c.box);
+    }
     // Ten digits and room for the caret, whatever the font.
     m_codeWidth = fontMetrics().horizontalAdvance(QStringLiteral("DDDDDDDDDDD")) + 16;
-    for (const CodeControl &c : m_codes) {
+    for (CodeControl &c : m_codes) {
+        c.mark = new ChangeMark(c.edit);
         c.label->setBuddy(c.edit);
         c.edit->installEventFilter(this);
         QLineEdit *edit = c.edit;
@@ -130,6 +160,7 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     }
     // The rate means something only while battery saving is on.
     connect(cSaving, &QCheckBox::clicked, cbSaving_Rate, &QWidget::setEnabled);
+    connect(this, &OptionsPage::edited, this, &OptionsPage::showChanges);
 
     // Labels and controls in two aligned columns; the lists of a group are
     // made equally wide by applyLanguage().
@@ -148,10 +179,13 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     checks->addWidget(cSaving);
     checks->addStretch();
 
+    // The caption is the group's first row, inside its frame, where every
+    // style leaves it (a group box title may sit on or above the frame).
     auto *dtmfGrid = new QGridLayout(gbDtmf);
-    dtmfGrid->addWidget(sDizzyState, 0, 0);
-    dtmfGrid->addWidget(cbDizzyState, 0, 1, Qt::AlignLeft);
-    row = 1;
+    dtmfGrid->addWidget(sDtmf, 0, 0, 1, 2);
+    dtmfGrid->addWidget(sDizzyState, 1, 0);
+    dtmfGrid->addWidget(cbDizzyState, 1, 1, Qt::AlignLeft);
+    row = 2;
     for (const CodeControl &c : m_codes) {
         dtmfGrid->addWidget(c.label, row, 0);
         dtmfGrid->addWidget(c.edit, row, 1, Qt::AlignLeft);
@@ -177,6 +211,11 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
                                     eActivation, eANI,    cD_SideTone,  cSendANI};
     for (int k = 1; k < order.size(); ++k)
         setTabOrder(order[k - 1], order[k]);
+
+    // Made last, so that it outlives the lists that use it.
+    auto *dropDowns = new DropDownStyle(this);
+    for (const ListControl &c : m_lists)
+        dropDowns->limit(c.box, kVisibleItems);
 }
 
 void OptionsPage::applyLanguage()
@@ -187,6 +226,8 @@ void OptionsPage::applyLanguage()
     };
     for (ListControl &c : m_lists) {
         c.label->setText(text(c.textNumber));
+        c.label->setToolTip(text(c.tipNumber));
+        c.box->setToolTip(text(c.tipNumber));
         c.box->setAccessibleName(withoutAccelerator(text(c.textNumber)));
         c.box->clear();
         c.box->addItems(optionedit::listItems(c.list, text));
@@ -196,6 +237,7 @@ void OptionsPage::applyLanguage()
     }
     for (CheckControl &c : m_checks) {
         c.box->setText(text(c.textNumber));
+        c.box->setToolTip(text(c.tipNumber));
         c.shown =
             optionedit::shownChecked(c.check, codeplug.setting(optionedit::checkSetting(c.check)));
         c.box->setChecked(c.shown);
@@ -216,12 +258,35 @@ void OptionsPage::applyLanguage()
     cbDizzyState->setMinimumWidth(codeWidth);
     for (const CodeControl &c : m_codes)
         c.edit->setMinimumWidth(codeWidth);
-    gbDtmf->setTitle(text(DtmfText));
+    sDtmf->setText(text(DtmfText));
+    gbDtmf->setAccessibleName(text(DtmfText));
     for (CodeControl &c : m_codes) {
         c.label->setText(text(c.textNumber));
+        c.label->setToolTip(text(c.tipNumber));
+        c.edit->setToolTip(text(c.tipNumber));
         c.edit->setAccessibleName(withoutAccelerator(text(c.textNumber)));
         c.shown = optionedit::codeText(codeplug.code(c.field));
         c.edit->setText(c.shown);
+    }
+    showChanges();
+}
+
+void OptionsPage::showChanges()
+{
+    const CodeplugData &now = m_state.program.codeplug;
+    const CodeplugData &before = m_state.baseline;
+    for (const ListControl &c : m_lists) {
+        const Setting s = optionedit::listSetting(c.list);
+        c.mark->setChanged(now.setting(s) != before.setting(s));
+    }
+    for (const CheckControl &c : m_checks) {
+        const Setting s = optionedit::checkSetting(c.check);
+        c.mark->setChanged(now.setting(s) != before.setting(s));
+    }
+    // A code is changed when it reads differently, as a grid cell is.
+    for (const CodeControl &c : m_codes) {
+        c.mark->setChanged(optionedit::codeText(now.code(c.field)) !=
+                           optionedit::codeText(before.code(c.field)));
     }
 }
 

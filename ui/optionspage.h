@@ -20,6 +20,7 @@ class QLineEdit;
 
 namespace t880 {
 
+class ChangeMark;
 struct WindowState;
 
 class OptionsPage : public QWidget
@@ -35,12 +36,16 @@ public:
     /// language change). A control left as it was shown writes nothing, so a
     /// model changed by other means is never overwritten by a stale control.
     void commit();
+    /// Marks each control whose setting differs from the codeplug as last
+    /// opened, read, saved or made new.
+    void showChanges();
 
     QLabel *sSQL, *sTOT, *sTOA, *sVoice, *sSaving_Rate;
     QComboBox *cbSQL, *cbTOT, *cbTOA, *cbVoice, *cbSaving_Rate;
     QCheckBox *cBeep, *cSaving;
 
     QGroupBox *gbDtmf;
+    QLabel *sDtmf; ///< the group's caption, inside its frame
     QLabel *sDizzyState, *sDizzy, *sStun, *sActivation, *sANI;
     QComboBox *cbDizzyState;
     QLineEdit *eDizzy, *eStun, *eActivation, *eANI;
@@ -60,14 +65,18 @@ private:
         QLabel *label;
         optionedit::OptionList list;
         int textNumber;
+        int tipNumber;
         int shown = -1; ///< the item selected when the model was last shown
+        ChangeMark *mark = nullptr;
     };
     struct CheckControl
     {
         QCheckBox *box;
         optionedit::OptionCheck check;
         int textNumber;
+        int tipNumber;
         bool shown = false;
+        ChangeMark *mark = nullptr;
     };
     struct CodeControl
     {
@@ -75,7 +84,9 @@ private:
         QLabel *label;
         CodeField field;
         int textNumber;
-        QString shown;
+        int tipNumber;
+        QString shown{};
+        ChangeMark *mark = nullptr;
     };
 
     void commitControl(QObject *control);

@@ -523,6 +523,8 @@ bool TForm1::saveCodeplug(const QString &path)
     m_document->setFile(path);
     m_state.baseline = m_state.program.codeplug;
     StringGrid1->channelModel()->updateAll();
+    TabSheet_Option->showChanges();
+    TabSheet_Key->showChanges();
     updateTitle();
     return true;
 }
