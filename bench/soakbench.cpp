@@ -39,6 +39,7 @@ namespace {
 
 const QString kMemoryDate = QStringLiteral("2024-05-17T09:30");
 constexpr int kToolMs = 60000;
+constexpr int kExitVerifyFailed = 8;
 
 struct Config
 {
@@ -56,6 +57,7 @@ enum class Tally {
     CommunicationFalse,
     PasswordError,
     OldVersion,
+    VerifyFailed,
     Other,
     Hang,
     Crash,
@@ -94,7 +96,7 @@ QStringList radioArguments(const Plan &p, const QString &dir)
            p.faults.arguments();
 }
 
-QStringList verbArguments(const Plan &p, const QString &dir)
+QStringList verbCommand(const Plan &p, const QString &dir)
 {
     const QString port = dir + u'/' + file::Link;
     QStringList password;
@@ -133,6 +135,12 @@ QStringList verbArguments(const Plan &p, const QString &dir)
     }
     return QStringList{QStringLiteral("set-password"), QStringLiteral("--port"), port} + password +
            QStringList{QString::fromLatin1(p.newPassword)};
+}
+
+// Every byte each way, for a transfer that turns out notable.
+QStringList verbArguments(const Plan &p, const QString &dir)
+{
+    return verbCommand(p, dir) << QStringLiteral("--trace") << dir + u'/' + file::Trace;
 }
 
 bool runTool(const Config &config, const QStringList &args, QString *error)
@@ -233,6 +241,10 @@ bool unexpectedFailure(const Plan &p, int exitCode)
     case int(Ending::OldVersion):
         // A connect reply damaged into the older radio's answer would do it.
         return expected != Ending::OldVersion && p.faults.corruptRate == 0;
+    case kExitVerifyFailed:
+        // A write request damaged on its way can leave a block the write
+        // cannot put right (one it read before and did not write).
+        return p.faults.corruptRequestRate == 0 || expected != Ending::Success;
     default:
         return true;
     }
@@ -310,7 +322,8 @@ Outcome runTransfer(const Config &config, const Plan &p)
                        .arg(describeMotion(verb.err, dir.filePath(file::Log), killedAt));
         return o;
     }
-    if (verb.end != ProcessRun::End::Exited || verb.exitCode < 0 || verb.exitCode > 7) {
+    // 0..10 are the transfer verbs' documented exits.
+    if (verb.end != ProcessRun::End::Exited || verb.exitCode < 0 || verb.exitCode > 10) {
         o.tally = Tally::Crash;
         o.detail = verb.end == ProcessRun::End::Exited
                        ? QStringLiteral("exit %1").arg(verb.exitCode)
@@ -352,6 +365,9 @@ Outcome runTransfer(const Config &config, const Plan &p)
     case int(Ending::OldVersion):
         o.tally = Tally::OldVersion;
         break;
+    case kExitVerifyFailed:
+        o.tally = Tally::VerifyFailed;
+        break;
     default:
         o.tally = Tally::Other;
         break;
@@ -389,6 +405,9 @@ QString tallyName(const Outcome &o)
     case Tally::OldVersion:
         return o.unexpected ? QStringLiteral("UNEXPECTED old version")
                             : QStringLiteral("old version");
+    case Tally::VerifyFailed:
+        return o.unexpected ? QStringLiteral("UNEXPECTED Verify failed")
+                            : QStringLiteral("Verify failed");
     case Tally::Other:
         break;
     }
@@ -405,7 +424,7 @@ QString quoted(const QStringList &args)
 
 struct Row
 {
-    int runs = 0, success = 0, commFalse = 0, password = 0, old = 0, other = 0;
+    int runs = 0, success = 0, commFalse = 0, password = 0, old = 0, verifyFailed = 0, other = 0;
     int hang = 0, crash = 0, wrongA = 0, wrongB = 0, unexpected = 0;
     double total = 0, max = 0;
 
@@ -430,6 +449,9 @@ struct Row
         case Tally::OldVersion:
             ++old;
             break;
+        case Tally::VerifyFailed:
+            ++verifyFailed;
+            break;
         case Tally::Hang:
             ++hang;
             break;
@@ -443,17 +465,17 @@ struct Row
     }
     void print(const QString &name) const
     {
-        std::printf("%-18s %5d %5d %6d %5d %5d %5d %5d %5d %6d %6d %5d %7.2f %7.2f\n",
-                    qPrintable(name), runs, success, commFalse, password, old, other, hang, crash,
-                    wrongA, wrongB, unexpected, runs ? total / runs : 0.0, max);
+        std::printf("%-18s %5d %5d %6d %5d %5d %5d %5d %5d %5d %6d %6d %5d %7.2f %7.2f\n",
+                    qPrintable(name), runs, success, commFalse, password, old, verifyFailed, other,
+                    hang, crash, wrongA, wrongB, unexpected, runs ? total / runs : 0.0, max);
     }
 };
 
 void printTable(const std::vector<Outcome> &outcomes)
 {
-    std::printf("%-18s %5s %5s %6s %5s %5s %5s %5s %5s %6s %6s %5s %7s %7s\n", "kind", "runs",
-                "succ", "CommF", "PwErr", "OldV", "other", "hang", "crash", "wrongA", "wrongB",
-                "unexp", "mean s", "max s");
+    std::printf("%-18s %5s %5s %6s %5s %5s %5s %5s %5s %5s %6s %6s %5s %7s %7s\n", "kind", "runs",
+                "succ", "CommF", "PwErr", "OldV", "VerF", "other", "hang", "crash", "wrongA",
+                "wrongB", "unexp", "mean s", "max s");
     Row total;
     for (int k = 0; k < KindCount; ++k) {
         Row row;
@@ -469,8 +491,9 @@ void printTable(const std::vector<Outcome> &outcomes)
     }
     total.print(QStringLiteral("total"));
     std::printf(
-        "\nsucc: exit 0, wrong successes included. CommF, PwErr, OldV: exit 3, 4, 5; other: any\n"
-        "other documented exit, and benchmark errors. wrongA: a success that is not so, as far\n"
+        "\nsucc: exit 0, wrong successes included. CommF, PwErr, OldV, VerF: exit 3, 4, 5, 8;\n"
+        "other: any other documented exit, and benchmark errors. wrongA: a success that is not so, "
+        "as far\n"
         "as line damage the protocol cannot see explains it: in a read, a read reply, status\n"
         "reply or password block damaged without --verify; in a write (which reads what it\n"
         "builds on until two readings agree and reads back what it wrote), only a request\n"

@@ -15,6 +15,7 @@ namespace t880::soak {
 namespace file {
 inline const QString Link = QStringLiteral("radio");
 inline const QString Log = QStringLiteral("radio.log");
+inline const QString Trace = QStringLiteral("trace.txt");   ///< the host's serial trace
 inline const QString Memory = QStringLiteral("memory.bin"); ///< the radio saves into it
 inline const QString InitialMemory = QStringLiteral("memory-initial.bin");
 inline const QString MemoryCodeplug = QStringLiteral("memory.Kzx");
