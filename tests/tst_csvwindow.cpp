@@ -91,8 +91,8 @@ void TestCsvWindow::importPreview()
     QVERIFY(chosen->seen && preview->seen);
     const QStringList rows = lines.split(QLatin1Char('\n'));
     QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows.at(0), QStringLiteral("CH01: ") + mainText(361));
-    QVERIFY2(rows.at(1).startsWith(QStringLiteral("CH02: ")) &&
+    QCOMPARE(rows.at(0), QStringLiteral("Line 2, CH01: ") + mainText(361));
+    QVERIFY2(rows.at(1).startsWith(QStringLiteral("Line 3, CH02: ")) &&
                  rows.at(1).contains(QStringLiteral("438.500000")),
              qPrintable(rows.at(1)));
     QVERIFY2(rows.at(2).contains(QStringLiteral("145.5")), qPrintable(rows.at(2)));
