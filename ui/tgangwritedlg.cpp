@@ -285,6 +285,7 @@ void TGangWriteDlg::refreshPorts()
         bar->setAccessibleName(m_state.langText(ProgressText) + QLatin1Char(' ') + r.device);
         bar->setRange(0, 100);
         bar->setValue(0);
+        bar->setEnabled(r.present);
         auto *centred = new QVBoxLayout(cell);
         centred->setContentsMargins(2, 1, 2, 1);
         centred->addWidget(bar, 0, Qt::AlignVCenter);
