@@ -124,8 +124,7 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     QUndoStack *steps = m_history->stack();
     connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
     connect(steps, &QUndoStack::canRedoChanged, m_menus->MenuEdit_Redo, &QAction::setEnabled);
-    connect(steps, &QUndoStack::undoTextChanged, this, [this] { updateUndoTexts(); });
-    connect(steps, &QUndoStack::redoTextChanged, this, [this] { updateUndoTexts(); });
+    connect(steps, &QUndoStack::indexChanged, this, [this] { updateUndoTexts(); });
     m_menus->MenuEdit_Undo->setEnabled(false);
     m_menus->MenuEdit_Redo->setEnabled(false);
     connect(m_menus->MenuEdit_Undo, &QAction::triggered, this, [this] {

@@ -85,10 +85,8 @@ void UndoHistory::record(const StepName &name)
         return;
     QByteArray before = m_last;
     m_last = now;
-    auto *step = new Step(*this, std::move(before), now, name);
-    // Qt's own text of the step, for what reads it; the menu asks undoName().
-    step->setText(step->name(m_lang));
-    m_stack.push(step);
+    // The step's name is put into words only when shown (undoName()).
+    m_stack.push(new Step(*this, std::move(before), now, name));
 }
 
 QString UndoHistory::undoName() const
