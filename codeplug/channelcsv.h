@@ -55,6 +55,9 @@ enum class Adjustment {
     NonstandardTone, ///< to: the tone, kept and marked
     ToneCut,         ///< from/to: a tone with more than one decimal, cut to 0.1 Hz
     PowerFromWatts,  ///< from/to: a power in watts taken as High or Low
+    /// from/to: the channel the row names, which is in use and kept, and
+    /// the empty channel the row went to instead (ImportOptions::keepChannelsInUse)
+    MovedToEmptyChannel,
 };
 
 enum class Refusal {
@@ -67,6 +70,7 @@ enum class Refusal {
     Unreadable,         ///< column, value: a value that does not read
     NoFrequency,        ///< no receive frequency for a channel not in use
     ToneNotTaken,       ///< column, value: a tone the tone reader does not take
+    NoEmptyChannel,     ///< value: the channel named, in use and kept, with no empty one left
 };
 
 struct AdjustmentNote
@@ -113,6 +117,10 @@ struct ImportOptions
     /// channel's values. false (paste): only the columns the text has change
     /// a channel that is in use; an empty Frequency clears the channel.
     bool replaceChannels = true;
+    /// Channels in use stay as they are: a row that names one goes to the
+    /// first empty channel that no row of the text names (in file order),
+    /// and is refused when none is left.
+    bool keepChannelsInUse = false;
 };
 
 /// Reads a comma-separated file against \a state (band limits, and the

@@ -433,6 +433,47 @@ Preview previewTable(const CodeplugState &state, const csv::Table &table,
     const bool byLocation =
         options.targetChannels.isEmpty() && index.contains(QStringLiteral("location"));
 
+    // The channel each row names: its Location, the chosen channels in
+    // order, or the channels in order.
+    const auto target = [&](const RowReader &reader,
+                            int ordinal) -> std::pair<int, std::optional<Refused>> {
+        if (!options.targetChannels.isEmpty()) {
+            if (ordinal < options.targetChannels.size())
+                return {options.targetChannels[ordinal], std::nullopt};
+            return {0, Refused{Refusal::TooManyRows, {}, {}}};
+        }
+        if (byLocation) {
+            const QString text = *reader.field("Location");
+            const std::optional<int> loc = readLocation(text);
+            if (!loc)
+                return {0, Refused{Refusal::Unreadable, QStringLiteral("Location"), text}};
+            if (*loc < 1 || *loc > CodeplugData::Channels)
+                return {0, Refused{Refusal::LocationOutOfRange, QStringLiteral("Location"), text}};
+            return {*loc, std::nullopt};
+        }
+        if (ordinal < CodeplugData::Channels)
+            return {ordinal + 1, std::nullopt};
+        return {0, Refused{Refusal::TooManyRows, {}, {}}};
+    };
+    // Keeping the channels in use, the rows that name one go to the empty
+    // channels that no row names.
+    QSet<int> named;
+    if (options.keepChannelsInUse) {
+        int ordinal = 0;
+        for (const csv::Record &record : table.records) {
+            const auto [n, refused] = target(RowReader(index, record), ordinal++);
+            if (!refused)
+                named.insert(n);
+        }
+    }
+    const auto emptyChannel = [&](const QSet<int> &claimed) {
+        for (int k = 1; k <= CodeplugData::Channels; ++k) {
+            if (!state.codeplug.isChannelUsed(k) && !named.contains(k) && !claimed.contains(k))
+                return k;
+        }
+        return 0;
+    };
+
     CodeplugState work = state;
     QSet<int> claimed;
     int ordinal = 0;
@@ -440,38 +481,34 @@ Preview previewTable(const CodeplugState &state, const csv::Table &table,
         RowPreview row;
         row.line = record.line;
         const RowReader reader(index, record);
-        std::optional<Refused> refused;
-        int n = 0;
-        if (!options.targetChannels.isEmpty()) {
-            if (ordinal < options.targetChannels.size())
-                n = options.targetChannels[ordinal];
-            else
-                refused = Refused{Refusal::TooManyRows, {}, {}};
-        } else if (byLocation) {
-            const QString text = *reader.field("Location");
-            const std::optional<int> loc = readLocation(text);
-            if (!loc)
-                refused = Refused{Refusal::Unreadable, QStringLiteral("Location"), text};
-            else if (*loc < 1 || *loc > CodeplugData::Channels)
-                refused = Refused{Refusal::LocationOutOfRange, QStringLiteral("Location"), text};
-            else
-                n = *loc;
-        } else if (ordinal < CodeplugData::Channels) {
-            n = ordinal + 1;
-        } else {
-            refused = Refused{Refusal::TooManyRows, {}, {}};
-        }
-        ++ordinal;
+        auto [n, refused] = target(reader, ordinal++);
         if (!refused && n >= 1) {
             if (claimed.contains(n))
                 refused = Refused{Refusal::DuplicateChannel, QStringLiteral("Location"),
                                   QString::number(n)};
             claimed.insert(n);
         }
+        int movedFrom = 0;
+        if (!refused && options.keepChannelsInUse && state.codeplug.isChannelUsed(n)) {
+            movedFrom = n;
+            n = emptyChannel(claimed);
+            if (n == 0)
+                refused = Refused{Refusal::NoEmptyChannel, QStringLiteral("Location"),
+                                  QString::number(movedFrom)};
+            else
+                claimed.insert(n);
+        }
         row.channel = n;
         RowValues values;
+        if (movedFrom > 0 && n > 0)
+            values.notes.append({Adjustment::MovedToEmptyChannel, QStringLiteral("Location"),
+                                 QString::number(movedFrom), QString::number(n)});
         if (!refused)
             refused = readRow(reader, work, n, options, values);
+        if (refused && movedFrom > 0 && n > 0) {
+            claimed.remove(n); // the next row that moves may have it
+            row.channel = movedFrom; // refused, it went nowhere: named by its own channel
+        }
         if (refused) {
             row.outcome = Outcome::Refused;
             row.refusal = refused->why;

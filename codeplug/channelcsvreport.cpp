@@ -22,6 +22,9 @@ QString adjustmentText(const AdjustmentNote &a)
         return QStringLiteral("%1 %2 cut to one decimal: %3").arg(a.column, a.from, a.to);
     case Adjustment::PowerFromWatts:
         return QStringLiteral("Power %1 taken as %2").arg(a.from, a.to);
+    case Adjustment::MovedToEmptyChannel:
+        return QStringLiteral("channel %1 is in use: went to the empty channel %2")
+            .arg(a.from, a.to);
     }
     return QString();
 }
@@ -48,6 +51,9 @@ QString refusalText(const RowPreview &r)
         return QStringLiteral("no receive frequency");
     case Refusal::ToneNotTaken:
         return QStringLiteral("tone %1 is not one this radio takes").arg(r.refusalValue);
+    case Refusal::NoEmptyChannel:
+        return QStringLiteral("channel %1 is in use and no empty channel is left")
+            .arg(r.refusalValue);
     }
     return QString();
 }

@@ -18,17 +18,102 @@ constexpr int kFirstSquelchModeText = 76; // 76 Carrier .. 80 DTMF or CTC/DCS
 constexpr int kDtmfText = 77;
 constexpr int kAddressBookText = 144;
 
-// Settings with a label of their own in the window's table.
+constexpr int kChannelText = 590;      // "CH%1"
+constexpr int kAddressEntryText = 591; // "AB%1"
+
+// Every setting's name: the option pages' labels where the window shows the
+// setting, the radio's own menu names for the rest.
 const std::map<Setting, int> &settingLabels()
 {
     static const std::map<Setting, int> labels = {
-        {Setting::sql, 44},          {Setting::squelchMode, 45}, {Setting::voxGain, 46},
-        {Setting::voxDelay, 47},     {Setting::tot, 48},         {Setting::toa, 49},
-        {Setting::tone1750Hold, 53}, {Setting::scanResume, 54},  {Setting::priorityScan, 55},
-        {Setting::autoPowerOff, 63}, {Setting::whisper, 67},     {Setting::keyPressBeep, 68},
-        {Setting::batterySave, 70},  {Setting::voice, 213},      {Setting::powerOnBeep, 225},
+        {Setting::voice, 213},
+        {Setting::sql, 44},
+        {Setting::squelchMode, 45},
+        {Setting::subaudioTail, 207},
+        {Setting::voxCtrl, 193},
+        {Setting::voxGain, 46},
+        {Setting::voxDelay, 47},
+        {Setting::tot, 48},
+        {Setting::toa, 49},
+        {Setting::scanResume, 54},
+        {Setting::priorityScan, 55},
+        {Setting::keyPressBeep, 68},
+        {Setting::batterySave, 70},
+        {Setting::batterySaveRate, 250},
+        {Setting::autoPowerOff, 63},
+        {Setting::channelReport, 195},
+        {Setting::tone1750Ctrl, 592},
+        {Setting::tone1750Hold, 53},
+        {Setting::whisper, 67},
+        {Setting::alarmMode, 217},
+        {Setting::refuseAlarm, 216},
+        {Setting::autoConnect, 221},
+        {Setting::autoConnectPos, 222},
+        {Setting::masterTxPeriod, 228},
+        {Setting::slaveTimeout, 229},
+        {Setting::slaveAlarmPeriod, 230},
+        {Setting::powerOnBeep, 225},
+        {Setting::dtmfId, 139},
+        {Setting::dtmfGroup, 141},
+        {Setting::dtmfEncodeMode, 133},
+        {Setting::dtmfSideTone, 134},
+        {Setting::dtmfControl, 132},
+        {Setting::dtmfDigitSpeed, 135},
+        {Setting::dtmfPauseDuration, 136},
+        {Setting::dtmfFirstDelay, 137},
+        {Setting::dtmfPretime, 138},
+        {Setting::dtmfStarHashDelay, 140},
+        {Setting::groupCode, 240},
+        {Setting::autoResetTime, 241},
+        {Setting::sendAni, 242},
+        {Setting::limited, 159},
+        {Setting::dizzyState, 160},
+        {Setting::key1Short, 252},
+        {Setting::key1Long, 594},
+        {Setting::key2Short, 253},
+        {Setting::key2Long, 595},
+        {Setting::writeNewPassword, 258},
     };
     return labels;
+}
+
+int textFieldLabel(TextField f)
+{
+    switch (f) {
+    case TextField::deviceSerial:
+        return 200;
+    case TextField::radioPassword:
+        return 232;
+    case TextField::newRadioPassword:
+        return 233;
+    case TextField::firmwareVersion:
+        return 211;
+    case TextField::Count:
+        break;
+    }
+    return -1;
+}
+
+// The labels of the remote-control codes follow the numbers in every
+// language, as the options page's do (the Chinese tables name kill and stun
+// the other way round from the English one).
+int codeFieldLabel(CodeField f)
+{
+    switch (f) {
+    case CodeField::dizzyCode:
+        return 156;
+    case CodeField::stunCode:
+        return 157;
+    case CodeField::activationCode:
+        return 158;
+    case CodeField::pttIdCode:
+        return 593;
+    case CodeField::aniCode:
+        return 226;
+    case CodeField::Count:
+        break;
+    }
+    return -1;
 }
 
 void add(std::vector<DiffEntry> &out, int channel, int label, const QString &name,
@@ -91,10 +176,12 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
             QString::number(before.setting(s.id)), -1, QString::number(after.setting(s.id)), -1);
     }
     for (const TextFieldInfo &f : textFieldTable())
-        add(out, 0, -1, QLatin1String(f.name), QString::fromLatin1(before.text(f.id).toHex(' ')),
-            -1, QString::fromLatin1(after.text(f.id).toHex(' ')), -1);
+        add(out, 0, textFieldLabel(f.id), QLatin1String(f.name),
+            QString::fromLatin1(before.text(f.id).toHex(' ')), -1,
+            QString::fromLatin1(after.text(f.id).toHex(' ')), -1);
     for (const CodeFieldInfo &f : codeFieldTable())
-        add(out, 0, -1, QLatin1String(f.name), QString::fromLatin1(before.code(f.id).text()), -1,
+        add(out, 0, codeFieldLabel(f.id), QLatin1String(f.name),
+            QString::fromLatin1(before.code(f.id).text()), -1,
             QString::fromLatin1(after.code(f.id).text()), -1);
     for (int n = 1; n <= CodeplugData::AddressBookEntries; ++n) {
         const auto texts = [n](const CodeplugData &d) {
@@ -130,15 +217,27 @@ QString diffValue(const QString &text, int textNumber, const text::TAppLang &lan
     return t.isEmpty() ? QStringLiteral("-") : t;
 }
 
+QString diffField(const DiffEntry &e, const text::TAppLang &lang)
+{
+    QString prefix;
+    if (e.channel > 0)
+        prefix = channelLabel(e.channel, lang) + u' ';
+    else if (e.addressEntry > 0)
+        prefix = lang.text(text::TextTable::Main, kAddressEntryText)
+                     .arg(e.addressEntry, 2, 10, QLatin1Char('0')) +
+                 u' ';
+    return prefix + diffLabel(e, lang);
+}
+
 QString diffLine(const DiffEntry &e, const text::TAppLang &lang)
 {
-    QString line;
-    if (e.channel > 0)
-        line = QStringLiteral("CH%1 ").arg(e.channel, 2, 10, QLatin1Char('0'));
-    else if (e.addressEntry > 0)
-        line = QStringLiteral("AB%1 ").arg(e.addressEntry, 2, 10, QLatin1Char('0'));
-    return line + diffLabel(e, lang) + u' ' + diffValue(e.oldText, e.oldTextNumber, lang) +
+    return diffField(e, lang) + u' ' + diffValue(e.oldText, e.oldTextNumber, lang) +
            QStringLiteral(" -> ") + diffValue(e.newText, e.newTextNumber, lang);
+}
+
+QString channelLabel(int channel, const text::TAppLang &lang)
+{
+    return lang.text(text::TextTable::Main, kChannelText).arg(channel, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace t880

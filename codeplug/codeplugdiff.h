@@ -21,8 +21,8 @@ struct DiffEntry
 {
     int channel = 0;        ///< 1..16, or 0 for a setting of the radio
     int addressEntry = 0;   ///< 1..16 for an entry of the address book
-    int labelNumber = -1;   ///< main-table text naming the field; -1 when it has none
-    QString label;          ///< the field's own name, for a field without a label text
+    int labelNumber = -1;   ///< main-table text naming the field
+    QString label;          ///< the field's name in the code, for scripts (t880 diff --json)
     QString oldText;        ///< the value in the first codeplug; empty for a channel not in use
     int oldTextNumber = -1; ///< when >= 0, the main-table text that replaces oldText
     QString newText;
@@ -40,8 +40,13 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
 QString diffLabel(const DiffEntry &entry, const text::TAppLang &lang);
 /// One value in \a lang ("-" for nothing).
 QString diffValue(const QString &text, int textNumber, const text::TAppLang &lang);
+/// The field with its channel or address book entry ("CH05 TX Freq.",
+/// "AB03 Name", "TOT(S)") in \a lang.
+QString diffField(const DiffEntry &entry, const text::TAppLang &lang);
 /// "CH05 TX Freq. 446.00625 -> 446.01875", "TOT(S) 180 -> 60" or
 /// "AB03 Name BASE -> -" in \a lang.
 QString diffLine(const DiffEntry &entry, const text::TAppLang &lang);
+/// "CH05" in \a lang, for channel \a channel (1..16).
+QString channelLabel(int channel, const text::TAppLang &lang);
 
 } // namespace t880

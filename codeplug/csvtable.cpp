@@ -65,7 +65,9 @@ Table readTable(const QByteArray &data, QChar separator)
                     inQuotes = false;
                 }
             } else {
-                if (c == u'\n')
+                // A line break inside quotes is a line of the file as much
+                // as one outside them: CRLF, LF or a lone CR.
+                if (c == u'\n' || (c == u'\r' && (i + 1 >= n || text[i + 1] != u'\n')))
                     ++line;
                 field += c;
             }

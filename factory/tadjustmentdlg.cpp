@@ -3,13 +3,13 @@
 #include "factory/calibrationfields.h"
 #include "factory/calibrationfile.h"
 #include "factory/offsetspinbox.h"
+#include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -638,18 +638,11 @@ void TAdjustmentDlg::bNewClick()
 void TAdjustmentDlg::bOpenClick()
 {
     commitFocusedField();
-    QFileDialog dialog(this, text(OpenTitle));
-    dialog.setObjectName(QStringLiteral("OpenDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(text(FileFilter));
-    dialog.resize(760, 480);
-    if (!m_lastFile.isEmpty())
-        dialog.setDirectory(QFileInfo(m_lastFile).absolutePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    openCalibration(dialog.selectedFiles().first());
+    const QString path =
+        filedialogs::askOpenPath(m_state, this, FileKind::Calibration, text(OpenTitle),
+                                 QStringLiteral("OpenDialog"), {text(FileFilter)});
+    if (!path.isEmpty())
+        openCalibration(path);
 }
 
 bool TAdjustmentDlg::openCalibration(const QString &path)
@@ -667,19 +660,11 @@ bool TAdjustmentDlg::openCalibration(const QString &path)
 void TAdjustmentDlg::bSaveClick()
 {
     commitFocusedField();
-    QFileDialog dialog(this, text(SaveTitle));
-    dialog.setObjectName(QStringLiteral("SaveDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(text(FileFilter));
-    dialog.setDefaultSuffix(calibrationfile::Suffix);
-    dialog.resize(760, 480);
-    if (!m_lastFile.isEmpty())
-        dialog.selectFile(m_lastFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    saveCalibration(withDefaultSuffix(dialog.selectedFiles().first(), calibrationfile::Suffix));
+    const QString path = filedialogs::askSavePath(
+        m_state, this, FileKind::Calibration, text(SaveTitle), QStringLiteral("SaveDialog"),
+        text(FileFilter), calibrationfile::Suffix, m_lastFile);
+    if (!path.isEmpty())
+        saveCalibration(path);
 }
 
 bool TAdjustmentDlg::saveCalibration(const QString &path)

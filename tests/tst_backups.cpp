@@ -426,8 +426,8 @@ void TestBackups::diffLines_data()
         << QStringList{"name2"} << QStringList{QString::fromUtf8("CH02 Name - -> 中继")};
     QTest::newRow("address book entry")
         << QStringList{"ab3"} << QStringList{"AB03 Address Book - -> 12345", "AB03 Name - -> BASE"};
-    QTest::newRow("a setting without a label of its own")
-        << QStringList{"dtmfId"} << QStringList{"dtmfId 1 -> 7"};
+    QTest::newRow("a setting the window has no control for")
+        << QStringList{"dtmfId"} << QStringList{"ID 1 -> 7"};
 }
 
 void TestBackups::diffLines()

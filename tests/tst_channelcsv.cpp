@@ -109,6 +109,8 @@ void TestChannelCsv::readTable_data()
         << QByteArray("a,b\n1, \"x,y\"\n") << QStringList{"1", "x,y"} << 2;
     QTest::newRow("line break inside quotes")
         << QByteArray("a,b\n\"p\nq\",2\n3,4\n") << QStringList{"p\nq", "2"} << 2;
+    QTest::newRow("line break inside a quoted header, CR only")
+        << QByteArray("\"a\rb\",c\r1,2\r") << QStringList{"1", "2"} << 3;
     QTest::newRow("short row") << QByteArray("a,b,c\n1\n") << QStringList{"1"} << 2;
     QTest::newRow("header after blank lines")
         << QByteArray("\n\na,b\n1,2\n") << QStringList{"1", "2"} << 4;

@@ -1,6 +1,8 @@
 // File > Import CSV and Export CSV through the window: the preview lists
-// every row before anything changes, Cancel changes nothing, OK takes the
-// rows that were not refused as one undo step; an export writes the list.
+// every row with its line in the file before anything changes, Cancel
+// changes nothing, OK takes the rows that were not refused as one undo step;
+// channels in use are replaced or kept as the user says; an export writes
+// the list.
 #include "guitest.h"
 #include "testsupport.h"
 
@@ -32,6 +34,17 @@ const QByteArray kList = "Location,Name,Frequency,Mode,Power\r\n"
                          "2,TOWN,438.501000,NFM,Low\r\n"
                          "3,FAR,145.500000,FM,High\r\n";
 
+// Channels in use, each as "channel:kHz".
+QString layout(const CodeplugData &c)
+{
+    QStringList used;
+    for (int n = 1; n <= CodeplugData::Channels; ++n) {
+        if (c.isChannelUsed(n))
+            used << QStringLiteral("%1:%2").arg(n).arg(c.channel(n).rxFreq() / 1000);
+    }
+    return used.join(QLatin1Char(' '));
+}
+
 std::shared_ptr<ModalSeen> chooseFile(const QString &dialogName, const QString &file)
 {
     return whenModal(dialogName, [file](QWidget *w) {
@@ -58,6 +71,8 @@ private:
 private slots:
     void importPreview_data();
     void importPreview();
+    void channelsInUse_data();
+    void channelsInUse();
     void notAChannelList();
     void exportWritesTheList();
 };
@@ -91,8 +106,8 @@ void TestCsvWindow::importPreview()
     QVERIFY(chosen->seen && preview->seen);
     const QStringList rows = lines.split(QLatin1Char('\n'));
     QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows.at(0), QStringLiteral("CH01: ") + mainText(361));
-    QVERIFY2(rows.at(1).startsWith(QStringLiteral("CH02: ")) &&
+    QCOMPARE(rows.at(0), QStringLiteral("Line 2, CH01: ") + mainText(361));
+    QVERIFY2(rows.at(1).startsWith(QStringLiteral("Line 3, CH02: ")) &&
                  rows.at(1).contains(QStringLiteral("438.500000")),
              qPrintable(rows.at(1)));
     QVERIFY2(rows.at(2).contains(QStringLiteral("145.5")), qPrintable(rows.at(2)));
@@ -111,6 +126,68 @@ void TestCsvWindow::importPreview()
     QCOMPARE(undo->text(), mainText(283).arg(QStringLiteral("Import CSV")));
     undo->trigger();
     QVERIFY(c.toByteArray() == before);
+    window.closeWithoutPrompt();
+}
+
+void TestCsvWindow::channelsInUse_data()
+{
+    QTest::addColumn<QString>("answer"); // to the question about channels in use
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("after");
+    // The file's lines: 1 header, 2-3 a row whose comment holds a line
+    // break, 4 a row above the band (400-490 MHz), 5 blank, 6 a row.
+    const QString outside = "refused: RX Freq. 500.000000 is outside the band 400.000-490.000 MHz";
+    QTest::newRow("Yes replaces them")
+        << "OKBtn"
+        << QStringList{"Line 2, CH01: taken as it stands", "Line 4, CH02: " + outside,
+                       "Line 6, CH05: taken as it stands"}
+        << "1:438500 2:432000 5:439000";
+    // Channels 3 and 4 are the empty ones no row names; the refused row
+    // leaves channel 4 empty.
+    QTest::newRow("No keeps them and fills the empty channels")
+        << "NoBtn"
+        << QStringList{"Line 2, CH03: put here because CH01 is in use", "Line 4, CH02: " + outside,
+                       "Line 6, CH05: taken as it stands"}
+        << "1:431000 2:432000 3:438500 5:439000";
+    QTest::newRow("Cancel changes nothing") << "CancelBtn" << QStringList{} << "1:431000 2:432000";
+}
+
+void TestCsvWindow::channelsInUse()
+{
+    QFETCH(QString, answer);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, after);
+    WindowState state;
+    configure(state);
+    TForm1 window(state);
+    state.program.codeplug.enterChannelFrequency(1, 431000000);
+    state.program.codeplug.enterChannelFrequency(2, 432000000);
+    const QString file = path(QStringLiteral("inuse.csv"));
+    QVERIFY(writeFile(file, "Location,Frequency,Comment\r\n"
+                            "1,438.500000,\"hill\r\ntop\"\r\n"
+                            "2,500.000000,\r\n"
+                            "\r\n"
+                            "5,439.000000,\r\n"));
+
+    auto chosen = chooseFile(QStringLiteral("ImportCsvDialog"), file);
+    QString question;
+    auto asked = pressWhenShown(QStringLiteral("ReplaceChannelsPrompt"), answer, &question);
+    auto shown = std::make_shared<QString>();
+    auto preview = whenModal(QStringLiteral("ImportPreviewDlg"), [shown](QWidget *w) {
+        *shown = w->findChild<QPlainTextEdit *>(QStringLiteral("ReportLines"))->toPlainText();
+        QMetaObject::invokeMethod(w->findChild<QWidget *>(QStringLiteral("OKBtn")), "click",
+                                  Qt::QueuedConnection);
+    });
+    window.findChild<QAction *>(QStringLiteral("MenuFile_ImportCsv"))->trigger();
+    QVERIFY(chosen->seen && asked->seen);
+    // Only channel 1 would be replaced: the row for channel 2 is refused.
+    QCOMPARE(question,
+             mainText(603).arg(QStringLiteral("CH01")) + QLatin1Char('\n') + mainText(604));
+    // After Cancel no preview follows.
+    QCOMPARE(preview->seen, !lines.isEmpty());
+    if (preview->seen)
+        QCOMPARE(shown->split(QLatin1Char('\n')), lines);
+    QCOMPARE(layout(state.program.codeplug), after);
     window.closeWithoutPrompt();
 }
 

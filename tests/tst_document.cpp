@@ -112,7 +112,8 @@ void TestDocument::init()
 }
 
 // The file's name and the mark: an edit marks, undoing it by hand unmarks,
-// Save and New clear it.
+// Save As, Save and New clear it. Save As asks and takes the new file as the
+// window's; Save then keeps to it without asking.
 void TestDocument::titleFollowsTheModel()
 {
     WindowState state;
@@ -136,16 +137,25 @@ void TestDocument::titleFollowsTheModel()
     pickSquelch(window, 9);
     const QString saved = path(QStringLiteral("valley.Kzx"));
     auto dialog = whenModal(QStringLiteral("SaveDialog"), [saved](QWidget *w) {
-        // Save offers the current file's name.
+        // Save As offers the current file's name.
         QVERIFY(qobject_cast<QFileDialog *>(w)->selectedFiles().value(0).endsWith(
             QStringLiteral("hills.Kzx")));
         qobject_cast<QFileDialog *>(w)->selectFile(saved);
         QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
     });
-    QVERIFY(window.MenuFile_SaveClick());
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(dialog->seen);
     QCOMPARE(shownTitle(&window), QStringLiteral("valley.Kzx - ") + program);
     QCOMPARE(readFile(saved).at(SqlAt), char(9));
+
+    pickSquelch(window, 4);
+    auto asked = whenModal(
+        QStringLiteral("SaveDialog"), [](QWidget *w) { w->close(); }, 500);
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!asked->seen);
+    QCOMPARE(readFile(saved).at(SqlAt), char(4));
+    QCOMPARE(readFile(file).at(SqlAt), char(2));
+    QCOMPARE(shownTitle(&window), QStringLiteral("valley.Kzx - ") + program);
 
     pickSquelch(window, 1);
     auto prompt = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");

@@ -49,10 +49,11 @@ struct RowSeen
     QString result;
 };
 
+// The row that writes to \a device, whatever its caption.
 int rowOf(QTableWidget *table, const QString &device)
 {
     for (int row = 0; row < table->rowCount(); ++row) {
-        if (table->item(row, TGangWriteDlg::PortColumn)->text() == device)
+        if (table->item(row, TGangWriteDlg::PortColumn)->data(Qt::UserRole).toString() == device)
             return row;
     }
     return -1;
@@ -178,6 +179,7 @@ private slots:
     void addPortRefusesWhatIsNoPort_data();
     void addPortRefusesWhatIsNoPort();
     void addPortKnowsALinkFromItsDevice();
+    void portBindingsListed();
     void traceMasksPassword_data();
     void traceMasksPassword();
 };
@@ -503,6 +505,43 @@ void TestGangWindow::addPortKnowsALinkFromItsDevice()
     QVERIFY(seen->seen);
     QCOMPARE(rowsWithLink, rowsBefore + 1);
     QCOMPARE(rowsAfter, rowsWithLink);
+    window.closeWithoutPrompt();
+}
+
+// The configuration's [ports]: a binding is listed with its port number, one
+// whose device is missing greyed and saying so; a binding and the device it
+// points at are one row.
+void TestGangWindow::portBindingsListed()
+{
+    PresentPort present;
+    const QString link = path(QStringLiteral("bound-radio"));
+    QVERIFY(QFile::link(present.path(), link));
+    const QString missing = path(QStringLiteral("none"));
+    WindowState state;
+    configureWindow(state, m_dir.path(), missing, QStringLiteral("COM2=%1\n").arg(link));
+    TForm1 window(state);
+    auto seen = whenModal(QStringLiteral("GangWriteDlg"), [&](QWidget *w) {
+        auto *table = child<QTableWidget>(w, "tPorts");
+        const int gone = rowOf(table, missing);
+        const int bound = rowOf(table, link);
+        QVERIFY(gone >= 0 && bound >= 0);
+        QCOMPARE(table->item(gone, TGangWriteDlg::PortColumn)->text(),
+                 QStringLiteral("COM1  ") + missing);
+        QCOMPARE(table->item(bound, TGangWriteDlg::PortColumn)->text(),
+                 QStringLiteral("COM2  ") + link);
+        QVERIFY(!(table->item(gone, TGangWriteDlg::PortColumn)->flags() & Qt::ItemIsEnabled));
+        QCOMPARE(table->item(gone, TGangWriteDlg::AdapterColumn)->text(),
+                 mainText(0, 404).arg(missing));
+        QVERIFY(table->item(bound, TGangWriteDlg::PortColumn)->flags() & Qt::ItemIsUserCheckable);
+        const int rows = table->rowCount();
+        addPort(w, present.path());
+        QCOMPARE(table->rowCount(), rows);
+        QCOMPARE(table->item(rowOf(table, link), TGangWriteDlg::PortColumn)->checkState(),
+                 Qt::Checked);
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    menu(window, "MenuEdit_WriteSeveral")->trigger();
+    QVERIFY(seen->seen);
     window.closeWithoutPrompt();
 }
 

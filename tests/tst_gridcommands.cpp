@@ -196,13 +196,13 @@ void TestGridCommands::paste_data()
         << "" << 1 << "Frequency\n446.0062\n"
         << "1:446000"
         << "0 taken, 1 adjusted, 0 refused.\n"
-           "CH01: Frequency 446.006200 moved onto the raster: 446.000000";
+           "CH01: RX Freq. 446.006200 moved onto the raster: 446.000000";
     QTest::newRow("outside the band and unreadable")
         << "" << 2 << "Frequency\n500\nabc\n446.5\n"
         << "4:446500"
         << "1 taken, 0 adjusted, 2 refused.\n"
-           "CH02: refused: Frequency 500 is outside the band\n"
-           "CH03: refused: Frequency \"abc\" does not read";
+           "CH02: refused: RX Freq. 500 is outside the band 400.000-480.000 MHz\n"
+           "CH03: refused: RX Freq. \"abc\" does not read";
     QTest::newRow("more rows than channels below") << "" << 16 << "Frequency\n440\n441\n"
                                                    << "16:440000"
                                                    << "1 taken, 0 adjusted, 1 refused.\n"
@@ -535,12 +535,14 @@ void TestGridCommands::batchSet_data()
                                     << "0.005"
                                     << "1:431000 13:479990 14:479995 15:480000"
                                     << "3 taken, 0 adjusted, 1 refused.\n"
-                                       "CH16: refused: RX Freq. 480.00500 is outside the band";
+                                       "CH16: refused: RX Freq. 480.00500 is outside the "
+                                       "band 400.000-480.000 MHz";
     QTest::newRow("below the bottom") << 1 << 2 << "399.990"
                                       << "0.010"
                                       << "1:431000 2:400000"
                                       << "1 taken, 0 adjusted, 1 refused.\n"
-                                         "CH01: refused: RX Freq. 399.99000 is outside the band";
+                                         "CH01: refused: RX Freq. 399.99000 is outside the "
+                                         "band 400.000-480.000 MHz";
     // 446.001 is on neither raster: down to 446.000 on 6.25 kHz.
     QTest::newRow("onto the raster") << 2 << 2 << "446.001"
                                      << "0"

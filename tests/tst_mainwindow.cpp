@@ -47,6 +47,44 @@ std::shared_ptr<ModalSeen> typeIntoFileDialog(const QString &dialog, const QStri
     });
 }
 
+// Sets an environment variable for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, const QString &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// Notes the folder the file dialog \a dialog shows first, then chooses
+// \a file in it (or cancels, for none).
+std::shared_ptr<QString> folderOf(const QString &dialog, const QString &file = QString())
+{
+    auto folder = std::make_shared<QString>();
+    whenModal(dialog, [folder, file](QWidget *w) {
+        auto *files = qobject_cast<QFileDialog *>(w);
+        *folder = files->directory().canonicalPath();
+        if (!file.isEmpty())
+            files->selectFile(file);
+        QMetaObject::invokeMethod(w, file.isEmpty() ? "reject" : "accept", Qt::QueuedConnection);
+    });
+    return folder;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -72,6 +110,7 @@ private slots:
     void openCommand_data();
     void openCommand();
     void saveCommand();
+    void fileDialogsRememberTheirFolder();
     void portDialog();
     void portDialogSearchSwitch();
     void languageSwitch_data();
@@ -347,6 +386,46 @@ void TestMainWindow::saveCommand()
     window.closeWithoutPrompt();
 }
 
+// A file dialog starts in the user's documents folder the first time, then
+// where a file of its kind was last chosen, after a restart too; each kind of
+// file keeps a folder of its own.
+void TestMainWindow::fileDialogsRememberTheirFolder()
+{
+    const QString home = path(QStringLiteral("home"));
+    const QString radios = path(QStringLiteral("radios"));
+    QVERIFY(QDir().mkpath(home + QStringLiteral("/Papers")) &&
+            QDir().mkpath(home + QStringLiteral("/.config")) && QDir().mkpath(radios));
+    QVERIFY(writeFile(home + QStringLiteral("/.config/user-dirs.dirs"),
+                      "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n"));
+    const ScopedEnv homeEnv("HOME", home);
+    const ScopedEnv configEnv("XDG_CONFIG_HOME", home + QStringLiteral("/.config"));
+    const QString papers = QDir(home + QStringLiteral("/Papers")).canonicalPath();
+    CodeplugData codeplug;
+    codeplug.applyNewDefaults();
+    QVERIFY(writeFile(radios + QStringLiteral("/hills.Kzx"), codeplug.toByteArray()));
+
+    {
+        WindowState state;
+        state.configPath = configPath();
+        TForm1 window(state);
+        const auto opened =
+            folderOf(QStringLiteral("OpenDialog"), radios + QStringLiteral("/hills.Kzx"));
+        window.MenuFile_OpenClick();
+        QCOMPARE(*opened, papers);
+        const auto exported = folderOf(QStringLiteral("ExportCsvDialog"));
+        window.MenuFile_ExportCsvClick();
+        QCOMPARE(*exported, papers);
+        window.closeWithoutPrompt();
+    }
+    WindowState state;
+    state.configPath = configPath();
+    TForm1 window(state);
+    const auto opened = folderOf(QStringLiteral("OpenDialog"));
+    window.MenuFile_OpenClick();
+    QCOMPARE(*opened, QDir(radios).canonicalPath());
+    window.closeWithoutPrompt();
+}
+
 // Ports 1 and 3 present, port 5 stored, search off: port 1 is taken and only
 // the present ports can be chosen.
 void TestMainWindow::portDialog()
@@ -408,9 +487,10 @@ void TestMainWindow::languageSwitch_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<int>("language");
-    QTest::newRow("English") << "MenuLanguage_En" << 0;
-    QTest::newRow("Traditional") << "MenuLanguage_Cht" << 2;
-    QTest::newRow("Simplified") << "MenuLanguage_Chs" << 1;
+    QTest::addColumn<QString>("portTitle"); // the menu item's words, no accelerator
+    QTest::newRow("English") << "MenuLanguage_En" << 0 << "Communication Port";
+    QTest::newRow("Traditional") << "MenuLanguage_Cht" << 2 << QString::fromUtf8("通訊埠");
+    QTest::newRow("Simplified") << "MenuLanguage_Chs" << 1 << QString::fromUtf8("通讯口");
 }
 
 // Every menu, item and page caption takes the new language's text.
@@ -426,6 +506,7 @@ void TestMainWindow::languageSwitch()
     const std::pair<const char *, int> actions[] = {{"MenuFile_New", 2},
                                                     {"MenuFile_Open", 3},
                                                     {"MenuFile_Save", 4},
+                                                    {"MenuFile_SaveAs", 605},
                                                     {"MenuFile_Exit", 5},
                                                     {"MenuEdit_Read", 7},
                                                     {"MenuEdit_Write", 8},
@@ -454,6 +535,8 @@ void TestMainWindow::languageSwitch()
     QCOMPARE(shownTitle(&window), mainText(language, 0));
     for (const char *name : {"MenuLanguage_En", "MenuLanguage_Chs", "MenuLanguage_Cht"})
         QCOMPARE(findAction(&window, name)->isChecked(), QLatin1String(name) == item);
+    QFETCH(QString, portTitle);
+    QCOMPARE(TCommunicationPort(state, link::PortMap(), &window).windowTitle(), portTitle);
     window.closeWithoutPrompt();
 }
 

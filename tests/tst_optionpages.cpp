@@ -146,14 +146,14 @@ QByteArray TestOptionPages::saveBlock()
 {
     const QString file = path(QStringLiteral("out.Kzx"));
     QFile::remove(file);
-    // File/Save, its dialog answered as a user does: what the controls hold
-    // is stored first.
+    // File/Save As, its dialog answered as a user does: what the controls
+    // hold is stored first.
     auto seen = whenModal(QStringLiteral("SaveDialog"), [file](QWidget *w) {
         if (auto *dialog = qobject_cast<QFileDialog *>(w))
             dialog->selectFile(file);
         QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
     });
-    if (!m_window->MenuFile_SaveClick() || !seen->seen)
+    if (!m_window->MenuFile_SaveAsClick() || !seen->seen)
         return QByteArray();
     return readFile(file);
 }

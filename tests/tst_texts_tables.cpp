@@ -429,10 +429,13 @@ void TestTextTables::reservedEntries_data()
     main << 402;
     for (int n = 433; n <= 449; ++n)
         main << n;
-    // Held free beside the transfer results' texts and the tooltips.
+    // Held free beside the transfer results' texts, the tooltips and the
+    // texts of reports, files and ports.
     for (int n = 473; n <= 509; ++n)
         main << n;
-    for (int n = 537; n <= 639; ++n)
+    for (int n = 537; n <= 589; ++n)
+        main << n;
+    for (int n = 606; n <= 639; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();

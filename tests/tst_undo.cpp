@@ -1,15 +1,21 @@
 // Undo and redo through the window: every kind of change is one step with
 // its name in the user's language, undone and redone to the exact bytes;
 // the menu items follow the history; cells changed since the last open,
-// read or save carry a mark.
+// read or save carry a mark. The names of steps, compare lines and import
+// reports use the window's own words in every language.
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "codeplug/channeledit.h"
+#include "codeplug/codeplugdiff.h"
+#include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/tform1.h"
+#include "ui/tpastereportdlg.h"
 #include "ui/windowstate.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QTabWidget>
@@ -26,6 +32,39 @@ QString stripped(QString menuText)
 {
     static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
     return menuText.remove(bracketed).remove(QLatin1Char('&'));
+}
+
+// The first word of \a text that a user of \a language should not meet: a
+// name from the code (aniCode, tot), or inside a Chinese text any English
+// word but the program's own abbreviations, units and the tone "Off".
+QString foreignWord(const QString &text, int language)
+{
+    static const QStringList allowed = {"Off", "CTCSS", "DCS", "DTMF", "CSV", "MHz", "Hz"};
+    QStringList code;
+    for (const SettingInfo &s : settingTable())
+        code << QLatin1String(s.name);
+    for (const TextFieldInfo &f : textFieldTable())
+        code << QLatin1String(f.name);
+    for (const CodeFieldInfo &f : codeFieldTable())
+        code << QLatin1String(f.name);
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]+"));
+    static const QRegularExpression camel(QStringLiteral("^[a-z]+[A-Z]"));
+    for (const QRegularExpressionMatch &m : word.globalMatch(text)) {
+        const QString w = m.captured();
+        if (code.contains(w) || camel.match(w).hasMatch() ||
+            (language > 0 && w.size() > 1 && !allowed.contains(w)))
+            return w;
+    }
+    return QString();
+}
+
+// A file for Import CSV: one channel, in a channel not in use.
+std::shared_ptr<ModalSeen> chooseFile(const QString &dialogName, const QString &file)
+{
+    return whenModal(dialogName, [file](QWidget *w) {
+        qobject_cast<QFileDialog *>(w)->selectFile(file);
+        QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+    });
 }
 
 } // namespace
@@ -64,6 +103,8 @@ private slots:
     void undoBackToSavedClearsTheMark();
     void changedCellsMarked();
     void namesFollowTheLanguage();
+    void everyNameInTheUsersWords_data();
+    void everyNameInTheUsersWords();
 };
 
 void TestUndo::init()
@@ -222,18 +263,170 @@ void TestUndo::changedCellsMarked()
     saveShot(m_window, QStringLiteral("changed-cells"));
 }
 
-// Step names are in the language of the moment they were made.
+// Step names are in the language the menu is shown in, whichever it was
+// when the step was made.
 void TestUndo::namesFollowTheLanguage()
 {
-    action("MenuLanguage_Chs")->trigger();
     QVERIFY(grid()->setData(grid()->cell(7, 1), QStringLiteral("439")));
+    action("MenuLanguage_Chs")->trigger();
     const QString expected =
-        mainText(1, 283).arg(mainText(1, 285).arg(QStringLiteral("CH07 ") + mainText(1, 16)));
+        mainText(1, 283).arg(mainText(1, 285).arg(QString::fromUtf8("信道07 ") + mainText(1, 16)));
     QCOMPARE(action("MenuEdit_Undo")->text(), expected);
     auto seen = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
     m_window->MenuFile_NewClick();
     QVERIFY(seen->seen);
     QCOMPARE(action("MenuEdit_Undo")->text(), mainText(1, 283).arg(stripped(mainText(1, 2))));
+}
+
+void TestUndo::everyNameInTheUsersWords_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << 0;
+    QTest::newRow("Simplified Chinese") << 1;
+    QTest::newRow("Traditional Chinese") << 2;
+}
+
+// Every command's step, made in English and shown in the row's language,
+// every field of a compare or step name, and every kind of import report
+// line: no word of the code, no English inside Chinese.
+void TestUndo::everyNameInTheUsersWords()
+{
+    QFETCH(int, language);
+    auto *table = m_window->findChild<ChannelGrid *>(QStringLiteral("StringGrid1"));
+    const auto current = [&](int channel) {
+        table->setCurrentIndex(grid()->cell(channel, 1));
+    };
+    const auto run = [this](const char *name) {
+        action(name)->trigger();
+    };
+
+    QVERIFY(grid()->setData(grid()->cell(1, 1), QStringLiteral("438.5")));
+    chooseOption("cbTOT", 4);
+    m_state->program.codeplug.setCode(CodeField::aniCode, optionedit::codeFromText("123"));
+    m_window->modelTouched();
+    auto cleared = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
+    m_window->MenuFile_NewClick();
+    QVERIFY(cleared->seen);
+    CodeplugData file;
+    file.applyNewDefaults();
+    file.enterChannelFrequency(1, 438500000);
+    file.enterChannelFrequency(2, 439500000);
+    QVERIFY(writeFile(path(QStringLiteral("12.Kzx")), file.toByteArray()));
+    QVERIFY(m_window->openCodeplug(path(QStringLiteral("12.Kzx"))));
+    QVERIFY(writeFile(path(QStringLiteral("3.csv")), "Location,Frequency\n3,440.5\n"));
+    auto chosen = chooseFile(QStringLiteral("ImportCsvDialog"), path(QStringLiteral("3.csv")));
+    auto previewed = pressWhenShown(QStringLiteral("ImportPreviewDlg"), "OKBtn");
+    run("MenuFile_ImportCsv");
+    QVERIFY(chosen->seen && previewed->seen);
+    QApplication::clipboard()->setText(QStringLiteral("Frequency\n441.5\n"));
+    current(4);
+    run("MenuEdit_Paste");
+    run("MenuEdit_Cut");
+    current(1);
+    run("MenuEdit_MoveDown");
+    run("MenuEdit_Sort");
+    current(2);
+    run("MenuEdit_MoveUp");
+    current(1);
+    run("MenuEdit_InsertChannel");
+    run("MenuEdit_DeleteChannel");
+    run("MenuEdit_ClearChannels");
+    emit table->bulkEdited(channeledit::PowerColumn, {2, 3}, 0);
+    current(10);
+    auto filled = pressWhenShown(QStringLiteral("TBatchSetDlg"), "OKBtn");
+    run("MenuEdit_BatchSet");
+    QVERIFY(filled->seen);
+    const int steps = 16;
+
+    m_window->setLanguage(language);
+    const auto check = [language](QString name) {
+        name = stripped(name).remove(QStringLiteral("12.Kzx"));
+        QVERIFY2(foreignWord(name, language).isEmpty(), qPrintable(name));
+    };
+    QStringList names;
+    while (action("MenuEdit_Undo")->isEnabled()) {
+        names << action("MenuEdit_Undo")->text();
+        check(names.back());
+        run("MenuEdit_Undo");
+    }
+    QCOMPARE(names.size(), steps);
+    QCOMPARE(names.first(), mainText(language, 283).arg(stripped(mainText(language, 169))));
+    while (action("MenuEdit_Redo")->isEnabled()) {
+        check(action("MenuEdit_Redo")->text());
+        run("MenuEdit_Redo");
+    }
+
+    // Each field changed alone: the step's name and the compare line.
+    CodeplugData before;
+    before.applyNewDefaults();
+    const auto fieldNames = [&](const CodeplugData &after) {
+        check(UndoHistory::describe(before, after, m_state->lang));
+        for (const DiffEntry &e : diffCodeplugs(before, after))
+            check(diffLine(e, m_state->lang));
+    };
+    for (const SettingInfo &s : settingTable()) {
+        CodeplugData after = before;
+        after.setSetting(s.id, before.setting(s.id) ^ 1);
+        fieldNames(after);
+    }
+    for (const TextFieldInfo &f : textFieldTable()) {
+        CodeplugData after = before;
+        after.setText(f.id, "12");
+        fieldNames(after);
+    }
+    for (const CodeFieldInfo &f : codeFieldTable()) {
+        CodeplugData after = before;
+        after.setCode(f.id, optionedit::codeFromText("12"));
+        fieldNames(after);
+    }
+    CodeplugData channelAndEntry = before;
+    channelAndEntry.enterChannelFrequency(5, 446006250);
+    AddressBookEntry entry;
+    QVERIFY(entry.setNumber("12345"));
+    channelAndEntry.setAddressBookEntry(3, entry);
+    channelAndEntry.setAddressBookEntryUsed(3, true);
+    fieldNames(channelAndEntry);
+
+    // Every kind of report line, each column of the list named.
+    using namespace channelcsv;
+    QList<RowPreview> rows;
+    for (Adjustment kind :
+         {Adjustment::MovedOntoRaster, Adjustment::NameCut, Adjustment::NameReplaced,
+          Adjustment::NonstandardTone, Adjustment::ToneCut, Adjustment::PowerFromWatts,
+          Adjustment::MovedToEmptyChannel}) {
+        RowPreview row;
+        row.channel = 5;
+        row.outcome = Outcome::Adjusted;
+        // The power in watts becomes one of the grid's words; the rest are numbers.
+        row.adjustments << AdjustmentNote{
+            kind, QStringLiteral("Frequency"), QStringLiteral("2"),
+            kind == Adjustment::PowerFromWatts ? QStringLiteral("High") : QStringLiteral("3")};
+        rows << row;
+    }
+    for (Refusal why : {Refusal::OutsideBand, Refusal::UnsupportedMode, Refusal::LocationOutOfRange,
+                        Refusal::TooManyRows, Refusal::DuplicateChannel, Refusal::NoFrequency,
+                        Refusal::ToneNotTaken, Refusal::NoEmptyChannel}) {
+        RowPreview row;
+        row.outcome = Outcome::Refused;
+        row.refusal = why;
+        row.refusalColumn = QStringLiteral("Frequency");
+        row.refusalValue = QStringLiteral("7");
+        rows << row;
+    }
+    for (const QString &column : columns() + QStringList{BusyLockHeader}) {
+        RowPreview row;
+        row.channel = 2;
+        row.outcome = Outcome::Refused;
+        row.refusal = Refusal::Unreadable;
+        row.refusalColumn = column;
+        row.refusalValue = QStringLiteral("7");
+        rows << row;
+    }
+    rows << RowPreview{};
+    for (const RowPreview &row : std::as_const(rows)) {
+        check(reportLine(*m_state, row, true));
+        check(reportLine(*m_state, row, false));
+    }
 }
 
 QTEST_MAIN(TestUndo)

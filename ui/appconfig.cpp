@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include <sys/stat.h>
@@ -31,6 +32,11 @@ const QString kBackupBeforeWrite = QStringLiteral("BackupBeforeWrite");
 const QString kVerifyAfterWrite = QStringLiteral("VerifyAfterWrite");
 const QString kNameColWidth = QStringLiteral("NameColWidth");
 const QString kGangPorts = QStringLiteral("GangPorts");
+// In the order of FileKind.
+const QString kFolderKeys[] = {QStringLiteral("CodeplugFolder"), QStringLiteral("CsvFolder"),
+                               QStringLiteral("PdfFolder"), QStringLiteral("TraceFolder"),
+                               QStringLiteral("CalibrationFolder")};
+static_assert(std::size(kFolderKeys) == std::size_t(FileKind::Count));
 const QString kBackup = QStringLiteral("backup");
 const QString kMaxAgeDays = QStringLiteral("MaxAgeDays");
 const QString kMaxCount = QStringLiteral("MaxCount");
@@ -158,6 +164,8 @@ AppConfig readConfig(const IniFile &ini)
     c.nameColumnWidth = int(readInRange(ini, kOwn, kNameColWidth, d.nameColumnWidth, 8, 1000));
     if (const std::optional<QString> ports = ini.value(kOwn, kGangPorts))
         c.gangPorts = ports->split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (std::size_t k = 0; k < c.folders.size(); ++k)
+        c.folders[k] = ini.value(kOwn, kFolderKeys[k]).value_or(QString());
     c.backupMaxAgeDays = int(readInRange(ini, kBackup, kMaxAgeDays, d.backupMaxAgeDays, 1, 36500));
     c.backupMaxCount = int(readInRange(ini, kBackup, kMaxCount, d.backupMaxCount, 1, 1000000));
 
@@ -216,6 +224,10 @@ void writeSessionValues(IniFile &ini, const AppConfig &c)
         ini.setValue(kOwn, kNameColWidth, QString::number(c.nameColumnWidth));
     if (!c.gangPorts.isEmpty() || ini.value(kOwn, kGangPorts))
         ini.setValue(kOwn, kGangPorts, c.gangPorts.join(QLatin1Char(';')));
+    for (std::size_t k = 0; k < c.folders.size(); ++k) {
+        if (!c.folders[k].isEmpty() || ini.value(kOwn, kFolderKeys[k]))
+            ini.setValue(kOwn, kFolderKeys[k], c.folders[k]);
+    }
 }
 
 // Through links too: /bin is a link to /usr/bin on current systems.

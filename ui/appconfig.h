@@ -24,6 +24,9 @@ struct BandLimits
     bool operator==(const BandLimits &o) const { return min == o.min && max == o.max; }
 };
 
+/// The kinds of file whose dialogs each remember the folder last used.
+enum class FileKind { Codeplug, Csv, Pdf, Trace, Calibration, Count };
+
 struct AppConfig
 {
     static constexpr int ChannelRows = 17;
@@ -65,6 +68,11 @@ struct AppConfig
     /// Write to several radios, separated by ";". Written once a choice was
     /// made (or when the file has the key).
     QStringList gangPorts;
+    /// Section `t880`, keys `CodeplugFolder`, `CsvFolder`, `PdfFolder`,
+    /// `TraceFolder` and `CalibrationFolder`: where the file dialogs of each
+    /// kind of file were last used. Written once one was used (or when the
+    /// file has the key).
+    std::array<QString, std::size_t(FileKind::Count)> folders{};
     /// Section `backup`, keys `MaxAgeDays` (1..36500) and `MaxCount`
     /// (1..1000000): backups older, or beyond the newest that many, are
     /// removed. Read only; the program never writes this section.

@@ -1,12 +1,13 @@
 #include "ui/csvcommands.h"
 
 #include "codeplug/channelcsv.h"
+#include "codeplug/codeplugdiff.h"
 #include "codeplug/safefile.h"
+#include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tpastereportdlg.h"
 #include "ui/windowstate.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -23,6 +24,10 @@ enum Text : int {
     PreviewNote = 365,
     NoChannelList = 366,
     CannotWriteCsv = 367,
+    YesText = 198,
+    NoText = 199,
+    ReplacesInUse = 603,
+    ReplaceOrKeep = 604,
 };
 
 // A CSV file is a few kilobytes; anything near this is not a channel list.
@@ -33,20 +38,40 @@ QString dialogTitle(QString menuText)
     return menuText.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
 }
 
+// The channels in use that rows of \a preview would replace.
+QStringList channelsReplaced(const WindowState &state, const channelcsv::Preview &preview)
+{
+    QStringList channels;
+    for (const channelcsv::RowPreview &row : preview.rows) {
+        if (row.outcome != channelcsv::Outcome::Refused &&
+            state.program.codeplug.isChannelUsed(row.channel))
+            channels << channelLabel(row.channel, state.lang);
+    }
+    return channels;
+}
+
+// Yes replaces the channels in use, No keeps them, Cancel stops the import.
+int askReplace(const WindowState &state, QWidget *parent, const QStringList &channels)
+{
+    TMyWarnDlg_3 prompt(state, parent);
+    prompt.setObjectName(QStringLiteral("ReplaceChannelsPrompt"));
+    prompt.Label1->setText(state.langText(ReplacesInUse).arg(channels.join(QStringLiteral(", "))) +
+                           QLatin1Char('\n') + state.langText(ReplaceOrKeep));
+    prompt.Label1->setWordWrap(true);
+    prompt.OKBtn->setText(state.langText(YesText));
+    prompt.NoBtn->setText(state.langText(NoText));
+    prompt.CancelBtn->setText(state.tableText(text::TextTable::Adjust, 1));
+    return prompt.exec();
+}
+
 } // namespace
 
 bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> &changed)
 {
-    QFileDialog dialog(parent, dialogTitle(state.langText(ImportItem)));
-    dialog.setObjectName(QStringLiteral("ImportCsvDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(state.langText(CsvFilter));
-    dialog.resize(760, 480);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    return importCsvFile(state, parent, dialog.selectedFiles().first(), changed);
+    const QString path = filedialogs::askOpenPath(
+        state, parent, FileKind::Csv, dialogTitle(state.langText(ImportItem)),
+        QStringLiteral("ImportCsvDialog"), {state.langText(CsvFilter)});
+    return !path.isEmpty() && importCsvFile(state, parent, path, changed);
 }
 
 bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
@@ -57,12 +82,22 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
         showFileError(state, parent, state.langText(CannotOpen), path, read, MainFileErrorTexts);
         return false;
     }
-    const channelcsv::Preview preview = channelcsv::previewCsv(state.program, bytes);
+    channelcsv::Preview preview = channelcsv::previewCsv(state.program, bytes);
     if (!preview.readable()) {
         TUserWarnDlg message(state, parent);
         message.setMessage(state.langText(NoChannelList) + QLatin1Char('\n') + path);
         message.exec();
         return false;
+    }
+    if (const QStringList inUse = channelsReplaced(state, preview); !inUse.isEmpty()) {
+        const int answer = askReplace(state, parent, inUse);
+        if (answer == TMyWarnDlg_3::Cancel)
+            return false;
+        if (answer == TMyWarnDlg_3::No) {
+            channelcsv::ImportOptions keep;
+            keep.keepChannelsInUse = true;
+            preview = channelcsv::previewCsv(state.program, bytes, keep);
+        }
     }
     // Every row, taken, adjusted or refused, before anything changes.
     QStringList lines = reportLines(state, preview, true);
@@ -78,11 +113,11 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
     return true;
 }
 
-bool exportCsv(const WindowState &state, QWidget *parent, const QString &suggestedBase)
+bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase)
 {
-    const QString path = askSavePath(
-        parent, dialogTitle(state.langText(ExportItem)), QStringLiteral("ExportCsvDialog"),
-        state.langText(CsvFilter), QStringLiteral("csv"),
+    const QString path = filedialogs::askSavePath(
+        state, parent, FileKind::Csv, dialogTitle(state.langText(ExportItem)),
+        QStringLiteral("ExportCsvDialog"), state.langText(CsvFilter), QStringLiteral("csv"),
         suggestedBase.isEmpty() ? QString() : suggestedBase + QStringLiteral(".csv"));
     return !path.isEmpty() && exportCsvFile(state, parent, path);
 }

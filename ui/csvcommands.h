@@ -1,6 +1,8 @@
 // File > Import CSV and Export CSV: channel lists exchanged with spreadsheets
-// and other programming tools. An import shows its preview, one line per
-// row, and changes nothing unless the preview is accepted.
+// and other programming tools. An import that would replace channels in use
+// asks first whether to replace them or keep them and fill the empty
+// channels; it then shows its preview, one line per row with the row's line
+// in the file, and changes nothing unless the preview is accepted.
 #pragma once
 
 #include <QString>
@@ -24,7 +26,7 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
                    const std::function<void()> &changed);
 
 /// Asks for a file name and writes every channel in use as CSV.
-bool exportCsv(const WindowState &state, QWidget *parent, const QString &suggestedBase);
+bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase);
 /// The same for a given path.
 bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &path);
 

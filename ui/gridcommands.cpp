@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <set>
@@ -32,6 +31,7 @@ using channelcsv::RowPreview;
 namespace {
 
 enum Texts {
+    ColumnHeaderText = 15, // "NO.", then the grid's column headers
     EditText = 285,
     OkText = 153,
     CancelText = 154,
@@ -117,7 +117,7 @@ QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
 } // namespace
 
 GridCommands::GridCommands(WindowState &state, ChannelGrid *grid, QWidget *dialogParent,
-                           std::function<void(const QString &)> recordStep)
+                           std::function<void(const StepName &)> recordStep)
     : QObject(grid), m_state(state), m_grid(grid), m_dialogParent(dialogParent),
       m_recordStep(std::move(recordStep))
 {
@@ -178,12 +178,6 @@ void GridCommands::applyLanguage()
     m_batchSet->setText(m_state.langText(BatchSetText) + QStringLiteral("..."));
 }
 
-QString GridCommands::stepName(int textNumber) const
-{
-    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
-    return m_state.langText(textNumber).remove(bracketed).remove(QLatin1Char('&'));
-}
-
 QList<int> GridCommands::selectedChannels() const
 {
     std::set<int> rows;
@@ -205,7 +199,7 @@ void GridCommands::store(int n, const Slot &s)
     m_state.program.codeplug.setChannelUsed(n, s.used);
 }
 
-void GridCommands::finish(const QString &name)
+void GridCommands::finish(const StepName &name)
 {
     // The step first: the redraw's own record then finds nothing new.
     m_recordStep(name);
@@ -266,7 +260,7 @@ void GridCommands::cut()
         return;
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(stepName(CutText));
+    finish(CutText);
 }
 
 void GridCommands::paste()
@@ -299,7 +293,7 @@ void GridCommands::pasteText(const QByteArray &text)
         return;
     }
     const QList<int> changed = channelcsv::applyPreview(m_state.program.codeplug, preview);
-    finish(stepName(PasteText));
+    finish(PasteText);
     if (!changed.isEmpty())
         selectChannels(*std::min_element(changed.begin(), changed.end()),
                        *std::max_element(changed.begin(), changed.end()));
@@ -313,7 +307,7 @@ void GridCommands::clearChannels()
     m_grid->commitEditor();
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(stepName(ClearText));
+    finish(ClearText);
 }
 
 void GridCommands::insertEmpty()
@@ -334,7 +328,7 @@ void GridCommands::insertEmpty()
     for (int n = Channels; n > at; --n)
         store(n, slot(n - 1));
     cleanChannel(m_state.program.codeplug, at);
-    finish(stepName(InsertText));
+    finish(InsertText);
     selectChannels(at, at);
 }
 
@@ -355,7 +349,7 @@ void GridCommands::deleteAndShiftUp()
     // The freed channels at the end keep their bytes but are no longer in use.
     for (; n <= Channels; ++n)
         cleanChannel(m_state.program.codeplug, n);
-    finish(stepName(DeleteText));
+    finish(DeleteText);
     selectChannels(gone.front(), gone.front());
 }
 
@@ -381,7 +375,7 @@ void GridCommands::moveBy(int delta)
             store(n + 1, slot(n));
         store(first, passing);
     }
-    finish(stepName(delta < 0 ? MoveUpText : MoveDownText));
+    finish(delta < 0 ? MoveUpText : MoveDownText);
     selectChannels(first + delta, last + delta);
 }
 
@@ -399,7 +393,7 @@ void GridCommands::sortByRxFrequency()
     });
     for (int n = 1; n <= Channels; ++n)
         store(n, all[n - 1]);
-    finish(stepName(SortText));
+    finish(SortText);
 }
 
 // --- several channels at once ------------------------------------------------
@@ -415,20 +409,16 @@ void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVaria
         else if (column >= PowerColumn && column < ColumnCount)
             commitPicker(codeplug, n, column, value.toInt());
     }
-    const QString header = m_grid->channelModel()
-                               ->headerData(column - ChannelTableModel::FirstColumn, Qt::Horizontal)
-                               .toString();
-    finish(m_state.langText(EditText).arg(header));
+    // Named after the column's header, as the grid shows it.
+    finish(StepName(EditText, ColumnHeaderText + column));
 }
 
 Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)
 {
     m_grid->commitEditor();
     CodeplugState &program = m_state.program;
-    const QString column =
-        m_grid->channelModel()
-            ->headerData(RxFreqColumn - ChannelTableModel::FirstColumn, Qt::Horizontal)
-            .toString();
+    // The report names the column as a pasted list would.
+    const QString column = QStringLiteral("Frequency");
     Preview report;
     for (int n = first; n <= last; ++n) {
         RowPreview row;
@@ -459,7 +449,7 @@ Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 step
         }
         report.rows << row;
     }
-    finish(m_state.langText(BatchSetText));
+    finish(BatchSetText);
     return report;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "codeplug/channelcsv.h"
+#include "ui/undohistory.h"
 
 #include <QList>
 #include <QObject>
@@ -29,7 +30,7 @@ public:
     /// Commands on \a grid; \a recordStep records the change as one undo
     /// step of the given name; dialogs open over \a dialogParent.
     GridCommands(WindowState &state, ChannelGrid *grid, QWidget *dialogParent,
-                 std::function<void(const QString &)> recordStep);
+                 std::function<void(const StepName &)> recordStep);
 
     /// Cut, Copy, Paste, then the row commands (for the Edit menu).
     QList<QAction *> actions() const;
@@ -72,15 +73,14 @@ private:
     Slot slot(int n) const;
     void store(int n, const Slot &s);
     void moveBy(int delta);
-    void finish(const QString &name);
+    void finish(const StepName &name);
     void selectChannels(int first, int last);
     void showReport(int title, const channelcsv::Preview &preview);
-    QString stepName(int textNumber) const;
 
     WindowState &m_state;
     ChannelGrid *m_grid;
     QWidget *m_dialogParent;
-    std::function<void(const QString &)> m_recordStep;
+    std::function<void(const StepName &)> m_recordStep;
     QMenu *m_menu = nullptr;
     QAction *m_cut = nullptr;
     QAction *m_copy = nullptr;

@@ -53,6 +53,7 @@ enum Text : int {
     ExportCsvItem = 363,
     WriteSeveral = 450,
     SaveTrace = 463,
+    FileSaveAs = 605,
 };
 
 QAction *action(QObject *parent, const char *name)
@@ -90,11 +91,13 @@ void MainMenus::buildMenus(QMainWindow *window)
     MenuFile_Save = action(window, "MenuFile_Save");
     MenuFile_Save->setIcon(icons::saveFile());
     MenuFile_Save->setShortcut(QKeySequence::Save);
+    MenuFile_SaveAs = action(window, "MenuFile_SaveAs");
+    MenuFile_SaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     MenuFile_Exit = action(window, "MenuFile_Exit");
     MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MenuFile_CompareFile = action(window, "MenuFile_CompareFile");
     MenuFile_Backups = action(window, "MenuFile_Backups");
-    MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save});
+    MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save, MenuFile_SaveAs});
     MenuFile->addSeparator();
     MenuFile_SaveTrace = action(window, "MenuFile_SaveTrace");
     MenuFile_SaveTrace->setEnabled(false);
@@ -218,6 +221,7 @@ void MainMenus::applyLanguage(const WindowState &state)
     MenuFile_New->setText(t(FileNew));
     MenuFile_Open->setText(t(FileOpen));
     MenuFile_Save->setText(t(FileSave));
+    MenuFile_SaveAs->setText(t(FileSaveAs));
     MenuFile_Exit->setText(t(FileExit));
     MenuEdit->setTitle(t(EditMenu));
     MenuEdit_Read->setText(t(EditRead));

@@ -38,6 +38,7 @@ public:
     QAction *MenuFile_New = nullptr;
     QAction *MenuFile_Open = nullptr;
     QAction *MenuFile_Save = nullptr;
+    QAction *MenuFile_SaveAs = nullptr;
     QAction *MenuFile_Exit = nullptr;
     QAction *MenuFile_CompareFile = nullptr;
     QAction *MenuFile_ImportCsv = nullptr;

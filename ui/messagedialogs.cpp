@@ -6,7 +6,6 @@
 #include <QDir>
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -151,24 +150,6 @@ TMyWarnDlg_3::TMyWarnDlg_3(const WindowState &state, QWidget *parent) : QDialog(
     connect(NoBtn, &QPushButton::clicked, this, [this] { done(No); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { done(Cancel); });
     arrange(this, Label1, {OKBtn, NoBtn, CancelBtn});
-}
-
-QString askSavePath(QWidget *parent, const QString &title, const QString &name,
-                    const QString &filter, const QString &suffix, const QString &suggested)
-{
-    QFileDialog dialog(parent, title);
-    dialog.setObjectName(name);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(suffix);
-    dialog.resize(760, 480);
-    if (!suggested.isEmpty())
-        dialog.selectFile(suggested);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return withDefaultSuffix(dialog.selectedFiles().first(), suffix);
 }
 
 } // namespace t880

@@ -29,12 +29,6 @@ struct FileErrorTexts
 /// The reasons for codeplug files, in the main table.
 extern const FileErrorTexts MainFileErrorTexts;
 
-/// Asks where to save a file, with the program's own file dialog (\a name is
-/// its object name), offering \a suggested in the current folder. Returns the
-/// path chosen, \a suffix added when it has none; empty when cancelled.
-QString askSavePath(QWidget *parent, const QString &title, const QString &name,
-                    const QString &filter, const QString &suffix, const QString &suggested);
-
 /// Why a file could not be opened or saved, in the user's language (or the
 /// system's own words when there is no text for it).
 QString fileErrorReason(const WindowState &state, const FileResult &result,

@@ -2,11 +2,11 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/codeplugdiff.h"
+#include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,16 +35,6 @@ enum Text : int {
     ReadTitle = 247,
 };
 
-QString fieldName(const DiffEntry &e, const text::TAppLang &lang)
-{
-    QString prefix;
-    if (e.channel > 0)
-        prefix = QStringLiteral("CH%1 ").arg(e.channel, 2, 10, QLatin1Char('0'));
-    else if (e.addressEntry > 0)
-        prefix = QStringLiteral("AB%1 ").arg(e.addressEntry, 2, 10, QLatin1Char('0'));
-    return prefix + diffLabel(e, lang);
-}
-
 } // namespace
 
 TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSide,
@@ -72,7 +62,7 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
     tDifferences->setVisible(!entries.empty());
     for (int row = 0; row < int(entries.size()); ++row) {
         const DiffEntry &e = entries[std::size_t(row)];
-        tDifferences->setItem(row, 0, new QTableWidgetItem(fieldName(e, state.lang)));
+        tDifferences->setItem(row, 0, new QTableWidgetItem(diffField(e, state.lang)));
         tDifferences->setItem(
             row, 1, new QTableWidgetItem(diffValue(e.oldText, e.oldTextNumber, state.lang)));
         tDifferences->setItem(
@@ -98,16 +88,12 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
 
 void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
 {
-    QFileDialog dialog(parent, state.langText(OpenTitle));
-    dialog.setObjectName(QStringLiteral("CompareFileDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({state.langText(CodeplugFilter), state.langText(BackupFilter)});
-    dialog.resize(760, 480);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path =
+        filedialogs::askOpenPath(state, parent, FileKind::Codeplug, state.langText(OpenTitle),
+                                 QStringLiteral("CompareFileDialog"),
+                                 {state.langText(CodeplugFilter), state.langText(BackupFilter)});
+    if (path.isEmpty())
         return;
-    const QString path = dialog.selectedFiles().first();
     // The file is read onto a copy of the window's codeplug, as File > Open
     // would read it; the window's own stays as it is.
     CodeplugData other = state.program.codeplug;

@@ -12,6 +12,7 @@
 #include "ui/channelmodel.h"
 #include "ui/csvcommands.h"
 #include "ui/documenttracker.h"
+#include "ui/filedialogs.h"
 #include "ui/focusreturn.h"
 #include "ui/gridcommands.h"
 #include "ui/icons.h"
@@ -33,7 +34,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,7 +43,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTranslator>
@@ -88,6 +87,7 @@ enum Text : int {
     PdfFilter = 317,
     CannotWritePdf = 318,
     ImportCsvItem = 362,
+    SaveAsItem = 605,
 };
 
 } // namespace
@@ -127,8 +127,7 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     QUndoStack *steps = m_history->stack();
     connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
     connect(steps, &QUndoStack::canRedoChanged, m_menus->MenuEdit_Redo, &QAction::setEnabled);
-    connect(steps, &QUndoStack::undoTextChanged, this, [this] { updateUndoTexts(); });
-    connect(steps, &QUndoStack::redoTextChanged, this, [this] { updateUndoTexts(); });
+    connect(steps, &QUndoStack::indexChanged, this, [this] { updateUndoTexts(); });
     m_menus->MenuEdit_Undo->setEnabled(false);
     m_menus->MenuEdit_Redo->setEnabled(false);
     connect(m_menus->MenuEdit_Undo, &QAction::triggered, this, [this] {
@@ -140,7 +139,7 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
         m_history->stack()->redo();
     });
     m_gridCommands = new GridCommands(m_state, StringGrid1, this,
-                                      [this](const QString &name) { recordStep(name); });
+                                      [this](const StepName &name) { recordStep(name); });
     m_menus->MenuEdit->insertActions(m_menus->MenuEdit_Read, m_gridCommands->actions());
     m_menus->MenuEdit->insertSeparator(m_menus->MenuEdit_Read);
     connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
@@ -168,6 +167,8 @@ void TForm1::connectMenus()
     connect(m_menus->MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
     connect(m_menus->MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
     connect(m_menus->MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });
+    connect(m_menus->MenuFile_SaveAs, &QAction::triggered, this,
+            [this] { MenuFile_SaveAsClick(); });
     connect(m_menus->MenuFile_Exit, &QAction::triggered, this, &QWidget::close);
     connect(m_menus->MenuEdit_Read, &QAction::triggered, this, &TForm1::MenuEdit_ReadClick);
     connect(m_menus->MenuEdit_Write, &QAction::triggered, this, &TForm1::MenuEdit_WriteClick);
@@ -360,10 +361,11 @@ QString TForm1::lastProgramDateText() const
 
 void TForm1::updateUndoTexts()
 {
-    const QUndoStack *steps = m_history->stack();
     // Without a step the items say what they do, with nothing after it.
-    m_menus->MenuEdit_Undo->setText(m_state.langText(UndoItem).arg(steps->undoText()).trimmed());
-    m_menus->MenuEdit_Redo->setText(m_state.langText(RedoItem).arg(steps->redoText()).trimmed());
+    m_menus->MenuEdit_Undo->setText(
+        m_state.langText(UndoItem).arg(m_history->undoName()).trimmed());
+    m_menus->MenuEdit_Redo->setText(
+        m_state.langText(RedoItem).arg(m_history->redoName()).trimmed());
 }
 
 void TForm1::updateTitle()
@@ -388,7 +390,7 @@ void TForm1::modelTouched()
     m_document->touch();
 }
 
-void TForm1::recordStep(const QString &name)
+void TForm1::recordStep(const StepName &name)
 {
     m_history->record(name);
     m_document->touch();
@@ -460,7 +462,7 @@ void TForm1::MenuFile_NewClick()
     if (prompt.exec() != QDialog::Accepted)
         return;
     m_state.program.applyNewDefaults();
-    m_history->record(withoutAccelerator(m_state.langText(FileNew)));
+    m_history->record(StepName(FileNew));
     m_document->setNew();
     m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
@@ -470,18 +472,12 @@ void TForm1::MenuFile_OpenClick()
 {
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    QFileDialog dialog(this, m_state.langText(OpenTitle));
-    dialog.setObjectName(QStringLiteral("OpenDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({m_state.langText(FileFilter), m_state.langText(BackupFilter)});
-    dialog.resize(760, 480);
-    if (!m_document->currentFile().isEmpty())
-        dialog.setDirectory(QFileInfo(m_document->currentFile()).absolutePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    openCodeplug(dialog.selectedFiles().first());
+    const QString path =
+        filedialogs::askOpenPath(m_state, this, FileKind::Codeplug, m_state.langText(OpenTitle),
+                                 QStringLiteral("OpenDialog"),
+                                 {m_state.langText(FileFilter), m_state.langText(BackupFilter)});
+    if (!path.isEmpty())
+        openCodeplug(path);
 }
 
 bool TForm1::openCodeplug(const QString &path)
@@ -495,9 +491,10 @@ bool TForm1::openCodeplug(const QString &path)
         showFileError(CannotOpen, path, result);
         return false;
     }
-    m_history->record(withoutAccelerator(m_state.langText(FileOpen)) + QLatin1Char(' ') +
-                      QFileInfo(path).fileName());
+    m_history->record(StepName(FileOpen, -1, QFileInfo(path).fileName()));
     m_document->setFile(path);
+    // A file given at the start counts as much as one chosen in the dialog.
+    filedialogs::rememberFolder(m_state.config, FileKind::Codeplug, path);
     m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
     return true;
@@ -505,11 +502,26 @@ bool TForm1::openCodeplug(const QString &path)
 
 bool TForm1::MenuFile_SaveClick()
 {
+    // Save keeps to the window's file; only a model without one asks where.
+    if (m_document->currentFile().isEmpty())
+        return saveWithDialog(m_state.langText(SaveTitle));
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    const QString path =
-        askSavePath(this, m_state.langText(SaveTitle), QStringLiteral("SaveDialog"),
-                    m_state.langText(FileFilter), codeplugfile::Suffix, m_document->currentFile());
+    return saveCodeplug(m_document->currentFile());
+}
+
+bool TForm1::MenuFile_SaveAsClick()
+{
+    return saveWithDialog(withoutAccelerator(m_state.langText(SaveAsItem)).remove(u'.'));
+}
+
+bool TForm1::saveWithDialog(const QString &title)
+{
+    PageControl1->setCurrentWidget(TabSheet_ChInfo);
+    commitEdits();
+    const QString path = filedialogs::askSavePath(
+        m_state, this, FileKind::Codeplug, title, QStringLiteral("SaveDialog"),
+        m_state.langText(FileFilter), codeplugfile::Suffix, m_document->currentFile());
     return !path.isEmpty() && saveCodeplug(path);
 }
 
@@ -558,7 +570,7 @@ void TForm1::runTransfer(bool read)
     if (!dialog.takeResult())
         return;
     if (read) {
-        m_history->record(withoutAccelerator(m_state.langText(EditRead)));
+        m_history->record(StepName(EditRead));
         m_state.baseline = m_state.program.codeplug;
         // With the automatic search on, where the radio answered.
         m_document->setReadFromRadio(QStringLiteral("COM%1").arg(dialog.usedPort()),
@@ -629,8 +641,7 @@ void TForm1::MenuFile_ImportCsvClick()
 {
     commitEdits();
     csvcommands::importCsv(m_state, this, [this] {
-        m_history->record(withoutAccelerator(m_state.langText(ImportCsvItem))
-                              .remove(QRegularExpression(QStringLiteral("\\.\\.\\.$"))));
+        m_history->record(StepName(ImportCsvItem));
         ApplyLanguage();
         m_document->touch();
     });
@@ -666,9 +677,9 @@ void TForm1::MenuFile_ExportPdfClick()
         m_document->currentFile().isEmpty()
             ? QString()
             : QFileInfo(m_document->currentFile()).completeBaseName() + QStringLiteral(".pdf");
-    const QString path = askSavePath(this, withoutAccelerator(m_state.langText(ExportPdfItem)),
-                                     QStringLiteral("PdfDialog"), m_state.langText(PdfFilter),
-                                     QStringLiteral("pdf"), base);
+    const QString path = filedialogs::askSavePath(
+        m_state, this, FileKind::Pdf, withoutAccelerator(m_state.langText(ExportPdfItem)),
+        QStringLiteral("PdfDialog"), m_state.langText(PdfFilter), QStringLiteral("pdf"), base);
     if (!path.isEmpty())
         exportPdf(path);
 }
@@ -720,8 +731,7 @@ bool TForm1::openBackup(const QString &path)
         return false;
     }
     const QDateTime taken = kept.time.toLocalTime();
-    m_history->record(withoutAccelerator(m_state.langText(FileOpen)) + QLatin1Char(' ') +
-                      taken.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    m_history->record(StepName(FileOpen, -1, taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     m_document->setReadFromRadio(kept.port, taken);
     m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();

@@ -4,6 +4,8 @@
 // edits is the WindowState it is given.
 #pragma once
 
+#include "ui/undohistory.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -19,7 +21,6 @@ namespace t880 {
 class ChannelGrid;
 class DocumentTracker;
 class GridCommands;
-class UndoHistory;
 class KeyPage;
 class MainMenus;
 class OptionsPage;
@@ -61,7 +62,7 @@ public:
     void modelTouched();
     /// Records the change made since the last step as one undo step named
     /// \a name (a command that changed several things at once).
-    void recordStep(const QString &name);
+    void recordStep(const StepName &name);
 
     /// Ends the run without the close prompt (a screenshot run, tests).
     void closeWithoutPrompt();
@@ -71,8 +72,12 @@ public:
     // Commands.
     void MenuFile_NewClick();
     void MenuFile_OpenClick();
-    /// Returns true when the model was saved (false: cancelled or failed).
+    /// Saves to the window's file without asking (asks for a model that has
+    /// none). Returns true when the model was saved (false: cancelled or
+    /// failed).
     bool MenuFile_SaveClick();
+    /// Asks for a file, saves there and makes it the window's file.
+    bool MenuFile_SaveAsClick();
     void MenuEdit_ReadClick();
     void MenuEdit_WriteClick();
     /// Write to several radios: the gang dialog over the codeplug as edited.
@@ -117,6 +122,7 @@ private:
     void commitEdits();
     void runTransfer(bool read);
     void loadQtTranslations();
+    bool saveWithDialog(const QString &title);
     void showFileError(int headline, const QString &path, const struct FileResult &result);
     QString lastProgramDateText() const;
 

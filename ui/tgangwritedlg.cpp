@@ -37,6 +37,7 @@ namespace {
 enum Text : int {
     PortText = 296,
     CloseText = 300,
+    PortMissing = 404,
     YesText = 198,
     NoText = 199,
     DialogTitle = 451,
@@ -62,6 +63,8 @@ struct PortRow
 {
     QString device;
     QString adapter;
+    int number = 0; ///< the configuration's port number bound to the device; 0 for none
+    bool present = true;
 };
 
 QString adapterText(const link::PortInfo &info)
@@ -233,21 +236,46 @@ void TGangWriteDlg::refreshPorts()
                          [&](const PortRow &r) { return r.device == device; }))
             rows.push_back({device, QString()});
     }
-    std::sort(rows.begin(), rows.end(),
-              [](const PortRow &a, const PortRow &b) { return a.device < b.device; });
+    // The configuration's bindings (a virtual radio's link, say): a binding
+    // and the device it names are one row, and one whose device is missing
+    // is listed greyed rather than left out.
+    for (const auto &[number, bound] : m_state.config.portPaths) {
+        const QString canonical = QFileInfo(bound).canonicalFilePath();
+        const auto same = std::find_if(rows.begin(), rows.end(), [&](const PortRow &r) {
+            return r.device == bound ||
+                   (!canonical.isEmpty() && QFileInfo(r.device).canonicalFilePath() == canonical);
+        });
+        if (same == rows.end())
+            rows.push_back({bound, QString(), number, isCharacterDevice(bound)});
+        else if (same->number == 0)
+            same->number = number;
+    }
+    // The bound ports first, by number, as the port dialog lists them.
+    std::sort(rows.begin(), rows.end(), [](const PortRow &a, const PortRow &b) {
+        if ((a.number > 0) != (b.number > 0))
+            return a.number > 0;
+        return a.number != b.number ? a.number < b.number : a.device < b.device;
+    });
 
     m_filling = true;
     tPorts->setRowCount(0);
     tPorts->setRowCount(int(rows.size()));
     for (int row = 0; row < int(rows.size()); ++row) {
         const PortRow &r = rows[std::size_t(row)];
-        auto *port = new QTableWidgetItem(r.device);
+        auto *port = new QTableWidgetItem(
+            r.number > 0 ? QStringLiteral("COM%1  %2").arg(r.number).arg(r.device) : r.device);
         port->setData(Qt::UserRole, r.device);
-        port->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        port->setCheckState(m_checked.contains(r.device) ? Qt::Checked : Qt::Unchecked);
+        port->setFlags(r.present
+                           ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable
+                           : Qt::ItemIsSelectable);
+        port->setCheckState(r.present && m_checked.contains(r.device) ? Qt::Checked
+                                                                      : Qt::Unchecked);
         tPorts->setItem(row, PortColumn, port);
-        auto *adapter = new QTableWidgetItem(r.adapter);
-        adapter->setToolTip(r.adapter);
+        const QString about = r.present ? r.adapter : m_state.langText(PortMissing).arg(r.device);
+        auto *adapter = new QTableWidgetItem(about);
+        adapter->setToolTip(about);
+        if (!r.present)
+            adapter->setFlags(Qt::ItemIsSelectable);
         tPorts->setItem(row, AdapterColumn, adapter);
         // A bar of its usual height in the middle of a row that a result
         // of several lines makes taller.
@@ -257,6 +285,7 @@ void TGangWriteDlg::refreshPorts()
         bar->setAccessibleName(m_state.langText(ProgressText) + QLatin1Char(' ') + r.device);
         bar->setRange(0, 100);
         bar->setValue(0);
+        bar->setEnabled(r.present);
         auto *centred = new QVBoxLayout(cell);
         centred->setContentsMargins(2, 1, 2, 1);
         centred->addWidget(bar, 0, Qt::AlignVCenter);
@@ -414,7 +443,7 @@ void TGangWriteDlg::setRunning(bool running)
     for (int row = 0; row < tPorts->rowCount(); ++row) {
         QTableWidgetItem *item = tPorts->item(row, PortColumn);
         Qt::ItemFlags flags = item->flags();
-        flags.setFlag(Qt::ItemIsUserCheckable, !running);
+        flags.setFlag(Qt::ItemIsUserCheckable, !running && flags.testFlag(Qt::ItemIsEnabled));
         item->setFlags(flags);
     }
     m_filling = false;

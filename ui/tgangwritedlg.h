@@ -2,8 +2,10 @@
 // once, one transfer per port, each with its own progress and result. For a
 // production line the Repeat mode keeps the ports and counts the radios done
 // and failed across rounds; the next round starts on Start (Enter or Space).
-// The transfers run on the window's thread, driven by their ports' signals
-// and timers, so the dialog never blocks.
+// The ports offered are the system's, the configuration's bindings (shown
+// with their port number; one whose device is missing greyed) and any given
+// by path. The transfers run on the window's thread, driven by their ports'
+// signals and timers, so the dialog never blocks.
 #pragma once
 
 #include "link/transferengine.h"

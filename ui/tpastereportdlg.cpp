@@ -1,9 +1,11 @@
 #include "ui/tpastereportdlg.h"
 
+#include "codeplug/codeplugdiff.h"
 #include "ui/windowstate.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,34 +20,68 @@ using namespace channelcsv;
 namespace {
 
 enum Texts {
+    HighText = 26,
+    LowText = 27,
     OkText = 153,
     TakenText = 361,
     SummaryText = 341,
-    LineText = 342,
     MovedText = 343,
     NameCutText = 344,
     NameReplacedText = 345,
     NonstandardText = 346,
     ToneCutText = 347,
     PowerText = 348,
-    OutsideBandText = 349,
     ModeText = 350,
     LocationText = 351,
     TooManyText = 352,
     DuplicateText = 353,
     UnreadableText = 354,
     NoFrequencyText = 355,
-    ToneNotTakenText = 356,
+    LineChannelText = 596,
+    LineText = 597,
+    ChannelNoteText = 598,
+    OutsideBandText = 599,
+    ToneNotTakenText = 600,
+    MovedToEmptyText = 601,
+    NoEmptyChannelText = 602,
 };
+
+// The grid's caption for a column of the channel list: its column header;
+// the columns the reader names besides these are the tone columns, which
+// share one name.
+int columnCaption(const QString &column)
+{
+    static const QHash<QString, int> captions = {
+        {QStringLiteral("location"), 15},  {QStringLiteral("frequency"), 16},
+        {QStringLiteral("duplex"), 17},    {QStringLiteral("offset"), 17},
+        {QStringLiteral("rtonefreq"), 19}, {QStringLiteral("rxdtcscode"), 18},
+        {QStringLiteral("power"), 20},     {QStringLiteral("mode"), 21},
+        {QStringLiteral("skip"), 22},      {BusyLockHeader.toLower(), 23},
+        {QStringLiteral("name"), 24},
+    };
+    constexpr int ToneText = 78; // "CTC/DCS": the tone, whichever way
+    return captions.value(column.toLower(), ToneText);
+}
+
+// MHz with at least three decimals: "400.000", "136.0125".
+QString bandEdge(std::uint32_t hz)
+{
+    QString text =
+        QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
+    while (text.endsWith(u'0') && text.size() - text.indexOf(u'.') > 4)
+        text.chop(1);
+    return text;
+}
 
 QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
 {
     const auto t = [&](int n) {
         return state.langText(n);
     };
+    const QString column = t(columnCaption(note.column));
     switch (note.kind) {
     case Adjustment::MovedOntoRaster:
-        return t(MovedText).arg(note.column, note.from, note.to);
+        return t(MovedText).arg(column, note.from, note.to);
     case Adjustment::NameCut:
         return t(NameCutText).arg(note.to);
     case Adjustment::NameReplaced:
@@ -55,7 +91,10 @@ QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
     case Adjustment::ToneCut:
         return t(ToneCutText).arg(note.from, note.to);
     case Adjustment::PowerFromWatts:
-        return t(PowerText).arg(note.from, note.to);
+        return t(PowerText).arg(note.from,
+                                t(note.to == QLatin1String("High") ? HighText : LowText));
+    case Adjustment::MovedToEmptyChannel:
+        return t(MovedToEmptyText).arg(channelLabel(note.from.toInt(), state.lang));
     }
     return QString();
 }
@@ -65,11 +104,14 @@ QString refusalText(const WindowState &state, const RowPreview &row)
     const auto t = [&](int n) {
         return state.langText(n);
     };
+    const QString column = t(columnCaption(row.refusalColumn));
     switch (row.refusal) {
     case Refusal::None:
         return QString();
     case Refusal::OutsideBand:
-        return t(OutsideBandText).arg(row.refusalColumn, row.refusalValue);
+        return t(OutsideBandText)
+            .arg(column, row.refusalValue, bandEdge(state.program.activeBandLow),
+                 bandEdge(state.program.activeBandHigh));
     case Refusal::UnsupportedMode:
         return t(ModeText).arg(row.refusalValue);
     case Refusal::LocationOutOfRange:
@@ -79,18 +121,20 @@ QString refusalText(const WindowState &state, const RowPreview &row)
     case Refusal::DuplicateChannel:
         return t(DuplicateText);
     case Refusal::Unreadable:
-        return t(UnreadableText).arg(row.refusalColumn, row.refusalValue);
+        return t(UnreadableText).arg(column, row.refusalValue);
     case Refusal::NoFrequency:
         return t(NoFrequencyText);
     case Refusal::ToneNotTaken:
-        return t(ToneNotTakenText).arg(row.refusalColumn, row.refusalValue);
+        return t(ToneNotTakenText).arg(row.refusalValue);
+    case Refusal::NoEmptyChannel:
+        return t(NoEmptyChannelText).arg(channelLabel(row.refusalValue.toInt(), state.lang));
     }
     return QString();
 }
 
 } // namespace
 
-QString reportLine(const WindowState &state, const RowPreview &row)
+QString reportLine(const WindowState &state, const RowPreview &row, bool withLine)
 {
     QStringList notes;
     if (row.outcome == Outcome::Refused) {
@@ -99,12 +143,17 @@ QString reportLine(const WindowState &state, const RowPreview &row)
         for (const AdjustmentNote &note : row.adjustments)
             notes << adjustmentText(state, note);
     }
-    if (notes.isEmpty())
+    if (notes.isEmpty() && !withLine)
         return QString();
-    const QString where = row.channel > 0
-                              ? QStringLiteral("CH%1").arg(row.channel, 2, 10, QLatin1Char('0'))
-                              : state.langText(LineText).arg(row.line);
-    return where + QStringLiteral(": ") + notes.join(QStringLiteral("; "));
+    // Only a row nothing was done to is taken as it stands.
+    const QString said =
+        notes.isEmpty() ? state.langText(TakenText) : notes.join(QStringLiteral("; "));
+    const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang) : QString();
+    if (withLine)
+        return channel.isEmpty() ? state.langText(LineText).arg(row.line).arg(said)
+                                 : state.langText(LineChannelText).arg(row.line).arg(channel, said);
+    return channel.isEmpty() ? state.langText(LineText).arg(row.line).arg(said)
+                             : state.langText(ChannelNoteText).arg(channel, said);
 }
 
 QStringList reportLines(const WindowState &state, const Preview &preview, bool everyRow)
@@ -114,10 +163,7 @@ QStringList reportLines(const WindowState &state, const Preview &preview, bool e
                           .arg(preview.count(Outcome::Adjusted))
                           .arg(preview.count(Outcome::Refused))};
     for (const RowPreview &row : preview.rows) {
-        QString line = reportLine(state, row);
-        if (line.isEmpty() && everyRow)
-            line = QStringLiteral("CH%1: ").arg(row.channel, 2, 10, QLatin1Char('0')) +
-                   state.langText(TakenText);
+        const QString line = reportLine(state, row, everyRow);
         if (!line.isEmpty())
             lines << line;
     }

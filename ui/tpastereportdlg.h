@@ -1,6 +1,8 @@
 // The short report after a paste or a batch fill: a summary line and one
 // line for every value that was adjusted or refused, in the user's
-// language. Rows taken as they stood are only counted.
+// language, the fields named as the grid names them. Rows taken as they
+// stood are only counted. An import's preview has a line for every row,
+// with the row's line in the file.
 #pragma once
 
 #include "codeplug/channelcsv.h"
@@ -16,11 +18,14 @@ namespace t880 {
 
 struct WindowState;
 
-/// The report's line for \a row ("CH05: Frequency 446.00620 moved onto the
-/// raster: 446.00625"), or an empty text for a row taken as it stood.
-QString reportLine(const WindowState &state, const channelcsv::RowPreview &row);
+/// The report's line for \a row ("CH05: RX Freq. 446.00620 moved onto the
+/// raster: 446.00625"), or an empty text for a row taken as it stood. With
+/// \a withLine, every row has a line, beginning with its line in the file
+/// ("Line 3, CH05: taken as it stands").
+QString reportLine(const WindowState &state, const channelcsv::RowPreview &row,
+                   bool withLine = false);
 /// The summary and every non-empty line of \a preview; with \a everyRow,
-/// rows taken as they stood get a line too (an import's preview).
+/// every row with its line in the file (an import's preview).
 QStringList reportLines(const WindowState &state, const channelcsv::Preview &preview,
                         bool everyRow = false);
 

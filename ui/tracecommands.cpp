@@ -2,6 +2,7 @@
 
 #include "codeplug/safefile.h"
 #include "link/serialtrace.h"
+#include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/windowstate.h"
 
@@ -26,13 +27,13 @@ QString defaultTraceName()
         .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
 }
 
-bool saveTrace(const WindowState &state, QWidget *parent, const link::SerialTrace &trace)
+bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace)
 {
     QString title = state.langText(SaveTraceItem);
     title.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
-    const QString path =
-        askSavePath(parent, title, QStringLiteral("SaveTraceDialog"), state.langText(TraceFilter),
-                    QStringLiteral("txt"), defaultTraceName());
+    const QString path = filedialogs::askSavePath(
+        state, parent, FileKind::Trace, title, QStringLiteral("SaveTraceDialog"),
+        state.langText(TraceFilter), QStringLiteral("txt"), defaultTraceName());
     return !path.isEmpty() && saveTraceFile(state, parent, trace, path);
 }
 

@@ -21,7 +21,7 @@ QString defaultTraceName();
 
 /// Asks where to save \a trace and saves it there; a failure is reported.
 /// Returns true when the file was written.
-bool saveTrace(const WindowState &state, QWidget *parent, const link::SerialTrace &trace);
+bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace);
 
 /// Writes \a trace to \a path atomically; a failure is reported.
 bool saveTraceFile(const WindowState &state, QWidget *parent, const link::SerialTrace &trace,

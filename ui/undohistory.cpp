@@ -3,6 +3,7 @@
 #include "codeplug/codeplugdiff.h"
 #include "text/applang.h"
 
+#include <QRegularExpression>
 #include <QUndoCommand>
 
 #include <set>
@@ -15,9 +16,19 @@ namespace {
 constexpr int EditText = 285;
 constexpr int EditSeveralText = 286;
 
-QString channelName(int channel)
+// A menu item's text as a step's name: "&Open", "打开(&O)" and "Import CSV..."
+// without their accelerator and dots.
+QString commandText(QString text)
 {
-    return QStringLiteral("CH%1").arg(channel, 2, 10, QLatin1Char('0'));
+    static const QRegularExpression decoration(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
+    return text.remove(decoration);
+}
+
+CodeplugData codeplugOf(const QByteArray &bytes)
+{
+    CodeplugData c;
+    c.replaceLeading(bytes);
+    return c;
 }
 
 } // namespace
@@ -26,10 +37,15 @@ QString channelName(int channel)
 class UndoHistory::Step : public QUndoCommand
 {
 public:
-    Step(UndoHistory &history, QByteArray before, QByteArray after, const QString &name)
-        : QUndoCommand(name), m_history(history), m_before(std::move(before)),
-          m_after(std::move(after))
+    Step(UndoHistory &history, QByteArray before, QByteArray after, StepName name)
+        : m_history(history), m_before(std::move(before)), m_after(std::move(after)),
+          m_name(std::move(name))
     {}
+
+    QString name(const text::TAppLang &lang) const
+    {
+        return nameText(m_name, m_before, m_after, lang);
+    }
 
     void undo() override { m_history.restore(m_before); }
     void redo() override
@@ -44,6 +60,7 @@ private:
     UndoHistory &m_history;
     const QByteArray m_before;
     const QByteArray m_after;
+    const StepName m_name;
     bool m_done = false;
 };
 
@@ -61,20 +78,32 @@ UndoHistory::~UndoHistory()
     m_stack.clear();
 }
 
-void UndoHistory::record(const QString &name)
+void UndoHistory::record(const StepName &name)
 {
     const QByteArray now = m_codeplug.toByteArray();
     if (now == m_last)
         return;
-    QString stepName = name;
-    if (stepName.isEmpty()) {
-        CodeplugData before;
-        before.replaceLeading(m_last);
-        stepName = describe(before, m_codeplug, m_lang);
-    }
     QByteArray before = m_last;
     m_last = now;
-    m_stack.push(new Step(*this, std::move(before), now, stepName));
+    // The step's name is put into words only when shown (undoName()).
+    m_stack.push(new Step(*this, std::move(before), now, name));
+}
+
+QString UndoHistory::undoName() const
+{
+    return nameOf(m_stack.index() - 1);
+}
+
+QString UndoHistory::redoName() const
+{
+    return nameOf(m_stack.index());
+}
+
+QString UndoHistory::nameOf(int index) const
+{
+    if (index < 0 || index >= m_stack.count())
+        return QString();
+    return static_cast<const Step *>(m_stack.command(index))->name(m_lang);
 }
 
 void UndoHistory::restore(const QByteArray &bytes)
@@ -96,17 +125,30 @@ QString UndoHistory::describe(const CodeplugData &before, const CodeplugData &af
     std::set<QString> labels;
     for (const DiffEntry &e : entries) {
         channels.insert(e.channel);
-        labels.insert(diffLabel(e, lang));
+        labels.insert(diffField(e, lang));
     }
     const int channel = *channels.begin();
     // Within one channel the first field that changed is the one the user
     // edited: the rest follow from it (a new channel's defaults, the
     // squelch mode that follows a tone).
     if (channels.size() == 1 && channel > 0)
-        return edit.arg(channelName(channel) + QLatin1Char(' ') + diffLabel(entries.front(), lang));
+        return edit.arg(diffField(entries.front(), lang));
     if (channels.size() == 1 && labels.size() == 1)
         return edit.arg(*labels.begin());
     return lang.text(text::TextTable::Main, EditSeveralText);
+}
+
+QString UndoHistory::nameText(const StepName &name, const QByteArray &before,
+                              const QByteArray &after, const text::TAppLang &lang)
+{
+    if (name.text < 0 && name.detail.isEmpty())
+        return describe(codeplugOf(before), codeplugOf(after), lang);
+    if (name.text < 0)
+        return name.detail;
+    QString command = commandText(lang.text(text::TextTable::Main, name.text));
+    if (name.argument >= 0)
+        command = command.arg(lang.text(text::TextTable::Main, name.argument));
+    return name.detail.isEmpty() ? command : command + u' ' + name.detail;
 }
 
 } // namespace t880

@@ -1,0 +1,84 @@
+#include "ui/filedialogs.h"
+
+#include "codeplug/safefile.h"
+#include "ui/windowstate.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace t880::filedialogs {
+
+namespace {
+
+// The program's own dialog rather than the desktop's: it speaks the
+// window's language, and the tests can answer it.
+void prepare(QFileDialog &dialog, const QString &name, const QString &folder)
+{
+    dialog.setObjectName(name);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(folder);
+    dialog.resize(760, 480);
+}
+
+QString chosenFile(QFileDialog &dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+} // namespace
+
+QString startFolder(const AppConfig &config, FileKind kind)
+{
+    const QString last = config.folders[std::size_t(kind)];
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    // A new account may have no documents folder yet.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+void rememberFolder(AppConfig &config, FileKind kind, const QString &path)
+{
+    config.folders[std::size_t(kind)] = QFileInfo(path).absolutePath();
+}
+
+QString askOpenPath(WindowState &state, QWidget *parent, FileKind kind, const QString &title,
+                    const QString &name, const QStringList &filters)
+{
+    QFileDialog dialog(parent, title);
+    prepare(dialog, name, startFolder(state.config, kind));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    const QString path = chosenFile(dialog);
+    if (!path.isEmpty())
+        rememberFolder(state.config, kind, path);
+    return path;
+}
+
+QString askSavePath(WindowState &state, QWidget *parent, FileKind kind, const QString &title,
+                    const QString &name, const QString &filter, const QString &suffix,
+                    const QString &suggested)
+{
+    QFileDialog dialog(parent, title);
+    prepare(dialog, name, startFolder(state.config, kind));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(suffix);
+    if (!suggested.isEmpty())
+        dialog.selectFile(QFileInfo(suggested).fileName());
+    const QString path = chosenFile(dialog);
+    if (path.isEmpty())
+        return QString();
+    rememberFolder(state.config, kind, path);
+    return withDefaultSuffix(path, suffix);
+}
+
+} // namespace t880::filedialogs
