@@ -39,7 +39,6 @@ namespace {
 
 const QString kMemoryDate = QStringLiteral("2024-05-17T09:30");
 constexpr int kToolMs = 60000;
-constexpr int kExitVerifyFailed = 8;
 
 struct Config
 {
@@ -241,7 +240,7 @@ bool unexpectedFailure(const Plan &p, int exitCode)
     case int(Ending::OldVersion):
         // A connect reply damaged into the older radio's answer would do it.
         return expected != Ending::OldVersion && p.faults.corruptRate == 0;
-    case kExitVerifyFailed:
+    case int(Ending::VerifyFailed):
         // A write request damaged on its way can leave a block the write
         // cannot put right (one it read before and did not write).
         return p.faults.corruptRequestRate == 0 || expected != Ending::Success;
@@ -322,8 +321,7 @@ Outcome runTransfer(const Config &config, const Plan &p)
                        .arg(describeMotion(verb.err, dir.filePath(file::Log), killedAt));
         return o;
     }
-    // 0..10 are the transfer verbs' documented exits.
-    if (verb.end != ProcessRun::End::Exited || verb.exitCode < 0 || verb.exitCode > 10) {
+    if (verb.end != ProcessRun::End::Exited || verb.exitCode < 0 || verb.exitCode > LastEnding) {
         o.tally = Tally::Crash;
         o.detail = verb.end == ProcessRun::End::Exited
                        ? QStringLiteral("exit %1").arg(verb.exitCode)
@@ -365,7 +363,7 @@ Outcome runTransfer(const Config &config, const Plan &p)
     case int(Ending::OldVersion):
         o.tally = Tally::OldVersion;
         break;
-    case kExitVerifyFailed:
+    case int(Ending::VerifyFailed):
         o.tally = Tally::VerifyFailed;
         break;
     default:
@@ -624,6 +622,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     config.root = root.path();
+    // The backups every write keeps go into the run's folder, not the user's.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(QDir(config.root).filePath(QStringLiteral("data"))));
     installStopHandlers();
     std::printf("soakbench: %zu transfers, %d at once, seed %llu, time limit %d s\n",
                 indices.size(), workers, (unsigned long long)config.seed, config.limitMs / 1000);

@@ -51,9 +51,19 @@ constexpr int LegacyFirst = 0x0010; ///< the older radios' codeplug area
 constexpr int LegacyEnd = 0x0200;
 } // namespace address
 
-/// The ending a transfer must come to on a line that loses and damages
-/// nothing; the exit codes of the transfer verbs.
-enum class Ending { Success = 0, CommunicationFalse = 3, PasswordError = 4, OldVersion = 5 };
+/// The endings of the transfer verbs, by their exit codes; the first four
+/// are what a transfer must come to on a line that loses and damages nothing.
+enum class Ending {
+    Success = 0,
+    CommunicationFalse = 3,
+    PasswordError = 4,
+    OldVersion = 5,
+    Interrupted = 7,
+    VerifyFailed = 8,
+    BackupFailed = 9,
+    WrongRadio = 10,
+};
+constexpr int LastEnding = int(Ending::WrongRadio);
 
 class Rng
 {
@@ -116,6 +126,12 @@ struct Plan
     bool verifies() const
     {
         return kind == Kind::ReadVerify || kind == Kind::CalibrationReadVerify;
+    }
+    /// A write of the radio's memory, with the safety steps the verbs take
+    /// by default: readings that agree before it, a read-back after it.
+    bool writes() const
+    {
+        return kind == Kind::Write || kind == Kind::CalibrationWrite || kind == Kind::SetPassword;
     }
 };
 

@@ -69,10 +69,6 @@ struct Expectation
     /// 1: a write reads the byte back and compares it before it reports
     /// success, so no line damage can leave it wrong unseen
     QByteArray checked;
-    /// The transfer writes, with its safety steps: every block it builds on
-    /// is read until two readings agree, and it reads back what it wrote
-    /// and what it read before.
-    bool safeWrite = false;
     QSet<int> readable; ///< the blocks the host reads
     bool checkPassword = false;
     QByteArray newPassword;
@@ -221,7 +217,7 @@ Verification judgeMemory(const Plan &plan, const Expectation &e, const QByteArra
         const int w = lastWriter[std::size_t(a)];
         const bool damagedWrite =
             plan.faults.corruptRequestRate > 0 && (w >= 0 ? !clean[std::size_t(w)] : anyDamaged);
-        if (e.safeWrite) {
+        if (plan.writes()) {
             if (!e.checked[a] && damagedWrite) {
                 if (stray < 0)
                     stray = a;
@@ -388,7 +384,6 @@ bool Judge::expectWrite()
         e.expect(LegacyFirst,
                  load(QStringLiteral("expect.img")).mid(LegacyFirst, LegacyEnd - LegacyFirst));
         e.allowWrite(LegacyFirst, LegacyEnd);
-        e.safeWrite = true;
         e.readBack(LegacyFirst, LegacyEnd); // its backup, then the read-back
         return true;
     }
@@ -408,7 +403,6 @@ bool Judge::expectWrite()
     e.ignore(Date, Date + DateSize); // the moment of the write
     // The backup takes the codeplug area, the write reads the calibration
     // area, and the read-back covers both with the password area.
-    e.safeWrite = true;
     e.readBack(Image, CodeplugEnd);
     e.readBack(Password, Password + 2 * kBlock);
     e.readBack(Calibration, Calibration + CalibrationSize);
@@ -436,7 +430,6 @@ bool Judge::expectCalibrationWrite()
     // The calibration area is backed up and written, the channel records
     // read (two readings that agree) and written back; the read-back covers
     // both with the password area.
-    e.safeWrite = true;
     e.readBack(Image, ChannelEnd);
     e.readBack(Password, Password + 2 * kBlock);
     e.readBack(Calibration, Calibration + CalibrationSize);
@@ -482,9 +475,7 @@ Verification Judge::checkEnding()
         return {};
     // A write reads the password area until two readings agree: a damaged
     // block cannot pass for the radio's there.
-    const bool writes = m_plan.kind == Kind::Write || m_plan.kind == Kind::CalibrationWrite ||
-                        m_plan.kind == Kind::SetPassword;
-    if (expected == Ending::PasswordError && m_plan.faults.corruptRate > 0 && !writes)
+    if (expected == Ending::PasswordError && m_plan.faults.corruptRate > 0 && !m_plan.writes())
         return {Verdict::WrongA,
                 QStringLiteral("succeeded with the wrong password '%1' (the radio's is '%2'): a "
                                "password block damaged on the line passes the check")
@@ -523,7 +514,6 @@ Verification Judge::run()
     case Kind::SetPassword:
         m_expectation.newPasswordBlock(m_plan.newPassword, m_plan.radioPassword);
         // Backed up with the codeplug area, read back with it.
-        m_expectation.safeWrite = true;
         m_expectation.readBack(Image, CodeplugEnd);
         m_expectation.readBack(Password, Password + 2 * kBlock);
         break;

@@ -132,11 +132,13 @@ AppConfig commandLineConfig()
 {
     // The very file the window uses, found the same way, so that both keep
     // to the same backup limits and port bindings. The command line reads
-    // it but never makes one.
-    const QString path = configLocation(QString(), QCoreApplication::applicationDirPath());
-    if (!QFileInfo(path).isFile())
-        return AppConfig::defaults();
-    return loadConfig(path).config;
+    // it, once, but never makes one.
+    static const AppConfig config = [] {
+        const QString path =
+            configLocation(QString(), QCoreApplication::applicationDirPath(), MakeFolder::No);
+        return QFileInfo(path).isFile() ? loadConfig(path).config : AppConfig::defaults();
+    }();
+    return config;
 }
 
 backup::Limits backupLimits()
@@ -303,9 +305,8 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
     }
     errLines << outcomeText(outcome);
     if (outcome == link::Outcome::BackupFailed) {
-        errLines << QStringLiteral("The backup was to be kept in %1; it could not be written: %2")
-                        .arg(backupFolder(),
-                             describeFileResult(transfer.backupResult(), backupFolder(), 0))
+        errLines << QStringLiteral("The backup could not be kept: ") +
+                        describeFileResult(transfer.backupResult(), transfer.backupFolder(), 0)
                  << QStringLiteral("Make that folder writable (XDG_DATA_HOME moves it), or give "
                                    "--no-backup to write without keeping the radio's contents.");
         result.exit = ExitBackupFailed;

@@ -79,6 +79,8 @@ public:
     /// The backup this transfer wrote (before its write, or of its read);
     /// empty when none was.
     const QString &backupPath() const { return m_backupPath; }
+    /// Where this transfer keeps its backups.
+    const QString &backupFolder() const { return m_safety.folder; }
     /// Why a backup could not be written; ok() when none failed.
     const FileResult &backupResult() const { return m_backupResult; }
     /// The device of the port the transfer used last.

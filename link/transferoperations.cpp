@@ -426,7 +426,6 @@ void TransferEngine::opPasswordWrite()
     const auto makeBlock = [this] {
         const PasswordBlock block =
             encodePasswordBlock(m_state.codeplug.text(TextField::newRadioPassword), m_random);
-        std::fill(m_state.image.raw.begin(), m_state.image.raw.begin() + kBlock, 0xFF);
         std::copy(block.begin(), block.end(), m_state.image.raw.begin());
     };
     if (m_stepNo == 0) {

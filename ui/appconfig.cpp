@@ -279,19 +279,19 @@ std::array<BandLimits, AppConfig::Bands> AppConfig::defaultBands()
              {470000000, 520000000}}};
 }
 
-QString configLocation(const QString &explicitPath, const QString &executableDir)
+QString configLocation(const QString &explicitPath, const QString &executableDir, MakeFolder make)
 {
     return configLocation(
         explicitPath, executableDir,
         [](const QString &folder) {
             return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
         },
-        QString::fromUtf8(install::BinDir));
+        QString::fromUtf8(install::BinDir), make);
 }
 
 QString configLocation(const QString &explicitPath, const QString &executableDir,
                        const std::function<bool(const QString &folder)> &mayWrite,
-                       const QString &installedBinDir)
+                       const QString &installedBinDir, MakeFolder make)
 {
     if (!explicitPath.isEmpty())
         return explicitPath;
@@ -305,7 +305,9 @@ QString configLocation(const QString &explicitPath, const QString &executableDir
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (folder.isEmpty())
         return QDir(executableDir).filePath(kFileName); // nowhere better; loading says why
-    QDir().mkpath(folder);
+    // Made for the first run to write the file into.
+    if (make == MakeFolder::Yes)
+        QDir().mkpath(folder);
     return QDir(folder).filePath(kFileName);
 }
 

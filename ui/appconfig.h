@@ -88,14 +88,18 @@ struct AppConfig
 /// `_config.ini` in the folder of the executable (\a executableDir) when that
 /// folder may be written and is not the folder the build installs programs
 /// into, else in the user's configuration folder
-/// (QStandardPaths::AppConfigLocation, created when missing).
-QString configLocation(const QString &explicitPath, const QString &executableDir);
+/// (QStandardPaths::AppConfigLocation, created when missing unless \a make
+/// says not to: a reader that never writes the file leaves the disk alone).
+enum class MakeFolder { Yes, No };
+QString configLocation(const QString &explicitPath, const QString &executableDir,
+                       MakeFolder make = MakeFolder::Yes);
 /// configLocation() with the test of whether a folder may be written and the
 /// installed programs' folder given by the caller, so the fallback can be
 /// exercised where every folder may be written (as root).
 QString configLocation(const QString &explicitPath, const QString &executableDir,
                        const std::function<bool(const QString &folder)> &mayWrite,
-                       const QString &installedBinDir = QString());
+                       const QString &installedBinDir = QString(),
+                       MakeFolder make = MakeFolder::Yes);
 
 /// A configuration file larger than this is not read, nor replaced.
 constexpr qint64 MaxConfigFileSize = 1024 * 1024;

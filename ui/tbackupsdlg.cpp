@@ -24,7 +24,12 @@ enum Text : int {
     ChannelsColumn = 298,
     RestoreText = 299,
     CloseText = 300,
-    FirstOperation = 303, // Read, Write, Calibration read, .., Compare
+    ReadText = 303,
+    WriteText = 304,
+    CalibrationReadText = 305,
+    CalibrationWriteText = 306,
+    RestoreOperationText = 307,
+    CompareText = 308,
     OlderKind = 309,
     OpenText = 314,
     PasswordWriteText = 470,
@@ -32,9 +37,23 @@ enum Text : int {
 
 int operationTextNumber(backup::Operation operation)
 {
-    if (operation == backup::Operation::PasswordWrite)
-        return PasswordWriteText;
-    return FirstOperation + int(operation);
+    switch (operation) {
+    case backup::Operation::Read:
+        return ReadText;
+    case backup::Operation::Write:
+        return WriteText;
+    case backup::Operation::CalibrationRead:
+        return CalibrationReadText;
+    case backup::Operation::CalibrationWrite:
+        return CalibrationWriteText;
+    case backup::Operation::Restore:
+        return RestoreOperationText;
+    case backup::Operation::Compare:
+        return CompareText;
+    case backup::Operation::PasswordWrite:
+        break;
+    }
+    return PasswordWriteText;
 }
 
 QString withoutEllipsis(QString text)

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kDetailsText = 401;
 constexpr int kEditMenuText = 6;
+constexpr int kPortWithDeviceText = 408; // "%1 (%2)", with the language's brackets
 constexpr int kBackupMenuText = 287;
 constexpr int kBackupNotKeptText = 471;
 constexpr int kWithoutBackupText = 472;
@@ -160,7 +161,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
     if (outcome == link::Outcome::BackupFailed) {
         // Where the backup was to go, why it could not, and how to go on.
         lines << m_state.langText(kBackupNotKeptText)
-                     .arg(QDir::toNativeSeparators(backup::defaultFolder()))
+                     .arg(QDir::toNativeSeparators(m_transfer->backupFolder()))
               << fileErrorReason(m_state, m_transfer->backupResult(), MainFileErrorTexts)
               << m_state.langText(kWithoutBackupText)
                      .arg(withoutAccelerator(m_state.langText(kEditMenuText)),
@@ -195,7 +196,9 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
         if (m_transfer->portNumber() > 0 && !device.isEmpty()) {
             for (link::Finding &f : m_diagnosis->findings) {
                 if (f.path == device)
-                    f.path = QStringLiteral("COM%1 (%2)").arg(m_transfer->portNumber()).arg(device);
+                    f.path =
+                        m_state.langText(kPortWithDeviceText)
+                            .arg(QStringLiteral("COM%1").arg(m_transfer->portNumber()), device);
             }
         }
     }
@@ -275,8 +278,13 @@ void TProgramDialog::reject()
 void TProgramDialog::closeEvent(QCloseEvent *event)
 {
     // The close box ends the transfer at once: the port is closed and
-    // nothing more is sent.
+    // nothing more is sent. A transfer that has just ended is not undone:
+    // its result, on its way to transferEnded(), closes the dialog.
     if (m_transfer && m_outcome == link::Outcome::Running) {
+        if (!m_transfer->isRunning()) {
+            event->ignore();
+            return;
+        }
         m_transfer->cancel();
         m_outcome = link::Outcome::Closed;
     }
