@@ -31,7 +31,6 @@ using channelcsv::RowPreview;
 namespace {
 
 enum Texts {
-    ColumnHeaderText = 15, // "NO.", then the grid's column headers
     EditText = 285,
     OkText = 153,
     CancelText = 154,
@@ -66,35 +65,16 @@ QAction *newAction(QObject *parent, const char *name, const QKeySequence &keys =
     return a;
 }
 
-// The grid column a clipboard column belongs to; 0 for Location, which
-// every copy keeps, and -1 for columns a copy of cells leaves out. Both
-// tone columns share the tone columns: one tone mode describes both.
-int gridColumnOfText(const QString &name)
-{
-    static const QHash<QString, int> columns = {
-        {QStringLiteral("Location"), 0},          {QStringLiteral("Frequency"), RxFreqColumn},
-        {QStringLiteral("Duplex"), TxFreqColumn}, {QStringLiteral("Offset"), TxFreqColumn},
-        {QStringLiteral("Power"), PowerColumn},   {QStringLiteral("Mode"), BandwidthColumn},
-        {QStringLiteral("Skip"), ScanColumn},     {channelcsv::BusyLockHeader, BusyLockColumn},
-        {QStringLiteral("Name"), ChannelTableModel::NameColumn},
-    };
-    static const QStringList tones = {QStringLiteral("Tone"),         QStringLiteral("rToneFreq"),
-                                      QStringLiteral("cToneFreq"),    QStringLiteral("DtcsCode"),
-                                      QStringLiteral("DtcsPolarity"), QStringLiteral("RxDtcsCode"),
-                                      QStringLiteral("CrossMode")};
-    if (tones.contains(name))
-        return RxToneColumn;
-    return columns.value(name, -1);
-}
-
 // \a text (whole rows) cut down to the columns of the cells selected.
 QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
 {
     const csv::Table table = csv::readTable(text, u'\t');
     QList<int> kept;
     for (int k = 0; k < table.header.size(); ++k) {
-        int column = gridColumnOfText(table.header[k]);
-        if (column == TxToneColumn)
+        int column = ChannelTableModel::gridColumnOfList(table.header[k]);
+        // Location goes with every copy; the tone columns go together, as
+        // one tone mode describes both tones.
+        if (column == TxToneColumn || column == ChannelTableModel::BothTonesColumn)
             column = RxToneColumn;
         const bool tones = gridColumns.count(RxToneColumn) || gridColumns.count(TxToneColumn);
         if (column == 0 || (column == RxToneColumn && tones) ||
@@ -410,7 +390,7 @@ void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVaria
             commitPicker(codeplug, n, column, value.toInt());
     }
     // Named after the column's header, as the grid shows it.
-    finish(StepName(EditText, ColumnHeaderText + column));
+    finish(StepName(EditText, ChannelTableModel::headerText(column)));
 }
 
 Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)

@@ -1,11 +1,11 @@
 #include "ui/tpastereportdlg.h"
 
 #include "codeplug/codeplugdiff.h"
+#include "ui/channelmodel.h"
 #include "ui/windowstate.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +22,7 @@ namespace {
 enum Texts {
     HighText = 26,
     LowText = 27,
+    ToneText = 78, // "CTC/DCS": the tone, whichever way
     OkText = 153,
     TakenText = 361,
     SummaryText = 341,
@@ -47,20 +48,13 @@ enum Texts {
 };
 
 // The grid's caption for a column of the channel list: its column header;
-// the columns the reader names besides these are the tone columns, which
-// share one name.
+// the tone columns that can stand for either tone share one name.
 int columnCaption(const QString &column)
 {
-    static const QHash<QString, int> captions = {
-        {QStringLiteral("location"), 15},  {QStringLiteral("frequency"), 16},
-        {QStringLiteral("duplex"), 17},    {QStringLiteral("offset"), 17},
-        {QStringLiteral("rtonefreq"), 19}, {QStringLiteral("rxdtcscode"), 18},
-        {QStringLiteral("power"), 20},     {QStringLiteral("mode"), 21},
-        {QStringLiteral("skip"), 22},      {BusyLockHeader.toLower(), 23},
-        {QStringLiteral("name"), 24},
-    };
-    constexpr int ToneText = 78; // "CTC/DCS": the tone, whichever way
-    return captions.value(column.toLower(), ToneText);
+    const int grid = ChannelTableModel::gridColumnOfList(column);
+    if (grid < 0 || grid >= ChannelTableModel::GridColumns)
+        return ToneText;
+    return ChannelTableModel::headerText(grid);
 }
 
 // MHz with at least three decimals: "400.000", "136.0125".
