@@ -201,7 +201,7 @@ void TestGridCommands::paste_data()
         << "" << 2 << "Frequency\n500\nabc\n446.5\n"
         << "4:446500"
         << "1 taken, 0 adjusted, 2 refused.\n"
-           "CH02: refused: RX Freq. 500 is outside the band 400.000-480.000 MHz\n"
+           "CH02: refused: RX Freq. 500 is outside the band 400.00000-480.00000 MHz\n"
            "CH03: refused: RX Freq. \"abc\" does not read";
     QTest::newRow("more rows than channels below") << "" << 16 << "Frequency\n440\n441\n"
                                                    << "16:440000"
@@ -536,13 +536,13 @@ void TestGridCommands::batchSet_data()
                                     << "1:431000 13:479990 14:479995 15:480000"
                                     << "3 taken, 0 adjusted, 1 refused.\n"
                                        "CH16: refused: RX Freq. 480.00500 is outside the "
-                                       "band 400.000-480.000 MHz";
+                                       "band 400.00000-480.00000 MHz";
     QTest::newRow("below the bottom") << 1 << 2 << "399.990"
                                       << "0.010"
                                       << "1:431000 2:400000"
                                       << "1 taken, 0 adjusted, 1 refused.\n"
                                          "CH01: refused: RX Freq. 399.99000 is outside the "
-                                         "band 400.000-480.000 MHz";
+                                         "band 400.00000-480.00000 MHz";
     // 446.001 is on neither raster: down to 446.000 on 6.25 kHz.
     QTest::newRow("onto the raster") << 2 << 2 << "446.001"
                                      << "0"

@@ -1,6 +1,7 @@
 #include "ui/tpastereportdlg.h"
 
 #include "codeplug/codeplugdiff.h"
+#include "codeplug/tonecodec.h"
 #include "ui/channelmodel.h"
 #include "ui/windowstate.h"
 
@@ -57,16 +58,6 @@ int columnCaption(const QString &column)
     return ChannelTableModel::headerText(grid);
 }
 
-// MHz with at least three decimals: "400.000", "136.0125".
-QString bandEdge(std::uint32_t hz)
-{
-    QString text =
-        QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
-    while (text.endsWith(u'0') && text.size() - text.indexOf(u'.') > 4)
-        text.chop(1);
-    return text;
-}
-
 QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
 {
     const auto t = [&](int n) {
@@ -104,8 +95,8 @@ QString refusalText(const WindowState &state, const RowPreview &row)
         return QString();
     case Refusal::OutsideBand:
         return t(OutsideBandText)
-            .arg(column, row.refusalValue, bandEdge(state.program.activeBandLow),
-                 bandEdge(state.program.activeBandHigh));
+            .arg(column, row.refusalValue, codec::formatFrequency(state.program.activeBandLow),
+                 codec::formatFrequency(state.program.activeBandHigh));
     case Refusal::UnsupportedMode:
         return t(ModeText).arg(row.refusalValue);
     case Refusal::LocationOutOfRange:
