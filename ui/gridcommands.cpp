@@ -240,7 +240,7 @@ void GridCommands::cut()
         return;
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(CutText);
+    finish(StepName(CutText));
 }
 
 void GridCommands::paste()
@@ -273,7 +273,7 @@ void GridCommands::pasteText(const QByteArray &text)
         return;
     }
     const QList<int> changed = channelcsv::applyPreview(m_state.program.codeplug, preview);
-    finish(PasteText);
+    finish(StepName(PasteText));
     if (!changed.isEmpty())
         selectChannels(*std::min_element(changed.begin(), changed.end()),
                        *std::max_element(changed.begin(), changed.end()));
@@ -287,7 +287,7 @@ void GridCommands::clearChannels()
     m_grid->commitEditor();
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(ClearText);
+    finish(StepName(ClearText));
 }
 
 void GridCommands::insertEmpty()
@@ -308,7 +308,7 @@ void GridCommands::insertEmpty()
     for (int n = Channels; n > at; --n)
         store(n, slot(n - 1));
     cleanChannel(m_state.program.codeplug, at);
-    finish(InsertText);
+    finish(StepName(InsertText));
     selectChannels(at, at);
 }
 
@@ -329,7 +329,7 @@ void GridCommands::deleteAndShiftUp()
     // The freed channels at the end keep their bytes but are no longer in use.
     for (; n <= Channels; ++n)
         cleanChannel(m_state.program.codeplug, n);
-    finish(DeleteText);
+    finish(StepName(DeleteText));
     selectChannels(gone.front(), gone.front());
 }
 
@@ -355,7 +355,7 @@ void GridCommands::moveBy(int delta)
             store(n + 1, slot(n));
         store(first, passing);
     }
-    finish(delta < 0 ? MoveUpText : MoveDownText);
+    finish(StepName(delta < 0 ? MoveUpText : MoveDownText));
     selectChannels(first + delta, last + delta);
 }
 
@@ -373,7 +373,7 @@ void GridCommands::sortByRxFrequency()
     });
     for (int n = 1; n <= Channels; ++n)
         store(n, all[n - 1]);
-    finish(SortText);
+    finish(StepName(SortText));
 }
 
 // --- several channels at once ------------------------------------------------
@@ -429,7 +429,7 @@ Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 step
         }
         report.rows << row;
     }
-    finish(BatchSetText);
+    finish(StepName(BatchSetText));
     return report;
 }
 
