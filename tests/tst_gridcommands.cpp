@@ -216,6 +216,12 @@ void TestGridCommands::paste_data()
     QTest::newRow("power column alone") << "5:431000 6:432000" << 5 << "Power\nLow\nLow\n"
                                         << "5:431000 6:432000"
                                         << "";
+    // 2 W and more is the high power.
+    QTest::newRow("power in watts") << "5:431000 6:432000" << 5 << "Power\n5W\n0.5\n"
+                                    << "5:431000 6:432000"
+                                    << "0 taken, 2 adjusted, 0 refused.\n"
+                                       "CH05: power 5W taken as High\n"
+                                       "CH06: power 0.5 taken as Low";
 }
 
 void TestGridCommands::paste()

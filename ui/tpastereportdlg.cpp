@@ -76,8 +76,7 @@ QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
     case Adjustment::ToneCut:
         return t(ToneCutText).arg(note.from, note.to);
     case Adjustment::PowerFromWatts:
-        return t(PowerText).arg(note.from,
-                                t(note.to == QLatin1String("High") ? HighText : LowText));
+        return t(PowerText).arg(note.from, t(note.highPower ? HighText : LowText));
     case Adjustment::MovedToEmptyChannel:
         return t(MovedToEmptyText).arg(channelLabel(note.from.toInt(), state.lang));
     }
