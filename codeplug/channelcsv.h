@@ -54,7 +54,7 @@ enum class Adjustment {
     NameReplaced,    ///< characters without a code page entry became '?'
     NonstandardTone, ///< to: the tone, kept and marked
     ToneCut,         ///< from/to: a tone with more than one decimal, cut to 0.1 Hz
-    PowerFromWatts,  ///< from/to: a power in watts taken as High or Low
+    PowerFromWatts,  ///< from, highPower: a power in watts taken as high or low power
     /// from/to: the channel the row names, which is in use and kept, and
     /// the empty channel the row went to instead (ImportOptions::keepChannelsInUse)
     MovedToEmptyChannel,
@@ -79,6 +79,8 @@ struct AdjustmentNote
     QString column;
     QString from;
     QString to;
+    /// PowerFromWatts: the level the watts were taken as.
+    bool highPower = false;
 };
 
 struct RowPreview

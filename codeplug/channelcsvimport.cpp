@@ -297,8 +297,8 @@ std::optional<Refused> readRow(const RowReader &r, const CodeplugState &state, i
             if (!ok || watts < 0)
                 return Refused{Refusal::Unreadable, QStringLiteral("Power"), *power};
             v.highPower = watts >= HighPowerWatts;
-            v.notes.append({Adjustment::PowerFromWatts, QStringLiteral("Power"), *power,
-                            *v.highPower ? QStringLiteral("High") : QStringLiteral("Low")});
+            v.notes.append(
+                {Adjustment::PowerFromWatts, QStringLiteral("Power"), *power, {}, *v.highPower});
         }
     }
 

@@ -21,7 +21,9 @@ QString adjustmentText(const AdjustmentNote &a)
     case Adjustment::ToneCut:
         return QStringLiteral("%1 %2 cut to one decimal: %3").arg(a.column, a.from, a.to);
     case Adjustment::PowerFromWatts:
-        return QStringLiteral("Power %1 taken as %2").arg(a.from, a.to);
+        // In the words the list's own Power column uses.
+        return QStringLiteral("Power %1 taken as %2")
+            .arg(a.from, a.highPower ? QStringLiteral("High") : QStringLiteral("Low"));
     case Adjustment::MovedToEmptyChannel:
         return QStringLiteral("channel %1 is in use: went to the empty channel %2")
             .arg(a.from, a.to);

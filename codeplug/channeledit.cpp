@@ -42,23 +42,14 @@ FrequencyReading readFrequencyText(const QString &text, std::uint32_t bandLow,
         reading.kind = FrequencyKind::Empty;
         return reading;
     }
-    int points = 0;
-    int digits = 0;
-    for (const QChar c : text) {
-        if (c == u'.')
-            ++points;
-        else if (c >= u'0' && c <= u'9')
-            ++digits;
-        else
-            return reading;
-    }
-    if (points > 1 || digits == 0)
+    codec::FrequencyParse how = codec::FrequencyParse::NotANumber;
+    const std::optional<std::uint32_t> number = codec::parseFrequency(text, &how);
+    if (how == codec::FrequencyParse::NotANumber)
         return reading;
     reading.kind = FrequencyKind::Number;
     // Only the 32-bit field limits the codec; a number beyond it is still a
     // frequency above the band, and is clamped as one.
-    const std::uint32_t hz =
-        codec::parseFrequency(text).value_or(std::numeric_limits<std::uint32_t>::max());
+    const std::uint32_t hz = number.value_or(std::numeric_limits<std::uint32_t>::max());
     reading.zero = hz == 0;
     reading.hz = codec::snapFrequency(hz, bandLow, bandHigh);
     return reading;

@@ -101,13 +101,19 @@ QString formatFrequency(std::uint32_t hz)
         .arg((hz / 10) % 100000, 5, 10, QLatin1Char('0'));
 }
 
-std::optional<std::uint32_t> parseFrequency(const QString &text)
+std::optional<std::uint32_t> parseFrequency(const QString &text, FrequencyParse *how)
 {
+    FrequencyParse unasked;
+    FrequencyParse &said = how ? *how : unasked;
+    said = FrequencyParse::NotANumber;
     const int point = text.indexOf(u'.');
     if (point >= 0 && text.indexOf(u'.', point + 1) >= 0)
         return std::nullopt;
+    if (point == 0 && text.size() == 1)
+        return std::nullopt; // a lone point is no number
     std::uint64_t hz = 0;
     std::uint64_t fractionScale = 0; // place value of the next fraction digit
+    bool overflow = false;
     for (int i = 0; i < text.size(); ++i) {
         if (i == point) {
             fractionScale = 100000;
@@ -115,20 +121,20 @@ std::optional<std::uint32_t> parseFrequency(const QString &text)
         }
         if (!isDigit(text[i]))
             return std::nullopt;
+        if (overflow)
+            continue; // what follows need only be digits
         const int digit = text[i].unicode() - '0';
         if (point < 0 || i < point) {
             hz = hz * 10 + std::uint64_t(digit) * 1000000;
-            if (hz > 0xFFFFFFFFull)
-                return std::nullopt;
         } else {
             hz += std::uint64_t(digit) * fractionScale; // digits below 1 Hz add 0
             fractionScale /= 10;
         }
+        overflow = hz > 0xFFFFFFFFull;
     }
-    if (!text.isEmpty() && text.size() == (point >= 0 ? 1 : 0))
-        return std::nullopt; // a lone point is no number
-    if (hz > 0xFFFFFFFFull)
-        return std::nullopt; // the fraction digits carried it beyond 32 bits
+    said = overflow ? FrequencyParse::Overflow : FrequencyParse::Ok;
+    if (overflow)
+        return std::nullopt;
     return std::uint32_t(hz);
 }
 

@@ -28,10 +28,16 @@ constexpr std::uint16_t ToneOff = 0xFFFF;
 /// "438.50000": three MHz digits, five fraction digits (the 1 Hz digit is
 /// dropped); 0 Hz gives "0".
 QString formatFrequency(std::uint32_t hz);
+/// How a frequency text read.
+enum class FrequencyParse {
+    Ok,         ///< a number of MHz that fits 32 bits of Hz
+    Overflow,   ///< digits with at most one point, beyond 32 bits of Hz
+    NotANumber, ///< anything else (a lone point, a sign, a blank, a second point)
+};
 /// Reads decimal MHz exactly (no floating point), truncating below 1 Hz. An
 /// empty text gives 0. Anything but digits with at most one point, or a value
-/// beyond 32 bits, gives nothing.
-std::optional<std::uint32_t> parseFrequency(const QString &text);
+/// beyond 32 bits, gives nothing; \a how, when given, tells the two apart.
+std::optional<std::uint32_t> parseFrequency(const QString &text, FrequencyParse *how = nullptr);
 /// Clamps into the band, then moves a frequency off the 5 kHz raster down
 /// onto the 6.25 kHz raster.
 std::uint32_t snapFrequency(std::uint32_t hz, std::uint32_t bandLow, std::uint32_t bandHigh);

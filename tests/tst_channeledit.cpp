@@ -97,6 +97,8 @@ void TestChannelEdit::rxFrequency_data()
         << 3 << "446,5" << EditResult::Refused << 446006250u << true;
     QTest::newRow("beyond the 32-bit field clamps to 490 MHz like any value above the band")
         << 3 << "4294.967296" << EditResult::Stored << 490000000u << true;
+    QTest::newRow("too large, then a letter, is refused")
+        << 3 << "5000x" << EditResult::Refused << 446006250u << true;
     QTest::newRow("refused text leaves an unused channel unused")
         << 5 << "4x" << EditResult::Refused << 0u << false;
 }

@@ -105,6 +105,9 @@ void TestCliCsv::importExits_data()
                                 << QByteArray("Location,Frequency,Mode\n3,438.5,AM\n5,438.5,FM\n")
                                 << 1 << "line 2, CH03: refused: this radio has no mode AM"
                                 << 0x0020;
+    QTest::newRow("watts taken as a power level")
+        << QStringList{} << QByteArray("Location,Frequency,Power\n2,438.5,5W\n") << 0
+        << "line 2, CH02: adjusted: Power 5W taken as High" << 0x0004;
     QTest::newRow("open quote: nothing written")
         << QStringList{} << QByteArray("Name,Frequency\n\"x,438.5\n") << 1 << "never closed" << -1;
     QTest::newRow("no Frequency column")

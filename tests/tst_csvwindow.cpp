@@ -136,7 +136,8 @@ void TestCsvWindow::channelsInUse_data()
     QTest::addColumn<QString>("after");
     // The file's lines: 1 header, 2-3 a row whose comment holds a line
     // break, 4 a row above the band (400-490 MHz), 5 blank, 6 a row.
-    const QString outside = "refused: RX Freq. 500.000000 is outside the band 400.000-490.000 MHz";
+    const QString outside =
+        "refused: RX Freq. 500.000000 is outside the band 400.00000-490.00000 MHz";
     QTest::newRow("Yes replaces them")
         << "OKBtn"
         << QStringList{"Line 2, CH01: taken as it stands", "Line 4, CH02: " + outside,

@@ -30,6 +30,11 @@ namespace {
 constexpr std::uint32_t kBandLow = 400000000;
 constexpr std::uint32_t kBandHigh = 480000000;
 
+// The step before each command's: the setup, named as if opened from a
+// file called "setup" (main text 3 is "&Open").
+const StepName SetupStep(3, -1, QStringLiteral("setup"));
+const QString UndoSetup = QStringLiteral("&Undo Open setup");
+
 // "1:431000 16:446000": the channels in use with their receive frequency in kHz.
 using Layout = QString;
 
@@ -97,7 +102,7 @@ private:
             const QStringList parts = entry.split(QLatin1Char(':'));
             codeplug().enterChannelFrequency(parts[0].toInt(), parts[1].toUInt() * 1000);
         }
-        m_window->recordStep(QStringLiteral("setup"));
+        m_window->recordStep(SetupStep);
         m_window->ApplyLanguage();
         QCOMPARE(layout(), wanted);
     }
@@ -201,7 +206,7 @@ void TestGridCommands::paste_data()
         << "" << 2 << "Frequency\n500\nabc\n446.5\n"
         << "4:446500"
         << "1 taken, 0 adjusted, 2 refused.\n"
-           "CH02: refused: RX Freq. 500 is outside the band 400.000-480.000 MHz\n"
+           "CH02: refused: RX Freq. 500 is outside the band 400.00000-480.00000 MHz\n"
            "CH03: refused: RX Freq. \"abc\" does not read";
     QTest::newRow("more rows than channels below") << "" << 16 << "Frequency\n440\n441\n"
                                                    << "16:440000"
@@ -211,6 +216,12 @@ void TestGridCommands::paste_data()
     QTest::newRow("power column alone") << "5:431000 6:432000" << 5 << "Power\nLow\nLow\n"
                                         << "5:431000 6:432000"
                                         << "";
+    // 2 W and more is the high power.
+    QTest::newRow("power in watts") << "5:431000 6:432000" << 5 << "Power\n5W\n0.5\n"
+                                    << "5:431000 6:432000"
+                                    << "0 taken, 2 adjusted, 0 refused.\n"
+                                       "CH05: power 5W taken as High\n"
+                                       "CH06: power 0.5 taken as Low";
 }
 
 void TestGridCommands::paste()
@@ -257,7 +268,7 @@ void TestGridCommands::copyPasteByKeyboard()
     r.setScanAdd(false);
     r.setBusyLock(2);
     codeplug().setChannel(2, r);
-    m_window->recordStep(QStringLiteral("setup"));
+    m_window->recordStep(SetupStep);
 
     select(2, 2, 1, 8);
     QTest::keyClick(m_grid, Qt::Key_C, Qt::ControlModifier);
@@ -273,13 +284,13 @@ void TestGridCommands::copyPasteByKeyboard()
     QCOMPARE(copy.squelchMode(), 2);
     QCOMPARE(copy.optionB() & 0xB0, 0);
     QCOMPARE(copy.busyLock(), 2);
-    checkOneStep(QStringLiteral("Paste"), before, QStringLiteral("&Undo setup"));
+    checkOneStep(QStringLiteral("Paste"), before, UndoSetup);
 
     select(2, 2);
     QTest::keyClick(m_grid, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(layout(), QString());
     QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("438.5")));
-    checkOneStep(QStringLiteral("Cut"), before, QStringLiteral("&Undo setup"));
+    checkOneStep(QStringLiteral("Cut"), before, UndoSetup);
 }
 
 // Cells of one column carry that column only: pasting them changes that
@@ -290,7 +301,7 @@ void TestGridCommands::copyPasteCells()
     ChannelRecord r = codeplug().channel(2);
     r.setHighPower(false);
     codeplug().setChannel(2, r);
-    m_window->recordStep(QStringLiteral("setup"));
+    m_window->recordStep(SetupStep);
     const QByteArray before = bytes();
 
     select(2, 2, 5);
@@ -305,7 +316,7 @@ void TestGridCommands::copyPasteCells()
     QVERIFY(!codeplug().channel(5).highPower());
     // One row for two channels: the second is left as it was.
     QVERIFY(codeplug().channel(6).highPower());
-    checkOneStep(QStringLiteral("Paste"), before, QStringLiteral("&Undo setup"));
+    checkOneStep(QStringLiteral("Paste"), before, UndoSetup);
 }
 
 // Text that is no channel list is said to be so, and nothing changes.
@@ -322,7 +333,7 @@ void TestGridCommands::pasteWithoutChannelList()
     QVERIFY(seen->seen);
     QCOMPARE(message, QStringLiteral("The clipboard holds no channel list."));
     QCOMPARE(bytes(), before);
-    QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+    QCOMPARE(undoText(), UndoSetup);
 }
 
 void TestGridCommands::rowCommands_data()
@@ -415,13 +426,13 @@ void TestGridCommands::rowCommands()
     QCOMPARE(layout(), after);
     if (step.isEmpty()) {
         QCOMPARE(bytes(), before);
-        QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+        QCOMPARE(undoText(), UndoSetup);
         return;
     }
     // A channel moves whole, not just its frequency.
     if (command == QLatin1String("MenuEdit_MoveUp") && first == 2)
         QVERIFY(codeplug().channel(3).raw == moved.raw);
-    checkOneStep(step, before, QStringLiteral("&Undo setup"));
+    checkOneStep(step, before, UndoSetup);
 }
 
 void TestGridCommands::contextMenuHasTheCommands()
@@ -514,7 +525,7 @@ void TestGridCommands::bulkEdit()
     }
     QVERIFY(!codeplug().isChannelUsed(3));
     QVERIFY(codeplug().channel(5).raw == outside.raw);
-    checkOneStep(step, before, QStringLiteral("&Undo setup"));
+    checkOneStep(step, before, UndoSetup);
 }
 
 void TestGridCommands::batchSet_data()
@@ -536,13 +547,13 @@ void TestGridCommands::batchSet_data()
                                     << "1:431000 13:479990 14:479995 15:480000"
                                     << "3 taken, 0 adjusted, 1 refused.\n"
                                        "CH16: refused: RX Freq. 480.00500 is outside the "
-                                       "band 400.000-480.000 MHz";
+                                       "band 400.00000-480.00000 MHz";
     QTest::newRow("below the bottom") << 1 << 2 << "399.990"
                                       << "0.010"
                                       << "1:431000 2:400000"
                                       << "1 taken, 0 adjusted, 1 refused.\n"
                                          "CH01: refused: RX Freq. 399.99000 is outside the "
-                                         "band 400.000-480.000 MHz";
+                                         "band 400.00000-480.00000 MHz";
     // 446.001 is on neither raster: down to 446.000 on 6.25 kHz.
     QTest::newRow("onto the raster") << 2 << 2 << "446.001"
                                      << "0"
@@ -588,7 +599,7 @@ void TestGridCommands::batchSet()
         if (codeplug().isChannelUsed(n))
             QCOMPARE(codeplug().channel(n).txFreq(), codeplug().channel(n).rxFreq());
     }
-    checkOneStep(QStringLiteral("Batch Set"), before, QStringLiteral("&Undo setup"));
+    checkOneStep(QStringLiteral("Batch Set"), before, UndoSetup);
 }
 
 // Values that do not read are said to be so; the dialog stays, and Cancel
@@ -619,7 +630,7 @@ void TestGridCommands::batchSetRefusesBadValues()
     QVERIFY(warned && warned->seen);
     QVERIFY(message.startsWith(QStringLiteral("Enter the start frequency")));
     QCOMPARE(bytes(), before);
-    QCOMPARE(undoText(), QStringLiteral("&Undo setup"));
+    QCOMPARE(undoText(), UndoSetup);
 }
 
 // The report and Batch Set in each language, for the eye (T880_SHOTS).

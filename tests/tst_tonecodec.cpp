@@ -169,50 +169,57 @@ void TestToneCodec::formatFrequency()
 void TestToneCodec::parseFrequency_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
+    QTest::addColumn<codec::FrequencyParse>("how");
     QTest::addColumn<quint32>("hz");
+    constexpr auto Ok = codec::FrequencyParse::Ok;
+    constexpr auto Overflow = codec::FrequencyParse::Overflow;
+    constexpr auto NotANumber = codec::FrequencyParse::NotANumber;
 
     // Exact decimal reading, truncated below 1 Hz.
-    QTest::newRow("empty is 0") << "" << true << 0u;
-    QTest::newRow("438.5") << "438.5" << true << 438500000u;
-    QTest::newRow("438.5125 exactly") << "438.5125" << true << 438512500u;
-    QTest::newRow("438.51250") << "438.51250" << true << 438512500u;
-    QTest::newRow("145.6125 exactly") << "145.6125" << true << 145612500u;
-    QTest::newRow("146.52 exactly") << "146.52" << true << 146520000u;
-    QTest::newRow("0.1 exactly") << "0.1" << true << 100000u;
-    QTest::newRow("integer MHz") << "438" << true << 438000000u;
-    QTest::newRow("trailing point") << "438." << true << 438000000u;
-    QTest::newRow("leading point") << ".5" << true << 500000u;
-    QTest::newRow("zero") << "0" << true << 0u;
-    QTest::newRow("formatted zero") << "000.00000" << true << 0u;
-    QTest::newRow("1 Hz") << "0.000001" << true << 1u;
-    QTest::newRow("sub-Hz digits truncated") << "438.1234567" << true << 438123456u;
-    QTest::newRow("sub-Hz 9 truncated") << "145.0000009" << true << 145000000u;
-    QTest::newRow("leading zeros") << "0000438.5" << true << 438500000u;
-    QTest::newRow("largest 32-bit value") << "4294.967295" << true << 4294967295u;
+    QTest::newRow("empty is 0") << "" << Ok << 0u;
+    QTest::newRow("438.5") << "438.5" << Ok << 438500000u;
+    QTest::newRow("438.5125 exactly") << "438.5125" << Ok << 438512500u;
+    QTest::newRow("438.51250") << "438.51250" << Ok << 438512500u;
+    QTest::newRow("145.6125 exactly") << "145.6125" << Ok << 145612500u;
+    QTest::newRow("146.52 exactly") << "146.52" << Ok << 146520000u;
+    QTest::newRow("0.1 exactly") << "0.1" << Ok << 100000u;
+    QTest::newRow("integer MHz") << "438" << Ok << 438000000u;
+    QTest::newRow("trailing point") << "438." << Ok << 438000000u;
+    QTest::newRow("leading point") << ".5" << Ok << 500000u;
+    QTest::newRow("zero") << "0" << Ok << 0u;
+    QTest::newRow("formatted zero") << "000.00000" << Ok << 0u;
+    QTest::newRow("1 Hz") << "0.000001" << Ok << 1u;
+    QTest::newRow("sub-Hz digits truncated") << "438.1234567" << Ok << 438123456u;
+    QTest::newRow("sub-Hz 9 truncated") << "145.0000009" << Ok << 145000000u;
+    QTest::newRow("leading zeros") << "0000438.5" << Ok << 438500000u;
+    QTest::newRow("largest 32-bit value") << "4294.967295" << Ok << 4294967295u;
     // Rejected texts.
-    QTest::newRow("letters") << "abc" << false << 0u;
-    QTest::newRow("two points") << "438.5.1" << false << 0u;
-    QTest::newRow("lone point") << "." << false << 0u;
-    QTest::newRow("minus sign") << "-438.5" << false << 0u;
-    QTest::newRow("plus sign") << "+438" << false << 0u;
-    QTest::newRow("leading blank") << " 438" << false << 0u;
-    QTest::newRow("trailing blank") << "438 " << false << 0u;
-    QTest::newRow("decimal comma") << "438,5" << false << 0u;
-    QTest::newRow("exponent") << "1e3" << false << 0u;
-    QTest::newRow("beyond 32 bits in the MHz") << "5000" << false << 0u;
-    QTest::newRow("beyond 32 bits by 1 Hz") << "4294.967296" << false << 0u;
-    QTest::newRow("beyond 32 bits in the fraction") << "4294.9673" << false << 0u;
+    QTest::newRow("letters") << "abc" << NotANumber << 0u;
+    QTest::newRow("two points") << "438.5.1" << NotANumber << 0u;
+    QTest::newRow("lone point") << "." << NotANumber << 0u;
+    QTest::newRow("minus sign") << "-438.5" << NotANumber << 0u;
+    QTest::newRow("plus sign") << "+438" << NotANumber << 0u;
+    QTest::newRow("leading blank") << " 438" << NotANumber << 0u;
+    QTest::newRow("trailing blank") << "438 " << NotANumber << 0u;
+    QTest::newRow("decimal comma") << "438,5" << NotANumber << 0u;
+    QTest::newRow("exponent") << "1e3" << NotANumber << 0u;
+    QTest::newRow("beyond 32 bits in the MHz") << "5000" << Overflow << 0u;
+    QTest::newRow("beyond 32 bits by 1 Hz") << "4294.967296" << Overflow << 0u;
+    QTest::newRow("beyond 32 bits in the fraction") << "4294.9673" << Overflow << 0u;
+    QTest::newRow("beyond 64 bits") << "123456789012345678901234" << Overflow << 0u;
+    QTest::newRow("beyond 32 bits, then a letter") << "5000x" << NotANumber << 0u;
 }
 
 void TestToneCodec::parseFrequency()
 {
     QFETCH(QString, text);
-    QFETCH(bool, ok);
+    QFETCH(codec::FrequencyParse, how);
     QFETCH(quint32, hz);
-    const std::optional<quint32> result = codec::parseFrequency(text);
-    QCOMPARE(result.has_value(), ok);
-    if (ok)
+    codec::FrequencyParse said = codec::FrequencyParse::Ok;
+    const std::optional<quint32> result = codec::parseFrequency(text, &said);
+    QCOMPARE(said, how);
+    QCOMPARE(result.has_value(), how == codec::FrequencyParse::Ok);
+    if (result)
         QCOMPARE(*result, hz);
 }
 

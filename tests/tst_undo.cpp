@@ -397,10 +397,9 @@ void TestUndo::everyNameInTheUsersWords()
         RowPreview row;
         row.channel = 5;
         row.outcome = Outcome::Adjusted;
-        // The power in watts becomes one of the grid's words; the rest are numbers.
-        row.adjustments << AdjustmentNote{
-            kind, QStringLiteral("Frequency"), QStringLiteral("2"),
-            kind == Adjustment::PowerFromWatts ? QStringLiteral("High") : QStringLiteral("3")};
+        // The values are numbers; the power level becomes one of the grid's words.
+        row.adjustments << AdjustmentNote{kind, QStringLiteral("Frequency"), QStringLiteral("2"),
+                                          QStringLiteral("3"), true};
         rows << row;
     }
     for (Refusal why : {Refusal::OutsideBand, Refusal::UnsupportedMode, Refusal::LocationOutOfRange,

@@ -1,10 +1,12 @@
 #include "ui/channelmodel.h"
 
+#include "codeplug/channelcsv.h"
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "ui/windowstate.h"
 
 #include <QColor>
+#include <QHash>
 
 namespace t880 {
 
@@ -12,12 +14,36 @@ using namespace channeledit;
 
 namespace {
 
-constexpr int NumberHeaderText = 15; // "NO.", then one text per column
-constexpr int NumberTipText = 511;   // what the channel number means, then one per column
+constexpr int NumberTipText = 511; // what the channel number means, then one per column
 
 } // namespace
 
 const QColor ChannelTableModel::OddRowColor = QColor(192, 220, 192);
+
+int ChannelTableModel::gridColumnOfList(const QString &header)
+{
+    // rToneFreq is only ever sent and RxDtcsCode only ever decoded; the
+    // other tone columns can describe either tone, as the Tone mode says.
+    static const QHash<QString, int> columns = {
+        {QStringLiteral("location"), NumberColumn},
+        {QStringLiteral("frequency"), RxFreqColumn},
+        {QStringLiteral("duplex"), TxFreqColumn},
+        {QStringLiteral("offset"), TxFreqColumn},
+        {QStringLiteral("rtonefreq"), TxToneColumn},
+        {QStringLiteral("rxdtcscode"), RxToneColumn},
+        {QStringLiteral("tone"), BothTonesColumn},
+        {QStringLiteral("ctonefreq"), BothTonesColumn},
+        {QStringLiteral("dtcscode"), BothTonesColumn},
+        {QStringLiteral("dtcspolarity"), BothTonesColumn},
+        {QStringLiteral("crossmode"), BothTonesColumn},
+        {QStringLiteral("power"), PowerColumn},
+        {QStringLiteral("mode"), BandwidthColumn},
+        {QStringLiteral("skip"), ScanColumn},
+        {channelcsv::BusyLockHeader.toLower(), BusyLockColumn},
+        {QStringLiteral("name"), NameColumn},
+    };
+    return columns.value(header.toLower(), -1);
+}
 
 ChannelTableModel::ChannelTableModel(WindowState &state, QObject *parent)
     : QAbstractTableModel(parent), m_state(state)
@@ -87,7 +113,7 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
         return {};
     }
     if (role == Qt::DisplayRole)
-        return m_state.langText(NumberHeaderText + section + FirstColumn);
+        return m_state.langText(headerText(section + FirstColumn));
     if (role == Qt::ToolTipRole)
         return m_state.langText(NumberTipText + section + FirstColumn);
     return {};

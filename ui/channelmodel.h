@@ -16,6 +16,8 @@ class ChannelTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    /// Text number of the number column's header; the other columns' follow.
+    static constexpr int NumberHeaderText = 15;
     /// Grid column of model column 0; the grid's column 0 is the row header.
     static constexpr int FirstColumn = 1;
     /// Grid column of the channel's name, after the eight field columns;
@@ -23,6 +25,9 @@ public:
     static constexpr int NameColumn = 9;
     /// Grid columns in all, the number column included.
     static constexpr int GridColumns = NameColumn + 1;
+    /// What gridColumnOfList() gives for the tone columns of a channel list
+    /// that can stand for either tone (Tone, cToneFreq, DtcsCode, ...).
+    static constexpr int BothTonesColumn = GridColumns;
     /// Light green of the odd channel rows.
     static const QColor OddRowColor;
     /// Data role: whether the cell differs from the window's baseline (the
@@ -46,6 +51,13 @@ public:
     QModelIndex cell(int channel, int column) const;
     static int channelOf(const QModelIndex &index) { return index.row() + 1; }
     static int gridColumnOf(const QModelIndex &index) { return index.column() + FirstColumn; }
+    /// The grid column that column \a header of a channel list (a file or
+    /// the clipboard's text) fills, in any case: 0 for Location,
+    /// BothTonesColumn for a tone column shared by both tones, -1 for a
+    /// column the grid does not show.
+    static int gridColumnOfList(const QString &header);
+    /// Text number of the header of grid column \a column (0: the number).
+    static int headerText(int column) { return NumberHeaderText + column; }
 
     bool isChannelUsed(int channel) const;
     /// Redraws the row of \a channel from the model.

@@ -31,7 +31,6 @@ using channelcsv::RowPreview;
 namespace {
 
 enum Texts {
-    ColumnHeaderText = 15, // "NO.", then the grid's column headers
     EditText = 285,
     OkText = 153,
     CancelText = 154,
@@ -66,35 +65,16 @@ QAction *newAction(QObject *parent, const char *name, const QKeySequence &keys =
     return a;
 }
 
-// The grid column a clipboard column belongs to; 0 for Location, which
-// every copy keeps, and -1 for columns a copy of cells leaves out. Both
-// tone columns share the tone columns: one tone mode describes both.
-int gridColumnOfText(const QString &name)
-{
-    static const QHash<QString, int> columns = {
-        {QStringLiteral("Location"), 0},          {QStringLiteral("Frequency"), RxFreqColumn},
-        {QStringLiteral("Duplex"), TxFreqColumn}, {QStringLiteral("Offset"), TxFreqColumn},
-        {QStringLiteral("Power"), PowerColumn},   {QStringLiteral("Mode"), BandwidthColumn},
-        {QStringLiteral("Skip"), ScanColumn},     {channelcsv::BusyLockHeader, BusyLockColumn},
-        {QStringLiteral("Name"), ChannelTableModel::NameColumn},
-    };
-    static const QStringList tones = {QStringLiteral("Tone"),         QStringLiteral("rToneFreq"),
-                                      QStringLiteral("cToneFreq"),    QStringLiteral("DtcsCode"),
-                                      QStringLiteral("DtcsPolarity"), QStringLiteral("RxDtcsCode"),
-                                      QStringLiteral("CrossMode")};
-    if (tones.contains(name))
-        return RxToneColumn;
-    return columns.value(name, -1);
-}
-
 // \a text (whole rows) cut down to the columns of the cells selected.
 QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
 {
     const csv::Table table = csv::readTable(text, u'\t');
     QList<int> kept;
     for (int k = 0; k < table.header.size(); ++k) {
-        int column = gridColumnOfText(table.header[k]);
-        if (column == TxToneColumn)
+        int column = ChannelTableModel::gridColumnOfList(table.header[k]);
+        // Location goes with every copy; the tone columns go together, as
+        // one tone mode describes both tones.
+        if (column == TxToneColumn || column == ChannelTableModel::BothTonesColumn)
             column = RxToneColumn;
         const bool tones = gridColumns.count(RxToneColumn) || gridColumns.count(TxToneColumn);
         if (column == 0 || (column == RxToneColumn && tones) ||
@@ -260,7 +240,7 @@ void GridCommands::cut()
         return;
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(CutText);
+    finish(StepName(CutText));
 }
 
 void GridCommands::paste()
@@ -293,7 +273,7 @@ void GridCommands::pasteText(const QByteArray &text)
         return;
     }
     const QList<int> changed = channelcsv::applyPreview(m_state.program.codeplug, preview);
-    finish(PasteText);
+    finish(StepName(PasteText));
     if (!changed.isEmpty())
         selectChannels(*std::min_element(changed.begin(), changed.end()),
                        *std::max_element(changed.begin(), changed.end()));
@@ -307,7 +287,7 @@ void GridCommands::clearChannels()
     m_grid->commitEditor();
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(ClearText);
+    finish(StepName(ClearText));
 }
 
 void GridCommands::insertEmpty()
@@ -328,7 +308,7 @@ void GridCommands::insertEmpty()
     for (int n = Channels; n > at; --n)
         store(n, slot(n - 1));
     cleanChannel(m_state.program.codeplug, at);
-    finish(InsertText);
+    finish(StepName(InsertText));
     selectChannels(at, at);
 }
 
@@ -349,7 +329,7 @@ void GridCommands::deleteAndShiftUp()
     // The freed channels at the end keep their bytes but are no longer in use.
     for (; n <= Channels; ++n)
         cleanChannel(m_state.program.codeplug, n);
-    finish(DeleteText);
+    finish(StepName(DeleteText));
     selectChannels(gone.front(), gone.front());
 }
 
@@ -375,7 +355,7 @@ void GridCommands::moveBy(int delta)
             store(n + 1, slot(n));
         store(first, passing);
     }
-    finish(delta < 0 ? MoveUpText : MoveDownText);
+    finish(StepName(delta < 0 ? MoveUpText : MoveDownText));
     selectChannels(first + delta, last + delta);
 }
 
@@ -393,7 +373,7 @@ void GridCommands::sortByRxFrequency()
     });
     for (int n = 1; n <= Channels; ++n)
         store(n, all[n - 1]);
-    finish(SortText);
+    finish(StepName(SortText));
 }
 
 // --- several channels at once ------------------------------------------------
@@ -410,7 +390,7 @@ void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVaria
             commitPicker(codeplug, n, column, value.toInt());
     }
     // Named after the column's header, as the grid shows it.
-    finish(StepName(EditText, ColumnHeaderText + column));
+    finish(StepName(EditText, ChannelTableModel::headerText(column)));
 }
 
 Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)
@@ -449,7 +429,7 @@ Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 step
         }
         report.rows << row;
     }
-    finish(BatchSetText);
+    finish(StepName(BatchSetText));
     return report;
 }
 

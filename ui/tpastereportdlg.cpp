@@ -1,11 +1,12 @@
 #include "ui/tpastereportdlg.h"
 
 #include "codeplug/codeplugdiff.h"
+#include "codeplug/tonecodec.h"
+#include "ui/channelmodel.h"
 #include "ui/windowstate.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@ namespace {
 enum Texts {
     HighText = 26,
     LowText = 27,
+    ToneText = 78, // "CTC/DCS": the tone, whichever way
     OkText = 153,
     TakenText = 361,
     SummaryText = 341,
@@ -47,30 +49,13 @@ enum Texts {
 };
 
 // The grid's caption for a column of the channel list: its column header;
-// the columns the reader names besides these are the tone columns, which
-// share one name.
+// the tone columns that can stand for either tone share one name.
 int columnCaption(const QString &column)
 {
-    static const QHash<QString, int> captions = {
-        {QStringLiteral("location"), 15},  {QStringLiteral("frequency"), 16},
-        {QStringLiteral("duplex"), 17},    {QStringLiteral("offset"), 17},
-        {QStringLiteral("rtonefreq"), 19}, {QStringLiteral("rxdtcscode"), 18},
-        {QStringLiteral("power"), 20},     {QStringLiteral("mode"), 21},
-        {QStringLiteral("skip"), 22},      {BusyLockHeader.toLower(), 23},
-        {QStringLiteral("name"), 24},
-    };
-    constexpr int ToneText = 78; // "CTC/DCS": the tone, whichever way
-    return captions.value(column.toLower(), ToneText);
-}
-
-// MHz with at least three decimals: "400.000", "136.0125".
-QString bandEdge(std::uint32_t hz)
-{
-    QString text =
-        QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
-    while (text.endsWith(u'0') && text.size() - text.indexOf(u'.') > 4)
-        text.chop(1);
-    return text;
+    const int grid = ChannelTableModel::gridColumnOfList(column);
+    if (grid < 0 || grid >= ChannelTableModel::GridColumns)
+        return ToneText;
+    return ChannelTableModel::headerText(grid);
 }
 
 QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
@@ -91,8 +76,7 @@ QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
     case Adjustment::ToneCut:
         return t(ToneCutText).arg(note.from, note.to);
     case Adjustment::PowerFromWatts:
-        return t(PowerText).arg(note.from,
-                                t(note.to == QLatin1String("High") ? HighText : LowText));
+        return t(PowerText).arg(note.from, t(note.highPower ? HighText : LowText));
     case Adjustment::MovedToEmptyChannel:
         return t(MovedToEmptyText).arg(channelLabel(note.from.toInt(), state.lang));
     }
@@ -110,8 +94,8 @@ QString refusalText(const WindowState &state, const RowPreview &row)
         return QString();
     case Refusal::OutsideBand:
         return t(OutsideBandText)
-            .arg(column, row.refusalValue, bandEdge(state.program.activeBandLow),
-                 bandEdge(state.program.activeBandHigh));
+            .arg(column, row.refusalValue, codec::formatFrequency(state.program.activeBandLow),
+                 codec::formatFrequency(state.program.activeBandHigh));
     case Refusal::UnsupportedMode:
         return t(ModeText).arg(row.refusalValue);
     case Refusal::LocationOutOfRange:

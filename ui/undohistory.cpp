@@ -141,10 +141,8 @@ QString UndoHistory::describe(const CodeplugData &before, const CodeplugData &af
 QString UndoHistory::nameText(const StepName &name, const QByteArray &before,
                               const QByteArray &after, const text::TAppLang &lang)
 {
-    if (name.text < 0 && name.detail.isEmpty())
-        return describe(codeplugOf(before), codeplugOf(after), lang);
     if (name.text < 0)
-        return name.detail;
+        return describe(codeplugOf(before), codeplugOf(after), lang);
     QString command = commandText(lang.text(text::TextTable::Main, name.text));
     if (name.argument >= 0)
         command = command.arg(lang.text(text::TextTable::Main, name.argument));

@@ -30,11 +30,9 @@ struct StepName
     /// The command of main-table text \a text (without its accelerator and
     /// "..."), its %1 filled with text \a argument, then \a detail, the
     /// user's own words such as a file's name.
-    StepName(int text, int argument = -1, QString detail = QString())
+    explicit StepName(int text, int argument = -1, QString detail = QString())
         : text(text), argument(argument), detail(std::move(detail))
     {}
-    /// A name given as it stands.
-    StepName(const QString &literal) : detail(literal) {}
 
     int text = -1;
     int argument = -1;
