@@ -98,6 +98,7 @@ private:
 
 private slots:
     void init() { QFile::remove(configPath()); }
+    void cleanup() { disarmModalWaits(); }
 
     void firstRunCreatesConfiguration();
     void editedConfigurationSurvivesRun();
