@@ -653,6 +653,8 @@ bool TAdjustmentDlg::openCalibration(const QString &path)
         return false;
     }
     m_lastFile = QFileInfo(path).absoluteFilePath();
+    // A file given at the start counts as much as one chosen in the dialog.
+    filedialogs::rememberFolder(m_state.config, FileKind::Calibration, path);
     display();
     return true;
 }
