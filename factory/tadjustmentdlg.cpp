@@ -4,6 +4,7 @@
 #include "factory/calibrationfile.h"
 #include "factory/offsetspinbox.h"
 #include "ui/filedialogs.h"
+#include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
