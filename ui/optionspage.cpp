@@ -1,5 +1,6 @@
 #include "ui/optionspage.h"
 
+#include "text/menucaption.h"
 #include "ui/changemark.h"
 #include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
@@ -63,11 +64,6 @@ template <class W> W *named(QWidget *parent, const char *name)
     auto *w = new W(parent);
     w->setObjectName(QLatin1String(name));
     return w;
-}
-
-QString withoutAccelerator(QString text)
-{
-    return text.remove(QLatin1Char('&'));
 }
 
 } // namespace
@@ -228,7 +224,7 @@ void OptionsPage::applyLanguage()
         c.label->setText(text(c.textNumber));
         c.label->setToolTip(text(c.tipNumber));
         c.box->setToolTip(text(c.tipNumber));
-        c.box->setAccessibleName(withoutAccelerator(text(c.textNumber)));
+        c.box->setAccessibleName(text::menuCaption(text(c.textNumber)));
         c.box->clear();
         c.box->addItems(optionedit::listItems(c.list, text));
         // A value no item stands for shows no selection.
@@ -264,7 +260,7 @@ void OptionsPage::applyLanguage()
         c.label->setText(text(c.textNumber));
         c.label->setToolTip(text(c.tipNumber));
         c.edit->setToolTip(text(c.tipNumber));
-        c.edit->setAccessibleName(withoutAccelerator(text(c.textNumber)));
+        c.edit->setAccessibleName(text::menuCaption(text(c.textNumber)));
         c.shown = optionedit::codeText(codeplug.code(c.field));
         c.edit->setText(c.shown);
     }
