@@ -56,9 +56,6 @@ enum Text : int {
     SendAniTip = 534,
 };
 
-// Enough to choose from without a list that fills the screen.
-constexpr int kVisibleItems = 15;
-
 template <class W> W *named(QWidget *parent, const char *name)
 {
     auto *w = new W(parent);
@@ -211,7 +208,7 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     // Made last, so that it outlives the lists that use it.
     auto *dropDowns = new DropDownStyle(this);
     for (const ListControl &c : m_lists)
-        dropDowns->limit(c.box, kVisibleItems);
+        dropDowns->limit(c.box);
 }
 
 void OptionsPage::applyLanguage()
