@@ -1,19 +1,11 @@
 #include "factory/offsetspinbox.h"
 
-#include <QApplication>
+#include "ui/focusreturn.h"
+
 #include <QFocusEvent>
 #include <QLineEdit>
 
 namespace t880 {
-
-bool focusMovedWithinWindow(const QWidget *left, const QFocusEvent *event)
-{
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
-        return false;
-    // The focus widget has already changed when the focus-out arrives.
-    const QWidget *now = QApplication::focusWidget();
-    return now && now != left && now->window() == left->window();
-}
 
 OffsetSpinBox::OffsetSpinBox(QWidget *parent) : QSpinBox(parent)
 {

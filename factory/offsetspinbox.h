@@ -9,14 +9,7 @@
 
 #include <functional>
 
-class QFocusEvent;
-
 namespace t880 {
-
-/// Whether \a event, a focus-out of \a left, hands the focus to another
-/// control of the same window (Tab, a click, a shortcut), rather than to a
-/// popup menu, to another window or to nothing.
-bool focusMovedWithinWindow(const QWidget *left, const QFocusEvent *event);
 
 class OffsetSpinBox : public QSpinBox
 {

@@ -4,6 +4,7 @@
 #include "factory/calibrationfile.h"
 #include "factory/offsetspinbox.h"
 #include "ui/filedialogs.h"
+#include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
@@ -653,6 +654,8 @@ bool TAdjustmentDlg::openCalibration(const QString &path)
         return false;
     }
     m_lastFile = QFileInfo(path).absoluteFilePath();
+    // A file given at the start counts as much as one chosen in the dialog.
+    filedialogs::rememberFolder(m_state.config, FileKind::Calibration, path);
     display();
     return true;
 }

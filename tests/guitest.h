@@ -78,12 +78,14 @@ struct ModalSeen
 
 /// Runs \a answer on the first modal dialog named \a objectName that is shown
 /// within \a timeoutMs, from the event loop that shows it. The returned
-/// record tells whether it came.
+/// record tells whether it came. A suite that waits for dialogs that may not
+/// come calls disarmModalWaits() from its cleanup().
 inline std::shared_ptr<ModalSeen>
 whenModal(const QString &objectName, std::function<void(QWidget *)> answer, int timeoutMs = 20000)
 {
     auto record = std::make_shared<ModalSeen>();
     auto *timer = new QTimer(qApp);
+    timer->setObjectName(QStringLiteral("ModalWait"));
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
@@ -104,6 +106,19 @@ whenModal(const QString &objectName, std::function<void(QWidget *)> answer, int 
     });
     timer->start(5);
     return record;
+}
+
+/// Ends the waits of whenModal() still running: a dialog that did not come
+/// in one test must not be answered in the next, through variables of a
+/// test that has returned.
+inline void disarmModalWaits()
+{
+    const auto waits = qApp->findChildren<QTimer *>(QStringLiteral("ModalWait"),
+                                                    Qt::FindDirectChildrenOnly);
+    for (QTimer *t : waits) {
+        t->stop();
+        t->deleteLater();
+    }
 }
 
 /// Clicks the child button \a button of the modal dialog named \a dialog.

@@ -175,17 +175,7 @@ private:
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    // A wait for a dialog that did not come (the case a test checks) must
-    // not answer, or write into, the next test's dialogs.
-    void cleanup()
-    {
-        for (QTimer *t : qApp->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (t->interval() == 5) {
-                t->stop();
-                t->deleteLater();
-            }
-        }
-    }
+    void cleanup() { disarmModalWaits(); }
     void typingAndLeaving_data();
     void typingAndLeaving();
     void upDownsAndCheckBoxes();
@@ -197,6 +187,7 @@ private slots:
     void refusedFileChangesNothing_data();
     void refusedFileChangesNothing();
     void saveWritesTheRecord();
+    void savedBesideTheOpenedFile();
     void reopenedDialogShowsLastValues();
     void hiddenFieldsKeepTheirValues();
     void fieldsSayWhatTheyAre_data();
@@ -526,6 +517,30 @@ void TestAdjustmentDlg::saveWritesTheRecord()
     bytes[0x3B] = 50;
     bytes[0x69] = char(0xFF);
     QCOMPARE(describeDiff(written, bytes), QString());
+}
+
+// A record opened from elsewhere, as the desktop's "open with" gives it: its
+// folder becomes the one the dialogs start in, and Save starts beside it
+// even after another folder was used.
+void TestAdjustmentDlg::savedBesideTheOpenedFile()
+{
+    const QString folder = path(QStringLiteral("bench"));
+    QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/r.kzxa"),
+                                                 defaultArea().left(120)));
+    auto s = show();
+    QVERIFY(s);
+    QString &remembered = s->state.config.folders[std::size_t(FileKind::Calibration)];
+    QVERIFY(s->dialog->openCalibration(folder + QStringLiteral("/r.kzxa")));
+    QCOMPARE(remembered, folder);
+    remembered = m_dir.path();
+    QString started;
+    auto dialog = whenModal(QStringLiteral("SaveDialog"), [&started](QWidget *w) {
+        started = qobject_cast<QFileDialog *>(w)->directory().absolutePath();
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    });
+    s->dialog->bSave->click();
+    QVERIFY(dialog->seen);
+    QCOMPARE(started, folder);
 }
 
 void TestAdjustmentDlg::reopenedDialogShowsLastValues()

@@ -163,6 +163,7 @@ void TestChannelGrid::init()
 
 void TestChannelGrid::cleanup()
 {
+    disarmModalWaits();
     if (m_window)
         m_window->closeWithoutPrompt();
     delete m_window;
@@ -476,21 +477,27 @@ void TestChannelGrid::pastedFrequency_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<quint32>("rx");
+    QTest::addColumn<bool>("away");
 
-    QTest::newRow("letters are named, the old frequency kept") << "abc" << true << 446006250u;
+    QTest::newRow("letters are named, the old frequency kept")
+        << "abc" << true << 446006250u << false;
     QTest::newRow("a decimal comma is named, the old frequency kept")
-        << "446,5" << true << 446006250u;
+        << "446,5" << true << 446006250u << false;
     QTest::newRow("4294.967296 clamps to the band's top, 490 MHz")
-        << "4294.967296" << false << 490000000u;
+        << "4294.967296" << false << 490000000u << false;
+    QTest::newRow("letters, another application first: named only back in the window")
+        << "abc" << true << 446006250u << true;
 }
 
 // A pasted text that is no number is named in a message; its editor stays
-// open with it, to be put right or dropped with Escape.
+// open with it, to be put right or dropped with Escape. Switching to another
+// application keeps it there without a word.
 void TestChannelGrid::pastedFrequency()
 {
     QFETCH(QString, pasted);
     QFETCH(bool, refused);
     QFETCH(quint32, rx);
+    QFETCH(bool, away);
 
     QApplication::clipboard()->setText(pasted);
     click(3, 1);
@@ -506,6 +513,18 @@ void TestChannelGrid::pastedFrequency()
     }
     QString message;
     auto seen = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    if (away) {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCoreApplication::processEvents();
+        QVERIFY(!seen->seen);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        QVERIFY(editor->hasFocus());
+        QCOMPARE(editor->text(), pasted);
+    }
     enter(editor);
     QTRY_VERIFY(seen->seen);
     QCOMPARE(message, t(510).arg(pasted));

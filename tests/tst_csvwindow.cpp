@@ -69,6 +69,7 @@ private:
     }
 
 private slots:
+    void cleanup() { disarmModalWaits(); }
     void importPreview_data();
     void importPreview();
     void channelsInUse_data();

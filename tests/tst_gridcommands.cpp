@@ -72,7 +72,6 @@ private:
     WindowState *m_state = nullptr;
     TForm1 *m_window = nullptr;
     QTableView *m_grid = nullptr;
-    QList<QTimer *> m_timersBefore;
 
     CodeplugData &codeplug() { return m_state->program.codeplug; }
     QByteArray bytes() const { return m_state->program.codeplug.toByteArray(); }
@@ -154,7 +153,6 @@ private slots:
 
 void TestGridCommands::init()
 {
-    m_timersBefore = qApp->findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
     const QString config = m_dir.filePath(QStringLiteral("_config.ini"));
     QVERIFY(writeFile(config, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
     m_state = new WindowState;
@@ -170,12 +168,7 @@ void TestGridCommands::init()
 
 void TestGridCommands::cleanup()
 {
-    // A wait for a dialog that did not come (as it should not have) must
-    // not answer the next test's dialog.
-    for (QTimer *timer : qApp->findChildren<QTimer *>(Qt::FindDirectChildrenOnly)) {
-        if (!m_timersBefore.contains(timer))
-            delete timer;
-    }
+    disarmModalWaits();
     if (m_window)
         m_window->closeWithoutPrompt();
     delete m_window;

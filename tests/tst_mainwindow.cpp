@@ -98,6 +98,7 @@ private:
 
 private slots:
     void init() { QFile::remove(configPath()); }
+    void cleanup() { disarmModalWaits(); }
 
     void firstRunCreatesConfiguration();
     void editedConfigurationSurvivesRun();
@@ -388,7 +389,7 @@ void TestMainWindow::saveCommand()
 
 // A file dialog starts in the user's documents folder the first time, then
 // where a file of its kind was last chosen, after a restart too; each kind of
-// file keeps a folder of its own.
+// file keeps a folder of its own. Save As starts beside the window's file.
 void TestMainWindow::fileDialogsRememberTheirFolder()
 {
     const QString home = path(QStringLiteral("home"));
@@ -423,6 +424,12 @@ void TestMainWindow::fileDialogsRememberTheirFolder()
     const auto opened = folderOf(QStringLiteral("OpenDialog"));
     window.MenuFile_OpenClick();
     QCOMPARE(*opened, QDir(radios).canonicalPath());
+    const QString valley = home + QStringLiteral("/Papers/valley.Kzx");
+    QVERIFY(writeFile(valley, codeplug.toByteArray()) && window.openCodeplug(valley));
+    state.config.folders[std::size_t(FileKind::Codeplug)] = radios;
+    const auto savedAs = folderOf(QStringLiteral("SaveDialog"));
+    window.MenuFile_SaveAsClick();
+    QCOMPARE(*savedAs, papers);
     window.closeWithoutPrompt();
 }
 

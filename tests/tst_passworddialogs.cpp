@@ -126,17 +126,7 @@ private:
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    // A wait for a dialog that did not come (the case a test checks) must
-    // not answer, or write into, the next test's dialogs.
-    void cleanup()
-    {
-        for (QTimer *t : qApp->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (t->interval() == 5) {
-                t->stop();
-                t->deleteLater();
-            }
-        }
-    }
+    void cleanup() { disarmModalWaits(); }
     void claimedPassword_data();
     void claimedPassword();
     void newPasswordOk_data();

@@ -45,6 +45,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
     }
+    void cleanup() { disarmModalWaits(); }
     void readFillsTheWindow();
     void windowKeepsBackups_data();
     void windowKeepsBackups();

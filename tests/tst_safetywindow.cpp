@@ -186,6 +186,18 @@ void TestSafetyWindow::compareWithRadio()
     const std::vector<backup::Entry> kept = backup::list(backup::defaultFolder());
     QCOMPARE(int(kept.size()), 1);
     QCOMPARE(kept.front().backup.operation, backup::Operation::Compare);
+
+    // That backup chosen in Compare with file leaves the codeplug folder.
+    QString &codeplugs = state.config.folders[std::size_t(FileKind::Codeplug)];
+    codeplugs = m_dir.path();
+    auto chosen = whenModal(QStringLiteral("CompareFileDialog"), [&kept](QWidget *w) {
+        qobject_cast<QFileDialog *>(w)->selectFile(kept.front().path);
+        QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection);
+    });
+    seen = captureCompare(shown);
+    window.findChild<QAction *>(QStringLiteral("MenuFile_CompareFile"))->trigger();
+    QVERIFY(chosen->seen && shown->seen);
+    QCOMPARE(codeplugs, m_dir.path());
     window.closeWithoutPrompt();
 }
 

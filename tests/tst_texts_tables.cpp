@@ -6,6 +6,7 @@
 
 #include "text/applang.h"
 #include "text/codepage.h"
+#include "text/menucaption.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -372,6 +373,8 @@ private slots:
     void englishIsAscii_data() { addAllTables(); }
     void englishIsAscii();
     void accelerators();
+    void menuCaptions_data();
+    void menuCaptions();
     void numbersCarriedOver_data() { addAllTables(); }
     void numbersCarriedOver();
     void listItemsDistinct_data();
@@ -668,6 +671,23 @@ void TestTextTables::accelerators()
             QVERIFY2(text.contains(expected), qPrintable(entry.text[0] + u' ' + text));
         }
     }
+}
+
+void TestTextTables::menuCaptions_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("letter inside a word, dots") << "Save &As..." << "Save As";
+    QTest::newRow("Chinese accelerator, dots") << "另存为(&A)..." << "另存为";
+    QTest::newRow("a bracketed word is no accelerator")
+        << "Chinese(&Simplified)" << "Chinese(Simplified)";
+    QTest::newRow("the ellipsis character; points inside stay") << "Ver. 2.0…" << "Ver. 2.0";
+}
+
+void TestTextTables::menuCaptions()
+{
+    QFETCH(QString, item);
+    QTEST(menuCaption(item), "caption");
 }
 
 void TestTextTables::numbersCarriedOver()

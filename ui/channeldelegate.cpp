@@ -5,8 +5,10 @@
 #include "codeplug/tonecodec.h"
 #include "ui/changemark.h"
 #include "ui/channelmodel.h"
+#include "ui/focusreturn.h"
 #include "ui/windowstate.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -193,6 +195,25 @@ void ChannelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QStyledItemDelegate::paint(painter, option, index);
     if (index.data(ChannelTableModel::ChangedRole).toBool())
         paintChangeMark(*painter, option.rect);
+}
+
+bool ChannelDelegate::frequencyIsNoNumber() const
+{
+    return readFrequencyText(Edit_ChFreq->text(), m_state.program.activeBandLow,
+                             m_state.program.activeBandHigh)
+               .kind == FrequencyKind::NotANumber;
+}
+
+bool ChannelDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    // Switching to another application is not leaving the cell: a text that
+    // is no frequency stays in its control, without a message popping up
+    // over the other application.
+    if (object == Edit_ChFreq && event->type() == QEvent::FocusOut &&
+        !focusMovedWithinWindow(Edit_ChFreq, static_cast<QFocusEvent *>(event)) &&
+        frequencyIsNoNumber())
+        return false;
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 QWidget *ChannelDelegate::createEditor(QWidget *, const QStyleOptionViewItem &,

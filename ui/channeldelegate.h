@@ -66,8 +66,12 @@ public:
     void startWith(const QString &text) { m_startText = text; }
     /// The control open over a cell, or null.
     QWidget *openEditor() const { return m_open; }
+    /// Whether the frequency control holds a text that is no number at all.
+    bool frequencyIsNoNumber() const;
     /// The control that edits grid column \a column (1..8).
     QWidget *editorFor(int column) const;
+
+    bool eventFilter(QObject *object, QEvent *event) override;
 
     FrequencyEdit *Edit_ChFreq = nullptr;
     ToneCombo *ComboBox1 = nullptr;

@@ -195,7 +195,7 @@ void ChannelGrid::commitEditor()
     QWidget *editor = m_delegate->openEditor();
     if (!editor)
         return;
-    if (editor == m_delegate->Edit_ChFreq && isNotAFrequency()) {
+    if (editor == m_delegate->Edit_ChFreq && m_delegate->frequencyIsNoNumber()) {
         // A command is waiting for the model: the text is dropped, and the
         // user is told before the command goes on.
         m_refusal.stop();
@@ -279,7 +279,7 @@ QList<int> ChannelGrid::bulkChannels(const QModelIndex &index) const
 
 void ChannelGrid::commitData(QWidget *editor)
 {
-    if (editor == m_delegate->Edit_ChFreq && isNotAFrequency()) {
+    if (editor == m_delegate->Edit_ChFreq && m_delegate->frequencyIsNoNumber()) {
         refuseFrequency();
         return;
     }
@@ -404,13 +404,6 @@ void ChannelGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHin
     }
     if (tone)
         onToneCommitted(m_state.editRow, m_state.editCol);
-}
-
-bool ChannelGrid::isNotAFrequency() const
-{
-    return readFrequencyText(m_delegate->Edit_ChFreq->text(), m_state.program.activeBandLow,
-                             m_state.program.activeBandHigh)
-               .kind == FrequencyKind::NotANumber;
 }
 
 void ChannelGrid::refuseFrequency()

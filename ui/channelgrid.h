@@ -64,7 +64,6 @@ private:
     void openCell(const QModelIndex &index, const QString &startText = QString());
     QList<int> bulkChannels(const QModelIndex &index) const;
     void onToneCommitted(int channel, int column);
-    bool isNotAFrequency() const;
     void refuseFrequency();
     void showFrequencyRefusal();
     void paintCorner();

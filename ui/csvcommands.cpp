@@ -3,13 +3,13 @@
 #include "codeplug/channelcsv.h"
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/safefile.h"
+#include "text/menucaption.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tpastereportdlg.h"
 #include "ui/windowstate.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace t880::csvcommands {
 
@@ -32,11 +32,6 @@ enum Text : int {
 
 // A CSV file is a few kilobytes; anything near this is not a channel list.
 constexpr qint64 MaxCsvSize = 1 << 20;
-
-QString dialogTitle(QString menuText)
-{
-    return menuText.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
-}
 
 // The channels in use that rows of \a preview would replace.
 QStringList channelsReplaced(const WindowState &state, const channelcsv::Preview &preview)
@@ -69,7 +64,7 @@ int askReplace(const WindowState &state, QWidget *parent, const QStringList &cha
 bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> &changed)
 {
     const QString path = filedialogs::askOpenPath(
-        state, parent, FileKind::Csv, dialogTitle(state.langText(ImportItem)),
+        state, parent, FileKind::Csv, text::menuCaption(state.langText(ImportItem)),
         QStringLiteral("ImportCsvDialog"), {state.langText(CsvFilter)});
     return !path.isEmpty() && importCsvFile(state, parent, path, changed);
 }
@@ -102,7 +97,7 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
     // Every row, taken, adjusted or refused, before anything changes.
     QStringList lines = reportLines(state, preview, true);
     lines[0] = state.langText(PreviewNote) + QLatin1Char('\n') + lines[0];
-    TPasteReportDlg report(state, dialogTitle(state.langText(ImportItem)), lines, parent);
+    TPasteReportDlg report(state, text::menuCaption(state.langText(ImportItem)), lines, parent);
     report.setObjectName(QStringLiteral("ImportPreviewDlg"));
     report.askFirst();
     if (report.exec() != QDialog::Accepted)
@@ -116,7 +111,7 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
 bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase)
 {
     const QString path = filedialogs::askSavePath(
-        state, parent, FileKind::Csv, dialogTitle(state.langText(ExportItem)),
+        state, parent, FileKind::Csv, text::menuCaption(state.langText(ExportItem)),
         QStringLiteral("ExportCsvDialog"), state.langText(CsvFilter), QStringLiteral("csv"),
         suggestedBase.isEmpty() ? QString() : suggestedBase + QStringLiteral(".csv"));
     return !path.isEmpty() && exportCsvFile(state, parent, path);

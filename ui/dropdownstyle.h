@@ -21,8 +21,11 @@ public:
                   const QWidget *widget = nullptr,
                   QStyleHintReturn *returnData = nullptr) const override;
 
+    /// Enough to choose from without a list that fills the screen.
+    static constexpr int VisibleItems = 15;
+
     /// Lets \a box show at most \a items items at once.
-    void limit(QComboBox *box, int items);
+    void limit(QComboBox *box, int items = VisibleItems);
 };
 
 } // namespace t880

@@ -1,5 +1,6 @@
 #include "ui/filedialogs.h"
 
+#include "codeplug/backupfile.h"
 #include "codeplug/safefile.h"
 #include "ui/windowstate.h"
 
@@ -20,6 +21,12 @@ void prepare(QFileDialog &dialog, const QString &name, const QString &folder)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDirectory(folder);
     dialog.resize(760, 480);
+}
+
+bool isBackup(const QString &path)
+{
+    QByteArray bytes;
+    return readSmallFile(path, MaxInputFileSize, bytes).ok() && backup::looksLikeBackup(bytes);
 }
 
 QString chosenFile(QFileDialog &dialog)
@@ -57,7 +64,9 @@ QString askOpenPath(WindowState &state, QWidget *parent, FileKind kind, const QS
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
     const QString path = chosenFile(dialog);
-    if (!path.isEmpty())
+    // The codeplug dialogs offer backups too, which the program keeps in a
+    // folder of its own: the user's codeplugs are not there.
+    if (!path.isEmpty() && !(kind == FileKind::Codeplug && isBackup(path)))
         rememberFolder(state.config, kind, path);
     return path;
 }
@@ -66,14 +75,19 @@ QString askSavePath(WindowState &state, QWidget *parent, FileKind kind, const QS
                     const QString &name, const QString &filter, const QString &suffix,
                     const QString &suggested)
 {
+    // A file that has a place (Save As of the window's file) is offered
+    // where it is, so that saving it again does not leave a second copy in
+    // another folder unnoticed.
+    const QFileInfo offered(suggested);
+    const bool placed = offered.isAbsolute() && offered.absoluteDir().exists();
     QFileDialog dialog(parent, title);
-    prepare(dialog, name, startFolder(state.config, kind));
+    prepare(dialog, name, placed ? offered.absolutePath() : startFolder(state.config, kind));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(suffix);
     if (!suggested.isEmpty())
-        dialog.selectFile(QFileInfo(suggested).fileName());
+        dialog.selectFile(offered.fileName());
     const QString path = chosenFile(dialog);
     if (path.isEmpty())
         return QString();

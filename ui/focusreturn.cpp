@@ -2,9 +2,19 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QWidget>
 
 namespace t880 {
+
+bool focusMovedWithinWindow(const QWidget *left, const QFocusEvent *event)
+{
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return false;
+    // The focus widget has already changed when the focus-out arrives.
+    const QWidget *now = QApplication::focusWidget();
+    return now && now != left && now->window() == left->window();
+}
 
 FocusReturn::FocusReturn(QObject *parent) : QObject(parent)
 {

@@ -22,8 +22,6 @@ constexpr int SideKeyText = 252;
 constexpr int FuncKeyText = 253;
 constexpr int SideKeyTip = 535;
 constexpr int FuncKeyTip = 536;
-// As on the options page.
-constexpr int kVisibleItems = 15;
 
 Setting keySetting(bool sideKey)
 {
@@ -70,8 +68,8 @@ KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state
 
     // Made last, so that it outlives the lists that use it.
     auto *dropDowns = new DropDownStyle(this);
-    dropDowns->limit(cbKey_1_Short, kVisibleItems);
-    dropDowns->limit(cbKey_2_Short, kVisibleItems);
+    dropDowns->limit(cbKey_1_Short);
+    dropDowns->limit(cbKey_2_Short);
 }
 
 void KeyPage::applyLanguage()

@@ -1,5 +1,6 @@
 #include "ui/mainmenus.h"
 
+#include "text/menucaption.h"
 #include "ui/icons.h"
 #include "ui/windowstate.h"
 
@@ -7,7 +8,6 @@
 #include <QEvent>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QToolBar>
 
 #include <utility>
@@ -64,12 +64,6 @@ QAction *action(QObject *parent, const char *name)
 }
 
 } // namespace
-
-QString withoutAccelerator(QString text)
-{
-    static const QRegularExpression bracketed(QStringLiteral("\\(&.\\)"));
-    return text.remove(bracketed).remove(QLatin1Char('&'));
-}
 
 MainMenus::MainMenus(QMainWindow *window) : QObject(window)
 {
@@ -255,9 +249,9 @@ void MainMenus::applyLanguage(const WindowState &state)
     MenuFile_Save->setToolTip(t(HintSave));
     MenuEdit_Read->setToolTip(t(HintRead));
     MenuEdit_Write->setToolTip(t(HintWrite));
-    ToolLanguage_Chs->setText(withoutAccelerator(t(LanguageChs)));
-    ToolLanguage_Cht->setText(withoutAccelerator(t(LanguageCht)));
-    ToolLanguage_En->setText(withoutAccelerator(t(LanguageEn)));
+    ToolLanguage_Chs->setText(text::menuCaption(t(LanguageChs)));
+    ToolLanguage_Cht->setText(text::menuCaption(t(LanguageCht)));
+    ToolLanguage_En->setText(text::menuCaption(t(LanguageEn)));
 }
 
 bool MainMenus::eventFilter(QObject *watched, QEvent *event)

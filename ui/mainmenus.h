@@ -15,9 +15,6 @@ namespace t880 {
 
 struct WindowState;
 
-/// "&New" and "新建(&N)" alike without their accelerator.
-QString withoutAccelerator(QString text);
-
 class MainMenus : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "ui/optionspage.h"
 
+#include "text/menucaption.h"
 #include "ui/changemark.h"
 #include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
@@ -55,19 +56,11 @@ enum Text : int {
     SendAniTip = 534,
 };
 
-// Enough to choose from without a list that fills the screen.
-constexpr int kVisibleItems = 15;
-
 template <class W> W *named(QWidget *parent, const char *name)
 {
     auto *w = new W(parent);
     w->setObjectName(QLatin1String(name));
     return w;
-}
-
-QString withoutAccelerator(QString text)
-{
-    return text.remove(QLatin1Char('&'));
 }
 
 } // namespace
@@ -215,7 +208,7 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     // Made last, so that it outlives the lists that use it.
     auto *dropDowns = new DropDownStyle(this);
     for (const ListControl &c : m_lists)
-        dropDowns->limit(c.box, kVisibleItems);
+        dropDowns->limit(c.box);
 }
 
 void OptionsPage::applyLanguage()
@@ -228,7 +221,7 @@ void OptionsPage::applyLanguage()
         c.label->setText(text(c.textNumber));
         c.label->setToolTip(text(c.tipNumber));
         c.box->setToolTip(text(c.tipNumber));
-        c.box->setAccessibleName(withoutAccelerator(text(c.textNumber)));
+        c.box->setAccessibleName(text::menuCaption(text(c.textNumber)));
         c.box->clear();
         c.box->addItems(optionedit::listItems(c.list, text));
         // A value no item stands for shows no selection.
@@ -264,7 +257,7 @@ void OptionsPage::applyLanguage()
         c.label->setText(text(c.textNumber));
         c.label->setToolTip(text(c.tipNumber));
         c.edit->setToolTip(text(c.tipNumber));
-        c.edit->setAccessibleName(withoutAccelerator(text(c.textNumber)));
+        c.edit->setAccessibleName(text::menuCaption(text(c.textNumber)));
         c.shown = optionedit::codeText(codeplug.code(c.field));
         c.edit->setText(c.shown);
     }

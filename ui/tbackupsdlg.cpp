@@ -1,12 +1,12 @@
 #include "ui/tbackupsdlg.h"
 
 #include "codeplug/backupfile.h"
+#include "text/menucaption.h"
 #include "ui/windowstate.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -56,11 +56,6 @@ int operationTextNumber(backup::Operation operation)
     return PasswordWriteText;
 }
 
-QString withoutEllipsis(QString text)
-{
-    return text.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
-}
-
 QString kindText(const WindowState &state, RadioKind kind)
 {
     const QString name = backup::kindName(kind);
@@ -74,7 +69,7 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
       m_entries(backup::list(folder.isEmpty() ? backup::defaultFolder() : folder))
 {
     setObjectName(QStringLiteral("BackupsDlg"));
-    setWindowTitle(withoutEllipsis(state.langText(BackupsTitle)));
+    setWindowTitle(text::menuCaption(state.langText(BackupsTitle)));
 
     tBackups = new QTableWidget(int(m_entries.size()), 5, this);
     tBackups->setObjectName(QStringLiteral("tBackups"));

@@ -1,6 +1,6 @@
 #include "ui/tcommunicationport.h"
 
-#include "ui/mainmenus.h"
+#include "text/menucaption.h"
 #include "ui/windowstate.h"
 
 #include <QCheckBox>
@@ -56,7 +56,7 @@ TCommunicationPort::TCommunicationPort(WindowState &state, const link::PortMap &
     : QDialog(parent), m_state(state), m_map(map)
 {
     setObjectName(QStringLiteral("CommunicationPort"));
-    setWindowTitle(withoutAccelerator(state.langText(9)));
+    setWindowTitle(text::menuCaption(state.langText(9)));
 
     gbCOM = new QGroupBox(this);
     gbCOM->setObjectName(QStringLiteral("gbCOM"));

@@ -8,6 +8,7 @@
 #include "factory/tsetpassworddlg.h"
 #include "link/portmap.h"
 #include "print/channelsheet.h"
+#include "text/menucaption.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/csvcommands.h"
@@ -512,7 +513,7 @@ bool TForm1::MenuFile_SaveClick()
 
 bool TForm1::MenuFile_SaveAsClick()
 {
-    return saveWithDialog(withoutAccelerator(m_state.langText(SaveAsItem)).remove(u'.'));
+    return saveWithDialog(text::menuCaption(m_state.langText(SaveAsItem)));
 }
 
 bool TForm1::saveWithDialog(const QString &title)
@@ -678,7 +679,7 @@ void TForm1::MenuFile_ExportPdfClick()
             ? QString()
             : QFileInfo(m_document->currentFile()).completeBaseName() + QStringLiteral(".pdf");
     const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Pdf, withoutAccelerator(m_state.langText(ExportPdfItem)),
+        m_state, this, FileKind::Pdf, text::menuCaption(m_state.langText(ExportPdfItem)),
         QStringLiteral("PdfDialog"), m_state.langText(PdfFilter), QStringLiteral("pdf"), base);
     if (!path.isEmpty())
         exportPdf(path);

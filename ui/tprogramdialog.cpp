@@ -3,7 +3,7 @@
 #include "link/doctor.h"
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
-#include "ui/mainmenus.h"
+#include "text/menucaption.h"
 #include "ui/messagedialogs.h"
 #include "ui/tdoctordlg.h"
 #include "ui/windowstate.h"
@@ -164,7 +164,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
                      .arg(QDir::toNativeSeparators(m_transfer->backupFolder()))
               << fileErrorReason(m_state, m_transfer->backupResult(), MainFileErrorTexts)
               << m_state.langText(kWithoutBackupText)
-                     .arg(withoutAccelerator(m_state.langText(kEditMenuText)),
+                     .arg(text::menuCaption(m_state.langText(kEditMenuText)),
                           m_state.langText(kBackupMenuText));
         return lines.join(u'\n');
     }

@@ -2,12 +2,12 @@
 
 #include "codeplug/safefile.h"
 #include "link/serialtrace.h"
+#include "text/menucaption.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/windowstate.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 
 namespace t880::tracecommands {
 
@@ -29,8 +29,7 @@ QString defaultTraceName()
 
 bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace)
 {
-    QString title = state.langText(SaveTraceItem);
-    title.remove(QRegularExpression(QStringLiteral("\\.\\.\\.$")));
+    const QString title = text::menuCaption(state.langText(SaveTraceItem));
     const QString path = filedialogs::askSavePath(
         state, parent, FileKind::Trace, title, QStringLiteral("SaveTraceDialog"),
         state.langText(TraceFilter), QStringLiteral("txt"), defaultTraceName());

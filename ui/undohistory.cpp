@@ -2,8 +2,8 @@
 
 #include "codeplug/codeplugdiff.h"
 #include "text/applang.h"
+#include "text/menucaption.h"
 
-#include <QRegularExpression>
 #include <QUndoCommand>
 
 #include <set>
@@ -15,14 +15,6 @@ namespace {
 // Main-table texts of step names.
 constexpr int EditText = 285;
 constexpr int EditSeveralText = 286;
-
-// A menu item's text as a step's name: "&Open", "打开(&O)" and "Import CSV..."
-// without their accelerator and dots.
-QString commandText(QString text)
-{
-    static const QRegularExpression decoration(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
-    return text.remove(decoration);
-}
 
 CodeplugData codeplugOf(const QByteArray &bytes)
 {
@@ -143,7 +135,7 @@ QString UndoHistory::nameText(const StepName &name, const QByteArray &before,
 {
     if (name.text < 0)
         return describe(codeplugOf(before), codeplugOf(after), lang);
-    QString command = commandText(lang.text(text::TextTable::Main, name.text));
+    QString command = text::menuCaption(lang.text(text::TextTable::Main, name.text));
     if (name.argument >= 0)
         command = command.arg(lang.text(text::TextTable::Main, name.argument));
     return name.detail.isEmpty() ? command : command + u' ' + name.detail;
