@@ -123,7 +123,13 @@ bool RadioProcess::start(const QString &program, const QStringList &args, QStrin
 
 bool RadioProcess::isRunning() const
 {
-    return m_process && m_process->state() != QProcess::NotRunning;
+    if (!m_process)
+        return false;
+    // The state follows the child only when its end has been taken in: a
+    // radio that something else ended during the transfer must show here.
+    if (m_process->state() != QProcess::NotRunning)
+        m_process->waitForFinished(0);
+    return m_process->state() != QProcess::NotRunning;
 }
 
 ProcessRun RadioProcess::stop()
