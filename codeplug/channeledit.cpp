@@ -216,7 +216,10 @@ bool frequencyKeyAccepted(QChar c)
 {
     if (!isAsciiPrintable(c))
         return true; // control characters, delete, and what an input method brings
-    return c.isDigit() || c == u'.';
+    // A decimal comma is let through for the commit to name: dropped, it
+    // would join the digits around it into another frequency (446,5 into
+    // 4465, pulled onto the band's top edge).
+    return c.isDigit() || c == u'.' || c == u',';
 }
 
 QString tidyFrequencyText(const QString &text)

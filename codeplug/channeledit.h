@@ -117,8 +117,9 @@ struct CellText
 std::array<CellText, ColumnCount> rowTexts(const CodeplugData &codeplug, int n);
 
 /// Whether the frequency editor takes the typed character: digits, the
-/// point, control characters and anything beyond 7-bit ASCII (an input
-/// method's characters, which the commit then refuses).
+/// point, control characters, and the comma and anything beyond 7-bit ASCII
+/// (a decimal comma, an input method's characters: the commit refuses them
+/// and names the text).
 bool frequencyKeyAccepted(QChar c);
 
 /// The frequency editor's text after a change: cut to nine characters, a

@@ -262,8 +262,11 @@ void TestChannelGrid::typedPoints_data()
                                                            << "438.51";
     QTest::newRow("a lone point is emptied") << "."
                                              << "";
-    QTest::newRow("letters and a comma are not taken") << "4a3,8"
-                                                       << "438";
+    QTest::newRow("letters are not taken") << "4a38"
+                                           << "438";
+    // A decimal comma stays, for the commit to name.
+    QTest::newRow("a comma stays") << "438,5"
+                                   << "438,5";
     QTest::newRow("a tenth character is cut") << "438.512501"
                                               << "438.51250";
 }
