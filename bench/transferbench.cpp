@@ -5,7 +5,7 @@
 // plain and safe (backup before, read-back after), each against its own bound.
 #include "codeplug/codeplugfile.h"
 #include "link/programstate.h"
-#include "link/serialtransfer.h"
+#include "link/serial/serialtransfer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -4,8 +4,8 @@
 #include "cli/command.h"
 #include "cli/doctortext.h"
 #include "cli/transferrun.h"
-#include "link/doctor.h"
-#include "link/portmap.h"
+#include "link/serial/doctor.h"
+#include "link/serial/portmap.h"
 
 namespace t880::cli {
 

@@ -5,7 +5,7 @@
 
 #include "codeplug/channelcsv.h"
 #include "codeplug/codeplugfile.h"
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "cli/doctortext.h"
 
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 
 namespace t880::cli {
 

@@ -2,7 +2,7 @@
 // event loop, each radio's end told as it comes and a table at the end.
 #include "cli/transferrun.h"
 
-#include "link/gangtransfer.h"
+#include "link/serial/gangtransfer.h"
 
 #include <QEventLoop>
 #include <QJsonArray>

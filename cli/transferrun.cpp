@@ -1,11 +1,11 @@
 #include "cli/transferrun.h"
 
 #include "factory/passwordentry.h"
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 #include "link/outcometext.h"
-#include "link/serialtransfer.h"
+#include "link/serial/serialtransfer.h"
 #include "text/applang.h"
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include <QCoreApplication>
 #include <QDir>

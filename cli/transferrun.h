@@ -3,10 +3,10 @@
 
 #include "cli/command.h"
 #include "codeplug/backupstore.h"
-#include "link/portmap.h"
+#include "link/serial/portmap.h"
 #include "link/programstate.h"
 #include "link/transferengine.h"
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include <QJsonObject>
 #include <QTimer>

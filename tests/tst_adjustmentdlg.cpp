@@ -6,7 +6,7 @@
 #include "radioprocess.h"
 #include "testsupport.h"
 
-#include "factory/tadjustmentdlg.h"
+#include "ui/factory/tadjustmentdlg.h"
 #include "ui/windowstate.h"
 
 #include <QCheckBox>

@@ -8,7 +8,7 @@
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/codeplugfile.h"
 #include "text/applang.h"
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include "testsupport.h"
 

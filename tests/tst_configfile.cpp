@@ -2,8 +2,8 @@
 // it was given, a first run that writes the documented file, values a user
 // may have damaged read as their defaults, saves that change only what the
 // program owns, and paths that are no file left alone.
-#include "ui/appconfig.h"
-#include "ui/inifile.h"
+#include "ui/config/appconfig.h"
+#include "ui/config/inifile.h"
 
 #include "testsupport.h"
 #include "tst_configfile_data.h"

@@ -2,7 +2,7 @@
 // leaves them, and as they must look after a save; the run that saves them.
 #pragma once
 
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include <QRegularExpression>
 #include <QVariant>

@@ -6,7 +6,7 @@
 #include "radioprocess.h"
 #include "windowradio.h"
 
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 #include "ui/tdoctordlg.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"

@@ -6,7 +6,7 @@
 #include "testsupport.h"
 
 #include "ui/documenttracker.h"
-#include "ui/recoverystore.h"
+#include "ui/config/recoverystore.h"
 #include "ui/tform1.h"
 #include "ui/windowstate.h"
 

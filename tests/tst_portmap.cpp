@@ -1,5 +1,5 @@
 // Port numbers 1..9 and the devices behind them.
-#include "link/portmap.h"
+#include "link/serial/portmap.h"
 
 #include <QtTest>
 

@@ -4,7 +4,7 @@
 // does not end normally leaves for the next.
 #pragma once
 
-#include "ui/recoverystore.h"
+#include "ui/config/recoverystore.h"
 
 #include <QDateTime>
 #include <QObject>

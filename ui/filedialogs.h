@@ -6,7 +6,7 @@
 // starts beside it.
 #pragma once
 
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include <QString>
 #include <QStringList>

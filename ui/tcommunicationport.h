@@ -4,7 +4,7 @@
 // is then cancelled); OK stores the chosen port.
 #pragma once
 
-#include "link/portmap.h"
+#include "link/serial/portmap.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 // search every port.
 #pragma once
 
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 #include "ui/tgangwritedlg.h"
 
 #include "codeplug/backupfile.h"
-#include "link/doctor.h"
-#include "link/gangtransfer.h"
+#include "link/serial/doctor.h"
+#include "link/serial/gangtransfer.h"
 #include "link/outcometext.h"
-#include "link/portmap.h"
+#include "link/serial/portmap.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"

@@ -1,8 +1,8 @@
 #include "ui/tprogramdialog.h"
 
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 #include "link/outcometext.h"
-#include "link/serialtransfer.h"
+#include "link/serial/serialtransfer.h"
 #include "text/menucaption.h"
 #include "ui/messagedialogs.h"
 #include "ui/tdoctordlg.h"

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "codeplug/backupfile.h"
-#include "link/doctor.h"
-#include "link/portmap.h"
+#include "link/serial/doctor.h"
+#include "link/serial/portmap.h"
 #include "link/programstate.h"
 #include "link/transferengine.h"
 

@@ -9,7 +9,7 @@
 #include "link/programstate.h"
 #include "link/serialtrace.h"
 #include "text/applang.h"
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include <QPoint>
 #include <QString>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "codeplug/backupstore.h"
-#include "link/portmap.h"
+#include "link/serial/portmap.h"
 #include "link/serialtrace.h"
 #include "link/transferengine.h"
 

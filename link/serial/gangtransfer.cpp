@@ -1,4 +1,4 @@
-#include "link/gangtransfer.h"
+#include "link/serial/gangtransfer.h"
 
 #include <QTimer>
 

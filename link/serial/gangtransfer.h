@@ -4,7 +4,7 @@
 // or is unplugged ends its own transfer and no other.
 #pragma once
 
-#include "link/serialtransfer.h"
+#include "link/serial/serialtransfer.h"
 
 #include <QObject>
 #include <QStringList>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "codeplug/safefile.h"
-#include "ui/inifile.h"
+#include "ui/config/inifile.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ui/appconfig.h"
+#include "ui/config/appconfig.h"
 
 #include "packaging/installpaths.h"
 

@@ -1,7 +1,7 @@
-#include "factory/tnewpassworddlg.h"
+#include "ui/factory/tnewpassworddlg.h"
 
 #include "factory/passwordentry.h"
-#include "factory/passwordfield.h"
+#include "ui/factory/passwordfield.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"

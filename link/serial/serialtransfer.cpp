@@ -1,4 +1,4 @@
-#include "link/serialtransfer.h"
+#include "link/serial/serialtransfer.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 
 #include "link/programstate.h"
-#include "link/serialtransfer.h"
+#include "link/serial/serialtransfer.h"
 #include "packaging/installpaths.h"
 
 #include <QCoreApplication>

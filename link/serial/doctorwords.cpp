@@ -1,6 +1,6 @@
 // The doctor's findings in the user's language. Commands stay as they must be
 // typed, on lines of their own; the rest comes from the main text table.
-#include "link/doctor.h"
+#include "link/serial/doctor.h"
 
 namespace t880::link {
 

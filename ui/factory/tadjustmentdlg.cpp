@@ -1,8 +1,8 @@
-#include "factory/tadjustmentdlg.h"
+#include "ui/factory/tadjustmentdlg.h"
 
 #include "factory/calibrationfields.h"
 #include "factory/calibrationfile.h"
-#include "factory/offsetspinbox.h"
+#include "ui/factory/offsetspinbox.h"
 #include "ui/filedialogs.h"
 #include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"

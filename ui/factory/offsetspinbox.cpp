@@ -1,4 +1,4 @@
-#include "factory/offsetspinbox.h"
+#include "ui/factory/offsetspinbox.h"
 
 #include "ui/focusreturn.h"
 

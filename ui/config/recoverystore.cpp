@@ -1,4 +1,4 @@
-#include "ui/recoverystore.h"
+#include "ui/config/recoverystore.h"
 
 #include "codeplug/codeplugdata.h"
 

@@ -1,7 +1,7 @@
-#include "factory/tpassworddlg.h"
+#include "ui/factory/tpassworddlg.h"
 
 #include "factory/passwordentry.h"
-#include "factory/passwordfield.h"
+#include "ui/factory/passwordfield.h"
 #include "ui/windowstate.h"
 
 #include <QHBoxLayout>

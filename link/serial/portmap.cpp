@@ -1,4 +1,4 @@
-#include "link/portmap.h"
+#include "link/serial/portmap.h"
 
 #include <QFileInfo>
 

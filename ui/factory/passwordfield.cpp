@@ -1,4 +1,4 @@
-#include "factory/passwordfield.h"
+#include "ui/factory/passwordfield.h"
 
 #include "factory/passwordentry.h"
 

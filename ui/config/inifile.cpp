@@ -1,4 +1,4 @@
-#include "ui/inifile.h"
+#include "ui/config/inifile.h"
 
 namespace t880 {
 
