@@ -17,6 +17,8 @@ packages=(
     help2man man-db desktop-file-utils appstream libxml2-utils
     # The channel sheet test reads the PDF back.
     poppler-utils
+    # The test command checks that every file keeps the repository's format.
+    clang-format
     "$@"
 )
 
