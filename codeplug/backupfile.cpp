@@ -1,6 +1,7 @@
 #include "codeplug/backupfile.h"
 
 #include "codeplug/codeplugfile.h"
+#include "codeplug/memorymap.h"
 #include "codeplug/radioimage.h"
 
 #include <QFileInfo>
@@ -15,27 +16,14 @@ namespace {
 const QByteArray kMagic = QByteArrayLiteral("T880 BACKUP 1");
 const QByteArray kEnd = QByteArrayLiteral("end");
 
-constexpr int kCodeplugFirst = 0x4000;
-constexpr int kCodeplugEnd = 0x4170;
-constexpr int kPasswordFirst = 0x41D0;
-constexpr int kPasswordEnd = 0x41F0;
-constexpr int kCalibrationFirst = 0x41F0;
-constexpr int kCalibrationEnd = 0x4270;
-constexpr int kLegacyFirst = 0x0010;
-constexpr int kLegacyEnd = 0x0200;
 constexpr int kMaxBlock = 255;
-
-bool inside(int address, int first, int end)
-{
-    return address >= first && address < end;
-}
 
 bool holdsCodeplug(const Backup &b)
 {
     for (const auto &entry : b.blocks) {
         const int a = entry.first;
-        if (b.kind == RadioKind::Legacy ? inside(a, kLegacyFirst, kLegacyEnd)
-                                        : inside(a, kCodeplugFirst, kCodeplugEnd))
+        if (b.kind == RadioKind::Legacy ? memorymap::Legacy.contains(a)
+                                        : memorymap::Codeplug.contains(a))
             return true;
     }
     return false;
@@ -63,7 +51,7 @@ Content Backup::content() const
     if (holdsCodeplug(*this))
         return Content::Codeplug;
     for (const auto &entry : blocks) {
-        if (inside(entry.first, kCalibrationFirst, kCalibrationEnd))
+        if (memorymap::Calibration.contains(entry.first))
             return Content::Calibration;
     }
     return Content::Nothing;
@@ -243,7 +231,7 @@ bool toCodeplug(const Backup &b, CodeplugState &state)
     CodeplugState work = state;
     // Bytes the backup lacks read as a radio that holds nothing there.
     work.image.raw.fill(legacy ? 0xFF : 0x00);
-    const int base = legacy ? 0 : kCodeplugFirst;
+    const int base = legacy ? 0 : memorymap::ImageBase;
     for (const auto &[address, data] : b.blocks) {
         for (int k = 0; k < int(data.size()); ++k) {
             const int at = address - base + k;
@@ -281,12 +269,12 @@ std::vector<std::pair<int, QByteArray>> restoreBlocks(const Backup &b)
     for (const auto &[address, data] : b.blocks) {
         bool take = false;
         if (content == Content::Calibration)
-            take = inside(address, kCalibrationFirst, kCalibrationEnd);
+            take = memorymap::Calibration.contains(address);
         else if (content == Content::Codeplug && b.kind == RadioKind::Legacy)
-            take = inside(address, kLegacyFirst, kLegacyEnd);
+            take = memorymap::Legacy.contains(address);
         else if (content == Content::Codeplug)
-            take = inside(address, kCodeplugFirst, kCodeplugEnd) ||
-                   inside(address, kPasswordFirst, kPasswordEnd);
+            take = memorymap::Codeplug.contains(address) ||
+                   memorymap::Password.contains(address);
         if (take)
             out.emplace_back(address, data);
     }
@@ -296,7 +284,8 @@ std::vector<std::pair<int, QByteArray>> restoreBlocks(const Backup &b)
 std::optional<QByteArray> calibrationArea(const Backup &b)
 {
     QByteArray area;
-    for (int a = kCalibrationFirst; a < kCalibrationEnd; a += 16) {
+    for (int a = memorymap::Calibration.first; a < memorymap::Calibration.end;
+         a += memorymap::BlockSize) {
         const auto it = b.blocks.find(a);
         if (it == b.blocks.end() || it->second.size() != 16)
             return std::nullopt;

@@ -16,6 +16,7 @@
 
 #include "codeplug/calibrationtables.h"
 #include "codeplug/codeplugdata.h"
+#include "codeplug/memorymap.h"
 #include "codeplug/passwordblock.h"
 
 #include <array>
@@ -36,9 +37,10 @@ struct RadioImage
         static constexpr int date = 0x150;
         static constexpr int tot = 0x156;
         static constexpr int scanMask = 0x15F;
-        static constexpr int passwordBlock = 0x1D0;
-        static constexpr int calibrationArea = 0x1F0;
-        static constexpr int legacyChannels = 0x010;
+        static constexpr int passwordBlock = memorymap::imageOffset(memorymap::Password.first);
+        static constexpr int calibrationArea =
+            memorymap::imageOffset(memorymap::Calibration.first);
+        static constexpr int legacyChannels = memorymap::Legacy.first;
         static constexpr int legacyChannelSize = 16;
         static constexpr int legacyScanMask = 0x17E;
     };

@@ -11,6 +11,7 @@
 // way: from a request for it until a reply to some other read is complete.
 #pragma once
 
+#include "codeplug/memorymap.h"
 #include "codeplug/safefile.h"
 
 #include <QByteArray>
@@ -23,8 +24,8 @@ class SerialTrace
 {
 public:
     /// The bytes that are masked: the radio's password blocks.
-    static constexpr int MaskedFrom = 0x41D0;
-    static constexpr int MaskedTo = 0x41F0; ///< one past the last
+    static constexpr int MaskedFrom = memorymap::Password.first;
+    static constexpr int MaskedTo = memorymap::Password.end; ///< one past the last
     /// A trace stops growing here; a transfer ends long before (its waits
     /// are bounded), but a line that floods the port must not eat memory.
     static constexpr qint64 MaxSize = 8 * 1024 * 1024;

@@ -1,5 +1,7 @@
 #include "link/transferengine.h"
 
+#include "codeplug/memorymap.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -13,8 +15,8 @@ constexpr std::uint8_t kAck = 0x06;
 constexpr std::uint8_t kIdentify = 0x02;
 constexpr std::uint8_t kReadReply = 0x57; // 'W'
 constexpr std::uint8_t kEnd = 0x45;       // 'E'
-constexpr int kPasswordArea = 0x41D0;
-constexpr int kBlock = 16;
+constexpr int kPasswordArea = memorymap::Password.first;
+constexpr int kBlock = memorymap::BlockSize;
 constexpr int kReadReplySize = kBlock + 4;
 // Readings of a block that reads back otherwise than it was written (with
 // the block written again between them) before the write counts as failed.

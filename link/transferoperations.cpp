@@ -2,6 +2,7 @@
 // on to the operation's next step, or completes the transfer.
 #include "link/transferengine.h"
 
+#include "codeplug/memorymap.h"
 #include "factory/calibrationdata.h"
 
 #include <algorithm>
@@ -10,19 +11,21 @@ namespace t880::link {
 
 namespace {
 
-constexpr int kBlock = 16;
-constexpr int kCodeplugBase = 0x4000;
-constexpr int kCalibrationBase = 0x41F0;
-constexpr int kPasswordAddress = 0x41D0;
-constexpr int kCodeplugLimit = 0x169;    // 23 blocks, 0x4000..0x416F
-constexpr int kCalibrationFirst = 0x1F0; // image offset of the calibration area
-constexpr int kCalibrationLimit = 0x263; // 8 blocks
-constexpr int kChannelAreaLimit = 0x150; // 21 blocks, the channel records
-constexpr int kAdjustmentLimit = 0x73;   // 8 blocks of the calibration area
-constexpr int kLegacyFirst = 0x010;
-constexpr int kLegacyLimit = 0x200;        // 31 blocks
-constexpr int kPasswordBlockLimit = 0x1E0; // 1 block
-constexpr int kPasswordAreaEnd = 0x41F0;
+using memorymap::imageOffset;
+
+constexpr int kBlock = memorymap::BlockSize;
+constexpr int kCodeplugBase = memorymap::ImageBase;
+constexpr int kCalibrationBase = memorymap::Calibration.first;
+constexpr int kPasswordAddress = memorymap::Password.first;
+constexpr int kCodeplugLimit = memorymap::Codeplug.size();
+constexpr int kCalibrationFirst = imageOffset(memorymap::Calibration.first);
+constexpr int kCalibrationLimit = imageOffset(memorymap::Calibration.end);
+constexpr int kChannelAreaLimit = memorymap::ChannelArea.size();
+constexpr int kAdjustmentLimit = memorymap::Calibration.size();
+constexpr int kLegacyFirst = memorymap::Legacy.first;
+constexpr int kLegacyLimit = memorymap::Legacy.end;
+constexpr int kPasswordBlockLimit = imageOffset(memorymap::PasswordBlock.end);
+constexpr int kPasswordAreaEnd = memorymap::Password.end;
 
 // Steps of their own, apart from the operations' numbered ones, so that the
 // operations keep their numbering whether or not these run.

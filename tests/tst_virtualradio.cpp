@@ -4,6 +4,7 @@
 // factory calibration from the default record (points 400/440/480 MHz at 63,
 // squelch 126/112/107, battery 146/141, deviations 50/65/53, CTCSS 14, DCS 13,
 // microphone 20/9, thresholds 58/46/25/32, both detectors on).
+#include "codeplug/memorymap.h"
 #include "codeplug/passwordblock.h"
 #include "sim/virtualradio.h"
 
@@ -259,6 +260,7 @@ private slots:
     void emulator();
     void emulatorRejects_data();
     void emulatorRejects();
+    void areasMatchTheMemoryMap();
 };
 
 void TestVirtualRadio::protocol_data()
@@ -732,4 +734,17 @@ void TestVirtualRadio::emulatorRejects()
 }
 
 QTEST_GUILESS_MAIN(TestVirtualRadio)
+// The virtual radio keeps its own copy of where its areas lie, so that it
+// stays the independent side of every end-to-end test; the two must agree.
+void TestVirtualRadio::areasMatchTheMemoryMap()
+{
+    namespace map = t880::memorymap;
+    QCOMPARE(VirtualRadio::PasswordAddress, map::Password.first);
+    QCOMPARE(VirtualRadio::PasswordAddress, map::PasswordBlock.first);
+    QCOMPARE(VirtualRadio::CalibrationAddress, map::Calibration.first);
+    QCOMPARE(VirtualRadio::CalibrationSize, map::Calibration.size());
+    QVERIFY(map::Legacy.end <= VirtualRadio::MemorySize);
+    QVERIFY(map::Calibration.end <= VirtualRadio::MemorySize);
+}
+
 #include "tst_virtualradio.moc"

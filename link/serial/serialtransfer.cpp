@@ -1,5 +1,7 @@
 #include "link/serial/serialtransfer.h"
 
+#include "codeplug/memorymap.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -132,7 +134,7 @@ bool SerialTransfer::keepBackup(backup::Operation operation)
     // Only the areas the operation is about: the password area goes with the
     // codeplug, the calibration area with a calibration backup.
     for (const auto &[address, data] : m_engine.capturedBlocks()) {
-        const bool calibration = address >= 0x41F0 && address < 0x4270;
+        const bool calibration = memorymap::Calibration.contains(address);
         if (m_op != OpCode::Calibration || calibration)
             b.blocks[address] = data;
     }
