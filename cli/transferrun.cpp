@@ -5,6 +5,7 @@
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "text/applang.h"
+#include "text/textnames.h"
 #include "ui/appconfig.h"
 
 #include <QCoreApplication>
@@ -319,13 +320,13 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
     };
     const bool passwordAtStake = transfer.engine().passwordBlockSent();
     if (passwordAtStake)
-        errLines << programText(link::PasswordAtStakeTextNumber);
+        errLines << programText(text::ProgramText::PasswordAtStake);
     // A write that did not end well may have left the radio half written;
     // the way back is the backup taken before it.
     if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
-        errLines << programText(link::BackupNoteTextNumber) << transfer.backupPath();
+        errLines << programText(text::ProgramText::BackupNote) << transfer.backupPath();
         if (passwordAtStake)
-            errLines << programText(link::OldPasswordInBackupTextNumber)
+            errLines << programText(text::ProgramText::OldPasswordInBackup)
                      << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
                                        "(the new password, or else the old one)")
                             .arg(transfer.backupPath());

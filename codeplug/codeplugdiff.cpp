@@ -3,23 +3,13 @@
 #include "codeplug/channeledit.h"
 #include "text/applang.h"
 #include "text/codepage.h"
+#include "text/textnames.h"
 
 #include <map>
 
 namespace t880 {
 
 namespace {
-
-// Main-table texts of the grid: "NO." then the eight column headers.
-constexpr int kColumnHeaderText = 15;
-constexpr int kNameText = 24;
-constexpr int kSquelchModeText = 45;
-constexpr int kFirstSquelchModeText = 76; // 76 Carrier .. 80 DTMF or CTC/DCS
-constexpr int kDtmfText = 77;
-constexpr int kAddressBookText = 144;
-
-constexpr int kChannelText = 590;      // "CH%1"
-constexpr int kAddressEntryText = 591; // "AB%1"
 
 // Every setting's name: the option pages' labels where the window shows the
 // setting, the radio's own menu names for the rest.
@@ -131,7 +121,8 @@ QString squelchModeName(int mode)
 
 int squelchModeText(int mode)
 {
-    return mode >= 0 && mode <= 4 ? kFirstSquelchModeText + mode : -1;
+    // The five squelch modes' texts follow one another from Carrier.
+    return mode >= 0 && mode <= 4 ? text::MainText::Carrier + mode : -1;
 }
 
 void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const CodeplugData &b, int n)
@@ -142,7 +133,7 @@ void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const Codep
     static const char *const kColumnNames[] = {"",      "rxFreq",    "txFreq", "rxTone",  "txTone",
                                                "power", "bandwidth", "scan",   "busyLock"};
     for (int col = RxFreqColumn; col < ColumnCount; ++col)
-        add(out, n, kColumnHeaderText + col, QLatin1String(kColumnNames[col]),
+        add(out, n, text::MainText::NumberColumn + col, QLatin1String(kColumnNames[col]),
             ca[std::size_t(col)].text, ca[std::size_t(col)].textNumber, cb[std::size_t(col)].text,
             cb[std::size_t(col)].textNumber);
     const bool usedA = a.isChannelUsed(n);
@@ -152,13 +143,13 @@ void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const Codep
     // The fields the grid does not show count only for a channel in use.
     const QString nameA = usedA ? text::decodeGbk(ra.name()) : QString();
     const QString nameB = usedB ? text::decodeGbk(rb.name()) : QString();
-    add(out, n, kNameText, QStringLiteral("name"), nameA, -1, nameB, -1);
-    add(out, n, kSquelchModeText, QStringLiteral("squelchMode"),
+    add(out, n, text::MainText::NameColumn, QStringLiteral("name"), nameA, -1, nameB, -1);
+    add(out, n, text::MainText::SquelchMode, QStringLiteral("squelchMode"),
         usedA ? squelchModeName(ra.squelchMode()) : QString(),
         usedA ? squelchModeText(ra.squelchMode()) : -1,
         usedB ? squelchModeName(rb.squelchMode()) : QString(),
         usedB ? squelchModeText(rb.squelchMode()) : -1);
-    add(out, n, kDtmfText, QStringLiteral("dtmfFlag"),
+    add(out, n, text::MainText::Dtmf, QStringLiteral("dtmfFlag"),
         usedA ? QString::number(int(ra.dtmfFlag())) : QString(), -1,
         usedB ? QString::number(int(rb.dtmfFlag())) : QString(), -1);
 }
@@ -193,8 +184,9 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
         const auto [numberA, nameA] = texts(before);
         const auto [numberB, nameB] = texts(after);
         const std::size_t first = out.size();
-        add(out, 0, kAddressBookText, QStringLiteral("addressBook"), numberA, -1, numberB, -1);
-        add(out, 0, kNameText, QStringLiteral("name"), nameA, -1, nameB, -1);
+        add(out, 0, text::MainText::AddressBook, QStringLiteral("addressBook"), numberA, -1,
+            numberB, -1);
+        add(out, 0, text::MainText::NameColumn, QStringLiteral("name"), nameA, -1, nameB, -1);
         for (std::size_t i = first; i < out.size(); ++i)
             out[i].addressEntry = n;
     }
@@ -223,7 +215,7 @@ QString diffField(const DiffEntry &e, const text::TAppLang &lang)
     if (e.channel > 0)
         prefix = channelLabel(e.channel, lang) + u' ';
     else if (e.addressEntry > 0)
-        prefix = lang.text(text::TextTable::Main, kAddressEntryText)
+        prefix = lang.text(text::TextTable::Main, text::MainText::AddressEntryLabel)
                      .arg(e.addressEntry, 2, 10, QLatin1Char('0')) +
                  u' ';
     return prefix + diffLabel(e, lang);
@@ -237,7 +229,8 @@ QString diffLine(const DiffEntry &e, const text::TAppLang &lang)
 
 QString channelLabel(int channel, const text::TAppLang &lang)
 {
-    return lang.text(text::TextTable::Main, kChannelText).arg(channel, 2, 10, QLatin1Char('0'));
+    return lang.text(text::TextTable::Main, text::MainText::ChannelLabel)
+        .arg(channel, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace t880
