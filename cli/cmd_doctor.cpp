@@ -52,7 +52,7 @@ int runDoctor(const QStringList &args, Context &ctx)
         return rc;
     text::TAppLang appLang;
     if (parser.isSet(lang)) {
-        const std::optional<quint8> type = languageNamed(parser.value(lang));
+        const std::optional<text::Language> type = languageNamed(parser.value(lang));
         if (!type)
             return fail(
                 ctx,

@@ -99,7 +99,7 @@ QString outcomeText(link::Outcome outcome)
     if (outcome == link::Outcome::Closed)
         return QStringLiteral("Interrupted");
     text::TAppLang lang;
-    lang.fSetLangType(text::TAppLang::English);
+    lang.fSetLangType(text::Language::English);
     return link::outcomeText(outcome, lang);
 }
 
@@ -314,7 +314,7 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
         return;
     }
     text::TAppLang english;
-    english.fSetLangType(text::TAppLang::English);
+    english.fSetLangType(text::Language::English);
     const auto programText = [&english](int n) {
         return english.text(text::TextTable::Program, n);
     };

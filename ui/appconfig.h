@@ -36,7 +36,7 @@ struct AppConfig
     static constexpr int Bands = 6;
 
     int port = 1;
-    int language = 1; ///< 0 English, 1 Simplified, 2 Traditional; other values kept
+    int language = 1; ///< a text::Language value; other values are kept and leave it to the system
     bool autoSearchPort = true;
     std::array<BandLimits, Bands> bands{};
     int selectedBand = 1; ///< as the file says ("band Selete"); the window maps bad values

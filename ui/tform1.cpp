@@ -168,9 +168,12 @@ void TForm1::connectMenus()
     connect(m_menus->MenuEdit_SetRadioNewPD, &QAction::triggered, this,
             &TForm1::MenuEdit_SetRadioNewPDClick);
     connect(m_menus->MenuAdjustment, &QAction::triggered, this, &TForm1::MenuAdjustmentClick);
-    connect(m_menus->MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
-    connect(m_menus->MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
-    connect(m_menus->MenuLanguage_En, &QAction::triggered, this, [this] { setLanguage(0); });
+    connect(m_menus->MenuLanguage_Chs, &QAction::triggered, this,
+            [this] { setLanguage(text::Language::Simplified); });
+    connect(m_menus->MenuLanguage_Cht, &QAction::triggered, this,
+            [this] { setLanguage(text::Language::Traditional); });
+    connect(m_menus->MenuLanguage_En, &QAction::triggered, this,
+            [this] { setLanguage(text::Language::English); });
     connect(m_menus->MenuAbout, &QAction::triggered, this, &TForm1::MenuAboutClick);
 }
 
@@ -250,9 +253,9 @@ void TForm1::loadQtTranslations()
         m_qtTranslator.reset();
     }
     QString locale;
-    if (m_state.lang.langType() == text::TAppLang::Simplified)
+    if (m_state.lang.language() == text::Language::Simplified)
         locale = QStringLiteral("zh_CN");
-    else if (m_state.lang.langType() == text::TAppLang::Traditional)
+    else if (m_state.lang.language() == text::Language::Traditional)
         locale = QStringLiteral("zh_TW");
     if (locale.isEmpty())
         return;
@@ -393,10 +396,10 @@ void TForm1::offerRecovery()
     }
 }
 
-void TForm1::setLanguage(int language)
+void TForm1::setLanguage(text::Language language)
 {
     commitEdits();
-    m_state.config.language = language;
+    m_state.config.language = int(language);
     SelectLanguage();
     ApplyLanguage();
 }
