@@ -108,15 +108,20 @@ bool commitItem(CodeplugData &codeplug, OptionList list, int index)
 const std::vector<KeyFunction> &keyFunctionsA()
 {
     // Only the side key can switch the FM radio (code 24) on.
-    static const std::vector<KeyFunction> list = {{0, 182}, {24, 254}, {2, 178},
-                                                  {3, 179}, {25, 249}, {8, 185}};
+    static const std::vector<KeyFunction> list = {
+        {0, text::MainText::Unassigned}, {24, text::MainText::Radio},
+        {2, text::MainText::Monitor},    {3, text::MainText::MonitorMomentary},
+        {25, text::MainText::Alarm},     {8, text::MainText::Scan}};
     return list;
 }
 
 const std::vector<KeyFunction> &keyFunctionsB()
 {
-    static const std::vector<KeyFunction> list = {
-        {0, 182}, {2, 178}, {3, 179}, {25, 249}, {8, 185}};
+    static const std::vector<KeyFunction> list = {{0, text::MainText::Unassigned},
+                                                  {2, text::MainText::Monitor},
+                                                  {3, text::MainText::MonitorMomentary},
+                                                  {25, text::MainText::Alarm},
+                                                  {8, text::MainText::Scan}};
     return list;
 }
 

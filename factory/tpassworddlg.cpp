@@ -23,7 +23,8 @@ TPasswordDlg::TPasswordDlg(const WindowState &state, std::function<void()> openC
     OKBtn = makeDialogButton(this, "OKBtn", state.langText(text::MainText::Ok));
     OKBtn->setDefault(true);
     CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(text::MainText::Cancel));
-    eInput->setAccessibleName(state.tableText(text::TextTable::Main, 232));
+    eInput->setAccessibleName(
+        state.tableText(text::TextTable::Main, text::MainText::PasswordTitle));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -128,7 +128,7 @@ void ChannelGrid::applyLanguage()
         m_corner->setToolTip(m_model->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString());
         m_corner->update();
     }
-    setAccessibleName(m_state.langText(25));
+    setAccessibleName(m_state.langText(text::MainText::ChannelsPage));
     fitTexts();
 }
 
