@@ -16,53 +16,53 @@ namespace {
 const std::map<Setting, int> &settingLabels()
 {
     static const std::map<Setting, int> labels = {
-        {Setting::voice, 213},
-        {Setting::sql, 44},
-        {Setting::squelchMode, 45},
-        {Setting::subaudioTail, 207},
-        {Setting::voxCtrl, 193},
-        {Setting::voxGain, 46},
-        {Setting::voxDelay, 47},
-        {Setting::tot, 48},
-        {Setting::toa, 49},
-        {Setting::scanResume, 54},
-        {Setting::priorityScan, 55},
-        {Setting::keyPressBeep, 68},
-        {Setting::batterySave, 70},
-        {Setting::batterySaveRate, 250},
-        {Setting::autoPowerOff, 63},
-        {Setting::channelReport, 195},
-        {Setting::tone1750Ctrl, 592},
-        {Setting::tone1750Hold, 53},
-        {Setting::whisper, 67},
-        {Setting::alarmMode, 217},
-        {Setting::refuseAlarm, 216},
-        {Setting::autoConnect, 221},
-        {Setting::autoConnectPos, 222},
-        {Setting::masterTxPeriod, 228},
-        {Setting::slaveTimeout, 229},
-        {Setting::slaveAlarmPeriod, 230},
-        {Setting::powerOnBeep, 225},
-        {Setting::dtmfId, 139},
-        {Setting::dtmfGroup, 141},
-        {Setting::dtmfEncodeMode, 133},
-        {Setting::dtmfSideTone, 134},
-        {Setting::dtmfControl, 132},
-        {Setting::dtmfDigitSpeed, 135},
-        {Setting::dtmfPauseDuration, 136},
-        {Setting::dtmfFirstDelay, 137},
-        {Setting::dtmfPretime, 138},
-        {Setting::dtmfStarHashDelay, 140},
-        {Setting::groupCode, 240},
-        {Setting::autoResetTime, 241},
-        {Setting::sendAni, 242},
-        {Setting::limited, 159},
-        {Setting::dizzyState, 160},
-        {Setting::key1Short, 252},
-        {Setting::key1Long, 594},
-        {Setting::key2Short, 253},
-        {Setting::key2Long, 595},
-        {Setting::writeNewPassword, 258},
+        {Setting::voice, text::MainText::Voice},
+        {Setting::sql, text::MainText::Sql},
+        {Setting::squelchMode, text::MainText::SquelchMode},
+        {Setting::subaudioTail, text::MainText::TailSuppression},
+        {Setting::voxCtrl, text::MainText::VoxOnOff},
+        {Setting::voxGain, text::MainText::VoxGain},
+        {Setting::voxDelay, text::MainText::VoxDelay},
+        {Setting::tot, text::MainText::Tot},
+        {Setting::toa, text::MainText::Toa},
+        {Setting::scanResume, text::MainText::ScanResume},
+        {Setting::priorityScan, text::MainText::PriorityScan},
+        {Setting::keyPressBeep, text::MainText::KeyBeep},
+        {Setting::batterySave, text::MainText::BatterySave},
+        {Setting::batterySaveRate, text::MainText::SavingRate},
+        {Setting::autoPowerOff, text::MainText::Apo},
+        {Setting::channelReport, text::MainText::ChannelReport},
+        {Setting::tone1750Ctrl, text::MainText::Tone1750Burst},
+        {Setting::tone1750Hold, text::MainText::Tone1750Hold},
+        {Setting::whisper, text::MainText::Whisper},
+        {Setting::alarmMode, text::MainText::AlarmMode},
+        {Setting::refuseAlarm, text::MainText::RefuseAlarm},
+        {Setting::autoConnect, text::MainText::AutoConnect},
+        {Setting::autoConnectPos, text::MainText::AutoConnectPos},
+        {Setting::masterTxPeriod, text::MainText::MasterTxPeriod},
+        {Setting::slaveTimeout, text::MainText::SlaveTimeout},
+        {Setting::slaveAlarmPeriod, text::MainText::SlaveAlarmPeriod},
+        {Setting::powerOnBeep, text::MainText::PowerOnBeep},
+        {Setting::dtmfId, text::MainText::DtmfId},
+        {Setting::dtmfGroup, text::MainText::DtmfGroup},
+        {Setting::dtmfEncodeMode, text::MainText::EncodeMode},
+        {Setting::dtmfSideTone, text::MainText::SideTone},
+        {Setting::dtmfControl, text::MainText::DtmfOnOff},
+        {Setting::dtmfDigitSpeed, text::MainText::DigitSpeed},
+        {Setting::dtmfPauseDuration, text::MainText::PauseDuration},
+        {Setting::dtmfFirstDelay, text::MainText::FirstDelay},
+        {Setting::dtmfPretime, text::MainText::Pretime},
+        {Setting::dtmfStarHashDelay, text::MainText::StarHashDelay},
+        {Setting::groupCode, text::MainText::GroupCode},
+        {Setting::autoResetTime, text::MainText::AutoResetTime},
+        {Setting::sendAni, text::MainText::SendAni},
+        {Setting::limited, text::MainText::Limited},
+        {Setting::dizzyState, text::MainText::Status},
+        {Setting::key1Short, text::MainText::SideKey},
+        {Setting::key1Long, text::MainText::SideKeyLong},
+        {Setting::key2Short, text::MainText::FuncKey},
+        {Setting::key2Long, text::MainText::FuncKeyLong},
+        {Setting::writeNewPassword, text::MainText::WriteWithNewPassword},
     };
     return labels;
 }
@@ -71,13 +71,13 @@ int textFieldLabel(TextField f)
 {
     switch (f) {
     case TextField::deviceSerial:
-        return 200;
+        return text::MainText::SerialNumber;
     case TextField::radioPassword:
-        return 232;
+        return text::MainText::PasswordTitle;
     case TextField::newRadioPassword:
-        return 233;
+        return text::MainText::NewPassword;
     case TextField::firmwareVersion:
-        return 211;
+        return text::MainText::FirmwareVersion;
     case TextField::Count:
         break;
     }
@@ -91,15 +91,15 @@ int codeFieldLabel(CodeField f)
 {
     switch (f) {
     case CodeField::dizzyCode:
-        return 156;
+        return text::MainText::RemoteKill;
     case CodeField::stunCode:
-        return 157;
+        return text::MainText::RemoteStun;
     case CodeField::activationCode:
-        return 158;
+        return text::MainText::Revive;
     case CodeField::pttIdCode:
-        return 593;
+        return text::MainText::PttId;
     case CodeField::aniCode:
-        return 226;
+        return text::MainText::Ani;
     case CodeField::Count:
         break;
     }
