@@ -114,6 +114,7 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
     }
     if (role == Qt::DisplayRole)
         return m_state.langText(headerText(section + FirstColumn));
+    // The tips follow the number's own, one a column, as the headers do.
     if (role == Qt::ToolTipRole)
         return m_state.langText(text::MainText::NumberTip + section + FirstColumn);
     return {};

@@ -56,7 +56,8 @@ public:
     /// BothTonesColumn for a tone column shared by both tones, -1 for a
     /// column the grid does not show.
     static int gridColumnOfList(const QString &header);
-    /// Text number of the header of grid column \a column (0: the number).
+    /// Text number of the header of grid column \a column (0: the number; the
+    /// column headers follow it in the main table).
     static int headerText(int column) { return text::MainText::NumberColumn + column; }
 
     bool isChannelUsed(int channel) const;
