@@ -109,7 +109,7 @@ int runDiff(const QStringList &args, Context &ctx)
 
     const std::vector<DiffEntry> diff = diffCodeplugs(codeplugs[0], codeplugs[1]);
     text::TAppLang lang;
-    lang.fSetLangType(text::TAppLang::English);
+    lang.fSetLangType(text::Language::English);
     const auto name = [&](int k) {
         const Operand &o = operands[std::size_t(k)];
         return o.isPort ? QStringLiteral("port:") + o.text : o.text;

@@ -6,6 +6,7 @@
 #include "cli/transferrun.h"
 #include "link/serial/doctor.h"
 #include "link/serial/portmap.h"
+#include "text/textnames.h"
 
 namespace t880::cli {
 
@@ -51,7 +52,7 @@ int runDoctor(const QStringList &args, Context &ctx)
         return rc;
     text::TAppLang appLang;
     if (parser.isSet(lang)) {
-        const std::optional<quint8> type = languageNamed(parser.value(lang));
+        const std::optional<text::Language> type = languageNamed(parser.value(lang));
         if (!type)
             return fail(
                 ctx,
@@ -68,9 +69,10 @@ int runDoctor(const QStringList &args, Context &ctx)
                             .arg(parser.value(port)),
                         ExitUsage);
         path = *chosen;
-        ctx.err << appLang.text(text::TextTable::Main, 432).arg(path) << Qt::endl;
+        ctx.err << appLang.text(text::TextTable::Main, text::MainText::CheckingPort).arg(path)
+                << Qt::endl;
     } else {
-        ctx.err << appLang.text(text::TextTable::Main, 431) << Qt::endl;
+        ctx.err << appLang.text(text::TextTable::Main, text::MainText::SearchingPorts) << Qt::endl;
     }
     const link::DoctorReport report = link::probePort(path);
     printReport(report, appLang, ctx.out);

@@ -75,7 +75,7 @@ int runExport(const QStringList &args, Context &ctx)
     if (parser.isSet(lang)) {
         if (!pdf)
             return fail(ctx, QStringLiteral("--lang goes with a PDF"), ExitUsage);
-        const std::optional<quint8> found = languageNamed(parser.value(lang));
+        const std::optional<text::Language> found = languageNamed(parser.value(lang));
         if (!found)
             return fail(
                 ctx,

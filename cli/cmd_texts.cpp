@@ -44,7 +44,7 @@ int runTexts(const QStringList &args, Context &ctx)
     TAppLang appLang;
     if (parser.isSet(lang)) {
         const QString name = parser.value(lang);
-        const std::optional<quint8> found = languageNamed(name);
+        const std::optional<text::Language> found = languageNamed(name);
         if (!found)
             return fail(ctx, QStringLiteral("unknown language '%1' (en, chs or cht)").arg(name),
                         ExitUsage);

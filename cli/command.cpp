@@ -6,14 +6,14 @@
 
 namespace t880::cli {
 
-std::optional<quint8> languageNamed(const QString &name)
+std::optional<text::Language> languageNamed(const QString &name)
 {
     if (name == QLatin1String("en"))
-        return text::TAppLang::English;
+        return text::Language::English;
     if (name == QLatin1String("chs"))
-        return text::TAppLang::Simplified;
+        return text::Language::Simplified;
     if (name == QLatin1String("cht"))
-        return text::TAppLang::Traditional;
+        return text::Language::Traditional;
     return std::nullopt;
 }
 

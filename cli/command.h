@@ -2,6 +2,8 @@
 // own options with QCommandLineParser.
 #pragma once
 
+#include "text/applang.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
 #include <QTextStream>
@@ -36,8 +38,8 @@ struct Command
 int parseVerb(QCommandLineParser &parser, const QStringList &args, Context &ctx, int minPositional,
               int maxPositional);
 
-/// The language a --lang value names: en, chs or cht (TAppLang's types).
-std::optional<quint8> languageNamed(const QString &name);
+/// The language a --lang value names: en, chs or cht.
+std::optional<text::Language> languageNamed(const QString &name);
 
 /// Prints "t880: <message>" on stderr and returns \a code.
 int fail(Context &ctx, const QString &message, int code = ExitFailure);

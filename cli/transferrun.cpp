@@ -5,6 +5,7 @@
 #include "link/outcometext.h"
 #include "link/serial/serialtransfer.h"
 #include "text/applang.h"
+#include "text/textnames.h"
 #include "ui/config/appconfig.h"
 
 #include <QCoreApplication>
@@ -98,7 +99,7 @@ QString outcomeText(link::Outcome outcome)
     if (outcome == link::Outcome::Closed)
         return QStringLiteral("Interrupted");
     text::TAppLang lang;
-    lang.fSetLangType(text::TAppLang::English);
+    lang.fSetLangType(text::Language::English);
     return link::outcomeText(outcome, lang);
 }
 
@@ -313,19 +314,19 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
         return;
     }
     text::TAppLang english;
-    english.fSetLangType(text::TAppLang::English);
+    english.fSetLangType(text::Language::English);
     const auto programText = [&english](int n) {
         return english.text(text::TextTable::Program, n);
     };
     const bool passwordAtStake = transfer.engine().passwordBlockSent();
     if (passwordAtStake)
-        errLines << programText(link::PasswordAtStakeTextNumber);
+        errLines << programText(text::ProgramText::PasswordAtStake);
     // A write that did not end well may have left the radio half written;
     // the way back is the backup taken before it.
     if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
-        errLines << programText(link::BackupNoteTextNumber) << transfer.backupPath();
+        errLines << programText(text::ProgramText::BackupNote) << transfer.backupPath();
         if (passwordAtStake)
-            errLines << programText(link::OldPasswordInBackupTextNumber)
+            errLines << programText(text::ProgramText::OldPasswordInBackup)
                      << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
                                        "(the new password, or else the old one)")
                             .arg(transfer.backupPath());

@@ -1,6 +1,7 @@
 #include "codeplug/channeledit.h"
 
 #include "codeplug/tonecodec.h"
+#include "text/textnames.h"
 
 #include <algorithm>
 #include <limits>
@@ -8,16 +9,6 @@
 namespace t880::channeledit {
 
 namespace {
-
-// Text numbers of the option cells.
-constexpr int HighText = 26;
-constexpr int LowText = 27;
-constexpr int WideText = 28;
-constexpr int NarrowText = 29;
-constexpr int AddText = 30;
-constexpr int DelText = 31;
-constexpr int BusyOffText = 32;
-constexpr int BusyCarrierText = 33;
 
 // The busy-lock value an item of its picker stands for.
 constexpr int BusyLockOnCarrier = 2;
@@ -205,10 +196,11 @@ std::array<CellText, ColumnCount> rowTexts(const CodeplugData &codeplug, int n)
     cells[TxFreqColumn].text = codec::formatFrequency(r.txFreq());
     cells[RxToneColumn].text = codec::formatTone(r.rxTone().value, r.rxTone().type);
     cells[TxToneColumn].text = codec::formatTone(r.txTone().value, r.txTone().type);
-    cells[PowerColumn].textNumber = r.highPower() ? HighText : LowText;
-    cells[BandwidthColumn].textNumber = r.wide() ? WideText : NarrowText;
-    cells[ScanColumn].textNumber = r.scanAdd() ? AddText : DelText;
-    cells[BusyLockColumn].textNumber = r.busyLock() != 0 ? BusyCarrierText : BusyOffText;
+    cells[PowerColumn].textNumber = r.highPower() ? text::MainText::High : text::MainText::Low;
+    cells[BandwidthColumn].textNumber = r.wide() ? text::MainText::Wide : text::MainText::Narrow;
+    cells[ScanColumn].textNumber = r.scanAdd() ? text::MainText::ScanAdd : text::MainText::ScanDel;
+    cells[BusyLockColumn].textNumber =
+        r.busyLock() != 0 ? text::MainText::BusyCarrier : text::MainText::BusyOff;
     return cells;
 }
 

@@ -34,8 +34,6 @@ constexpr int ColumnCount = 9;
 constexpr int MaxFrequencyText = 9;
 /// Longest text the tone editor holds ("D023N").
 constexpr int MaxToneText = 5;
-/// Text number of the nonstandard-tone note and hint.
-constexpr int NonstandardToneText = 251;
 
 /// What became of a committed text.
 enum class EditResult {

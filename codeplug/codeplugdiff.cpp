@@ -3,6 +3,7 @@
 #include "codeplug/channeledit.h"
 #include "text/applang.h"
 #include "text/codepage.h"
+#include "text/textnames.h"
 
 #include <map>
 
@@ -10,69 +11,58 @@ namespace t880 {
 
 namespace {
 
-// Main-table texts of the grid: "NO." then the eight column headers.
-constexpr int kColumnHeaderText = 15;
-constexpr int kNameText = 24;
-constexpr int kSquelchModeText = 45;
-constexpr int kFirstSquelchModeText = 76; // 76 Carrier .. 80 DTMF or CTC/DCS
-constexpr int kDtmfText = 77;
-constexpr int kAddressBookText = 144;
-
-constexpr int kChannelText = 590;      // "CH%1"
-constexpr int kAddressEntryText = 591; // "AB%1"
-
 // Every setting's name: the option pages' labels where the window shows the
 // setting, the radio's own menu names for the rest.
 const std::map<Setting, int> &settingLabels()
 {
     static const std::map<Setting, int> labels = {
-        {Setting::voice, 213},
-        {Setting::sql, 44},
-        {Setting::squelchMode, 45},
-        {Setting::subaudioTail, 207},
-        {Setting::voxCtrl, 193},
-        {Setting::voxGain, 46},
-        {Setting::voxDelay, 47},
-        {Setting::tot, 48},
-        {Setting::toa, 49},
-        {Setting::scanResume, 54},
-        {Setting::priorityScan, 55},
-        {Setting::keyPressBeep, 68},
-        {Setting::batterySave, 70},
-        {Setting::batterySaveRate, 250},
-        {Setting::autoPowerOff, 63},
-        {Setting::channelReport, 195},
-        {Setting::tone1750Ctrl, 592},
-        {Setting::tone1750Hold, 53},
-        {Setting::whisper, 67},
-        {Setting::alarmMode, 217},
-        {Setting::refuseAlarm, 216},
-        {Setting::autoConnect, 221},
-        {Setting::autoConnectPos, 222},
-        {Setting::masterTxPeriod, 228},
-        {Setting::slaveTimeout, 229},
-        {Setting::slaveAlarmPeriod, 230},
-        {Setting::powerOnBeep, 225},
-        {Setting::dtmfId, 139},
-        {Setting::dtmfGroup, 141},
-        {Setting::dtmfEncodeMode, 133},
-        {Setting::dtmfSideTone, 134},
-        {Setting::dtmfControl, 132},
-        {Setting::dtmfDigitSpeed, 135},
-        {Setting::dtmfPauseDuration, 136},
-        {Setting::dtmfFirstDelay, 137},
-        {Setting::dtmfPretime, 138},
-        {Setting::dtmfStarHashDelay, 140},
-        {Setting::groupCode, 240},
-        {Setting::autoResetTime, 241},
-        {Setting::sendAni, 242},
-        {Setting::limited, 159},
-        {Setting::dizzyState, 160},
-        {Setting::key1Short, 252},
-        {Setting::key1Long, 594},
-        {Setting::key2Short, 253},
-        {Setting::key2Long, 595},
-        {Setting::writeNewPassword, 258},
+        {Setting::voice, text::MainText::Voice},
+        {Setting::sql, text::MainText::Sql},
+        {Setting::squelchMode, text::MainText::SquelchMode},
+        {Setting::subaudioTail, text::MainText::TailSuppression},
+        {Setting::voxCtrl, text::MainText::VoxOnOff},
+        {Setting::voxGain, text::MainText::VoxGain},
+        {Setting::voxDelay, text::MainText::VoxDelay},
+        {Setting::tot, text::MainText::Tot},
+        {Setting::toa, text::MainText::Toa},
+        {Setting::scanResume, text::MainText::ScanResume},
+        {Setting::priorityScan, text::MainText::PriorityScan},
+        {Setting::keyPressBeep, text::MainText::KeyBeep},
+        {Setting::batterySave, text::MainText::BatterySave},
+        {Setting::batterySaveRate, text::MainText::SavingRate},
+        {Setting::autoPowerOff, text::MainText::Apo},
+        {Setting::channelReport, text::MainText::ChannelReport},
+        {Setting::tone1750Ctrl, text::MainText::Tone1750Burst},
+        {Setting::tone1750Hold, text::MainText::Tone1750Hold},
+        {Setting::whisper, text::MainText::Whisper},
+        {Setting::alarmMode, text::MainText::AlarmMode},
+        {Setting::refuseAlarm, text::MainText::RefuseAlarm},
+        {Setting::autoConnect, text::MainText::AutoConnect},
+        {Setting::autoConnectPos, text::MainText::AutoConnectPos},
+        {Setting::masterTxPeriod, text::MainText::MasterTxPeriod},
+        {Setting::slaveTimeout, text::MainText::SlaveTimeout},
+        {Setting::slaveAlarmPeriod, text::MainText::SlaveAlarmPeriod},
+        {Setting::powerOnBeep, text::MainText::PowerOnBeep},
+        {Setting::dtmfId, text::MainText::DtmfId},
+        {Setting::dtmfGroup, text::MainText::DtmfGroup},
+        {Setting::dtmfEncodeMode, text::MainText::EncodeMode},
+        {Setting::dtmfSideTone, text::MainText::SideTone},
+        {Setting::dtmfControl, text::MainText::DtmfOnOff},
+        {Setting::dtmfDigitSpeed, text::MainText::DigitSpeed},
+        {Setting::dtmfPauseDuration, text::MainText::PauseDuration},
+        {Setting::dtmfFirstDelay, text::MainText::FirstDelay},
+        {Setting::dtmfPretime, text::MainText::Pretime},
+        {Setting::dtmfStarHashDelay, text::MainText::StarHashDelay},
+        {Setting::groupCode, text::MainText::GroupCode},
+        {Setting::autoResetTime, text::MainText::AutoResetTime},
+        {Setting::sendAni, text::MainText::SendAni},
+        {Setting::limited, text::MainText::Limited},
+        {Setting::dizzyState, text::MainText::Status},
+        {Setting::key1Short, text::MainText::SideKey},
+        {Setting::key1Long, text::MainText::SideKeyLong},
+        {Setting::key2Short, text::MainText::FuncKey},
+        {Setting::key2Long, text::MainText::FuncKeyLong},
+        {Setting::writeNewPassword, text::MainText::WriteWithNewPassword},
     };
     return labels;
 }
@@ -81,13 +71,13 @@ int textFieldLabel(TextField f)
 {
     switch (f) {
     case TextField::deviceSerial:
-        return 200;
+        return text::MainText::SerialNumber;
     case TextField::radioPassword:
-        return 232;
+        return text::MainText::PasswordTitle;
     case TextField::newRadioPassword:
-        return 233;
+        return text::MainText::NewPassword;
     case TextField::firmwareVersion:
-        return 211;
+        return text::MainText::FirmwareVersion;
     case TextField::Count:
         break;
     }
@@ -101,15 +91,15 @@ int codeFieldLabel(CodeField f)
 {
     switch (f) {
     case CodeField::dizzyCode:
-        return 156;
+        return text::MainText::RemoteKill;
     case CodeField::stunCode:
-        return 157;
+        return text::MainText::RemoteStun;
     case CodeField::activationCode:
-        return 158;
+        return text::MainText::Revive;
     case CodeField::pttIdCode:
-        return 593;
+        return text::MainText::PttId;
     case CodeField::aniCode:
-        return 226;
+        return text::MainText::Ani;
     case CodeField::Count:
         break;
     }
@@ -131,7 +121,8 @@ QString squelchModeName(int mode)
 
 int squelchModeText(int mode)
 {
-    return mode >= 0 && mode <= 4 ? kFirstSquelchModeText + mode : -1;
+    // The five squelch modes' texts follow one another from Carrier.
+    return mode >= 0 && mode <= 4 ? text::MainText::Carrier + mode : -1;
 }
 
 void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const CodeplugData &b, int n)
@@ -142,7 +133,7 @@ void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const Codep
     static const char *const kColumnNames[] = {"",      "rxFreq",    "txFreq", "rxTone",  "txTone",
                                                "power", "bandwidth", "scan",   "busyLock"};
     for (int col = RxFreqColumn; col < ColumnCount; ++col)
-        add(out, n, kColumnHeaderText + col, QLatin1String(kColumnNames[col]),
+        add(out, n, text::MainText::NumberColumn + col, QLatin1String(kColumnNames[col]),
             ca[std::size_t(col)].text, ca[std::size_t(col)].textNumber, cb[std::size_t(col)].text,
             cb[std::size_t(col)].textNumber);
     const bool usedA = a.isChannelUsed(n);
@@ -152,13 +143,13 @@ void diffChannel(std::vector<DiffEntry> &out, const CodeplugData &a, const Codep
     // The fields the grid does not show count only for a channel in use.
     const QString nameA = usedA ? text::decodeGbk(ra.name()) : QString();
     const QString nameB = usedB ? text::decodeGbk(rb.name()) : QString();
-    add(out, n, kNameText, QStringLiteral("name"), nameA, -1, nameB, -1);
-    add(out, n, kSquelchModeText, QStringLiteral("squelchMode"),
+    add(out, n, text::MainText::NameColumn, QStringLiteral("name"), nameA, -1, nameB, -1);
+    add(out, n, text::MainText::SquelchMode, QStringLiteral("squelchMode"),
         usedA ? squelchModeName(ra.squelchMode()) : QString(),
         usedA ? squelchModeText(ra.squelchMode()) : -1,
         usedB ? squelchModeName(rb.squelchMode()) : QString(),
         usedB ? squelchModeText(rb.squelchMode()) : -1);
-    add(out, n, kDtmfText, QStringLiteral("dtmfFlag"),
+    add(out, n, text::MainText::Dtmf, QStringLiteral("dtmfFlag"),
         usedA ? QString::number(int(ra.dtmfFlag())) : QString(), -1,
         usedB ? QString::number(int(rb.dtmfFlag())) : QString(), -1);
 }
@@ -193,8 +184,9 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
         const auto [numberA, nameA] = texts(before);
         const auto [numberB, nameB] = texts(after);
         const std::size_t first = out.size();
-        add(out, 0, kAddressBookText, QStringLiteral("addressBook"), numberA, -1, numberB, -1);
-        add(out, 0, kNameText, QStringLiteral("name"), nameA, -1, nameB, -1);
+        add(out, 0, text::MainText::AddressBook, QStringLiteral("addressBook"), numberA, -1,
+            numberB, -1);
+        add(out, 0, text::MainText::NameColumn, QStringLiteral("name"), nameA, -1, nameB, -1);
         for (std::size_t i = first; i < out.size(); ++i)
             out[i].addressEntry = n;
     }
@@ -223,7 +215,7 @@ QString diffField(const DiffEntry &e, const text::TAppLang &lang)
     if (e.channel > 0)
         prefix = channelLabel(e.channel, lang) + u' ';
     else if (e.addressEntry > 0)
-        prefix = lang.text(text::TextTable::Main, kAddressEntryText)
+        prefix = lang.text(text::TextTable::Main, text::MainText::AddressEntryLabel)
                      .arg(e.addressEntry, 2, 10, QLatin1Char('0')) +
                  u' ';
     return prefix + diffLabel(e, lang);
@@ -237,7 +229,8 @@ QString diffLine(const DiffEntry &e, const text::TAppLang &lang)
 
 QString channelLabel(int channel, const text::TAppLang &lang)
 {
-    return lang.text(text::TextTable::Main, kChannelText).arg(channel, 2, 10, QLatin1Char('0'));
+    return lang.text(text::TextTable::Main, text::MainText::ChannelLabel)
+        .arg(channel, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace t880

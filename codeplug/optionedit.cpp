@@ -1,18 +1,12 @@
 #include "codeplug/optionedit.h"
 
+#include "text/textnames.h"
+
 #include <array>
 
 namespace t880::optionedit {
 
 namespace {
-
-// Text numbers of the main table.
-constexpr int OffText = 75;
-constexpr int ChineseText = 214;
-constexpr int EnglishText = 215;
-constexpr int ReviveText = 158;
-constexpr int RemoteKillText = 156;
-constexpr int RemoteStunText = 157;
 
 // A list whose item k stands for the value first + k * step.
 struct ListShape
@@ -56,24 +50,26 @@ QStringList listItems(OptionList list, const TextLookup &text)
             items << QString::number(k);
         break;
     case OptionList::Tot:
-        items << text(OffText);
+        items << text(text::MainText::Off);
         for (int s = 15; s <= 600; s += 15)
             items << QString::number(s);
         break;
     case OptionList::Toa:
-        items << text(OffText);
+        items << text(text::MainText::Off);
         for (int s = 1; s <= 10; ++s)
             items << QString::number(s);
         break;
     case OptionList::Voice:
-        items << text(OffText) << text(ChineseText) << text(EnglishText);
+        items << text(text::MainText::Off) << text(text::MainText::Chinese)
+              << text(text::MainText::English);
         break;
     case OptionList::SavingRate:
         for (int r = 1; r <= 10; ++r)
             items << QStringLiteral("1:") + QString::number(r);
         break;
     case OptionList::DizzyState:
-        items << text(ReviveText) << text(RemoteKillText) << text(RemoteStunText);
+        items << text(text::MainText::Revive) << text(text::MainText::RemoteKill)
+              << text(text::MainText::RemoteStun);
         break;
     case OptionList::Count:
         break;
@@ -112,15 +108,20 @@ bool commitItem(CodeplugData &codeplug, OptionList list, int index)
 const std::vector<KeyFunction> &keyFunctionsA()
 {
     // Only the side key can switch the FM radio (code 24) on.
-    static const std::vector<KeyFunction> list = {{0, 182}, {24, 254}, {2, 178},
-                                                  {3, 179}, {25, 249}, {8, 185}};
+    static const std::vector<KeyFunction> list = {
+        {0, text::MainText::Unassigned}, {24, text::MainText::Radio},
+        {2, text::MainText::Monitor},    {3, text::MainText::MonitorMomentary},
+        {25, text::MainText::Alarm},     {8, text::MainText::Scan}};
     return list;
 }
 
 const std::vector<KeyFunction> &keyFunctionsB()
 {
-    static const std::vector<KeyFunction> list = {
-        {0, 182}, {2, 178}, {3, 179}, {25, 249}, {8, 185}};
+    static const std::vector<KeyFunction> list = {{0, text::MainText::Unassigned},
+                                                  {2, text::MainText::Monitor},
+                                                  {3, text::MainText::MonitorMomentary},
+                                                  {25, text::MainText::Alarm},
+                                                  {8, text::MainText::Scan}};
     return list;
 }
 

@@ -1,48 +1,10 @@
 #include "factory/calibrationfields.h"
 
+#include "text/textnames.h"
+
 namespace t880 {
 
 namespace {
-
-// Names of the fields in the calibration dialog's own text table.
-enum NameText : int {
-    PointFrequency = 34,
-    PointHigh = 35,
-    PointMiddle = 36,
-    PointLow = 37,
-    PointTune = 38,
-    PointRssi = 39,
-    DeviationWide = 40,
-    Special1Wide = 41,
-    Special2Wide = 42,
-    DtmfWide = 43,
-    Tone1750Wide = 44,
-    CtcssWide = 45,
-    DcsWide = 46,
-    DeviationNarrow = 47,
-    Special1Narrow = 48,
-    Special2Narrow = 49,
-    DtmfNarrow = 50,
-    Tone1750Narrow = 51,
-    CtcssNarrow = 52,
-    DcsNarrow = 53,
-    SquelchLevel = 54,
-    VoxLevel = 55,
-    BatteryStandby = 56,
-    BatteryStandbyMore = 57,
-    BatteryTransmit = 58,
-    BatteryTransmitMore = 59,
-    BatteryHighest = 60,
-    BatteryTable = 61,
-    CrystalOffset = 62,
-    MicGainFine = 63,
-    MicGain = 64,
-    NoiseThreshold = 65,
-    ModulationThreshold = 66,
-    AdjacentThreshold = 67,
-    WeakRssiThreshold = 68,
-    WeakNoiseThreshold = 69,
-};
 
 std::vector<CalibrationEdit> makeEdits()
 {
@@ -54,50 +16,75 @@ std::vector<CalibrationEdit> makeEdits()
     };
     for (int i = 0; i < CalibrationData::Points; ++i) {
         const QString p = QStringLiteral("eFreq_%1").arg(i);
-        add(p, K::Frequency, 3, 130, 520, false, PointFrequency, i + 1);
-        add(p + QStringLiteral("_H"), K::Byte, 3, 0, 255, false, PointHigh, i + 1);
-        add(p + QStringLiteral("_L"), K::Byte, 3, 0, 255, false, PointLow, i + 1);
-        add(p + QStringLiteral("_M"), K::Byte, 3, 0, 255, true, PointMiddle, i + 1);
-        add(p + QStringLiteral("_Tune"), K::Byte, 3, 0, 255, true, PointTune, i + 1);
-        add(p + QStringLiteral("_RSSI"), K::Rssi, 3, 2, 127, true, PointRssi, i + 1);
+        add(p, K::Frequency, 3, 130, 520, false, text::AdjustText::PointFrequency, i + 1);
+        add(p + QStringLiteral("_H"), K::Byte, 3, 0, 255, false, text::AdjustText::PointHigh,
+            i + 1);
+        add(p + QStringLiteral("_L"), K::Byte, 3, 0, 255, false, text::AdjustText::PointLow, i + 1);
+        add(p + QStringLiteral("_M"), K::Byte, 3, 0, 255, true, text::AdjustText::PointMiddle,
+            i + 1);
+        add(p + QStringLiteral("_Tune"), K::Byte, 3, 0, 255, true, text::AdjustText::PointTune,
+            i + 1);
+        add(p + QStringLiteral("_RSSI"), K::Rssi, 3, 2, 127, true, text::AdjustText::PointRssi,
+            i + 1);
     }
-    add(QStringLiteral("ePinPian_W"), K::Deviation, 4, 0, 1023, false, DeviationWide);
-    add(QStringLiteral("ePinPian_W_Spe_1"), K::Deviation, 4, 0, 1023, false, Special1Wide);
-    add(QStringLiteral("ePinPian_W_Spe_2"), K::Deviation, 4, 0, 1023, false, Special2Wide);
-    add(QStringLiteral("eCtcPinPian_W"), K::ToneDeviation, 2, 0, 63, false, CtcssWide);
-    add(QStringLiteral("eDcsPinPian_W"), K::ToneDeviation, 2, 0, 63, false, DcsWide);
-    add(QStringLiteral("eMicGain"), K::MicGain, 2, 0, 15, false, MicGain);
-    add(QStringLiteral("eMicGainFine"), K::MicGainFine, 3, 0, 127, false, MicGainFine);
-    add(QStringLiteral("eDtmfFuDu_W"), K::Byte, 3, 0, 255, true, DtmfWide);
-    add(QStringLiteral("e1750FuDu_W"), K::Byte, 3, 0, 255, true, Tone1750Wide);
-    add(QStringLiteral("ePinPian_N"), K::Deviation, 4, 0, 1023, true, DeviationNarrow);
-    add(QStringLiteral("ePinPian_N_Spe_1"), K::Deviation, 4, 0, 1023, true, Special1Narrow);
-    add(QStringLiteral("ePinPian_N_Spe_2"), K::Deviation, 4, 0, 1023, true, Special2Narrow);
-    add(QStringLiteral("eDtmfFuDu_N"), K::Byte, 3, 0, 255, true, DtmfNarrow);
-    add(QStringLiteral("e1750FuDu_N"), K::Byte, 3, 0, 255, true, Tone1750Narrow);
-    add(QStringLiteral("eCtcPinPian_N"), K::ToneDeviation, 2, 0, 63, true, CtcssNarrow);
-    add(QStringLiteral("eDcsPinPian_N"), K::ToneDeviation, 2, 0, 63, true, DcsNarrow);
-    add(QStringLiteral("eSQL_L1"), K::Byte, 3, 0, 255, false, SquelchLevel, 1);
-    add(QStringLiteral("eSQL_L4"), K::Byte, 3, 0, 255, false, SquelchLevel, 5);
-    add(QStringLiteral("eSQL_L9"), K::Byte, 3, 0, 255, false, SquelchLevel, 9);
-    add(QStringLiteral("eVOX_L1"), K::Byte, 3, 0, 255, false, VoxLevel, 1);
-    add(QStringLiteral("eVOX_L9"), K::Byte, 3, 0, 255, false, VoxLevel, 9);
-    add(QStringLiteral("eBatt_L0_Wait"), K::Byte, 3, 0, 255, false, BatteryStandby);
-    add(QStringLiteral("eBatt_L1_Wait"), K::Byte, 3, 0, 255, true, BatteryStandbyMore, 1);
-    add(QStringLiteral("eBatt_L2_Wait"), K::Byte, 3, 0, 255, true, BatteryStandbyMore, 2);
-    add(QStringLiteral("eBatt_L0_Tx"), K::Byte, 3, 0, 255, false, BatteryTransmit);
-    add(QStringLiteral("eBatt_L1_Tx"), K::Byte, 3, 0, 255, true, BatteryTransmitMore, 1);
-    add(QStringLiteral("eBatt_L2_Tx"), K::Byte, 3, 0, 255, true, BatteryTransmitMore, 2);
-    add(QStringLiteral("eBatt_High"), K::Byte, 3, 0, 255, true, BatteryHighest);
+    add(QStringLiteral("ePinPian_W"), K::Deviation, 4, 0, 1023, false,
+        text::AdjustText::DeviationWide);
+    add(QStringLiteral("ePinPian_W_Spe_1"), K::Deviation, 4, 0, 1023, false,
+        text::AdjustText::Special1Wide);
+    add(QStringLiteral("ePinPian_W_Spe_2"), K::Deviation, 4, 0, 1023, false,
+        text::AdjustText::Special2Wide);
+    add(QStringLiteral("eCtcPinPian_W"), K::ToneDeviation, 2, 0, 63, false,
+        text::AdjustText::CtcssWide);
+    add(QStringLiteral("eDcsPinPian_W"), K::ToneDeviation, 2, 0, 63, false,
+        text::AdjustText::DcsWide);
+    add(QStringLiteral("eMicGain"), K::MicGain, 2, 0, 15, false, text::AdjustText::MicGain);
+    add(QStringLiteral("eMicGainFine"), K::MicGainFine, 3, 0, 127, false,
+        text::AdjustText::MicGainFine);
+    add(QStringLiteral("eDtmfFuDu_W"), K::Byte, 3, 0, 255, true, text::AdjustText::DtmfWide);
+    add(QStringLiteral("e1750FuDu_W"), K::Byte, 3, 0, 255, true, text::AdjustText::Tone1750Wide);
+    add(QStringLiteral("ePinPian_N"), K::Deviation, 4, 0, 1023, true,
+        text::AdjustText::DeviationNarrow);
+    add(QStringLiteral("ePinPian_N_Spe_1"), K::Deviation, 4, 0, 1023, true,
+        text::AdjustText::Special1Narrow);
+    add(QStringLiteral("ePinPian_N_Spe_2"), K::Deviation, 4, 0, 1023, true,
+        text::AdjustText::Special2Narrow);
+    add(QStringLiteral("eDtmfFuDu_N"), K::Byte, 3, 0, 255, true, text::AdjustText::DtmfNarrow);
+    add(QStringLiteral("e1750FuDu_N"), K::Byte, 3, 0, 255, true, text::AdjustText::Tone1750Narrow);
+    add(QStringLiteral("eCtcPinPian_N"), K::ToneDeviation, 2, 0, 63, true,
+        text::AdjustText::CtcssNarrow);
+    add(QStringLiteral("eDcsPinPian_N"), K::ToneDeviation, 2, 0, 63, true,
+        text::AdjustText::DcsNarrow);
+    add(QStringLiteral("eSQL_L1"), K::Byte, 3, 0, 255, false, text::AdjustText::SquelchLevel, 1);
+    add(QStringLiteral("eSQL_L4"), K::Byte, 3, 0, 255, false, text::AdjustText::SquelchLevel, 5);
+    add(QStringLiteral("eSQL_L9"), K::Byte, 3, 0, 255, false, text::AdjustText::SquelchLevel, 9);
+    add(QStringLiteral("eVOX_L1"), K::Byte, 3, 0, 255, false, text::AdjustText::VoxLevel, 1);
+    add(QStringLiteral("eVOX_L9"), K::Byte, 3, 0, 255, false, text::AdjustText::VoxLevel, 9);
+    add(QStringLiteral("eBatt_L0_Wait"), K::Byte, 3, 0, 255, false,
+        text::AdjustText::BatteryStandby);
+    add(QStringLiteral("eBatt_L1_Wait"), K::Byte, 3, 0, 255, true,
+        text::AdjustText::BatteryStandbyMore, 1);
+    add(QStringLiteral("eBatt_L2_Wait"), K::Byte, 3, 0, 255, true,
+        text::AdjustText::BatteryStandbyMore, 2);
+    add(QStringLiteral("eBatt_L0_Tx"), K::Byte, 3, 0, 255, false,
+        text::AdjustText::BatteryTransmit);
+    add(QStringLiteral("eBatt_L1_Tx"), K::Byte, 3, 0, 255, true,
+        text::AdjustText::BatteryTransmitMore, 1);
+    add(QStringLiteral("eBatt_L2_Tx"), K::Byte, 3, 0, 255, true,
+        text::AdjustText::BatteryTransmitMore, 2);
+    add(QStringLiteral("eBatt_High"), K::Byte, 3, 0, 255, true, text::AdjustText::BatteryHighest);
     for (int k = 0; k < 10; ++k)
-        add(QStringLiteral("eBatt_Tbl_L%1").arg(k), K::Byte, 3, 0, 255, true, BatteryTable,
-            10 * (k + 1));
-    add(QStringLiteral("eXtal_PP"), K::Byte, 3, 0, 255, true, CrystalOffset);
-    add(QStringLiteral("eNoise_th"), K::Byte, 3, 0, 255, false, NoiseThreshold);
-    add(QStringLiteral("eModu_th"), K::Byte, 3, 0, 255, false, ModulationThreshold);
-    add(QStringLiteral("ePkdet_th"), K::Byte, 3, 0, 255, false, AdjacentThreshold);
-    add(QStringLiteral("eRssi3_th"), K::Byte, 3, 0, 255, false, WeakRssiThreshold);
-    add(QStringLiteral("eNoise2_th"), K::Byte, 3, 0, 255, false, WeakNoiseThreshold);
+        add(QStringLiteral("eBatt_Tbl_L%1").arg(k), K::Byte, 3, 0, 255, true,
+            text::AdjustText::BatteryTable, 10 * (k + 1));
+    add(QStringLiteral("eXtal_PP"), K::Byte, 3, 0, 255, true, text::AdjustText::CrystalOffset);
+    add(QStringLiteral("eNoise_th"), K::Byte, 3, 0, 255, false, text::AdjustText::NoiseThreshold);
+    add(QStringLiteral("eModu_th"), K::Byte, 3, 0, 255, false,
+        text::AdjustText::ModulationThreshold);
+    add(QStringLiteral("ePkdet_th"), K::Byte, 3, 0, 255, false,
+        text::AdjustText::AdjacentThreshold);
+    add(QStringLiteral("eRssi3_th"), K::Byte, 3, 0, 255, false,
+        text::AdjustText::WeakRssiThreshold);
+    add(QStringLiteral("eNoise2_th"), K::Byte, 3, 0, 255, false,
+        text::AdjustText::WeakNoiseThreshold);
     return e;
 }
 

@@ -1,24 +1,26 @@
 #include "link/outcometext.h"
 
+#include "text/textnames.h"
+
 namespace t880::link {
 
 int outcomeTextNumber(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Success:
-        return 3;
+        return text::ProgramText::Success;
     case Outcome::CommunicationFalse:
-        return 2;
+        return text::ProgramText::CommunicationFalse;
     case Outcome::PasswordError:
-        return 4;
+        return text::ProgramText::PasswordError;
     case Outcome::OldVersion:
-        return 7;
+        return text::ProgramText::OldVersion;
     case Outcome::VerifyFailed:
-        return 8;
+        return text::ProgramText::VerifyFailed;
     case Outcome::BackupFailed:
-        return 10;
+        return text::ProgramText::BackupFailed;
     case Outcome::WrongRadio:
-        return 11;
+        return text::ProgramText::WrongRadio;
     case Outcome::Closed:
     case Outcome::Running:
         break;

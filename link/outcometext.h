@@ -10,22 +10,12 @@
 namespace t880::link {
 
 /// Number, in the programming dialog's table, of the text that reports
-/// \a outcome: 3 "SUCCESS", 2 "Communication False", 4 "Password Error",
-/// 7 "Device is old version", 8 "Verify failed", 10 the backup before a
-/// write failed, 11 a restore into another kind of radio; -1 for a transfer the user closed
-/// (nothing is reported) or one still running.
+/// \a outcome (ProgramText::Success, CommunicationFalse, PasswordError,
+/// OldVersion, VerifyFailed, BackupFailed, WrongRadio); -1 for a transfer the
+/// user closed (nothing is reported) or one still running.
 int outcomeTextNumber(Outcome outcome);
 
 /// That text in the language of \a lang; empty where the number is -1.
 QString outcomeText(Outcome outcome, const text::TAppLang &lang);
-
-/// Number of the text that introduces the name of the backup taken before a
-/// write, for the message of a write that did not succeed.
-constexpr int BackupNoteTextNumber = 9;
-/// Numbers of the texts that tell, after a write of a new password that did
-/// not end well, that the radio may hold neither password, and that the
-/// backup taken before it puts the old one back.
-constexpr int PasswordAtStakeTextNumber = 12;
-constexpr int OldPasswordInBackupTextNumber = 13;
 
 } // namespace t880::link

@@ -3,6 +3,7 @@
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "codeplug/optionedit.h"
+#include "text/textnames.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -16,26 +17,6 @@ namespace {
 
 using text::TextTable;
 
-// Text numbers of the headers and labels.
-constexpr int TitleText = 25;
-constexpr int NumberHeader = 15;
-constexpr int NameHeader = 24;
-constexpr int SettingsTitle = 35;
-constexpr int SqlText = 44;
-constexpr int SquelchModeText = 45;
-constexpr int VoxGainText = 46;
-constexpr int VoxDelayText = 47;
-constexpr int TotText = 48;
-constexpr int ToaText = 49;
-constexpr int PriorityScanText = 55;
-constexpr int ApoText = 63;
-constexpr int KeyBeepText = 68;
-constexpr int BatterySaveText = 70;
-constexpr int OffText = 75;
-constexpr int CarrierText = 76; // squelch modes 0..4 are texts 76..80
-constexpr int OnText = 201;
-constexpr int VoiceText = 213;
-
 struct Column
 {
     int header;   ///< text number
@@ -43,8 +24,12 @@ struct Column
 };
 
 // The grid's nine columns with the name after the number.
-const Column kColumns[] = {{NumberHeader, 0.6}, {NameHeader, 1.0}, {16, 1.3}, {17, 1.3}, {18, 1.1},
-                           {19, 1.1},           {20, 0.9},         {21, 1.2}, {22, 0.6}, {23, 1.0}};
+const Column kColumns[] = {
+    {text::MainText::NumberColumn, 0.6},      {text::MainText::NameColumn, 1.0},
+    {text::MainText::RxFrequencyColumn, 1.3}, {text::MainText::TxFrequencyColumn, 1.3},
+    {text::MainText::DecodeColumn, 1.1},      {text::MainText::EncodeColumn, 1.1},
+    {text::MainText::PowerColumn, 0.9},       {text::MainText::BandwidthColumn, 1.2},
+    {text::MainText::ScanColumn, 0.6},        {text::MainText::BusyLockColumn, 1.0}};
 constexpr int kColumnCount = int(std::size(kColumns));
 
 QStringList rowTexts(const CodeplugData &codeplug, int n, const text::TAppLang &lang)
@@ -72,7 +57,7 @@ QList<QPair<QString, QString>> settingLines(const CodeplugData &d, const text::T
         return i >= 0 && i < items.size() ? items[i] : QString::number(value);
     };
     auto onOff = [&](Setting s) {
-        return text(d.setting(s) != 0 ? OnText : OffText);
+        return text(d.setting(s) != 0 ? text::MainText::On : text::MainText::Off);
     };
     auto number = [&](Setting s) {
         return QString::number(d.setting(s));
@@ -80,21 +65,25 @@ QList<QPair<QString, QString>> settingLines(const CodeplugData &d, const text::T
     const std::uint32_t mode = d.setting(Setting::squelchMode);
     const std::uint32_t priority = d.setting(Setting::priorityScan);
     return {
-        {text(SqlText), listed(optionedit::OptionList::Sql)},
-        {text(SquelchModeText), mode <= 4 ? text(CarrierText + int(mode)) : QString::number(mode)},
-        {text(TotText), listed(optionedit::OptionList::Tot)},
-        {text(ToaText), listed(optionedit::OptionList::Toa)},
-        {text(VoxGainText),
-         d.setting(Setting::voxGain) == 0 ? text(OffText) : number(Setting::voxGain)},
-        {text(VoxDelayText), QString::number(d.setting(Setting::voxDelay) / 1000.0, 'f', 1)},
-        {text(PriorityScanText), priority == 0
-                                     ? text(OffText)
-                                     : QStringLiteral("%1").arg(priority, 2, 10, QLatin1Char('0'))},
-        {text(ApoText),
-         d.setting(Setting::autoPowerOff) == 0 ? text(OffText) : number(Setting::autoPowerOff)},
-        {text(BatterySaveText), onOff(Setting::batterySave)},
-        {text(KeyBeepText), onOff(Setting::keyPressBeep)},
-        {text(VoiceText), listed(optionedit::OptionList::Voice)},
+        {text(text::MainText::Sql), listed(optionedit::OptionList::Sql)},
+        // The five squelch modes' texts follow one another from Carrier.
+        {text(text::MainText::SquelchMode),
+         mode <= 4 ? text(text::MainText::Carrier + int(mode)) : QString::number(mode)},
+        {text(text::MainText::Tot), listed(optionedit::OptionList::Tot)},
+        {text(text::MainText::Toa), listed(optionedit::OptionList::Toa)},
+        {text(text::MainText::VoxGain),
+         d.setting(Setting::voxGain) == 0 ? text(text::MainText::Off) : number(Setting::voxGain)},
+        {text(text::MainText::VoxDelay),
+         QString::number(d.setting(Setting::voxDelay) / 1000.0, 'f', 1)},
+        {text(text::MainText::PriorityScan),
+         priority == 0 ? text(text::MainText::Off)
+                       : QStringLiteral("%1").arg(priority, 2, 10, QLatin1Char('0'))},
+        {text(text::MainText::Apo), d.setting(Setting::autoPowerOff) == 0
+                                        ? text(text::MainText::Off)
+                                        : number(Setting::autoPowerOff)},
+        {text(text::MainText::BatterySave), onOff(Setting::batterySave)},
+        {text(text::MainText::KeyBeep), onOff(Setting::keyPressBeep)},
+        {text(text::MainText::Voice), listed(optionedit::OptionList::Voice)},
     };
 }
 
@@ -111,7 +100,7 @@ void paintChannelSheet(QPainter &painter, const QRectF &area, const CodeplugData
     painter.setFont(font);
     QRectF title(area.left(), area.top(), area.width(), unit * 3);
     painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter,
-                     lang.text(TextTable::Main, TitleText));
+                     lang.text(TextTable::Main, text::MainText::ChannelsPage));
 
     font.setPixelSize(int(unit * 0.75));
     double total = 0;
@@ -149,7 +138,8 @@ void paintChannelSheet(QPainter &painter, const QRectF &area, const CodeplugData
     font.setPixelSize(int(unit * 1.1));
     painter.setFont(font);
     painter.drawText(QRectF(area.left(), y, area.width(), unit * 2),
-                     Qt::AlignLeft | Qt::AlignVCenter, lang.text(TextTable::Main, SettingsTitle));
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     lang.text(TextTable::Main, text::MainText::OptionsPage));
     y += unit * 2.5;
     font.setBold(false);
     font.setPixelSize(int(unit * 0.8));
@@ -187,7 +177,7 @@ QByteArray channelSheetPdf(const CodeplugData &codeplug, const text::TAppLang &l
         QPdfWriter writer(&buffer);
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("t880"));
-        writer.setTitle(lang.text(TextTable::Main, TitleText));
+        writer.setTitle(lang.text(TextTable::Main, text::MainText::ChannelsPage));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
         if (!printChannelSheet(writer, codeplug, lang))

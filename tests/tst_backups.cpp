@@ -470,7 +470,7 @@ void TestBackups::diffLines()
         }
     }
     text::TAppLang lang;
-    lang.fSetLangType(text::TAppLang::English);
+    lang.fSetLangType(text::Language::English);
     QStringList got;
     for (const DiffEntry &d : diffCodeplugs(before, after))
         got << diffLine(d, lang);
@@ -487,7 +487,7 @@ void TestBackups::diffInChinese()
     const std::vector<DiffEntry> d = diffCodeplugs(before, after);
     QCOMPARE(int(d.size()), 1);
     text::TAppLang lang;
-    lang.fSetLangType(text::TAppLang::Simplified);
+    lang.fSetLangType(text::Language::Simplified);
     QCOMPARE(diffLine(d[0], lang), QString::fromUtf8("发射限时(秒) 180 -> 60"));
 }
 

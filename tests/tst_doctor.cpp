@@ -30,7 +30,7 @@ namespace {
 text::TAppLang english()
 {
     text::TAppLang lang(0x0409);
-    lang.fSetLangType(text::TAppLang::English);
+    lang.fSetLangType(text::Language::English);
     return lang;
 }
 

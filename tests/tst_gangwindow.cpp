@@ -316,7 +316,7 @@ void TestGangWindow::repeatRounds()
     WindowState state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     TForm1 window(state);
-    window.setLanguage(language);
+    window.setLanguage(text::Language(language));
     state.program.codeplug = codeplugToWrite();
 
     QStringList counts;

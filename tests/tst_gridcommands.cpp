@@ -444,13 +444,13 @@ void TestGridCommands::contextMenuHasTheCommands()
     // Shown as the right button shows it, in each language.
     setUp("1:431000 2:432000");
     for (int language : {0, 1, 2}) {
-        m_window->setLanguage(language);
+        m_window->setLanguage(text::Language(language));
         menu->popup(m_grid->viewport()->mapToGlobal(QPoint(20, 20)));
         QTRY_VERIFY(menu->isVisible());
         saveShot(menu, QStringLiteral("GridMenu_%1").arg(language));
         menu->hide();
     }
-    m_window->setLanguage(0);
+    m_window->setLanguage(text::Language::English);
     // Ctrl+Delete clears; Delete alone does not.
     select(1, 1);
     QTest::keyClick(m_grid, Qt::Key_Delete);
@@ -631,7 +631,7 @@ void TestGridCommands::dialogsInEachLanguage()
 {
     setUp("1:431000");
     for (int language : {0, 1, 2}) {
-        m_window->setLanguage(language);
+        m_window->setLanguage(text::Language(language));
         const QString suffix = QStringLiteral("_%1").arg(language);
         select(15, 16);
         const auto batch = whenModal(QStringLiteral("TBatchSetDlg"), [suffix](QWidget *w) {

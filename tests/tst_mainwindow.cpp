@@ -552,7 +552,7 @@ void TestMainWindow::aboutBox()
     WindowState state;
     state.configPath = configPath();
     TForm1 window(state);
-    window.setLanguage(0);
+    window.setLanguage(text::Language::English);
     QStringList texts;
     auto seen = whenModal(QStringLiteral("AboutDlg"), [&texts](QWidget *w) {
         for (const char *name : {"sName", "sVersion", "sMakerCaption", "sMaker"})

@@ -12,6 +12,11 @@ using namespace t880::text;
 
 namespace {
 
+// Language values as the data columns hold them.
+constexpr int kEnglish = int(Language::English);
+constexpr int kSimplified = int(Language::Simplified);
+constexpr int kTraditional = int(Language::Traditional);
+
 QByteArray gbk(const char *utf8)
 {
     return encodeGbk(QString::fromUtf8(utf8)).value_or(QByteArray("<no GBK>"));
@@ -25,7 +30,7 @@ QByteArray big5(const char *utf8)
 TAppLang traditional()
 {
     TAppLang lang(0x0409);
-    lang.fSetLangType(TAppLang::Traditional);
+    lang.fSetLangType(Language::Traditional);
     return lang;
 }
 
@@ -62,21 +67,21 @@ void TestTextConversion::localeIds_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("langType");
     // Ids as Windows assigns them (MAKELANGID(primary, sublanguage)).
-    QTest::newRow("zh_CN") << "zh_CN" << 0x0804 << 2;
-    QTest::newRow("zh_SG") << "zh_SG" << 0x1004 << 2;
-    QTest::newRow("zh_TW") << "zh_TW" << 0x0404 << 3;
-    QTest::newRow("zh_HK") << "zh_HK" << 0x0C04 << 3;
-    QTest::newRow("zh_MO") << "zh_MO" << 0x1404 << 3;
-    QTest::newRow("zh alone means PRC") << "zh" << 0x0804 << 2;
-    QTest::newRow("zh_Hant") << "zh_Hant" << 0x0404 << 3;
-    QTest::newRow("en_US") << "en_US" << 0x0409 << 1;
-    QTest::newRow("en_GB") << "en_GB" << 0x0409 << 1;
-    QTest::newRow("de_DE") << "de_DE" << 0x0407 << 1;
-    QTest::newRow("fr_FR") << "fr_FR" << 0x040C << 1;
-    QTest::newRow("ja_JP") << "ja_JP" << 0x0411 << 1;
-    QTest::newRow("ko_KR") << "ko_KR" << 0x0412 << 1;
-    QTest::newRow("ru_RU") << "ru_RU" << 0x0419 << 1;
-    QTest::newRow("C") << "C" << 0x0409 << 1;
+    QTest::newRow("zh_CN") << "zh_CN" << 0x0804 << kSimplified;
+    QTest::newRow("zh_SG") << "zh_SG" << 0x1004 << kSimplified;
+    QTest::newRow("zh_TW") << "zh_TW" << 0x0404 << kTraditional;
+    QTest::newRow("zh_HK") << "zh_HK" << 0x0C04 << kTraditional;
+    QTest::newRow("zh_MO") << "zh_MO" << 0x1404 << kTraditional;
+    QTest::newRow("zh alone means PRC") << "zh" << 0x0804 << kSimplified;
+    QTest::newRow("zh_Hant") << "zh_Hant" << 0x0404 << kTraditional;
+    QTest::newRow("en_US") << "en_US" << 0x0409 << kEnglish;
+    QTest::newRow("en_GB") << "en_GB" << 0x0409 << kEnglish;
+    QTest::newRow("de_DE") << "de_DE" << 0x0407 << kEnglish;
+    QTest::newRow("fr_FR") << "fr_FR" << 0x040C << kEnglish;
+    QTest::newRow("ja_JP") << "ja_JP" << 0x0411 << kEnglish;
+    QTest::newRow("ko_KR") << "ko_KR" << 0x0412 << kEnglish;
+    QTest::newRow("ru_RU") << "ru_RU" << 0x0419 << kEnglish;
+    QTest::newRow("C") << "C" << 0x0409 << kEnglish;
 }
 
 void TestTextConversion::localeIds()
@@ -87,7 +92,7 @@ void TestTextConversion::localeIds()
     const quint16 mapped = languageIdForLocale(QLocale(locale));
     QCOMPARE(int(mapped), id);
     const TAppLang lang(mapped);
-    QCOMPARE(int(lang.langType()), langType);
+    QCOMPARE(int(lang.language()), langType);
     QCOMPARE(int(lang.detectType()), 0);
 }
 
@@ -96,22 +101,22 @@ void TestTextConversion::derivation_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("langType");
     QTest::addColumn<int>("charset");
-    QTest::newRow("Chinese PRC") << 0x0804 << 2 << 134;
-    QTest::newRow("Chinese Singapore") << 0x1004 << 2 << 134;
-    QTest::newRow("Chinese Taiwan") << 0x0404 << 3 << 136;
-    QTest::newRow("Chinese Hong Kong") << 0x0C04 << 3 << 136;
-    QTest::newRow("Chinese Macao") << 0x1404 << 3 << 136;
-    QTest::newRow("Chinese neutral") << 0x0004 << 3 << 136;
-    QTest::newRow("Chinese Traditional neutral") << 0x7C04 << 3 << 136;
-    QTest::newRow("English US") << 0x0409 << 1 << 0;
-    QTest::newRow("English UK") << 0x0809 << 1 << 0;
-    QTest::newRow("Japanese") << 0x0411 << 1 << 0;
-    QTest::newRow("neutral") << 0x0000 << 1 << 0;
+    QTest::newRow("Chinese PRC") << 0x0804 << kSimplified << 134;
+    QTest::newRow("Chinese Singapore") << 0x1004 << kSimplified << 134;
+    QTest::newRow("Chinese Taiwan") << 0x0404 << kTraditional << 136;
+    QTest::newRow("Chinese Hong Kong") << 0x0C04 << kTraditional << 136;
+    QTest::newRow("Chinese Macao") << 0x1404 << kTraditional << 136;
+    QTest::newRow("Chinese neutral") << 0x0004 << kTraditional << 136;
+    QTest::newRow("Chinese Traditional neutral") << 0x7C04 << kTraditional << 136;
+    QTest::newRow("English US") << 0x0409 << kEnglish << 0;
+    QTest::newRow("English UK") << 0x0809 << kEnglish << 0;
+    QTest::newRow("Japanese") << 0x0411 << kEnglish << 0;
+    QTest::newRow("neutral") << 0x0000 << kEnglish << 0;
     // The primary language is ten bits wide: 0x104 is not Chinese although
     // its low byte is 4.
-    QTest::newRow("primary 0x104, sub 2") << 0x0904 << 1 << 0;
+    QTest::newRow("primary 0x104, sub 2") << 0x0904 << kEnglish << 0;
     // Sublanguage 2 means PRC only for Chinese.
-    QTest::newRow("Tatar-like sub 2") << 0x0844 << 1 << 0;
+    QTest::newRow("Tatar-like sub 2") << 0x0844 << kEnglish << 0;
 }
 
 void TestTextConversion::derivation()
@@ -121,7 +126,7 @@ void TestTextConversion::derivation()
     QFETCH(int, charset);
     const TAppLang lang{quint16(id)};
     QCOMPARE(int(lang.systemLanguageId()), id);
-    QCOMPARE(int(lang.langType()), langType);
+    QCOMPARE(int(lang.language()), langType);
     QCOMPARE(int(lang.charset()), charset);
     QCOMPARE(int(lang.detectType()), 0);
     QVERIFY(lang.big5Conversion());
@@ -136,14 +141,14 @@ void TestTextConversion::languageSetting_data()
     QTest::addColumn<int>("charset");
     // The stored choice 0/1/2 wins over any system language; every other
     // value (a hand-edited configuration) falls back to the system's.
-    QTest::newRow("0 on Taiwan system") << 0x0404 << 0 << 1 << 1 << 0;
-    QTest::newRow("1 on English system") << 0x0409 << 1 << 2 << 1 << 134;
-    QTest::newRow("2 on PRC system") << 0x0804 << 2 << 3 << 1 << 136;
-    QTest::newRow("3 on Taiwan system") << 0x0404 << 3 << 3 << 0 << 136;
-    QTest::newRow("3 on Singapore system") << 0x1004 << 3 << 2 << 0 << 134;
-    QTest::newRow("3 on English system") << 0x0409 << 3 << 1 << 0 << 0;
-    QTest::newRow("-1 on Hong Kong system") << 0x0C04 << -1 << 3 << 0 << 136;
-    QTest::newRow("99 on German system") << 0x0407 << 99 << 1 << 0 << 0;
+    QTest::newRow("0 on Taiwan system") << 0x0404 << 0 << kEnglish << 1 << 0;
+    QTest::newRow("1 on English system") << 0x0409 << 1 << kSimplified << 1 << 134;
+    QTest::newRow("2 on PRC system") << 0x0804 << 2 << kTraditional << 1 << 136;
+    QTest::newRow("3 on Taiwan system") << 0x0404 << 3 << kTraditional << 0 << 136;
+    QTest::newRow("3 on Singapore system") << 0x1004 << 3 << kSimplified << 0 << 134;
+    QTest::newRow("3 on English system") << 0x0409 << 3 << kEnglish << 0 << 0;
+    QTest::newRow("-1 on Hong Kong system") << 0x0C04 << -1 << kTraditional << 0 << 136;
+    QTest::newRow("99 on German system") << 0x0407 << 99 << kEnglish << 0 << 0;
 }
 
 void TestTextConversion::languageSetting()
@@ -156,9 +161,9 @@ void TestTextConversion::languageSetting()
     TAppLang lang{quint16(systemId)};
     // Start from a different explicit choice so that nothing passes by
     // accident of the initial state.
-    lang.fSetLangType(langType == 1 ? 2 : 1);
+    lang.fSetLangType(langType == kEnglish ? Language::Simplified : Language::English);
     lang.applyLanguageSetting(setting);
-    QCOMPARE(int(lang.langType()), langType);
+    QCOMPARE(int(lang.language()), langType);
     QCOMPARE(int(lang.detectType()), detectType);
     QCOMPARE(int(lang.charset()), charset);
 }
@@ -166,19 +171,19 @@ void TestTextConversion::languageSetting()
 void TestTextConversion::explicitThenDetect()
 {
     TAppLang lang(0x0804);
-    lang.fSetLangType(TAppLang::Traditional);
+    lang.fSetLangType(Language::Traditional);
     QCOMPARE(int(lang.detectType()), 1);
     // Setting DetectType to 1 keeps the explicit language ...
     lang.fSetDetectType(1);
-    QCOMPARE(int(lang.langType()), 3);
+    QCOMPARE(lang.language(), Language::Traditional);
     QCOMPARE(int(lang.charset()), 136);
     // ... any other value derives it again, 0 or not.
     lang.fSetDetectType(7);
     QCOMPARE(int(lang.detectType()), 7);
-    QCOMPARE(int(lang.langType()), 2);
+    QCOMPARE(lang.language(), Language::Simplified);
     QCOMPARE(int(lang.charset()), 134);
     // An unknown language type fetches English and has no charset of its own.
-    lang.fSetLangType(9);
+    lang.fSetLangType(Language(9));
     QCOMPARE(int(lang.charset()), 0);
     QCOMPARE(lang.textBytes(TextTable::Main, 247), QByteArray("Read from radio"));
 }
@@ -188,10 +193,10 @@ void TestTextConversion::fetchFollowsLanguage_data()
     QTest::addColumn<int>("langType");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("English") << 1 << QByteArray("Cancel") << QStringLiteral("Cancel");
-    QTest::newRow("Simplified") << 2 << gbk("取消") << QString::fromUtf8("取消");
-    QTest::newRow("Traditional") << 3 << big5("取消") << QString::fromUtf8("取消");
-    QTest::newRow("other") << 0 << QByteArray("Cancel") << QStringLiteral("Cancel");
+    QTest::newRow("English") << kEnglish << QByteArray("Cancel") << QStringLiteral("Cancel");
+    QTest::newRow("Simplified") << kSimplified << gbk("取消") << QString::fromUtf8("取消");
+    QTest::newRow("Traditional") << kTraditional << big5("取消") << QString::fromUtf8("取消");
+    QTest::newRow("other") << 3 << QByteArray("Cancel") << QStringLiteral("Cancel");
 }
 
 void TestTextConversion::fetchFollowsLanguage()
@@ -200,7 +205,7 @@ void TestTextConversion::fetchFollowsLanguage()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     TAppLang lang(0x0409);
-    lang.fSetLangType(quint8(langType));
+    lang.fSetLangType(Language(langType));
     QCOMPARE(lang.textBytes(TextTable::Program, 1), bytes);
     QCOMPARE(lang.text(TextTable::Program, 1), text);
 }
@@ -250,8 +255,8 @@ void TestTextConversion::byteRules()
 void TestTextConversion::passThrough_data()
 {
     QTest::addColumn<int>("langType");
-    QTest::newRow("English") << 1;
-    QTest::newRow("Simplified") << 2;
+    QTest::newRow("English") << kEnglish;
+    QTest::newRow("Simplified") << kSimplified;
     QTest::newRow("unknown type") << 7;
 }
 
@@ -259,7 +264,7 @@ void TestTextConversion::passThrough()
 {
     QFETCH(int, langType);
     TAppLang lang(0x0404);
-    lang.fSetLangType(quint8(langType));
+    lang.fSetLangType(Language(langType));
     const QByteArray input = gbk("读频 Read 確認") + "\x80\xFF\xB6";
     QCOMPARE(lang.FromGBK(input), input);
 }

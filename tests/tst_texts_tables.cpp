@@ -297,9 +297,9 @@ TableLanguage tableLanguage(int language)
                            : TableLanguage::Traditional;
 }
 
-quint8 langType(int language)
+Language langType(int language)
 {
-    return quint8(language + 1);
+    return Language(language);
 }
 
 // Latin letters that may stay in a Chinese text: the product and maker name,
@@ -577,7 +577,7 @@ void TestTextTables::traditionalRoundTrip()
 {
     QFETCH(TextTable, table);
     TAppLang lang(0x0409);
-    lang.fSetLangType(TAppLang::Traditional);
+    lang.fSetLangType(Language::Traditional);
     for (const SourceEntry &entry : readSourceTable(table)) {
         const QByteArray gbk = storedText(table, TableLanguage::Traditional, entry.number);
         const QByteArray big5 = lang.textBytes(table, entry.number);
@@ -595,7 +595,7 @@ void TestTextTables::simplifiedFetch()
 {
     QFETCH(TextTable, table);
     TAppLang lang(0x0409);
-    lang.fSetLangType(TAppLang::Simplified);
+    lang.fSetLangType(Language::Simplified);
     for (const SourceEntry &entry : readSourceTable(table)) {
         const std::optional<QByteArray> gbk = encodeGbk(entry.text[1]);
         QVERIFY(gbk);

@@ -338,7 +338,7 @@ void TestUndo::everyNameInTheUsersWords()
     QVERIFY(filled->seen);
     const int steps = 16;
 
-    m_window->setLanguage(language);
+    m_window->setLanguage(text::Language(language));
     const auto check = [language](QString name) {
         name = stripped(name).remove(QStringLiteral("12.Kzx"));
         QVERIFY2(foreignWord(name, language).isEmpty(), qPrintable(name));

@@ -6,6 +6,25 @@
 
 namespace t880::text {
 
+Language languageFor(int setting, quint16 systemLanguageId)
+{
+    switch (setting) {
+    case int(Language::English):
+    case int(Language::Simplified):
+    case int(Language::Traditional):
+        return Language(setting);
+    default:
+        break;
+    }
+    const quint16 primary = systemLanguageId & 0x3FF;
+    const quint16 sub = systemLanguageId >> 10;
+    if (primary != 0x04) // LANG_CHINESE
+        return Language::English;
+    // PRC and Singapore write simplified characters; Taiwan, Hong Kong, Macao
+    // and every other Chinese sublanguage traditional ones.
+    return (sub == 2 || sub == 4) ? Language::Simplified : Language::Traditional;
+}
+
 // Qualified: inside the class the name would denote the member accessor.
 TAppLang::TAppLang() : TAppLang(text::systemLanguageId()) {}
 
@@ -14,20 +33,9 @@ TAppLang::TAppLang(quint16 systemLanguageId) : m_systemLanguageId(systemLanguage
     fSetDetectType(DetectFromSystem);
 }
 
-quint8 TAppLang::deriveLangType(quint16 systemLanguageId)
+void TAppLang::fSetLangType(Language language)
 {
-    const quint16 primary = systemLanguageId & 0x3FF;
-    const quint16 sub = systemLanguageId >> 10;
-    if (primary != 0x04) // LANG_CHINESE
-        return English;
-    // PRC and Singapore write simplified characters; Taiwan, Hong Kong, Macao
-    // and every other Chinese sublanguage traditional ones.
-    return (sub == 2 || sub == 4) ? Simplified : Traditional;
-}
-
-void TAppLang::fSetLangType(quint8 langType)
-{
-    m_langType = langType;
+    m_language = language;
     m_detectType = DetectExplicit;
     updateCharset();
 }
@@ -36,37 +44,30 @@ void TAppLang::fSetDetectType(quint8 detectType)
 {
     m_detectType = detectType;
     if (detectType != DetectExplicit)
-        m_langType = deriveLangType(m_systemLanguageId);
+        m_language = languageFor(SystemLanguageSetting, m_systemLanguageId);
     updateCharset();
 }
 
-void TAppLang::applyLanguageSetting(int language)
+void TAppLang::applyLanguageSetting(int setting)
 {
-    switch (language) {
-    case 0:
-        fSetLangType(English);
-        break;
-    case 1:
-        fSetLangType(Simplified);
-        break;
-    case 2:
-        fSetLangType(Traditional);
-        break;
-    default:
+    const Language language = languageFor(setting, m_systemLanguageId);
+    // A setting that names a language is that language's value.
+    if (int(language) == setting)
+        fSetLangType(language);
+    else
         fSetDetectType(DetectFromSystem);
-        break;
-    }
 }
 
 void TAppLang::updateCharset()
 {
-    switch (m_langType) {
-    case Simplified:
+    switch (m_language) {
+    case Language::Simplified:
         m_charset = Gb2312Charset;
         break;
-    case Traditional:
+    case Language::Traditional:
         m_charset = Big5Charset;
         break;
+    case Language::English:
     default:
         m_charset = AnsiCharset;
         break;
@@ -75,7 +76,7 @@ void TAppLang::updateCharset()
 
 QByteArray TAppLang::FromGBK(const QByteArray &text) const
 {
-    if (m_langType != Traditional || !m_big5Conversion)
+    if (m_language != Language::Traditional || !m_big5Conversion)
         return text;
     QByteArray out = text;
     const qsizetype size = out.size();
@@ -98,9 +99,9 @@ QByteArray TAppLang::FromGBK(const QByteArray &text) const
 QByteArray TAppLang::textBytes(TextTable table, int n) const
 {
     TableLanguage language = TableLanguage::English;
-    if (m_langType == Simplified)
+    if (m_language == Language::Simplified)
         language = TableLanguage::Simplified;
-    else if (m_langType == Traditional)
+    else if (m_language == Language::Traditional)
         language = TableLanguage::Traditional;
     return FromGBK(storedText(table, language, n));
 }
@@ -114,7 +115,7 @@ QString TAppLang::decode(const QByteArray &bytes) const
 {
     // GBK covers ASCII, so English texts (one of which has always carried a
     // full-width comma) decode the same way as Simplified ones.
-    if (m_langType == Traditional && m_big5Conversion)
+    if (m_language == Language::Traditional && m_big5Conversion)
         return decodeBig5(bytes);
     return decodeGbk(bytes);
 }

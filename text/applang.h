@@ -11,11 +11,24 @@
 
 namespace t880::text {
 
+/// The user-interface language (`LangType`). Its values are those of the
+/// configuration file's `Language` key and of the Language menu's items; a
+/// stored value outside them leaves the choice to the system language.
+enum class Language : quint8 { English = 0, Simplified = 1, Traditional = 2 };
+
+/// The stored `Language` value that leaves the choice to the system language
+/// (as every value but those of Language does).
+constexpr int SystemLanguageSetting = 3;
+
+/// The language that the stored `Language` value \a setting selects; for a
+/// value outside Language, the one that \a systemLanguageId (a Windows language
+/// id) selects: Chinese of the PRC or Singapore gives Simplified, any other
+/// Chinese Traditional, every other language English.
+Language languageFor(int setting, quint16 systemLanguageId);
+
 class TAppLang
 {
 public:
-    /// Values of `LangType`; any other value selects the English table.
-    enum : quint8 { English = 1, Simplified = 2, Traditional = 3 };
     /// Values of `DetectType`.
     enum : quint8 { DetectFromSystem = 0, DetectExplicit = 1 };
     /// Charset ids that go with each language (Windows font charsets).
@@ -26,13 +39,10 @@ public:
     /// As TAppLang(), with \a systemLanguageId standing in for the system's.
     explicit TAppLang(quint16 systemLanguageId);
 
-    /// The language `LangType` that \a systemLanguageId (a Windows language id) selects.
-    static quint8 deriveLangType(quint16 systemLanguageId);
-
     /// The system language id read at construction.
     quint16 systemLanguageId() const { return m_systemLanguageId; }
-    /// `LangType`: 1 English, 2 Simplified, 3 Traditional (others act as English).
-    quint8 langType() const { return m_langType; }
+    /// `LangType`, the active language (a value outside Language acts as English).
+    Language language() const { return m_language; }
     /// `DetectType`: 0 derive from the system language, 1 set explicitly.
     quint8 detectType() const { return m_detectType; }
     /// The charset of the active language: 0, 134 or 136.
@@ -43,12 +53,12 @@ public:
     void setBig5Conversion(bool on) { m_big5Conversion = on; }
 
     /// Sets the language explicitly; `DetectType` becomes 1.
-    void fSetLangType(quint8 langType);
+    void fSetLangType(Language language);
     /// Stores \a detectType; any value but 1 derives the language from the system language id.
     void fSetDetectType(quint8 detectType);
-    /// Applies the window's stored language choice: 0 English, 1 Simplified,
-    /// 2 Traditional; any other value derives the language from the system.
-    void applyLanguageSetting(int language);
+    /// Applies the window's stored language choice (see languageFor()); a
+    /// value outside Language derives the language from the system.
+    void applyLanguageSetting(int setting);
 
     /// Converts GBK text to Big5 while the language is Traditional and the
     /// conversion is on, otherwise returns \a text unchanged. The length is
@@ -68,7 +78,7 @@ private:
     void updateCharset();
 
     quint16 m_systemLanguageId = 0;
-    quint8 m_langType = English;
+    Language m_language = Language::English;
     quint8 m_detectType = DetectFromSystem;
     quint8 m_charset = AnsiCharset;
     bool m_big5Conversion = true;

@@ -3,21 +3,26 @@
 // table that the program could not show correctly.
 //
 // Table format: one entry a line, "number<TAB>English<TAB>Simplified<TAB>
-// Traditional"; numbers run from 0 without gaps; a line holding only its
-// number is a reserved entry (empty in all three languages); lines starting
-// with '#' and empty lines are ignored.
+// Traditional[<TAB>Name]"; numbers run from 0 without gaps; a line holding
+// only its number is a reserved entry (empty in all three languages); lines
+// starting with '#' and empty lines are ignored. The optional name is what the
+// code calls the entry: it becomes a constant in the generated header (Name in
+// namespace MainText for main.tsv), so the code never writes a bare number.
 //
 // Checks: every text encodes in GBK; every Traditional text also encodes in
 // Big5, which holds no simplified characters, so each one survives the
-// conversion to Big5; an entry is empty in all languages or in none.
+// conversion to Big5; an entry is empty in all languages or in none; a name
+// is a CamelCase identifier and unique within its table.
 //
-// Usage: textgen OUTPUT.cpp TABLE.tsv... (tables in the order of TextTable)
+// Usage: textgen OUTPUT.cpp NAMES.h TABLE.tsv... (tables in the order of TextTable)
 #include <iconv.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,6 +67,7 @@ private:
 struct Entry
 {
     std::string text[3]; // English, Simplified, Traditional, stored bytes
+    std::string name;    // empty for an entry no code names
 };
 
 struct Table
@@ -69,6 +75,21 @@ struct Table
     std::string name;
     std::vector<Entry> entries;
 };
+
+// Upper-case first, then letters and digits: such a name can neither clash
+// with a keyword nor with a macro of the usual ALL_CAPS kind.
+bool validName(const std::string &name)
+{
+    if (name.empty() || !std::isupper(static_cast<unsigned char>(name[0])))
+        return false;
+    for (unsigned char c : name) {
+        if (!std::isalnum(c))
+            return false;
+    }
+    return name.size() == 1 || std::any_of(name.begin() + 1, name.end(), [](unsigned char c) {
+               return std::islower(c) || std::isdigit(c);
+           });
+}
 
 std::vector<std::string> splitTabs(const std::string &line)
 {
@@ -103,6 +124,7 @@ bool readTable(const std::string &path, Encoder &gbk, Encoder &big5, Table &tabl
         std::cerr << path << ':' << lineNo << ": " << message << '\n';
         return false;
     };
+    std::set<std::string> names;
     while (std::getline(in, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r')
@@ -114,7 +136,7 @@ bool readTable(const std::string &path, Encoder &gbk, Encoder &big5, Table &tabl
         if (fields[0] != expected)
             return error("entry " + expected + " expected, found '" + fields[0] + "'");
         Entry entry;
-        if (fields.size() == 4) {
+        if (fields.size() == 4 || fields.size() == 5) {
             static const char *const kLanguages[] = {"English", "Simplified", "Traditional"};
             for (int i = 0; i < 3; ++i) {
                 const std::string &utf8 = fields[size_t(i + 1)];
@@ -129,8 +151,17 @@ bool readTable(const std::string &path, Encoder &gbk, Encoder &big5, Table &tabl
             if (!big5.encode(fields[3], unused))
                 return error("Traditional text '" + fields[3] +
                              "' has a character Big5 lacks (a simplified form?)");
+            if (fields.size() == 5) {
+                entry.name = fields[4];
+                if (!validName(entry.name))
+                    return error("name '" + entry.name +
+                                 "' is no CamelCase identifier (a capital, then letters "
+                                 "and digits)");
+                if (!names.insert(entry.name).second)
+                    return error("name '" + entry.name + "' already names another entry");
+            }
         } else if (fields.size() != 1) {
-            return error("four tab-separated fields or the number alone expected");
+            return error("four or five tab-separated fields or the number alone expected");
         }
         table.entries.push_back(entry);
     }
@@ -159,20 +190,52 @@ std::string literal(const std::string &bytes)
     return out + '"';
 }
 
+std::string capitalized(std::string name)
+{
+    name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
 std::string arrayName(const Table &table, int language)
 {
     static const char *const kSuffixes[] = {"English", "Simplified", "Traditional"};
-    std::string name = table.name;
-    name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
-    return "k" + name + kSuffixes[language];
+    return "k" + capitalized(table.name) + kSuffixes[language];
+}
+
+std::string namesHeader(const std::vector<Table> &tables)
+{
+    std::ostringstream out;
+    out << "// Generated by tools/textgen.cpp from text/tables/*.tsv; do not edit.\n"
+           "// The numbers of the named text entries, one namespace per table: an entry\n"
+           "// is fetched as, e.g., lang.text(TextTable::Main, MainText::Ok).\n"
+           "#pragma once\n\n"
+           "namespace t880::text {\n";
+    for (const Table &table : tables) {
+        out << "\n/// Entries of text/tables/" << table.name << ".tsv.\n"
+            << "namespace " << capitalized(table.name) << "Text {\n";
+        for (size_t n = 0; n < table.entries.size(); ++n) {
+            if (!table.entries[n].name.empty())
+                out << "constexpr int " << table.entries[n].name << " = " << n << ";\n";
+        }
+        out << "} // namespace " << capitalized(table.name) << "Text\n";
+    }
+    out << "\n} // namespace t880::text\n";
+    return out.str();
+}
+
+bool writeFile(const char *path, const std::string &contents)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << contents;
+    return bool(file);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc < 3) {
-        std::cerr << "usage: textgen OUTPUT.cpp TABLE.tsv...\n";
+    if (argc < 4) {
+        std::cerr << "usage: textgen OUTPUT.cpp NAMES.h TABLE.tsv...\n";
         return 2;
     }
     Encoder gbk("GBK");
@@ -182,7 +245,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::vector<Table> tables;
-    for (int i = 2; i < argc; ++i) {
+    for (int i = 3; i < argc; ++i) {
         Table table;
         if (!readTable(argv[i], gbk, big5, table))
             return 1;
@@ -210,7 +273,5 @@ int main(int argc, char *argv[])
     }
     out << "};\n\n} // namespace t880::text::detail\n";
 
-    std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
-    file << out.str();
-    return file ? 0 : 1;
+    return writeFile(argv[1], out.str()) && writeFile(argv[2], namesHeader(tables)) ? 0 : 1;
 }

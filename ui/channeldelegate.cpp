@@ -3,6 +3,7 @@
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "codeplug/tonecodec.h"
+#include "text/textnames.h"
 #include "ui/changemark.h"
 #include "ui/channelmodel.h"
 #include "ui/focusreturn.h"
@@ -28,10 +29,10 @@ struct PickerTexts
     int set;
 };
 constexpr PickerTexts kPickers[] = {
-    {PowerColumn, 27, 26},
-    {BandwidthColumn, 29, 28},
-    {ScanColumn, 31, 30},
-    {BusyLockColumn, 32, 33},
+    {PowerColumn, text::MainText::Low, text::MainText::High},
+    {BandwidthColumn, text::MainText::Narrow, text::MainText::Wide},
+    {ScanColumn, text::MainText::ScanDel, text::MainText::ScanAdd},
+    {BusyLockColumn, text::MainText::BusyOff, text::MainText::BusyCarrier},
 };
 
 QComboBox *newPicker(QWidget *parent, const char *name)

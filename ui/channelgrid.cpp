@@ -1,6 +1,7 @@
 #include "ui/channelgrid.h"
 
 #include "codeplug/channeledit.h"
+#include "text/textnames.h"
 #include "ui/channeldelegate.h"
 #include "ui/channelmodel.h"
 #include "ui/messagedialogs.h"
@@ -25,8 +26,6 @@ using namespace channeledit;
 
 namespace {
 
-constexpr int NumberHeaderText = 15;
-constexpr int NotAFrequencyText = 510;
 // Where the note sits from the tone editor's top left.
 constexpr QPoint kNoteOffset(50, 20);
 // Small enough for any size the configuration file may hold.
@@ -122,14 +121,14 @@ void ChannelGrid::applyLanguage()
 {
     m_delegate->applyLanguage();
     m_model->updateAll();
-    sTiShi_0->setText(m_state.langText(NonstandardToneText));
+    sTiShi_0->setText(m_state.langText(text::MainText::NonstandardValue));
     sTiShi_0->adjustSize();
     if (m_corner) {
-        m_corner->setAccessibleName(m_state.langText(NumberHeaderText));
+        m_corner->setAccessibleName(m_state.langText(text::MainText::NumberColumn));
         m_corner->setToolTip(m_model->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString());
         m_corner->update();
     }
-    setAccessibleName(m_state.langText(25));
+    setAccessibleName(m_state.langText(text::MainText::ChannelsPage));
     fitTexts();
 }
 
@@ -168,7 +167,8 @@ void ChannelGrid::fitTexts()
             horizontalHeader()->resizeSection(section, needed);
     }
     const int numberWidth =
-        widest(headerMetrics, {QStringLiteral("88"), m_state.langText(NumberHeaderText)}) +
+        widest(headerMetrics,
+               {QStringLiteral("88"), m_state.langText(text::MainText::NumberColumn)}) +
         kHeaderMargin;
     if (verticalHeader()->width() < numberWidth)
         verticalHeader()->setFixedWidth(numberWidth);
@@ -376,8 +376,9 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
     m_state.hintRow = channel;
     if (isNonstandardTone(m_state.program.codeplug, channel, column)) {
         // At once, not after the usual tool-tip delay.
-        QToolTip::showText(event->globalPosition().toPoint(), m_state.langText(NonstandardToneText),
-                           viewport(), visualRect(index));
+        QToolTip::showText(event->globalPosition().toPoint(),
+                           m_state.langText(text::MainText::NonstandardValue), viewport(),
+                           visualRect(index));
     } else {
         QToolTip::hideText();
     }
@@ -419,7 +420,7 @@ void ChannelGrid::showFrequencyRefusal()
 {
     m_refusalShowing = true;
     TUserWarnDlg message(m_state, this);
-    message.setMessage(m_state.langText(NotAFrequencyText).arg(m_refusedText));
+    message.setMessage(m_state.langText(text::MainText::NotAFrequency).arg(m_refusedText));
     message.exec();
     m_refusalShowing = false;
     if (m_delegate->openEditor() == m_delegate->Edit_ChFreq) {
@@ -434,7 +435,7 @@ void ChannelGrid::onToneCommitted(int channel, int column)
         sTiShi_0->hide();
         return;
     }
-    sTiShi_0->setText(m_state.langText(NonstandardToneText));
+    sTiShi_0->setText(m_state.langText(text::MainText::NonstandardValue));
     sTiShi_0->adjustSize();
     sTiShi_0->move(m_state.toneEditorPos + kNoteOffset);
     sTiShi_0->raise();
@@ -463,7 +464,7 @@ void ChannelGrid::paintCorner()
     option.state |= QStyle::State_Enabled;
     option.palette.setCurrentColorGroup(QPalette::Active);
     option.rect = m_corner->rect();
-    option.text = m_state.langText(NumberHeaderText);
+    option.text = m_state.langText(text::MainText::NumberColumn);
     option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.orientation = Qt::Horizontal;

@@ -3,6 +3,7 @@
 #include "codeplug/channelcsv.h"
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QColor>
@@ -14,7 +15,6 @@ using namespace channeledit;
 
 namespace {
 
-constexpr int NumberTipText = 511; // what the channel number means, then one per column
 
 } // namespace
 
@@ -92,7 +92,7 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
                cellText(m_state.baseline, channel, column);
     case Qt::ToolTipRole:
         if (column != NameColumn && isNonstandardTone(m_state.program.codeplug, channel, column))
-            return m_state.langText(NonstandardToneText);
+            return m_state.langText(text::MainText::NonstandardValue);
         return {};
     default:
         return {};
@@ -107,15 +107,16 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
         if (role == Qt::DisplayRole)
             return rowTexts(m_state.program.codeplug, section + 1)[NumberColumn].text;
         if (role == Qt::ToolTipRole)
-            return m_state.langText(NumberTipText);
+            return m_state.langText(text::MainText::NumberTip);
         if (role == Qt::BackgroundRole && (section + 1) % 2 == 1)
             return OddRowColor;
         return {};
     }
     if (role == Qt::DisplayRole)
         return m_state.langText(headerText(section + FirstColumn));
+    // The tips follow the number's own, one a column, as the headers do.
     if (role == Qt::ToolTipRole)
-        return m_state.langText(NumberTipText + section + FirstColumn);
+        return m_state.langText(text::MainText::NumberTip + section + FirstColumn);
     return {};
 }
 

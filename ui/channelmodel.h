@@ -4,6 +4,8 @@
 // grid stores exactly what the command line would.
 #pragma once
 
+#include "text/textnames.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 
@@ -16,8 +18,6 @@ class ChannelTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    /// Text number of the number column's header; the other columns' follow.
-    static constexpr int NumberHeaderText = 15;
     /// Grid column of model column 0; the grid's column 0 is the row header.
     static constexpr int FirstColumn = 1;
     /// Grid column of the channel's name, after the eight field columns;
@@ -56,8 +56,9 @@ public:
     /// BothTonesColumn for a tone column shared by both tones, -1 for a
     /// column the grid does not show.
     static int gridColumnOfList(const QString &header);
-    /// Text number of the header of grid column \a column (0: the number).
-    static int headerText(int column) { return NumberHeaderText + column; }
+    /// Text number of the header of grid column \a column (0: the number; the
+    /// column headers follow it in the main table).
+    static int headerText(int column) { return text::MainText::NumberColumn + column; }
 
     bool isChannelUsed(int channel) const;
     /// Redraws the row of \a channel from the model.

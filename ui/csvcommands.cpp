@@ -4,6 +4,7 @@
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/safefile.h"
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tpastereportdlg.h"
@@ -14,21 +15,6 @@
 namespace t880::csvcommands {
 
 namespace {
-
-// Main-table texts.
-enum Text : int {
-    CannotOpen = 269,
-    ImportItem = 362,
-    ExportItem = 363,
-    CsvFilter = 364,
-    PreviewNote = 365,
-    NoChannelList = 366,
-    CannotWriteCsv = 367,
-    YesText = 198,
-    NoText = 199,
-    ReplacesInUse = 603,
-    ReplaceOrKeep = 604,
-};
 
 // A CSV file is a few kilobytes; anything near this is not a channel list.
 constexpr qint64 MaxCsvSize = 1 << 20;
@@ -50,12 +36,13 @@ int askReplace(const WindowState &state, QWidget *parent, const QStringList &cha
 {
     TMyWarnDlg_3 prompt(state, parent);
     prompt.setObjectName(QStringLiteral("ReplaceChannelsPrompt"));
-    prompt.Label1->setText(state.langText(ReplacesInUse).arg(channels.join(QStringLiteral(", "))) +
-                           QLatin1Char('\n') + state.langText(ReplaceOrKeep));
+    prompt.Label1->setText(
+        state.langText(text::MainText::ReplacesInUse).arg(channels.join(QStringLiteral(", "))) +
+        QLatin1Char('\n') + state.langText(text::MainText::ReplaceOrKeep));
     prompt.Label1->setWordWrap(true);
-    prompt.OKBtn->setText(state.langText(YesText));
-    prompt.NoBtn->setText(state.langText(NoText));
-    prompt.CancelBtn->setText(state.tableText(text::TextTable::Adjust, 1));
+    prompt.OKBtn->setText(state.langText(text::MainText::Yes));
+    prompt.NoBtn->setText(state.langText(text::MainText::No));
+    prompt.CancelBtn->setText(state.tableText(text::TextTable::Adjust, text::AdjustText::Cancel));
     return prompt.exec();
 }
 
@@ -64,8 +51,9 @@ int askReplace(const WindowState &state, QWidget *parent, const QStringList &cha
 bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> &changed)
 {
     const QString path = filedialogs::askOpenPath(
-        state, parent, FileKind::Csv, text::menuCaption(state.langText(ImportItem)),
-        QStringLiteral("ImportCsvDialog"), {state.langText(CsvFilter)});
+        state, parent, FileKind::Csv,
+        text::menuCaption(state.langText(text::MainText::ImportCsvItem)),
+        QStringLiteral("ImportCsvDialog"), {state.langText(text::MainText::CsvFilter)});
     return !path.isEmpty() && importCsvFile(state, parent, path, changed);
 }
 
@@ -74,13 +62,15 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
 {
     QByteArray bytes;
     if (const FileResult read = readSmallFile(path, MaxCsvSize, bytes); !read.ok()) {
-        showFileError(state, parent, state.langText(CannotOpen), path, read, MainFileErrorTexts);
+        showFileError(state, parent, state.langText(text::MainText::CannotOpen), path, read,
+                      MainFileErrorTexts);
         return false;
     }
     channelcsv::Preview preview = channelcsv::previewCsv(state.program, bytes);
     if (!preview.readable()) {
         TUserWarnDlg message(state, parent);
-        message.setMessage(state.langText(NoChannelList) + QLatin1Char('\n') + path);
+        message.setMessage(state.langText(text::MainText::NoChannelListInFile) + QLatin1Char('\n') +
+                           path);
         message.exec();
         return false;
     }
@@ -96,8 +86,9 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
     }
     // Every row, taken, adjusted or refused, before anything changes.
     QStringList lines = reportLines(state, preview, true);
-    lines[0] = state.langText(PreviewNote) + QLatin1Char('\n') + lines[0];
-    TPasteReportDlg report(state, text::menuCaption(state.langText(ImportItem)), lines, parent);
+    lines[0] = state.langText(text::MainText::ImportPreview) + QLatin1Char('\n') + lines[0];
+    TPasteReportDlg report(state, text::menuCaption(state.langText(text::MainText::ImportCsvItem)),
+                           lines, parent);
     report.setObjectName(QStringLiteral("ImportPreviewDlg"));
     report.askFirst();
     if (report.exec() != QDialog::Accepted)
@@ -111,8 +102,10 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
 bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase)
 {
     const QString path = filedialogs::askSavePath(
-        state, parent, FileKind::Csv, text::menuCaption(state.langText(ExportItem)),
-        QStringLiteral("ExportCsvDialog"), state.langText(CsvFilter), QStringLiteral("csv"),
+        state, parent, FileKind::Csv,
+        text::menuCaption(state.langText(text::MainText::ExportCsvItem)),
+        QStringLiteral("ExportCsvDialog"), state.langText(text::MainText::CsvFilter),
+        QStringLiteral("csv"),
         suggestedBase.isEmpty() ? QString() : suggestedBase + QStringLiteral(".csv"));
     return !path.isEmpty() && exportCsvFile(state, parent, path);
 }
@@ -122,7 +115,7 @@ bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &pat
     const FileResult written =
         writeFileAtomically(path, channelcsv::exportCsv(state.program.codeplug));
     if (!written.ok()) {
-        showFileError(state, parent, state.langText(CannotWriteCsv), path, written,
+        showFileError(state, parent, state.langText(text::MainText::CannotWriteCsv), path, written,
                       MainFileErrorTexts);
         return false;
     }

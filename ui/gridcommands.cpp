@@ -2,6 +2,7 @@
 
 #include "codeplug/channeledit.h"
 #include "codeplug/tonecodec.h"
+#include "text/textnames.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/messagedialogs.h"
@@ -29,26 +30,6 @@ using channelcsv::Preview;
 using channelcsv::RowPreview;
 
 namespace {
-
-enum Texts {
-    EditText = 285,
-    OkText = 153,
-    CancelText = 154,
-    BatchSetText = 169,
-    CutText = 330,
-    CopyText = 331,
-    PasteText = 332,
-    ClearText = 333,
-    InsertText = 334,
-    DeleteText = 335,
-    MoveUpText = 336,
-    MoveDownText = 337,
-    SortText = 338,
-    FallsOffText = 339,
-    PasteReportText = 340,
-    NoChannelListText = 357,
-    BatchReportText = 360,
-};
 
 constexpr int Channels = CodeplugData::Channels;
 
@@ -148,14 +129,19 @@ QList<QAction *> GridCommands::actions() const
 
 void GridCommands::applyLanguage()
 {
-    const std::pair<QAction *, int> texts[] = {{m_cut, CutText},       {m_copy, CopyText},
-                                               {m_paste, PasteText},   {m_clear, ClearText},
-                                               {m_insert, InsertText}, {m_delete, DeleteText},
-                                               {m_moveUp, MoveUpText}, {m_moveDown, MoveDownText},
-                                               {m_sort, SortText},     {m_batchSet, BatchSetText}};
+    const std::pair<QAction *, int> texts[] = {{m_cut, text::MainText::Cut},
+                                               {m_copy, text::MainText::Copy},
+                                               {m_paste, text::MainText::Paste},
+                                               {m_clear, text::MainText::ClearChannels},
+                                               {m_insert, text::MainText::InsertChannel},
+                                               {m_delete, text::MainText::DeleteChannel},
+                                               {m_moveUp, text::MainText::MoveUp},
+                                               {m_moveDown, text::MainText::MoveDown},
+                                               {m_sort, text::MainText::SortChannels},
+                                               {m_batchSet, text::MainText::BatchSet}};
     for (const auto &[a, n] : texts)
         a->setText(m_state.langText(n));
-    m_batchSet->setText(m_state.langText(BatchSetText) + QStringLiteral("..."));
+    m_batchSet->setText(m_state.langText(text::MainText::BatchSet) + QStringLiteral("..."));
 }
 
 QList<int> GridCommands::selectedChannels() const
@@ -240,7 +226,7 @@ void GridCommands::cut()
         return;
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(StepName(CutText));
+    finish(StepName(text::MainText::Cut));
 }
 
 void GridCommands::paste()
@@ -268,16 +254,16 @@ void GridCommands::pasteText(const QByteArray &text)
                 name.compare(channelcsv::BusyLockHeader, Qt::CaseInsensitive) == 0;
     if (!preview.readable() || !known || preview.rows.isEmpty()) {
         TUserWarnDlg warning(m_state, m_dialogParent);
-        warning.setMessage(m_state.langText(NoChannelListText));
+        warning.setMessage(m_state.langText(text::MainText::NoChannelListOnClipboard));
         warning.exec();
         return;
     }
     const QList<int> changed = channelcsv::applyPreview(m_state.program.codeplug, preview);
-    finish(StepName(PasteText));
+    finish(StepName(text::MainText::Paste));
     if (!changed.isEmpty())
         selectChannels(*std::min_element(changed.begin(), changed.end()),
                        *std::max_element(changed.begin(), changed.end()));
-    showReport(PasteReportText, preview);
+    showReport(text::MainText::PasteReport, preview);
 }
 
 // --- row commands ------------------------------------------------------------
@@ -287,7 +273,7 @@ void GridCommands::clearChannels()
     m_grid->commitEditor();
     for (int n : selectedChannels())
         cleanChannel(m_state.program.codeplug, n);
-    finish(StepName(ClearText));
+    finish(StepName(text::MainText::ClearChannels));
 }
 
 void GridCommands::insertEmpty()
@@ -299,16 +285,16 @@ void GridCommands::insertEmpty()
     const int at = channels.front();
     if (m_state.program.codeplug.isChannelUsed(Channels)) {
         TMyWarnDlg_2 question(m_state, m_dialogParent);
-        question.Label1->setText(m_state.langText(FallsOffText));
-        question.OKBtn->setText(m_state.langText(OkText));
-        question.CancelBtn->setText(m_state.langText(CancelText));
+        question.Label1->setText(m_state.langText(text::MainText::FallsOff));
+        question.OKBtn->setText(m_state.langText(text::MainText::Ok));
+        question.CancelBtn->setText(m_state.langText(text::MainText::Cancel));
         if (question.exec() != QDialog::Accepted)
             return;
     }
     for (int n = Channels; n > at; --n)
         store(n, slot(n - 1));
     cleanChannel(m_state.program.codeplug, at);
-    finish(StepName(InsertText));
+    finish(StepName(text::MainText::InsertChannel));
     selectChannels(at, at);
 }
 
@@ -329,7 +315,7 @@ void GridCommands::deleteAndShiftUp()
     // The freed channels at the end keep their bytes but are no longer in use.
     for (; n <= Channels; ++n)
         cleanChannel(m_state.program.codeplug, n);
-    finish(StepName(DeleteText));
+    finish(StepName(text::MainText::DeleteChannel));
     selectChannels(gone.front(), gone.front());
 }
 
@@ -355,7 +341,7 @@ void GridCommands::moveBy(int delta)
             store(n + 1, slot(n));
         store(first, passing);
     }
-    finish(StepName(delta < 0 ? MoveUpText : MoveDownText));
+    finish(StepName(delta < 0 ? text::MainText::MoveUp : text::MainText::MoveDown));
     selectChannels(first + delta, last + delta);
 }
 
@@ -373,7 +359,7 @@ void GridCommands::sortByRxFrequency()
     });
     for (int n = 1; n <= Channels; ++n)
         store(n, all[n - 1]);
-    finish(StepName(SortText));
+    finish(StepName(text::MainText::SortChannels));
 }
 
 // --- several channels at once ------------------------------------------------
@@ -390,7 +376,7 @@ void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVaria
             commitPicker(codeplug, n, column, value.toInt());
     }
     // Named after the column's header, as the grid shows it.
-    finish(StepName(EditText, ChannelTableModel::headerText(column)));
+    finish(StepName(text::MainText::EditStep, ChannelTableModel::headerText(column)));
 }
 
 Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)
@@ -429,7 +415,7 @@ Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 step
         }
         report.rows << row;
     }
-    finish(StepName(BatchSetText));
+    finish(StepName(text::MainText::BatchSet));
     return report;
 }
 
@@ -447,7 +433,7 @@ void GridCommands::batchSet()
     const Preview report =
         batchFill(dialog.startChannel(), dialog.endChannel(), dialog.startHz(), dialog.stepHz());
     selectChannels(dialog.startChannel(), dialog.endChannel());
-    showReport(BatchReportText, report);
+    showReport(text::MainText::BatchReport, report);
 }
 
 } // namespace t880

@@ -1,5 +1,6 @@
 #include "ui/keypage.h"
 
+#include "text/textnames.h"
 #include "ui/changemark.h"
 #include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
@@ -17,11 +18,6 @@
 namespace t880 {
 
 namespace {
-
-constexpr int SideKeyText = 252;
-constexpr int FuncKeyText = 253;
-constexpr int SideKeyTip = 535;
-constexpr int FuncKeyTip = 536;
 
 Setting keySetting(bool sideKey)
 {
@@ -80,8 +76,10 @@ void KeyPage::applyLanguage()
         const bool sideKey = box == cbKey_1_Short;
         const std::vector<optionedit::KeyFunction> &list =
             sideKey ? m_state.keyFunctionsA : m_state.keyFunctionsB;
-        const QString caption = m_state.langText(sideKey ? SideKeyText : FuncKeyText);
-        const QString tip = m_state.langText(sideKey ? SideKeyTip : FuncKeyTip);
+        const QString caption =
+            m_state.langText(sideKey ? text::MainText::SideKey : text::MainText::FuncKey);
+        const QString tip =
+            m_state.langText(sideKey ? text::MainText::SideKeyTip : text::MainText::FuncKeyTip);
         label->setText(caption);
         label->setToolTip(tip);
         box->setToolTip(tip);

@@ -1,6 +1,7 @@
 #include "ui/mainmenus.h"
 
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/icons.h"
 #include "ui/windowstate.h"
 
@@ -15,46 +16,6 @@
 namespace t880 {
 
 namespace {
-
-// Text numbers of the main table.
-enum Text : int {
-    FileMenu = 1,
-    FileNew = 2,
-    FileOpen = 3,
-    FileSave = 4,
-    FileExit = 5,
-    EditMenu = 6,
-    EditRead = 7,
-    EditWrite = 8,
-    PortMenu = 9,
-    LanguageMenu = 10,
-    LanguageChs = 11,
-    LanguageCht = 12,
-    LanguageEn = 13,
-    HelpMenu = 14,
-    AboutMenu = 166,
-    AdjustmentMenu = 167,
-    PasswordMenu = 231,
-    HintNew = 244,
-    HintOpen = 245,
-    HintSave = 246,
-    HintRead = 247,
-    HintWrite = 248,
-    NewPasswordMenu = 257,
-    VerifyReads = 268,
-    BackupBeforeWrite = 287,
-    VerifyAfterWrite = 288,
-    CompareRadio = 289,
-    CompareFile = 290,
-    Backups = 291,
-    PrintItem = 315,
-    ExportPdfItem = 316,
-    ImportCsvItem = 362,
-    ExportCsvItem = 363,
-    WriteSeveral = 450,
-    SaveTrace = 463,
-    FileSaveAs = 605,
-};
 
 QAction *action(QObject *parent, const char *name)
 {
@@ -211,47 +172,47 @@ void MainMenus::applyLanguage(const WindowState &state)
     const auto t = [&state](int n) {
         return state.langText(n);
     };
-    MenuFile->setTitle(t(FileMenu));
-    MenuFile_New->setText(t(FileNew));
-    MenuFile_Open->setText(t(FileOpen));
-    MenuFile_Save->setText(t(FileSave));
-    MenuFile_SaveAs->setText(t(FileSaveAs));
-    MenuFile_Exit->setText(t(FileExit));
-    MenuEdit->setTitle(t(EditMenu));
-    MenuEdit_Read->setText(t(EditRead));
-    MenuEdit_Write->setText(t(EditWrite));
-    MenuEdit_WriteSeveral->setText(t(WriteSeveral));
-    MenuEdit_Password->setText(t(PasswordMenu));
-    MenuEdit_SetRadioNewPD->setText(t(NewPasswordMenu));
-    MenuEdit_VerifyReads->setText(t(VerifyReads));
-    MenuEdit_BackupBeforeWrite->setText(t(BackupBeforeWrite));
-    MenuEdit_VerifyAfterWrite->setText(t(VerifyAfterWrite));
-    MenuEdit_CompareRadio->setText(t(CompareRadio));
-    MenuFile_CompareFile->setText(t(CompareFile));
-    MenuFile_Backups->setText(t(Backups));
-    MenuFile_SaveTrace->setText(t(SaveTrace));
-    MenuFile_ImportCsv->setText(t(ImportCsvItem));
-    MenuFile_ExportCsv->setText(t(ExportCsvItem));
-    MenuFile_Print->setText(t(PrintItem));
-    MenuFile_ExportPdf->setText(t(ExportPdfItem));
-    MenuPort->setText(t(PortMenu));
-    MenuLanguage->setTitle(t(LanguageMenu));
-    MenuLanguage_Chs->setText(t(LanguageChs));
-    MenuLanguage_Cht->setText(t(LanguageCht));
-    MenuLanguage_En->setText(t(LanguageEn));
-    MenuAdjustment->setText(t(AdjustmentMenu));
-    MenuHelp->setTitle(t(HelpMenu));
-    MenuAbout->setText(t(AboutMenu));
+    MenuFile->setTitle(t(text::MainText::FileMenu));
+    MenuFile_New->setText(t(text::MainText::FileNew));
+    MenuFile_Open->setText(t(text::MainText::FileOpen));
+    MenuFile_Save->setText(t(text::MainText::FileSave));
+    MenuFile_SaveAs->setText(t(text::MainText::SaveAsItem));
+    MenuFile_Exit->setText(t(text::MainText::FileExit));
+    MenuEdit->setTitle(t(text::MainText::EditMenu));
+    MenuEdit_Read->setText(t(text::MainText::EditRead));
+    MenuEdit_Write->setText(t(text::MainText::EditWrite));
+    MenuEdit_WriteSeveral->setText(t(text::MainText::WriteSeveralItem));
+    MenuEdit_Password->setText(t(text::MainText::PasswordMenu));
+    MenuEdit_SetRadioNewPD->setText(t(text::MainText::NewPasswordMenu));
+    MenuEdit_VerifyReads->setText(t(text::MainText::VerifyReads));
+    MenuEdit_BackupBeforeWrite->setText(t(text::MainText::BackupBeforeWrite));
+    MenuEdit_VerifyAfterWrite->setText(t(text::MainText::VerifyAfterWrite));
+    MenuEdit_CompareRadio->setText(t(text::MainText::CompareRadio));
+    MenuFile_CompareFile->setText(t(text::MainText::CompareFile));
+    MenuFile_Backups->setText(t(text::MainText::Backups));
+    MenuFile_SaveTrace->setText(t(text::MainText::SaveTraceItem));
+    MenuFile_ImportCsv->setText(t(text::MainText::ImportCsvItem));
+    MenuFile_ExportCsv->setText(t(text::MainText::ExportCsvItem));
+    MenuFile_Print->setText(t(text::MainText::PrintItem));
+    MenuFile_ExportPdf->setText(t(text::MainText::ExportPdfItem));
+    MenuPort->setText(t(text::MainText::PortMenu));
+    MenuLanguage->setTitle(t(text::MainText::LanguageMenu));
+    MenuLanguage_Chs->setText(t(text::MainText::LanguageChs));
+    MenuLanguage_Cht->setText(t(text::MainText::LanguageCht));
+    MenuLanguage_En->setText(t(text::MainText::LanguageEn));
+    MenuAdjustment->setText(t(text::MainText::AdjustmentMenu));
+    MenuHelp->setTitle(t(text::MainText::HelpMenu));
+    MenuAbout->setText(t(text::MainText::AboutMenu));
 
     // Tool-bar hints, for the five file and transfer buttons.
-    MenuFile_New->setToolTip(t(HintNew));
-    MenuFile_Open->setToolTip(t(HintOpen));
-    MenuFile_Save->setToolTip(t(HintSave));
-    MenuEdit_Read->setToolTip(t(HintRead));
-    MenuEdit_Write->setToolTip(t(HintWrite));
-    ToolLanguage_Chs->setText(text::menuCaption(t(LanguageChs)));
-    ToolLanguage_Cht->setText(text::menuCaption(t(LanguageCht)));
-    ToolLanguage_En->setText(text::menuCaption(t(LanguageEn)));
+    MenuFile_New->setToolTip(t(text::MainText::HintNew));
+    MenuFile_Open->setToolTip(t(text::MainText::HintOpen));
+    MenuFile_Save->setToolTip(t(text::MainText::HintSave));
+    MenuEdit_Read->setToolTip(t(text::MainText::HintRead));
+    MenuEdit_Write->setToolTip(t(text::MainText::HintWrite));
+    ToolLanguage_Chs->setText(text::menuCaption(t(text::MainText::LanguageChs)));
+    ToolLanguage_Cht->setText(text::menuCaption(t(text::MainText::LanguageCht)));
+    ToolLanguage_En->setText(text::menuCaption(t(text::MainText::LanguageEn)));
 }
 
 bool MainMenus::eventFilter(QObject *watched, QEvent *event)

@@ -1,6 +1,7 @@
 #include "ui/messagedialogs.h"
 
 #include "codeplug/safefile.h"
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QDir>
@@ -13,7 +14,9 @@
 
 namespace t880 {
 
-const FileErrorTexts MainFileErrorTexts = {text::TextTable::Main, 271, 272, 273, 280, 274};
+const FileErrorTexts MainFileErrorTexts = {
+    text::TextTable::Main,        text::MainText::FileTooShort, text::MainText::NotRegularFile,
+    text::MainText::FileTooLarge, text::MainText::IsFolder,     text::MainText::NoFolder};
 
 QString fileErrorReason(const WindowState &state, const FileResult &result,
                         const FileErrorTexts &texts)
@@ -48,8 +51,6 @@ void showFileError(const WindowState &state, QWidget *parent, const QString &hea
 }
 
 namespace {
-
-constexpr int kTitleText = 0;
 
 QLabel *messageLabel(QWidget *parent, const char *name, int pointSize)
 {
@@ -96,10 +97,10 @@ void arrange(QDialog *dialog, QLabel *label, std::initializer_list<QPushButton *
 TUserWarnDlg::TUserWarnDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("UserWarnDlg"));
-    setWindowTitle(state.langText(kTitleText));
+    setWindowTitle(state.langText(text::MainText::Title));
     WarnDlgText = messageLabel(this, "WarnDlgText", 0);
     OKBtn = button(this, "OKBtn");
-    OKBtn->setText(state.tableText(text::TextTable::Warn, 0));
+    OKBtn->setText(state.tableText(text::TextTable::Warn, text::WarnText::Ok));
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     arrange(this, WarnDlgText, {OKBtn});
@@ -127,7 +128,7 @@ QPushButton *TUserWarnDlg::addButton(const QString &text, const char *name)
 TMyWarnDlg_2::TMyWarnDlg_2(const WindowState &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("MyWarnDlg_2"));
-    setWindowTitle(state.langText(kTitleText));
+    setWindowTitle(state.langText(text::MainText::Title));
     Label1 = messageLabel(this, "Label1", 12);
     OKBtn = button(this, "OKBtn");
     CancelBtn = button(this, "CancelBtn");
@@ -140,7 +141,7 @@ TMyWarnDlg_2::TMyWarnDlg_2(const WindowState &state, QWidget *parent) : QDialog(
 TMyWarnDlg_3::TMyWarnDlg_3(const WindowState &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("MyWarnDlg_3"));
-    setWindowTitle(state.langText(kTitleText));
+    setWindowTitle(state.langText(text::MainText::Title));
     Label1 = messageLabel(this, "Label1", 10);
     OKBtn = button(this, "OKBtn");
     NoBtn = button(this, "NoBtn");

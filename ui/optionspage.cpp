@@ -1,6 +1,7 @@
 #include "ui/optionspage.h"
 
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/changemark.h"
 #include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
@@ -21,40 +22,6 @@
 namespace t880 {
 
 namespace {
-
-// Text numbers of the main table.
-enum Text : int {
-    SqlText = 44,
-    TotText = 48,
-    ToaText = 49,
-    KeyBeepText = 68,
-    BatterySaveText = 70,
-    DtmfText = 77,
-    SideToneText = 134,
-    RemoteKillText = 156,
-    RemoteStunText = 157,
-    ReviveText = 158,
-    StatusText = 160,
-    VoiceText = 213,
-    AniText = 226,
-    SendAniText = 242,
-    SavingRateText = 250,
-    // What each setting is, its unit and its values.
-    SqlTip = 521,
-    TotTip = 522,
-    ToaTip = 523,
-    VoiceTip = 524,
-    SavingRateTip = 525,
-    KeyBeepTip = 526,
-    BatterySaveTip = 527,
-    StatusTip = 528,
-    RemoteKillTip = 529,
-    RemoteStunTip = 530,
-    ReviveTip = 531,
-    AniTip = 532,
-    SideToneTip = 533,
-    SendAniTip = 534,
-};
 
 template <class W> W *named(QWidget *parent, const char *name)
 {
@@ -106,23 +73,31 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     using optionedit::OptionCheck;
     using optionedit::OptionList;
     m_lists = {
-        {{cbSQL, sSQL, OptionList::Sql, SqlText, SqlTip},
-         {cbTOT, sTOT, OptionList::Tot, TotText, TotTip},
-         {cbTOA, sTOA, OptionList::Toa, ToaText, ToaTip},
-         {cbVoice, sVoice, OptionList::Voice, VoiceText, VoiceTip},
-         {cbSaving_Rate, sSaving_Rate, OptionList::SavingRate, SavingRateText, SavingRateTip},
-         {cbDizzyState, sDizzyState, OptionList::DizzyState, StatusText, StatusTip}}};
-    m_checks = {{{cBeep, OptionCheck::KeyBeep, KeyBeepText, KeyBeepTip},
-                 {cSaving, OptionCheck::BatterySave, BatterySaveText, BatterySaveTip},
-                 {cD_SideTone, OptionCheck::SideTone, SideToneText, SideToneTip},
-                 {cSendANI, OptionCheck::SendAni, SendAniText, SendAniTip}}};
+        {{cbSQL, sSQL, OptionList::Sql, text::MainText::Sql, text::MainText::SqlTip},
+         {cbTOT, sTOT, OptionList::Tot, text::MainText::Tot, text::MainText::TotTip},
+         {cbTOA, sTOA, OptionList::Toa, text::MainText::Toa, text::MainText::ToaTip},
+         {cbVoice, sVoice, OptionList::Voice, text::MainText::Voice, text::MainText::VoiceTip},
+         {cbSaving_Rate, sSaving_Rate, OptionList::SavingRate, text::MainText::SavingRate,
+          text::MainText::SavingRateTip},
+         {cbDizzyState, sDizzyState, OptionList::DizzyState, text::MainText::Status,
+          text::MainText::StatusTip}}};
+    m_checks = {
+        {{cBeep, OptionCheck::KeyBeep, text::MainText::KeyBeep, text::MainText::KeyBeepTip},
+         {cSaving, OptionCheck::BatterySave, text::MainText::BatterySave,
+          text::MainText::BatterySaveTip},
+         {cD_SideTone, OptionCheck::SideTone, text::MainText::SideTone,
+          text::MainText::SideToneTip},
+         {cSendANI, OptionCheck::SendAni, text::MainText::SendAni, text::MainText::SendAniTip}}};
     // The labels follow the text numbers in every language (the Chinese
     // tables name kill and stun the other way round from the English one),
     // and so do the tooltips.
-    m_codes = {{{eDizzy, sDizzy, CodeField::dizzyCode, RemoteKillText, RemoteKillTip},
-                {eStun, sStun, CodeField::stunCode, RemoteStunText, RemoteStunTip},
-                {eActivation, sActivation, CodeField::activationCode, ReviveText, ReviveTip},
-                {eANI, sANI, CodeField::aniCode, AniText, AniTip}}};
+    m_codes = {{{eDizzy, sDizzy, CodeField::dizzyCode, text::MainText::RemoteKill,
+                 text::MainText::RemoteKillTip},
+                {eStun, sStun, CodeField::stunCode, text::MainText::RemoteStun,
+                 text::MainText::RemoteStunTip},
+                {eActivation, sActivation, CodeField::activationCode, text::MainText::Revive,
+                 text::MainText::ReviveTip},
+                {eANI, sANI, CodeField::aniCode, text::MainText::Ani, text::MainText::AniTip}}};
 
     for (ListControl &c : m_lists) {
         c.label->setBuddy(c.box);
@@ -251,8 +226,8 @@ void OptionsPage::applyLanguage()
     cbDizzyState->setMinimumWidth(codeWidth);
     for (const CodeControl &c : m_codes)
         c.edit->setMinimumWidth(codeWidth);
-    sDtmf->setText(text(DtmfText));
-    gbDtmf->setAccessibleName(text(DtmfText));
+    sDtmf->setText(text(text::MainText::Dtmf));
+    gbDtmf->setAccessibleName(text(text::MainText::Dtmf));
     for (CodeControl &c : m_codes) {
         c.label->setText(text(c.textNumber));
         c.label->setToolTip(text(c.tipNumber));

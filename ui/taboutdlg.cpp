@@ -1,5 +1,6 @@
 #include "ui/taboutdlg.h"
 
+#include "text/textnames.h"
 #include "ui/icons.h"
 #include "ui/windowstate.h"
 
@@ -28,12 +29,16 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int pointS
 TAboutDlg::TAboutDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDlg"));
-    setWindowTitle(state.langText(161));
-    sName = label(this, "sName", state.langText(0) + u' ' + state.langText(162), 12);
-    sVersion = label(this, "sVersion", state.langText(163), 10);
-    sMakerCaption = label(this, "sMakerCaption", state.langText(164), 10);
-    sMaker = label(this, "sMaker", state.langText(165), 10);
-    OKBtn = new QPushButton(state.langText(153), this);
+    setWindowTitle(state.langText(text::MainText::About));
+    sName = label(this, "sName",
+                  state.langText(text::MainText::Title) + u' ' +
+                      state.langText(text::MainText::ProgramName),
+                  12);
+    sVersion = label(this, "sVersion", state.langText(text::MainText::Version), 10);
+    sMakerCaption =
+        label(this, "sMakerCaption", state.langText(text::MainText::ManufacturerCaption), 10);
+    sMaker = label(this, "sMaker", state.langText(text::MainText::Manufacturer), 10);
+    OKBtn = new QPushButton(state.langText(text::MainText::Ok), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
     OKBtn->setMinimumWidth(88);

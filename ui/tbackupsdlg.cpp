@@ -2,6 +2,7 @@
 
 #include "codeplug/backupfile.h"
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QHBoxLayout>
@@ -14,52 +15,31 @@ namespace t880 {
 
 namespace {
 
-// Main-table texts.
-enum Text : int {
-    BackupsTitle = 291,
-    TimeColumn = 294,
-    KindColumn = 295,
-    PortColumn = 296,
-    OperationColumn = 297,
-    ChannelsColumn = 298,
-    RestoreText = 299,
-    CloseText = 300,
-    ReadText = 303,
-    WriteText = 304,
-    CalibrationReadText = 305,
-    CalibrationWriteText = 306,
-    RestoreOperationText = 307,
-    CompareText = 308,
-    OlderKind = 309,
-    OpenText = 314,
-    PasswordWriteText = 470,
-};
-
 int operationTextNumber(backup::Operation operation)
 {
     switch (operation) {
     case backup::Operation::Read:
-        return ReadText;
+        return text::MainText::ReadOperation;
     case backup::Operation::Write:
-        return WriteText;
+        return text::MainText::WriteOperation;
     case backup::Operation::CalibrationRead:
-        return CalibrationReadText;
+        return text::MainText::CalibrationRead;
     case backup::Operation::CalibrationWrite:
-        return CalibrationWriteText;
+        return text::MainText::CalibrationWrite;
     case backup::Operation::Restore:
-        return RestoreOperationText;
+        return text::MainText::RestoreOperation;
     case backup::Operation::Compare:
-        return CompareText;
+        return text::MainText::CompareButton;
     case backup::Operation::PasswordWrite:
         break;
     }
-    return PasswordWriteText;
+    return text::MainText::PasswordWrite;
 }
 
 QString kindText(const WindowState &state, RadioKind kind)
 {
     const QString name = backup::kindName(kind);
-    return name == QLatin1String("legacy") ? state.langText(OlderKind) : name;
+    return name == QLatin1String("legacy") ? state.langText(text::MainText::OlderKind) : name;
 }
 
 } // namespace
@@ -69,14 +49,16 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
       m_entries(backup::list(folder.isEmpty() ? backup::defaultFolder() : folder))
 {
     setObjectName(QStringLiteral("BackupsDlg"));
-    setWindowTitle(text::menuCaption(state.langText(BackupsTitle)));
+    setWindowTitle(text::menuCaption(state.langText(text::MainText::Backups)));
 
     tBackups = new QTableWidget(int(m_entries.size()), 5, this);
     tBackups->setObjectName(QStringLiteral("tBackups"));
     tBackups->setAccessibleName(windowTitle());
-    tBackups->setHorizontalHeaderLabels(
-        {state.langText(TimeColumn), state.langText(KindColumn), state.langText(PortColumn),
-         state.langText(OperationColumn), state.langText(ChannelsColumn)});
+    tBackups->setHorizontalHeaderLabels({state.langText(text::MainText::TimeColumn),
+                                         state.langText(text::MainText::KindColumn),
+                                         state.langText(text::MainText::PortColumn),
+                                         state.langText(text::MainText::OperationColumn),
+                                         state.langText(text::MainText::ChannelsColumn)});
     tBackups->verticalHeader()->hide();
     tBackups->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     tBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -98,11 +80,11 @@ TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidge
     tBackups->resizeColumnsToContents();
     tBackups->horizontalHeader()->setStretchLastSection(true);
 
-    OpenBtn = new QPushButton(state.langText(OpenText), this);
+    OpenBtn = new QPushButton(state.langText(text::MainText::OpenButton), this);
     OpenBtn->setObjectName(QStringLiteral("OpenBtn"));
-    RestoreBtn = new QPushButton(state.langText(RestoreText), this);
+    RestoreBtn = new QPushButton(state.langText(text::MainText::RestoreButton), this);
     RestoreBtn->setObjectName(QStringLiteral("RestoreBtn"));
-    CloseBtn = new QPushButton(state.langText(CloseText), this);
+    CloseBtn = new QPushButton(state.langText(text::MainText::Close), this);
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
     connect(OpenBtn, &QPushButton::clicked, this, [this] { finish(Choice::Open); });
     connect(RestoreBtn, &QPushButton::clicked, this, [this] { finish(Choice::Restore); });

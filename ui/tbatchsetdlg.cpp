@@ -1,6 +1,7 @@
 #include "ui/tbatchsetdlg.h"
 
 #include "codeplug/tonecodec.h"
+#include "text/textnames.h"
 #include "ui/messagedialogs.h"
 #include "ui/windowstate.h"
 
@@ -15,17 +16,6 @@
 namespace t880 {
 
 namespace {
-
-enum Texts {
-    OkText = 153,
-    CancelText = 154,
-    TitleText = 169,
-    StartChannelText = 170,
-    EndChannelText = 171,
-    StepText = 173,
-    StartFreqText = 358,
-    BadValuesText = 359,
-};
 
 // Longest text a frequency field takes: "438.51250".
 constexpr int MaxFrequencyText = 9;
@@ -47,7 +37,7 @@ TBatchSetDlg::TBatchSetDlg(const WindowState &state, QWidget *parent)
     const auto t = [&](int n) {
         return state.langText(n);
     };
-    setWindowTitle(t(TitleText));
+    setWindowTitle(t(text::MainText::BatchSet));
     seStartCh = new QSpinBox(this);
     seStartCh->setObjectName(QStringLiteral("seStartCh"));
     seEndCh = new QSpinBox(this);
@@ -60,20 +50,20 @@ TBatchSetDlg::TBatchSetDlg(const WindowState &state, QWidget *parent)
     edStep = frequencyField("edStep", this);
     edStep->setText(QStringLiteral("0.02500"));
 
-    lbStartCh = new QLabel(t(StartChannelText), this);
-    lbEndCh = new QLabel(t(EndChannelText), this);
-    lbStartFreq = new QLabel(t(StartFreqText), this);
-    lbStep = new QLabel(t(StepText), this);
+    lbStartCh = new QLabel(t(text::MainText::StartChannel), this);
+    lbEndCh = new QLabel(t(text::MainText::EndChannel), this);
+    lbStartFreq = new QLabel(t(text::MainText::StartFrequency), this);
+    lbStep = new QLabel(t(text::MainText::StepMhz), this);
     auto *form = new QFormLayout;
     form->addRow(lbStartCh, seStartCh);
     form->addRow(lbEndCh, seEndCh);
     form->addRow(lbStartFreq, edStartFreq);
     form->addRow(lbStep, edStep);
 
-    OKBtn = new QPushButton(t(OkText), this);
+    OKBtn = new QPushButton(t(text::MainText::Ok), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(t(CancelText), this);
+    CancelBtn = new QPushButton(t(text::MainText::Cancel), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     connect(OKBtn, &QPushButton::clicked, this, &TBatchSetDlg::tryAccept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -110,7 +100,7 @@ void TBatchSetDlg::tryAccept()
     // An empty field reads as 0 Hz, which is no start frequency.
     if (!start || *start == 0 || !step || startChannel() > endChannel()) {
         TUserWarnDlg warning(m_state, this);
-        warning.setMessage(m_state.langText(BadValuesText));
+        warning.setMessage(m_state.langText(text::MainText::BadBatchValues));
         warning.exec();
         return;
     }

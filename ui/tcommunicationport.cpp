@@ -1,6 +1,7 @@
 #include "ui/tcommunicationport.h"
 
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QCheckBox>
@@ -56,7 +57,7 @@ TCommunicationPort::TCommunicationPort(WindowState &state, const link::PortMap &
     : QDialog(parent), m_state(state), m_map(map)
 {
     setObjectName(QStringLiteral("CommunicationPort"));
-    setWindowTitle(text::menuCaption(state.langText(9)));
+    setWindowTitle(text::menuCaption(state.langText(text::MainText::PortMenu)));
 
     gbCOM = new QGroupBox(this);
     gbCOM->setObjectName(QStringLiteral("gbCOM"));
@@ -78,12 +79,14 @@ TCommunicationPort::TCommunicationPort(WindowState &state, const link::PortMap &
         rbCOM[std::size_t(i)] = rb;
     }
 
-    cAutoSeachPort = new QCheckBox(state.tableText(text::TextTable::Port, 2), this);
+    cAutoSeachPort =
+        new QCheckBox(state.tableText(text::TextTable::Port, text::PortText::AutoSearch), this);
     cAutoSeachPort->setObjectName(QStringLiteral("cAutoSeachPort"));
-    OKBtn = new QPushButton(state.tableText(text::TextTable::Port, 0), this);
+    OKBtn = new QPushButton(state.tableText(text::TextTable::Port, text::PortText::Ok), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(state.tableText(text::TextTable::Port, 1), this);
+    CancelBtn =
+        new QPushButton(state.tableText(text::TextTable::Port, text::PortText::Cancel), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     for (QPushButton *b : {OKBtn, CancelBtn})
         b->setMinimumWidth(88);

@@ -2,6 +2,7 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/codeplugdiff.h"
+#include "text/textnames.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
@@ -17,43 +18,24 @@
 
 namespace t880 {
 
-namespace {
-
-// Main-table texts.
-enum Text : int {
-    OpenTitle = 150,
-    CannotOpen = 269,
-    CodeplugFilter = 279,
-    NoDifferences = 292,
-    DifferencesTitle = 293,
-    CloseText = 300,
-    BackupFilter = 302,
-    FieldColumn = 310,
-    WindowColumn = 311,
-    RadioColumn = 312,
-    FileColumn = 313,
-    ReadTitle = 247,
-};
-
-} // namespace
-
 TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSide,
                          const CodeplugData &other, int otherColumn, const QString &what,
                          QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CompareDlg"));
-    setWindowTitle(state.langText(DifferencesTitle).arg(what));
+    setWindowTitle(state.langText(text::MainText::DifferencesTitle).arg(what));
     const std::vector<DiffEntry> entries = diffCodeplugs(windowSide, other);
 
-    sNoDifferences = new QLabel(state.langText(NoDifferences), this);
+    sNoDifferences = new QLabel(state.langText(text::MainText::NoDifferences), this);
     sNoDifferences->setObjectName(QStringLiteral("sNoDifferences"));
     sNoDifferences->setVisible(entries.empty());
 
     tDifferences = new QTableWidget(int(entries.size()), 3, this);
     tDifferences->setObjectName(QStringLiteral("tDifferences"));
-    tDifferences->setHorizontalHeaderLabels(
-        {state.langText(FieldColumn), state.langText(WindowColumn), state.langText(otherColumn)});
+    tDifferences->setHorizontalHeaderLabels({state.langText(text::MainText::FieldColumn),
+                                             state.langText(text::MainText::WindowColumn),
+                                             state.langText(otherColumn)});
     tDifferences->setAccessibleName(windowTitle());
     tDifferences->verticalHeader()->hide();
     tDifferences->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
@@ -71,7 +53,7 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
     tDifferences->resizeColumnsToContents();
     tDifferences->horizontalHeader()->setStretchLastSection(true);
 
-    CloseBtn = new QPushButton(state.langText(CloseText), this);
+    CloseBtn = new QPushButton(state.langText(text::MainText::Close), this);
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
     CloseBtn->setDefault(true);
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
@@ -88,10 +70,11 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
 
 void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
 {
-    const QString path =
-        filedialogs::askOpenPath(state, parent, FileKind::Codeplug, state.langText(OpenTitle),
-                                 QStringLiteral("CompareFileDialog"),
-                                 {state.langText(CodeplugFilter), state.langText(BackupFilter)});
+    const QString path = filedialogs::askOpenPath(state, parent, FileKind::Codeplug,
+                                                  state.langText(text::MainText::OpenTitle),
+                                                  QStringLiteral("CompareFileDialog"),
+                                                  {state.langText(text::MainText::CodeplugFilter),
+                                                   state.langText(text::MainText::BackupFilter)});
     if (path.isEmpty())
         return;
     // The file is read onto a copy of the window's codeplug, as File > Open
@@ -99,10 +82,11 @@ void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
     CodeplugData other = state.program.codeplug;
     const FileResult result = loadCodeplugOrBackup(path, other);
     if (!result.ok()) {
-        showFileError(state, parent, state.langText(CannotOpen), path, result, MainFileErrorTexts);
+        showFileError(state, parent, state.langText(text::MainText::CannotOpen), path, result,
+                      MainFileErrorTexts);
         return;
     }
-    TCompareDlg compare(state, state.program.codeplug, other, FileColumn,
+    TCompareDlg compare(state, state.program.codeplug, other, text::MainText::FileColumn,
                         QFileInfo(path).fileName(), parent);
     compare.exec();
 }
@@ -110,13 +94,13 @@ void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
 void TCompareDlg::compareWithRadio(WindowState &state, QWidget *parent)
 {
     TProgramDialog read(state, link::OpCode::Codeplug, link::ReadMode::Read, parent);
-    read.setWindowTitle(state.langText(ReadTitle));
+    read.setWindowTitle(state.langText(text::MainText::HintRead));
     read.setReadOperation(backup::Operation::Compare);
     read.exec();
     const ProgramState *radio = read.completedResult();
     if (!radio)
         return; // the transfer said why
-    TCompareDlg compare(state, state.program.codeplug, radio->codeplug, RadioColumn,
+    TCompareDlg compare(state, state.program.codeplug, radio->codeplug, text::MainText::RadioColumn,
                         QStringLiteral("COM%1").arg(read.usedPort()), parent);
     compare.exec();
 }

@@ -1,5 +1,6 @@
 #include "ui/tdoctordlg.h"
 
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QFontMetrics>
@@ -12,9 +13,6 @@ namespace t880 {
 
 namespace {
 
-constexpr int kTitleText = 400;
-constexpr int kSearchText = 403;
-constexpr int kCloseText = 300;
 
 } // namespace
 
@@ -23,21 +21,21 @@ TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &repor
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("DoctorDlg"));
-    setWindowTitle(state.langText(kTitleText));
+    setWindowTitle(state.langText(text::MainText::DoctorTitle));
 
     FindingsText = new QPlainTextEdit(this);
     FindingsText->setObjectName(QStringLiteral("FindingsText"));
-    FindingsText->setAccessibleName(state.langText(kTitleText));
+    FindingsText->setAccessibleName(state.langText(text::MainText::DoctorTitle));
     FindingsText->setReadOnly(true);
     FindingsText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     FindingsText->setPlainText(report.lines(state.lang).join(u'\n'));
     const QFontMetrics fm(FindingsText->font());
     FindingsText->setMinimumSize(fm.averageCharWidth() * 72, fm.lineSpacing() * 14);
 
-    SearchBtn = new QPushButton(state.langText(kSearchText), this);
+    SearchBtn = new QPushButton(state.langText(text::MainText::SearchAllPorts), this);
     SearchBtn->setObjectName(QStringLiteral("SearchBtn"));
     SearchBtn->setVisible(offerSearch && report.offerSearch);
-    CloseBtn = new QPushButton(state.langText(kCloseText), this);
+    CloseBtn = new QPushButton(state.langText(text::MainText::Close), this);
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
     CloseBtn->setDefault(true);
     CloseBtn->setMinimumWidth(88);

@@ -9,6 +9,7 @@
 #include "link/serial/portmap.h"
 #include "print/channelsheet.h"
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/csvcommands.h"
@@ -54,42 +55,6 @@
 namespace t880 {
 
 namespace {
-
-// Text numbers of the main table.
-enum Text : int {
-    Title = 0,
-    FileNew = 2,
-    FileOpen = 3,
-    EditRead = 7,
-    PageChannels = 25,
-    PageOptions = 35,
-    OpenTitle = 150,
-    SaveTitle = 151,
-    OkText = 153,
-    CancelText = 154,
-    ClearAll = 155,
-    PageKeys = 174,
-    SaveQuestion = 197,
-    YesText = 198,
-    NoText = 199,
-    LastProgramDate = 212,
-    HintRead = 247,
-    HintWrite = 248,
-    CannotOpen = 269,
-    CannotSave = 270,
-    FileFilter = 279,
-    RadioDocument = 281,
-    RecoveryQuestion = 282,
-    UndoItem = 283,
-    RedoItem = 284,
-    RestoreCalibration = 301,
-    BackupFilter = 302,
-    ExportPdfItem = 316,
-    PdfFilter = 317,
-    CannotWritePdf = 318,
-    ImportCsvItem = 362,
-    SaveAsItem = 605,
-};
 
 } // namespace
 
@@ -203,9 +168,12 @@ void TForm1::connectMenus()
     connect(m_menus->MenuEdit_SetRadioNewPD, &QAction::triggered, this,
             &TForm1::MenuEdit_SetRadioNewPDClick);
     connect(m_menus->MenuAdjustment, &QAction::triggered, this, &TForm1::MenuAdjustmentClick);
-    connect(m_menus->MenuLanguage_Chs, &QAction::triggered, this, [this] { setLanguage(1); });
-    connect(m_menus->MenuLanguage_Cht, &QAction::triggered, this, [this] { setLanguage(2); });
-    connect(m_menus->MenuLanguage_En, &QAction::triggered, this, [this] { setLanguage(0); });
+    connect(m_menus->MenuLanguage_Chs, &QAction::triggered, this,
+            [this] { setLanguage(text::Language::Simplified); });
+    connect(m_menus->MenuLanguage_Cht, &QAction::triggered, this,
+            [this] { setLanguage(text::Language::Traditional); });
+    connect(m_menus->MenuLanguage_En, &QAction::triggered, this,
+            [this] { setLanguage(text::Language::English); });
     connect(m_menus->MenuAbout, &QAction::triggered, this, &TForm1::MenuAboutClick);
 }
 
@@ -285,9 +253,9 @@ void TForm1::loadQtTranslations()
         m_qtTranslator.reset();
     }
     QString locale;
-    if (m_state.lang.langType() == text::TAppLang::Simplified)
+    if (m_state.lang.language() == text::Language::Simplified)
         locale = QStringLiteral("zh_CN");
-    else if (m_state.lang.langType() == text::TAppLang::Traditional)
+    else if (m_state.lang.language() == text::Language::Traditional)
         locale = QStringLiteral("zh_TW");
     if (locale.isEmpty())
         return;
@@ -328,14 +296,14 @@ void TForm1::ApplyLanguage()
     }
 
     // 5. The last programming date.
-    sLastWrite->setText(t(LastProgramDate));
+    sLastWrite->setText(t(text::MainText::LastProgramDate));
     sLastWriteTime->setText(lastProgramDateText());
-    sLastWriteTime->setAccessibleName(t(LastProgramDate));
+    sLastWriteTime->setAccessibleName(t(text::MainText::LastProgramDate));
 
     // 6. Page captions.
-    PageControl1->setTabText(0, t(PageChannels));
-    PageControl1->setTabText(1, t(PageOptions));
-    PageControl1->setTabText(2, t(PageKeys));
+    PageControl1->setTabText(0, t(text::MainText::ChannelsPage));
+    PageControl1->setTabText(1, t(text::MainText::OptionsPage));
+    PageControl1->setTabText(2, t(text::MainText::KeysPage));
 
     // 7. The channel grid, every row from the model; the option and key
     // pages, every list rebuilt and selected from the model.
@@ -364,17 +332,17 @@ void TForm1::updateUndoTexts()
 {
     // Without a step the items say what they do, with nothing after it.
     m_menus->MenuEdit_Undo->setText(
-        m_state.langText(UndoItem).arg(m_history->undoName()).trimmed());
+        m_state.langText(text::MainText::UndoItem).arg(m_history->undoName()).trimmed());
     m_menus->MenuEdit_Redo->setText(
-        m_state.langText(RedoItem).arg(m_history->redoName()).trimmed());
+        m_state.langText(text::MainText::RedoItem).arg(m_history->redoName()).trimmed());
 }
 
 void TForm1::updateTitle()
 {
     // The document's name, then the program's; Qt puts the change mark in
     // place of "[*]".
-    const QString name = m_document->documentName(m_state.langText(RadioDocument));
-    const QString program = m_state.langText(Title);
+    const QString name = m_document->documentName(m_state.langText(text::MainText::RadioDocument));
+    const QString program = m_state.langText(text::MainText::Title);
     setWindowTitle(name.isEmpty() ? program + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + program);
     setWindowModified(m_document->isModified());
@@ -408,11 +376,11 @@ void TForm1::offerRecovery()
         TMyWarnDlg_2 prompt(m_state, this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(
-            m_state.langText(RecoveryQuestion)
+            m_state.langText(text::MainText::RecoveryQuestion)
                 .arg(orphan.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.CancelBtn->setText(m_state.langText(NoText));
+        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
+        prompt.CancelBtn->setText(m_state.langText(text::MainText::No));
         if (prompt.exec() != QDialog::Accepted) {
             m_document->discard(orphan);
             continue;
@@ -428,10 +396,10 @@ void TForm1::offerRecovery()
     }
 }
 
-void TForm1::setLanguage(int language)
+void TForm1::setLanguage(text::Language language)
 {
     commitEdits();
-    m_state.config.language = language;
+    m_state.config.language = int(language);
     SelectLanguage();
     ApplyLanguage();
 }
@@ -457,13 +425,13 @@ void TForm1::commitEdits()
 void TForm1::MenuFile_NewClick()
 {
     TMyWarnDlg_2 prompt(m_state, this);
-    prompt.Label1->setText(m_state.langText(ClearAll));
-    prompt.OKBtn->setText(m_state.langText(OkText));
-    prompt.CancelBtn->setText(m_state.langText(CancelText));
+    prompt.Label1->setText(m_state.langText(text::MainText::ClearAll));
+    prompt.OKBtn->setText(m_state.langText(text::MainText::Ok));
+    prompt.CancelBtn->setText(m_state.langText(text::MainText::Cancel));
     if (prompt.exec() != QDialog::Accepted)
         return;
     m_state.program.applyNewDefaults();
-    m_history->record(StepName(FileNew));
+    m_history->record(StepName(text::MainText::FileNew));
     m_document->setNew();
     m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
@@ -473,10 +441,11 @@ void TForm1::MenuFile_OpenClick()
 {
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    const QString path =
-        filedialogs::askOpenPath(m_state, this, FileKind::Codeplug, m_state.langText(OpenTitle),
-                                 QStringLiteral("OpenDialog"),
-                                 {m_state.langText(FileFilter), m_state.langText(BackupFilter)});
+    const QString path = filedialogs::askOpenPath(m_state, this, FileKind::Codeplug,
+                                                  m_state.langText(text::MainText::OpenTitle),
+                                                  QStringLiteral("OpenDialog"),
+                                                  {m_state.langText(text::MainText::CodeplugFilter),
+                                                   m_state.langText(text::MainText::BackupFilter)});
     if (!path.isEmpty())
         openCodeplug(path);
 }
@@ -489,10 +458,10 @@ bool TForm1::openCodeplug(const QString &path)
         return openBackup(path);
     const FileResult result = codeplugfile::load(path, m_state.program.codeplug);
     if (!result.ok()) {
-        showFileError(CannotOpen, path, result);
+        showFileError(text::MainText::CannotOpen, path, result);
         return false;
     }
-    m_history->record(StepName(FileOpen, -1, QFileInfo(path).fileName()));
+    m_history->record(StepName(text::MainText::FileOpen, -1, QFileInfo(path).fileName()));
     m_document->setFile(path);
     // A file given at the start counts as much as one chosen in the dialog.
     filedialogs::rememberFolder(m_state.config, FileKind::Codeplug, path);
@@ -505,7 +474,7 @@ bool TForm1::MenuFile_SaveClick()
 {
     // Save keeps to the window's file; only a model without one asks where.
     if (m_document->currentFile().isEmpty())
-        return saveWithDialog(m_state.langText(SaveTitle));
+        return saveWithDialog(m_state.langText(text::MainText::SaveTitle));
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
     return saveCodeplug(m_document->currentFile());
@@ -513,16 +482,17 @@ bool TForm1::MenuFile_SaveClick()
 
 bool TForm1::MenuFile_SaveAsClick()
 {
-    return saveWithDialog(text::menuCaption(m_state.langText(SaveAsItem)));
+    return saveWithDialog(text::menuCaption(m_state.langText(text::MainText::SaveAsItem)));
 }
 
 bool TForm1::saveWithDialog(const QString &title)
 {
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Codeplug, title, QStringLiteral("SaveDialog"),
-        m_state.langText(FileFilter), codeplugfile::Suffix, m_document->currentFile());
+    const QString path = filedialogs::askSavePath(m_state, this, FileKind::Codeplug, title,
+                                                  QStringLiteral("SaveDialog"),
+                                                  m_state.langText(text::MainText::CodeplugFilter),
+                                                  codeplugfile::Suffix, m_document->currentFile());
     return !path.isEmpty() && saveCodeplug(path);
 }
 
@@ -530,7 +500,7 @@ bool TForm1::saveCodeplug(const QString &path)
 {
     const FileResult result = codeplugfile::save(path, m_state.program.codeplug);
     if (!result.ok()) {
-        showFileError(CannotSave, path, result);
+        showFileError(text::MainText::CannotSave, path, result);
         return false;
     }
     m_document->setFile(path);
@@ -564,14 +534,15 @@ void TForm1::runTransfer(bool read)
     StringGrid1->setCurrentCell(1, 1);
     TProgramDialog dialog(m_state, link::OpCode::Codeplug,
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));
+    dialog.setWindowTitle(
+        m_state.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
     dialog.exec();
     m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value());
     // The read's result reaches the model only now, after its message.
     if (!dialog.takeResult())
         return;
     if (read) {
-        m_history->record(StepName(EditRead));
+        m_history->record(StepName(text::MainText::EditRead));
         m_state.baseline = m_state.program.codeplug;
         // With the automatic search on, where the radio answered.
         m_document->setReadFromRadio(QStringLiteral("COM%1").arg(dialog.usedPort()),
@@ -642,7 +613,7 @@ void TForm1::MenuFile_ImportCsvClick()
 {
     commitEdits();
     csvcommands::importCsv(m_state, this, [this] {
-        m_history->record(StepName(ImportCsvItem));
+        m_history->record(StepName(text::MainText::ImportCsvItem));
         ApplyLanguage();
         m_document->touch();
     });
@@ -679,8 +650,10 @@ void TForm1::MenuFile_ExportPdfClick()
             ? QString()
             : QFileInfo(m_document->currentFile()).completeBaseName() + QStringLiteral(".pdf");
     const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Pdf, text::menuCaption(m_state.langText(ExportPdfItem)),
-        QStringLiteral("PdfDialog"), m_state.langText(PdfFilter), QStringLiteral("pdf"), base);
+        m_state, this, FileKind::Pdf,
+        text::menuCaption(m_state.langText(text::MainText::ExportPdfItem)),
+        QStringLiteral("PdfDialog"), m_state.langText(text::MainText::PdfFilter),
+        QStringLiteral("pdf"), base);
     if (!path.isEmpty())
         exportPdf(path);
 }
@@ -690,7 +663,7 @@ bool TForm1::exportPdf(const QString &path)
     const FileResult result =
         print::writeChannelSheetPdf(path, m_state.program.codeplug, m_state.lang);
     if (!result.ok()) {
-        showFileError(CannotWritePdf, path, result);
+        showFileError(text::MainText::CannotWritePdf, path, result);
         return false;
     }
     return true;
@@ -728,11 +701,12 @@ bool TForm1::openBackup(const QString &path)
     if (result.ok())
         result = loadCodeplugOrBackup(path, m_state.program.codeplug);
     if (!result.ok()) {
-        showFileError(CannotOpen, path, result);
+        showFileError(text::MainText::CannotOpen, path, result);
         return false;
     }
     const QDateTime taken = kept.time.toLocalTime();
-    m_history->record(StepName(FileOpen, -1, taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    m_history->record(
+        StepName(text::MainText::FileOpen, -1, taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     m_document->setReadFromRadio(kept.port, taken);
     m_state.baseline = m_state.program.codeplug;
     ApplyLanguage();
@@ -743,7 +717,7 @@ void TForm1::restoreBackup(const QString &path)
 {
     backup::Backup kept;
     if (const FileResult result = backup::load(path, kept); !result.ok()) {
-        showFileError(CannotOpen, path, result);
+        showFileError(text::MainText::CannotOpen, path, result);
         return;
     }
     const bool calibration = kept.content() == backup::Content::Calibration;
@@ -753,10 +727,10 @@ void TForm1::restoreBackup(const QString &path)
     if (calibration) {
         TMyWarnDlg_2 prompt(m_state, this);
         prompt.setObjectName(QStringLiteral("RestoreCalibrationPrompt"));
-        prompt.Label1->setText(m_state.langText(RestoreCalibration));
+        prompt.Label1->setText(m_state.langText(text::MainText::RestoreCalibration));
         prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.CancelBtn->setText(m_state.langText(NoText));
+        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
+        prompt.CancelBtn->setText(m_state.langText(text::MainText::No));
         if (prompt.exec() != QDialog::Accepted)
             return;
     }
@@ -765,7 +739,7 @@ void TForm1::restoreBackup(const QString &path)
     plan.blocks = backup::restoreBlocks(kept);
     TProgramDialog dialog(m_state, calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
                           link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_state.langText(HintWrite));
+    dialog.setWindowTitle(m_state.langText(text::MainText::HintWrite));
     dialog.setRestorePlan(std::move(plan));
     dialog.exec();
 }
@@ -782,10 +756,10 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_promptOnClose) {
         TMyWarnDlg_3 prompt(m_state, this);
-        prompt.Label1->setText(m_state.langText(SaveQuestion));
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.NoBtn->setText(m_state.langText(NoText));
-        prompt.CancelBtn->setText(m_state.langText(CancelText));
+        prompt.Label1->setText(m_state.langText(text::MainText::SaveQuestion));
+        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
+        prompt.NoBtn->setText(m_state.langText(text::MainText::No));
+        prompt.CancelBtn->setText(m_state.langText(text::MainText::Cancel));
         const int answer = prompt.exec();
         // "Yes" and then a save that was cancelled or failed keeps the
         // window, and the edits, rather than losing them.

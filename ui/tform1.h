@@ -4,6 +4,7 @@
 // edits is the WindowState it is given.
 #pragma once
 
+#include "text/applang.h"
 #include "ui/undohistory.h"
 
 #include <QMainWindow>
@@ -109,7 +110,8 @@ public:
     /// the program at start).
     void openAdjustment(const QString &path);
     void MenuAboutClick();
-    void setLanguage(int language);
+    /// The Language menu's command: stores \a language as the setting and shows it.
+    void setLanguage(text::Language language);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -5,6 +5,7 @@
 #include "link/serial/gangtransfer.h"
 #include "link/outcometext.h"
 #include "link/serial/portmap.h"
+#include "text/textnames.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
@@ -32,32 +33,6 @@
 namespace t880 {
 
 namespace {
-
-// Text numbers of the main table.
-enum Text : int {
-    PortText = 296,
-    CloseText = 300,
-    PortMissing = 404,
-    YesText = 198,
-    NoText = 199,
-    DialogTitle = 451,
-    AdapterText = 452,
-    ProgressText = 453,
-    ResultText = 454,
-    RefreshText = 455,
-    AddPortText = 456,
-    RepeatText = 457,
-    CountText = 458,
-    TimedResult = 459,
-    NextRadios = 460,
-    NoPortChosen = 461,
-    StopQuestion = 462,
-    SaveTraceItem = 463,
-    NotAPort = 466,
-    PathHint = 467,
-    Writing = 468,
-    Stopped = 469,
-};
 
 struct PortRow
 {
@@ -92,13 +67,14 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
     const auto t = [this](int n) {
         return m_state.langText(n);
     };
-    setWindowTitle(t(DialogTitle));
+    setWindowTitle(t(text::MainText::WriteSeveralTitle));
 
     tPorts = new QTableWidget(0, Columns, this);
     tPorts->setObjectName(QStringLiteral("tPorts"));
-    tPorts->setAccessibleName(t(DialogTitle));
+    tPorts->setAccessibleName(t(text::MainText::WriteSeveralTitle));
     tPorts->setHorizontalHeaderLabels(
-        {t(PortText), t(AdapterText), t(ProgressText), t(ResultText)});
+        {t(text::MainText::PortColumn), t(text::MainText::AdapterColumn),
+         t(text::MainText::ProgressColumn), t(text::MainText::ResultColumn)});
     tPorts->verticalHeader()->hide();
     tPorts->setSelectionBehavior(QAbstractItemView::SelectRows);
     tPorts->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -114,32 +90,33 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
 
     eAddPort = new QLineEdit(this);
     eAddPort->setObjectName(QStringLiteral("eAddPort"));
-    eAddPort->setPlaceholderText(t(PathHint));
+    eAddPort->setPlaceholderText(t(text::MainText::PathHint));
     // The hint is the field's only caption; a screen reader says it too.
-    eAddPort->setAccessibleName(t(AddPortText));
-    eAddPort->setAccessibleDescription(t(PathHint));
+    eAddPort->setAccessibleName(t(text::MainText::AddPort));
+    eAddPort->setAccessibleDescription(t(text::MainText::PathHint));
     eAddPort->setMinimumWidth(240);
     eAddPort->installEventFilter(this);
-    AddPortBtn = new QPushButton(t(AddPortText), this);
+    AddPortBtn = new QPushButton(t(text::MainText::AddPort), this);
     AddPortBtn->setObjectName(QStringLiteral("AddPortBtn"));
     AddPortBtn->setAutoDefault(false);
-    RefreshBtn = new QPushButton(t(RefreshText), this);
+    RefreshBtn = new QPushButton(t(text::MainText::Refresh), this);
     RefreshBtn->setObjectName(QStringLiteral("RefreshBtn"));
     RefreshBtn->setAutoDefault(false);
-    cbRepeat = new QCheckBox(t(RepeatText), this);
+    cbRepeat = new QCheckBox(t(text::MainText::RepeatRounds), this);
     cbRepeat->setObjectName(QStringLiteral("cbRepeat"));
     sCount = new QLabel(this);
     sCount->setObjectName(QStringLiteral("sCount"));
     sStatus = new QLabel(this);
     sStatus->setObjectName(QStringLiteral("sStatus"));
     sStatus->setWordWrap(true);
-    StartBtn = new QPushButton(m_state.tableText(text::TextTable::Program, 0), this);
+    StartBtn = new QPushButton(
+        m_state.tableText(text::TextTable::Program, text::ProgramText::Start), this);
     StartBtn->setObjectName(QStringLiteral("StartBtn"));
     StartBtn->setDefault(true);
-    SaveTraceBtn = new QPushButton(t(SaveTraceItem), this);
+    SaveTraceBtn = new QPushButton(t(text::MainText::SaveTraceItem), this);
     SaveTraceBtn->setObjectName(QStringLiteral("SaveTraceBtn"));
     SaveTraceBtn->setAutoDefault(false);
-    CloseBtn = new QPushButton(t(CloseText), this);
+    CloseBtn = new QPushButton(t(text::MainText::Close), this);
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
     CloseBtn->setAutoDefault(false);
     for (QPushButton *b : {StartBtn, CloseBtn})
@@ -172,7 +149,7 @@ TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
     connect(SaveTraceBtn, &QPushButton::clicked, this, &TGangWriteDlg::SaveTraceBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &TGangWriteDlg::reject);
     // The same command on a port's row, by the right button.
-    m_saveTraceAction = new QAction(t(SaveTraceItem), tPorts);
+    m_saveTraceAction = new QAction(t(text::MainText::SaveTraceItem), tPorts);
     m_saveTraceAction->setObjectName(QStringLiteral("SaveTraceAction"));
     tPorts->addAction(m_saveTraceAction);
     tPorts->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -271,7 +248,8 @@ void TGangWriteDlg::refreshPorts()
         port->setCheckState(r.present && m_checked.contains(r.device) ? Qt::Checked
                                                                       : Qt::Unchecked);
         tPorts->setItem(row, PortColumn, port);
-        const QString about = r.present ? r.adapter : m_state.langText(PortMissing).arg(r.device);
+        const QString about =
+            r.present ? r.adapter : m_state.langText(text::MainText::PortMissing).arg(r.device);
         auto *adapter = new QTableWidgetItem(about);
         adapter->setToolTip(about);
         if (!r.present)
@@ -282,7 +260,8 @@ void TGangWriteDlg::refreshPorts()
         auto *cell = new QWidget;
         auto *bar = new QProgressBar(cell);
         bar->setObjectName(QStringLiteral("ProgressBar"));
-        bar->setAccessibleName(m_state.langText(ProgressText) + QLatin1Char(' ') + r.device);
+        bar->setAccessibleName(m_state.langText(text::MainText::ProgressColumn) + QLatin1Char(' ') +
+                               r.device);
         bar->setRange(0, 100);
         bar->setValue(0);
         bar->setEnabled(r.present);
@@ -322,7 +301,7 @@ void TGangWriteDlg::AddPortBtnClick()
     const QString path = QDir::cleanPath(link::resolvePortPath(typed).path);
     if (!isCharacterDevice(path)) {
         TUserWarnDlg message(m_state, this);
-        message.setMessage(m_state.langText(NotAPort).arg(path));
+        message.setMessage(m_state.langText(text::MainText::NotAPort).arg(path));
         message.exec();
         return;
     }
@@ -365,7 +344,7 @@ void TGangWriteDlg::StartBtnClick()
     }
     if (devices.isEmpty()) {
         TUserWarnDlg message(m_state, this);
-        message.setMessage(m_state.langText(NoPortChosen));
+        message.setMessage(m_state.langText(text::MainText::NoPortChosen));
         message.exec();
         return;
     }
@@ -403,7 +382,7 @@ void TGangWriteDlg::StartBtnClick()
     }
     tPorts->resizeRowsToContents();
     setRunning(true);
-    sStatus->setText(m_state.langText(Writing));
+    sStatus->setText(m_state.langText(text::MainText::Writing));
     updateCount();
     m_gang->start();
 }
@@ -427,7 +406,8 @@ void TGangWriteDlg::portEnded(int index, link::Outcome outcome)
 void TGangWriteDlg::roundEnded()
 {
     setRunning(false);
-    sStatus->setText(cbRepeat->isChecked() ? m_state.langText(NextRadios) : QString());
+    sStatus->setText(cbRepeat->isChecked() ? m_state.langText(text::MainText::NextRadios)
+                                           : QString());
     // Enter or Space starts the next round.
     StartBtn->setFocus(Qt::OtherFocusReason);
     updateSaveTrace();
@@ -452,7 +432,7 @@ void TGangWriteDlg::setRunning(bool running)
 
 void TGangWriteDlg::updateCount()
 {
-    sCount->setText(m_state.langText(CountText).arg(m_done).arg(m_failed));
+    sCount->setText(m_state.langText(text::MainText::DoneFailedCount).arg(m_done).arg(m_failed));
 }
 
 void TGangWriteDlg::updateSaveTrace()
@@ -498,9 +478,9 @@ QString TGangWriteDlg::resultText(int index) const
         return QString();
     const QString seconds = QString::number(double(transfer.elapsedMs()) / 1000.0, 'f', 1);
     const QString said = outcome == link::Outcome::Closed
-                             ? m_state.langText(Stopped)
+                             ? m_state.langText(text::MainText::Stopped)
                              : link::outcomeText(outcome, m_state.lang);
-    QString text = m_state.langText(TimedResult).arg(said, seconds);
+    QString text = m_state.langText(text::MainText::TimedResult).arg(said, seconds);
     const link::PortFailure &failure = transfer.portFailure();
     if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
         text += QLatin1Char('\n') +
@@ -508,7 +488,7 @@ QString TGangWriteDlg::resultText(int index) const
     // A write that did not end well names the way back.
     if (outcome != link::Outcome::Success && !transfer.backupPath().isEmpty())
         text += QLatin1Char('\n') +
-                m_state.tableText(text::TextTable::Program, link::BackupNoteTextNumber) +
+                m_state.tableText(text::TextTable::Program, text::ProgramText::BackupNote) +
                 QLatin1Char('\n') + transfer.backupPath();
     return text;
 }
@@ -538,10 +518,10 @@ void TGangWriteDlg::reject()
     if (isRunning()) {
         TMyWarnDlg_2 prompt(m_state, this);
         prompt.setObjectName(QStringLiteral("StopGangPrompt"));
-        prompt.Label1->setText(m_state.langText(StopQuestion));
+        prompt.Label1->setText(m_state.langText(text::MainText::StopQuestion));
         prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.CancelBtn->setText(m_state.langText(NoText));
+        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
+        prompt.CancelBtn->setText(m_state.langText(text::MainText::No));
         if (prompt.exec() != QDialog::Accepted)
             return; // the round goes on
         // Every port still open is closed now; nothing more is sent.

@@ -2,6 +2,7 @@
 
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/tonecodec.h"
+#include "text/textnames.h"
 #include "ui/channelmodel.h"
 #include "ui/windowstate.h"
 
@@ -20,41 +21,13 @@ using namespace channelcsv;
 
 namespace {
 
-enum Texts {
-    HighText = 26,
-    LowText = 27,
-    ToneText = 78, // "CTC/DCS": the tone, whichever way
-    OkText = 153,
-    TakenText = 361,
-    SummaryText = 341,
-    MovedText = 343,
-    NameCutText = 344,
-    NameReplacedText = 345,
-    NonstandardText = 346,
-    ToneCutText = 347,
-    PowerText = 348,
-    ModeText = 350,
-    LocationText = 351,
-    TooManyText = 352,
-    DuplicateText = 353,
-    UnreadableText = 354,
-    NoFrequencyText = 355,
-    LineChannelText = 596,
-    LineText = 597,
-    ChannelNoteText = 598,
-    OutsideBandText = 599,
-    ToneNotTakenText = 600,
-    MovedToEmptyText = 601,
-    NoEmptyChannelText = 602,
-};
-
 // The grid's caption for a column of the channel list: its column header;
 // the tone columns that can stand for either tone share one name.
 int columnCaption(const QString &column)
 {
     const int grid = ChannelTableModel::gridColumnOfList(column);
     if (grid < 0 || grid >= ChannelTableModel::GridColumns)
-        return ToneText;
+        return text::MainText::CtcDcs;
     return ChannelTableModel::headerText(grid);
 }
 
@@ -66,19 +39,20 @@ QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
     const QString column = t(columnCaption(note.column));
     switch (note.kind) {
     case Adjustment::MovedOntoRaster:
-        return t(MovedText).arg(column, note.from, note.to);
+        return t(text::MainText::MovedOntoRaster).arg(column, note.from, note.to);
     case Adjustment::NameCut:
-        return t(NameCutText).arg(note.to);
+        return t(text::MainText::NameCut).arg(note.to);
     case Adjustment::NameReplaced:
-        return t(NameReplacedText);
+        return t(text::MainText::NameReplaced);
     case Adjustment::NonstandardTone:
-        return t(NonstandardText).arg(note.to);
+        return t(text::MainText::NonstandardTone).arg(note.to);
     case Adjustment::ToneCut:
-        return t(ToneCutText).arg(note.from, note.to);
+        return t(text::MainText::ToneCut).arg(note.from, note.to);
     case Adjustment::PowerFromWatts:
-        return t(PowerText).arg(note.from, t(note.highPower ? HighText : LowText));
+        return t(text::MainText::PowerTaken)
+            .arg(note.from, t(note.highPower ? text::MainText::High : text::MainText::Low));
     case Adjustment::MovedToEmptyChannel:
-        return t(MovedToEmptyText).arg(channelLabel(note.from.toInt(), state.lang));
+        return t(text::MainText::MovedToEmpty).arg(channelLabel(note.from.toInt(), state.lang));
     }
     return QString();
 }
@@ -93,25 +67,26 @@ QString refusalText(const WindowState &state, const RowPreview &row)
     case Refusal::None:
         return QString();
     case Refusal::OutsideBand:
-        return t(OutsideBandText)
+        return t(text::MainText::OutsideBand)
             .arg(column, row.refusalValue, codec::formatFrequency(state.program.activeBandLow),
                  codec::formatFrequency(state.program.activeBandHigh));
     case Refusal::UnsupportedMode:
-        return t(ModeText).arg(row.refusalValue);
+        return t(text::MainText::ModeRefused).arg(row.refusalValue);
     case Refusal::LocationOutOfRange:
-        return t(LocationText).arg(row.refusalValue);
+        return t(text::MainText::LocationRefused).arg(row.refusalValue);
     case Refusal::TooManyRows:
-        return t(TooManyText);
+        return t(text::MainText::TooManyRows);
     case Refusal::DuplicateChannel:
-        return t(DuplicateText);
+        return t(text::MainText::DuplicateRow);
     case Refusal::Unreadable:
-        return t(UnreadableText).arg(column, row.refusalValue);
+        return t(text::MainText::Unreadable).arg(column, row.refusalValue);
     case Refusal::NoFrequency:
-        return t(NoFrequencyText);
+        return t(text::MainText::NoFrequency);
     case Refusal::ToneNotTaken:
-        return t(ToneNotTakenText).arg(row.refusalValue);
+        return t(text::MainText::ToneNotTaken).arg(row.refusalValue);
     case Refusal::NoEmptyChannel:
-        return t(NoEmptyChannelText).arg(channelLabel(row.refusalValue.toInt(), state.lang));
+        return t(text::MainText::NoEmptyChannel)
+            .arg(channelLabel(row.refusalValue.toInt(), state.lang));
     }
     return QString();
 }
@@ -130,19 +105,21 @@ QString reportLine(const WindowState &state, const RowPreview &row, bool withLin
     if (notes.isEmpty() && !withLine)
         return QString();
     // Only a row nothing was done to is taken as it stands.
-    const QString said =
-        notes.isEmpty() ? state.langText(TakenText) : notes.join(QStringLiteral("; "));
+    const QString said = notes.isEmpty() ? state.langText(text::MainText::TakenAsIs)
+                                         : notes.join(QStringLiteral("; "));
     const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang) : QString();
     if (withLine)
-        return channel.isEmpty() ? state.langText(LineText).arg(row.line).arg(said)
-                                 : state.langText(LineChannelText).arg(row.line).arg(channel, said);
-    return channel.isEmpty() ? state.langText(LineText).arg(row.line).arg(said)
-                             : state.langText(ChannelNoteText).arg(channel, said);
+        return channel.isEmpty() ? state.langText(text::MainText::LineNote).arg(row.line).arg(said)
+                                 : state.langText(text::MainText::LineChannelNote)
+                                       .arg(row.line)
+                                       .arg(channel, said);
+    return channel.isEmpty() ? state.langText(text::MainText::LineNote).arg(row.line).arg(said)
+                             : state.langText(text::MainText::ChannelNote).arg(channel, said);
 }
 
 QStringList reportLines(const WindowState &state, const Preview &preview, bool everyRow)
 {
-    QStringList lines{state.langText(SummaryText)
+    QStringList lines{state.langText(text::MainText::PasteSummary)
                           .arg(preview.count(Outcome::Taken))
                           .arg(preview.count(Outcome::Adjusted))
                           .arg(preview.count(Outcome::Refused))};
@@ -168,11 +145,12 @@ TPasteReportDlg::TPasteReportDlg(const WindowState &state, const QString &title,
     ReportLines->setLineWrapMode(QPlainTextEdit::NoWrap);
     ReportLines->setPlainText(lines.mid(1).join(QLatin1Char('\n')));
     ReportLines->setVisible(lines.size() > 1);
-    OKBtn = new QPushButton(state.langText(OkText), this);
+    OKBtn = new QPushButton(state.langText(text::MainText::Ok), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    CancelBtn = new QPushButton(state.tableText(text::TextTable::Adjust, 1), this);
+    CancelBtn =
+        new QPushButton(state.tableText(text::TextTable::Adjust, text::AdjustText::Cancel), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->hide();
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

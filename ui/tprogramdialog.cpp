@@ -4,6 +4,7 @@
 #include "link/outcometext.h"
 #include "link/serial/serialtransfer.h"
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/messagedialogs.h"
 #include "ui/tdoctordlg.h"
 #include "ui/windowstate.h"
@@ -20,12 +21,6 @@ namespace t880 {
 
 namespace {
 
-constexpr int kDetailsText = 401;
-constexpr int kEditMenuText = 6;
-constexpr int kPortWithDeviceText = 408; // "%1 (%2)", with the language's brackets
-constexpr int kBackupMenuText = 287;
-constexpr int kBackupNotKeptText = 471;
-constexpr int kWithoutBackupText = 472;
 
 } // namespace
 
@@ -66,11 +61,13 @@ TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMo
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::StyledPanel);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    ProgramStart = new QPushButton(state.tableText(TextTable::Program, 0), Bevel1);
+    ProgramStart =
+        new QPushButton(state.tableText(TextTable::Program, text::ProgramText::Start), Bevel1);
     ProgramStart->setObjectName(QStringLiteral("ProgramStart"));
     ProgramStart->setDefault(true);
     ProgramStart->setAutoDefault(true);
-    CancelBtn = new QPushButton(state.tableText(TextTable::Program, 1), Bevel1);
+    CancelBtn =
+        new QPushButton(state.tableText(TextTable::Program, text::ProgramText::Cancel), Bevel1);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     OKBtn = new QPushButton(this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -160,24 +157,24 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
         return lines.join(u'\n');
     if (outcome == link::Outcome::BackupFailed) {
         // Where the backup was to go, why it could not, and how to go on.
-        lines << m_state.langText(kBackupNotKeptText)
+        lines << m_state.langText(text::MainText::BackupNotKept)
                      .arg(QDir::toNativeSeparators(m_transfer->backupFolder()))
               << fileErrorReason(m_state, m_transfer->backupResult(), MainFileErrorTexts)
-              << m_state.langText(kWithoutBackupText)
-                     .arg(text::menuCaption(m_state.langText(kEditMenuText)),
-                          m_state.langText(kBackupMenuText));
+              << m_state.langText(text::MainText::WithoutBackup)
+                     .arg(text::menuCaption(m_state.langText(text::MainText::EditMenu)),
+                          m_state.langText(text::MainText::BackupBeforeWrite));
         return lines.join(u'\n');
     }
     const bool success = outcome == link::Outcome::Success;
     const bool passwordAtStake = !success && m_transfer->engine().passwordBlockSent();
     if (passwordAtStake)
-        lines << m_state.tableText(TextTable::Program, link::PasswordAtStakeTextNumber);
+        lines << m_state.tableText(TextTable::Program, text::ProgramText::PasswordAtStake);
     // A write names the backup it kept: the way back, when it did not end well.
     if (!m_transfer->backupPath().isEmpty()) {
-        lines << m_state.tableText(TextTable::Program, link::BackupNoteTextNumber)
+        lines << m_state.tableText(TextTable::Program, text::ProgramText::BackupNote)
               << m_transfer->backupPath();
         if (passwordAtStake)
-            lines << m_state.tableText(TextTable::Program, link::OldPasswordInBackupTextNumber);
+            lines << m_state.tableText(TextTable::Program, text::ProgramText::OldPasswordInBackup);
     }
     return lines.join(u'\n');
 }
@@ -197,7 +194,7 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
             for (link::Finding &f : m_diagnosis->findings) {
                 if (f.path == device)
                     f.path =
-                        m_state.langText(kPortWithDeviceText)
+                        m_state.langText(text::MainText::PortWithDevice)
                             .arg(QStringLiteral("COM%1").arg(m_transfer->portNumber()), device);
             }
         }
@@ -206,7 +203,8 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
     TUserWarnDlg message(m_state, this);
     message.setMessage(resultMessage(outcome));
     if (outcome == link::Outcome::CommunicationFalse) {
-        QPushButton *details = message.addButton(m_state.langText(kDetailsText), "DetailsBtn");
+        QPushButton *details =
+            message.addButton(m_state.langText(text::MainText::Details), "DetailsBtn");
         connect(details, &QPushButton::clicked, &message,
                 [this, &message] { showDiagnosis(&message); });
     }

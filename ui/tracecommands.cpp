@@ -3,6 +3,7 @@
 #include "codeplug/safefile.h"
 #include "link/serialtrace.h"
 #include "text/menucaption.h"
+#include "text/textnames.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/windowstate.h"
@@ -10,16 +11,6 @@
 #include <QDateTime>
 
 namespace t880::tracecommands {
-
-namespace {
-
-enum Text : int {
-    SaveTraceItem = 463,
-    TraceFilter = 464,
-    CannotSaveTrace = 465,
-};
-
-} // namespace
 
 QString defaultTraceName()
 {
@@ -29,10 +20,10 @@ QString defaultTraceName()
 
 bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace)
 {
-    const QString title = text::menuCaption(state.langText(SaveTraceItem));
+    const QString title = text::menuCaption(state.langText(text::MainText::SaveTraceItem));
     const QString path = filedialogs::askSavePath(
         state, parent, FileKind::Trace, title, QStringLiteral("SaveTraceDialog"),
-        state.langText(TraceFilter), QStringLiteral("txt"), defaultTraceName());
+        state.langText(text::MainText::TraceFilter), QStringLiteral("txt"), defaultTraceName());
     return !path.isEmpty() && saveTraceFile(state, parent, trace, path);
 }
 
@@ -41,7 +32,7 @@ bool saveTraceFile(const WindowState &state, QWidget *parent, const link::Serial
 {
     const FileResult written = trace.save(path);
     if (!written.ok()) {
-        showFileError(state, parent, state.langText(CannotSaveTrace), path, written,
+        showFileError(state, parent, state.langText(text::MainText::CannotSaveTrace), path, written,
                       MainFileErrorTexts);
         return false;
     }

@@ -3,6 +3,7 @@
 #include "codeplug/codeplugdiff.h"
 #include "text/applang.h"
 #include "text/menucaption.h"
+#include "text/textnames.h"
 
 #include <QUndoCommand>
 
@@ -11,10 +12,6 @@
 namespace t880 {
 
 namespace {
-
-// Main-table texts of step names.
-constexpr int EditText = 285;
-constexpr int EditSeveralText = 286;
 
 CodeplugData codeplugOf(const QByteArray &bytes)
 {
@@ -110,7 +107,7 @@ QString UndoHistory::describe(const CodeplugData &before, const CodeplugData &af
                               const text::TAppLang &lang)
 {
     const std::vector<DiffEntry> entries = diffCodeplugs(before, after);
-    const QString edit = lang.text(text::TextTable::Main, EditText);
+    const QString edit = lang.text(text::TextTable::Main, text::MainText::EditStep);
     if (entries.empty())
         return edit.arg(QString());
     std::set<int> channels;
@@ -127,7 +124,7 @@ QString UndoHistory::describe(const CodeplugData &before, const CodeplugData &af
         return edit.arg(diffField(entries.front(), lang));
     if (channels.size() == 1 && labels.size() == 1)
         return edit.arg(*labels.begin());
-    return lang.text(text::TextTable::Main, EditSeveralText);
+    return lang.text(text::TextTable::Main, text::MainText::EditSeveralStep);
 }
 
 QString UndoHistory::nameText(const StepName &name, const QByteArray &before,

@@ -2,6 +2,8 @@
 // typed, on lines of their own; the rest comes from the main text table.
 #include "link/serial/doctor.h"
 
+#include "text/textnames.h"
+
 namespace t880::link {
 
 namespace {
@@ -13,10 +15,10 @@ QString portLine(const PortInfo &p, const text::TAppLang &lang)
         about = about.isEmpty() ? p.manufacturer : about + QStringLiteral(", ") + p.manufacturer;
     QString line;
     if (!p.usbId.isEmpty())
-        line = lang.text(text::TextTable::Main, 407)
+        line = lang.text(text::TextTable::Main, text::MainText::PortWithUsbId)
                    .arg(p.path, about.isEmpty() ? QStringLiteral("-") : about, p.usbId);
     else if (!about.isEmpty())
-        line = lang.text(text::TextTable::Main, 408).arg(p.path, about);
+        line = lang.text(text::TextTable::Main, text::MainText::PortWithDevice).arg(p.path, about);
     else
         line = p.path;
     return QStringLiteral("  ") + line;
@@ -47,73 +49,79 @@ QStringList DoctorReport::lines(const text::TAppLang &lang) const
             out << QString();
         switch (f.kind) {
         case FindingKind::NoSuchPort:
-            out << t(404).arg(f.path);
+            out << t(text::MainText::PortMissing).arg(f.path);
             if (!f.ports.isEmpty()) {
-                out << t(405);
+                out << t(text::MainText::PortsPresent);
                 for (const PortInfo &p : f.ports)
                     out << portLine(p, lang);
             }
             break;
         case FindingKind::NoPortsPresent:
-            out << t(406);
+            out << t(text::MainText::NoAdapter);
             break;
         case FindingKind::NotMember:
-            out << t(409).arg(f.path, f.group, f.user) << t(410)
+            out << t(text::MainText::NotInGroup).arg(f.path, f.group, f.user)
+                << t(text::MainText::AddToGroup)
                 << command(QStringLiteral("sudo usermod -aG %1 %2").arg(f.group, f.user));
             break;
         case FindingKind::NotInThisLogin:
-            out << t(411).arg(f.path, f.group, f.user);
+            out << t(text::MainText::GroupNotActive).arg(f.path, f.group, f.user);
             break;
         case FindingKind::NoPermission:
-            out << t(412).arg(f.path, f.group, f.user);
+            out << t(text::MainText::PermissionsKeepOut).arg(f.path, f.group, f.user);
             break;
         case FindingKind::HeldBy:
             // On a port that opened, a holder shares it rather than blocks it.
-            out << (has(FindingKind::Silence) || has(FindingKind::Garbage) ? t(430) : t(413))
+            out << (has(FindingKind::Silence) || has(FindingKind::Garbage)
+                        ? t(text::MainText::PortAlsoOpen)
+                        : t(text::MainText::PortHeld))
                        .arg(f.path, f.program, QString::number(f.pid));
             break;
         case FindingKind::HeldByUnknown:
-            out << t(414).arg(f.path);
+            out << t(text::MainText::PortInUse).arg(f.path);
             break;
         case FindingKind::NotSerial:
-            out << t(415).arg(f.path);
+            out << t(text::MainText::NotSerialDevice).arg(f.path);
             break;
         case FindingKind::OpenFailed:
-            out << t(416).arg(f.path, f.detail);
+            out << t(text::MainText::CannotOpenPort).arg(f.path, f.detail);
             break;
         case FindingKind::ModemManager:
-            out << t(417).arg(f.pid) << command(QStringLiteral("sudo systemctl stop ModemManager"));
+            out << t(text::MainText::ModemManagerRunning).arg(f.pid)
+                << command(QStringLiteral("sudo systemctl stop ModemManager"));
             break;
         case FindingKind::Brltty:
-            out << t(418).arg(f.pid) << command(QStringLiteral("sudo apt remove brltty"));
+            out << t(text::MainText::BrlttyRunning).arg(f.pid)
+                << command(QStringLiteral("sudo apt remove brltty"));
             break;
         case FindingKind::Silence:
-            out << t(419).arg(f.path) << t(420);
+            out << t(text::MainText::NothingAnswered).arg(f.path) << t(text::MainText::CheckCable);
             if (offerSearch)
-                out << t(421);
+                out << t(text::MainText::SearchCanTry);
             break;
         case FindingKind::Garbage:
-            out << t(422).arg(f.path, QString::number(f.bytes)) << t(423);
+            out << t(text::MainText::ForeignAnswer).arg(f.path, QString::number(f.bytes))
+                << t(text::MainText::ForeignAnswerHint);
             break;
         case FindingKind::AnswerLost:
-            out << t(424).arg(f.path);
+            out << t(text::MainText::ConnectionBroke).arg(f.path);
             break;
         case FindingKind::Answered:
-            out << t(425).arg(f.path);
+            out << t(text::MainText::RadioAnswered).arg(f.path);
             break;
         case FindingKind::SearchFound:
-            out << t(426).arg(f.path);
+            out << t(text::MainText::SearchFound).arg(f.path);
             break;
         case FindingKind::SearchNothing:
-            out << t(427);
+            out << t(text::MainText::SearchFoundNothing);
             for (const PortInfo &p : f.ports)
                 out << portLine(p, lang);
             break;
         case FindingKind::UdevRuleInstalled:
-            out << t(428).arg(f.path);
+            out << t(text::MainText::UdevRuleInstalled).arg(f.path);
             break;
         case FindingKind::UdevRuleMissing:
-            out << t(429).arg(f.path);
+            out << t(text::MainText::UdevRuleMissing).arg(f.path);
             break;
         }
     }

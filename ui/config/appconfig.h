@@ -5,6 +5,7 @@
 #pragma once
 
 #include "codeplug/safefile.h"
+#include "text/applang.h"
 #include "ui/config/inifile.h"
 
 #include <QString>
@@ -36,7 +37,8 @@ struct AppConfig
     static constexpr int Bands = 6;
 
     int port = 1;
-    int language = 1; ///< 0 English, 1 Simplified, 2 Traditional; other values kept
+    /// A text::Language value; any other value is kept and leaves the choice to the system.
+    int language = int(text::Language::Simplified);
     bool autoSearchPort = true;
     std::array<BandLimits, Bands> bands{};
     int selectedBand = 1; ///< as the file says ("band Selete"); the window maps bad values

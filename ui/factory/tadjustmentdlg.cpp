@@ -3,6 +3,7 @@
 #include "factory/calibrationfields.h"
 #include "factory/calibrationfile.h"
 #include "ui/factory/offsetspinbox.h"
+#include "text/textnames.h"
 #include "ui/filedialogs.h"
 #include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"
@@ -27,51 +28,6 @@ namespace t880 {
 
 namespace {
 
-// Entries of the dialog's own text table.
-enum Text : int {
-    OkText = 0,
-    CancelText = 1,
-    OpenTitle = 22,
-    SaveTitle = 23,
-    ClearAll = 24,
-    FileFilter = 25,
-    CannotOpen = 26,
-    CannotSave = 27,
-    TooShort = 28,
-    NotRegular = 29,
-    TooLarge = 30,
-    NoFolder = 31,
-    IsFolder = 32,
-    NameWithRange = 33,
-    ModulationDetection = 70,
-    WeakSignalDetection = 71,
-    SquelchOffsetAt = 72,
-    CurrentBattery = 73,
-    SignalStrength = 74,
-    SignalCompare1 = 75,
-    NoiseStrength = 76,
-    NoiseCompare1 = 77,
-    ModulationCompare = 78,
-    AdjacentCompare = 79,
-    SignalCompare3 = 80,
-    NoiseCompare2 = 81,
-    ModulationLevel = 82,
-    AdjacentLevel = 83,
-    Offset = 84,
-    HintNew = 85,
-    HintOpen = 86,
-    HintSave = 87,
-    HintWrite = 88,
-    HintRead = 89,
-    HintStatus = 90,
-    HintCodeplugWrite = 91,
-    HintMemo = 92,
-};
-
-// Titles of the programming dialog, from the main table.
-constexpr int kReadTitle = 247;
-constexpr int kWriteTitle = 248;
-
 constexpr int kOffsetMinimum = -50;
 constexpr int kOffsetMaximum = 50;
 constexpr int kFirstOffsetMHz = 400;
@@ -84,18 +40,18 @@ struct StatusText
     bool comparison;
 };
 constexpr StatusText kStatusTexts[] = {
-    {"sCurBatt", CurrentBattery, false},
-    {"sRssi_db", SignalStrength, false},
-    {"sNoise_db", NoiseStrength, false},
-    {"sModu_db", ModulationLevel, false},
-    {"sOffset", Offset, false},
-    {"sPkdet_rssi", AdjacentLevel, false},
-    {"sRssi_cmp1", SignalCompare1, true},
-    {"sNoise_cmp1", NoiseCompare1, true},
-    {"sModu_cmp", ModulationCompare, true},
-    {"sPkdet_cmp", AdjacentCompare, true},
-    {"sRssi_cmp3", SignalCompare3, true},
-    {"sNoise_cmp2", NoiseCompare2, true},
+    {"sCurBatt", text::AdjustText::CurrentBattery, false},
+    {"sRssi_db", text::AdjustText::SignalStrength, false},
+    {"sNoise_db", text::AdjustText::NoiseStrength, false},
+    {"sModu_db", text::AdjustText::ModulationLevel, false},
+    {"sOffset", text::AdjustText::Offset, false},
+    {"sPkdet_rssi", text::AdjustText::AdjacentLevel, false},
+    {"sRssi_cmp1", text::AdjustText::SignalCompare1, true},
+    {"sNoise_cmp1", text::AdjustText::NoiseCompare1, true},
+    {"sModu_cmp", text::AdjustText::ModulationCompare, true},
+    {"sPkdet_cmp", text::AdjustText::AdjacentCompare, true},
+    {"sRssi_cmp3", text::AdjustText::SignalCompare3, true},
+    {"sNoise_cmp2", text::AdjustText::NoiseCompare2, true},
 };
 
 // How the chip decides to open the squelch, and how to tune it.
@@ -171,7 +127,7 @@ void TAdjustmentDlg::describe(QWidget *w, const QString &control, const QString 
 {
     w->setAccessibleName(name);
     if (minimum <= maximum) {
-        w->setToolTip(text(NameWithRange).arg(name).arg(minimum).arg(maximum));
+        w->setToolTip(text(text::AdjustText::NameWithRange).arg(name).arg(minimum).arg(maximum));
         w->setAccessibleDescription(
             QStringLiteral("%1: %2..%3").arg(control).arg(minimum).arg(maximum));
     } else {
@@ -334,10 +290,12 @@ QWidget *TAdjustmentDlg::buildThresholdGroup()
     field(QStringLiteral("eModu_th"))->setEnabled(false);
     cModu_dten = new QCheckBox(QStringLiteral("Modu signal"), g);
     cModu_dten->setObjectName(QStringLiteral("cModu_dten"));
-    describe(cModu_dten, QStringLiteral("cModu_dten"), text(ModulationDetection), 1, 0);
+    describe(cModu_dten, QStringLiteral("cModu_dten"), text(text::AdjustText::ModulationDetection),
+             1, 0);
     cPkdet_dten = new QCheckBox(QStringLiteral("弱信号"), g);
     cPkdet_dten->setObjectName(QStringLiteral("cPkdet_dten"));
-    describe(cPkdet_dten, QStringLiteral("cPkdet_dten"), text(WeakSignalDetection), 1, 0);
+    describe(cPkdet_dten, QStringLiteral("cPkdet_dten"),
+             text(text::AdjustText::WeakSignalDetection), 1, 0);
     grid->addWidget(cModu_dten, 2, 0, 1, 2);
     grid->addWidget(cPkdet_dten, 3, 0, 1, 2);
     addRow(4, "弱信号临道", "ePkdet_th");
@@ -372,15 +330,15 @@ QWidget *TAdjustmentDlg::buildOffsetGroup()
         spin->setRange(kOffsetMinimum, kOffsetMaximum);
         spin->setFixedWidth(40);
         spin->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-        describe(spin, spin->objectName(), text(SquelchOffsetAt).arg(mhz), kOffsetMinimum,
-                 kOffsetMaximum);
+        describe(spin, spin->objectName(), text(text::AdjustText::SquelchOffsetAt).arg(mhz),
+                 kOffsetMinimum, kOffsetMaximum);
         auto *position = new QLineEdit(g);
         position->setObjectName(QStringLiteral("sSQ_offset_%1").arg(k));
         position->setReadOnly(true);
         position->setFocusPolicy(Qt::NoFocus);
         position->setFixedWidth(40);
         position->setAlignment(Qt::AlignRight);
-        position->setAccessibleName(text(SquelchOffsetAt).arg(mhz));
+        position->setAccessibleName(text(text::AdjustText::SquelchOffsetAt).arg(mhz));
         position->setAccessibleDescription(position->objectName());
         auto *label = caption(QString::number(mhz), g);
         label->setBuddy(spin);
@@ -438,7 +396,8 @@ QWidget *TAdjustmentDlg::buildStatusGroup()
         ++row;
     }
     field(QStringLiteral("sPkdet_rssi"))->hide();
-    Read1846Status = makeButton("Read1846Status", QStringLiteral("读取机子状态"), HintStatus);
+    Read1846Status =
+        makeButton("Read1846Status", QStringLiteral("读取机子状态"), text::AdjustText::HintStatus);
     auto *box = new QVBoxLayout(g);
     box->addLayout(grid);
     box->addWidget(Read1846Status, 0, Qt::AlignHCenter);
@@ -453,8 +412,8 @@ QWidget *TAdjustmentDlg::buildMemo()
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setPlainText(QString::fromUtf8(kMemo));
-    Memo1->setAccessibleName(text(HintMemo));
-    Memo1->setToolTip(text(HintMemo));
+    Memo1->setAccessibleName(text(text::AdjustText::HintMemo));
+    Memo1->setToolTip(text(text::AdjustText::HintMemo));
     Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 9 + 12);
     Memo1->setTabChangesFocus(true);
     return Memo1;
@@ -462,12 +421,12 @@ QWidget *TAdjustmentDlg::buildMemo()
 
 QLayout *TAdjustmentDlg::buildButtons()
 {
-    bNew = makeButton("bNew", QStringLiteral("新建"), HintNew);
-    bOpen = makeButton("bOpen", QStringLiteral("打开"), HintOpen);
-    bSave = makeButton("bSave", QStringLiteral("保存"), HintSave);
-    bWrite = makeButton("bWrite", QStringLiteral("写入"), HintWrite);
-    bRead = makeButton("bRead", QStringLiteral("读取"), HintRead);
-    Button1 = makeButton("Button1", QStringLiteral("..."), HintCodeplugWrite);
+    bNew = makeButton("bNew", QStringLiteral("新建"), text::AdjustText::HintNew);
+    bOpen = makeButton("bOpen", QStringLiteral("打开"), text::AdjustText::HintOpen);
+    bSave = makeButton("bSave", QStringLiteral("保存"), text::AdjustText::HintSave);
+    bWrite = makeButton("bWrite", QStringLiteral("写入"), text::AdjustText::HintWrite);
+    bRead = makeButton("bRead", QStringLiteral("读取"), text::AdjustText::HintRead);
+    Button1 = makeButton("Button1", QStringLiteral("..."), text::AdjustText::HintCodeplugWrite);
     bAssistant = makeButton("bAssistant", QString(), -1);
     bApcTune = makeButton("bApcTune", QString(), -1);
     OKBtn = makeButton("OKBtn", QString(), -1);
@@ -627,9 +586,9 @@ void TAdjustmentDlg::bNewClick()
 {
     commitFocusedField();
     TMyWarnDlg_2 prompt(m_state, this);
-    prompt.Label1->setText(text(ClearAll));
-    prompt.OKBtn->setText(text(OkText));
-    prompt.CancelBtn->setText(text(CancelText));
+    prompt.Label1->setText(text(text::AdjustText::ClearAll));
+    prompt.OKBtn->setText(text(text::AdjustText::Ok));
+    prompt.CancelBtn->setText(text(text::AdjustText::Cancel));
     if (prompt.exec() != QDialog::Accepted)
         return;
     m_state.program.calibration.applyCalibrationDefaults();
@@ -639,9 +598,9 @@ void TAdjustmentDlg::bNewClick()
 void TAdjustmentDlg::bOpenClick()
 {
     commitFocusedField();
-    const QString path =
-        filedialogs::askOpenPath(m_state, this, FileKind::Calibration, text(OpenTitle),
-                                 QStringLiteral("OpenDialog"), {text(FileFilter)});
+    const QString path = filedialogs::askOpenPath(
+        m_state, this, FileKind::Calibration, text(text::AdjustText::OpenTitle),
+        QStringLiteral("OpenDialog"), {text(text::AdjustText::FileFilter)});
     if (!path.isEmpty())
         openCalibration(path);
 }
@@ -650,7 +609,7 @@ bool TAdjustmentDlg::openCalibration(const QString &path)
 {
     const FileResult result = calibrationfile::load(path, m_state.program.calibration);
     if (!result.ok()) {
-        showFileError(CannotOpen, path, result);
+        showFileError(text::AdjustText::CannotOpen, path, result);
         return false;
     }
     m_lastFile = QFileInfo(path).absoluteFilePath();
@@ -664,8 +623,9 @@ void TAdjustmentDlg::bSaveClick()
 {
     commitFocusedField();
     const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Calibration, text(SaveTitle), QStringLiteral("SaveDialog"),
-        text(FileFilter), calibrationfile::Suffix, m_lastFile);
+        m_state, this, FileKind::Calibration, text(text::AdjustText::SaveTitle),
+        QStringLiteral("SaveDialog"), text(text::AdjustText::FileFilter), calibrationfile::Suffix,
+        m_lastFile);
     if (!path.isEmpty())
         saveCalibration(path);
 }
@@ -674,7 +634,7 @@ bool TAdjustmentDlg::saveCalibration(const QString &path)
 {
     const FileResult result = calibrationfile::save(path, m_state.program.calibration);
     if (!result.ok()) {
-        showFileError(CannotSave, path, result);
+        showFileError(text::AdjustText::CannotSave, path, result);
         return false;
     }
     m_lastFile = QFileInfo(path).absoluteFilePath();
@@ -684,7 +644,9 @@ bool TAdjustmentDlg::saveCalibration(const QString &path)
 void TAdjustmentDlg::showFileError(int headline, const QString &path, const FileResult &result)
 {
     static const FileErrorTexts texts = {
-        text::TextTable::Adjust, TooShort, NotRegular, TooLarge, IsFolder, NoFolder};
+        text::TextTable::Adjust,          text::AdjustText::FileTooShort,
+        text::AdjustText::NotRegularFile, text::AdjustText::FileTooLarge,
+        text::AdjustText::IsFolder,       text::AdjustText::NoFolder};
     t880::showFileError(m_state, this, text(headline), path, result, texts);
 }
 
@@ -693,7 +655,8 @@ bool TAdjustmentDlg::runTransfer(int op, bool read)
     commitFocusedField();
     TProgramDialog dialog(m_state, link::OpCode(op),
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_state.langText(read ? kReadTitle : kWriteTitle));
+    dialog.setWindowTitle(
+        m_state.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
     dialog.exec();
     return dialog.takeResult();
 }

@@ -2,6 +2,7 @@
 
 #include "factory/passwordentry.h"
 #include "ui/factory/passwordfield.h"
+#include "text/textnames.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/windowstate.h"
@@ -16,41 +17,31 @@
 
 namespace t880 {
 
-namespace {
-enum Text : int {
-    OkText = 153,
-    CancelText = 154,
-    NewPassword = 233,
-    NewPasswordSure = 235,
-    WriteText = 236,
-    NoMatch = 237,
-    WriteWithNewPassword = 258,
-};
-}
+namespace {}
 
 TNewPasswordDlg::TNewPasswordDlg(WindowState &state, QWidget *parent)
     : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("NewPasswordDlg"));
-    setWindowTitle(state.langText(NewPassword));
-    sInput = new QLabel(state.langText(NewPassword), this);
+    setWindowTitle(state.langText(text::MainText::NewPassword));
+    sInput = new QLabel(state.langText(text::MainText::NewPassword), this);
     sInput->setObjectName(QStringLiteral("sInput"));
-    sSureInput = new QLabel(state.langText(NewPasswordSure), this);
+    sSureInput = new QLabel(state.langText(text::MainText::NewPasswordSure), this);
     sSureInput->setObjectName(QStringLiteral("sSureInput"));
     eInput = makePasswordField(this, "eInput", true);
     eSureInput = makePasswordField(this, "eSureInput", true);
     sInput->setBuddy(eInput);
     sSureInput->setBuddy(eSureInput);
-    eInput->setAccessibleName(state.langText(NewPassword));
-    eSureInput->setAccessibleName(state.langText(NewPasswordSure));
-    cbWriteWithNewPD = new QCheckBox(state.langText(WriteWithNewPassword), this);
+    eInput->setAccessibleName(state.langText(text::MainText::NewPassword));
+    eSureInput->setAccessibleName(state.langText(text::MainText::NewPasswordSure));
+    cbWriteWithNewPD = new QCheckBox(state.langText(text::MainText::WriteWithNewPassword), this);
     cbWriteWithNewPD->setObjectName(QStringLiteral("cbWriteWithNewPD"));
     cbWriteWithNewPD->setChecked(state.program.codeplug.setting(Setting::writeNewPassword) != 0);
     cbWriteWithNewPD->installEventFilter(this);
-    bWrite = makeDialogButton(this, "bWrite", state.langText(WriteText));
-    OKBtn = makeDialogButton(this, "OKBtn", state.langText(OkText));
+    bWrite = makeDialogButton(this, "bWrite", state.langText(text::MainText::WriteButton));
+    OKBtn = makeDialogButton(this, "OKBtn", state.langText(text::MainText::Ok));
     OKBtn->setDefault(true);
-    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(CancelText));
+    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(text::MainText::Cancel));
 
     auto *fields = new QGridLayout;
     fields->setHorizontalSpacing(12);
@@ -106,7 +97,7 @@ bool TNewPasswordDlg::takeNewPassword()
 {
     const auto bytes = passwordBytes(eInput->text());
     if (!passwordsMatch(eInput->text(), eSureInput->text()) || !bytes) {
-        showMessage(m_state.langText(NoMatch));
+        showMessage(m_state.langText(text::MainText::PasswordNoMatch));
         return false;
     }
     m_state.program.codeplug.setText(TextField::newRadioPassword, *bytes);

@@ -2,6 +2,7 @@
 
 #include "factory/passwordentry.h"
 #include "ui/factory/passwordfield.h"
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QHBoxLayout>
@@ -10,9 +11,7 @@
 
 namespace t880 {
 
-namespace {
-enum Text : int { OkText = 153, CancelText = 154 };
-}
+namespace {}
 
 TPasswordDlg::TPasswordDlg(const WindowState &state, std::function<void()> openCalibration,
                            QWidget *parent)
@@ -21,10 +20,11 @@ TPasswordDlg::TPasswordDlg(const WindowState &state, std::function<void()> openC
     setObjectName(QStringLiteral("PasswordDlg"));
     setWindowTitle(QStringLiteral(" ")); // no title text
     eInput = makePasswordField(this, "eInput", false);
-    OKBtn = makeDialogButton(this, "OKBtn", state.langText(OkText));
+    OKBtn = makeDialogButton(this, "OKBtn", state.langText(text::MainText::Ok));
     OKBtn->setDefault(true);
-    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(CancelText));
-    eInput->setAccessibleName(state.tableText(text::TextTable::Main, 232));
+    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(text::MainText::Cancel));
+    eInput->setAccessibleName(
+        state.tableText(text::TextTable::Main, text::MainText::PasswordTitle));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -2,6 +2,7 @@
 
 #include "factory/passwordentry.h"
 #include "ui/factory/passwordfield.h"
+#include "text/textnames.h"
 #include "ui/windowstate.h"
 
 #include <QHBoxLayout>
@@ -11,23 +12,21 @@
 
 namespace t880 {
 
-namespace {
-enum Text : int { OkText = 153, CancelText = 154, Title = 232, InputPassword = 234 };
-}
+namespace {}
 
 TSetPasswordDlg::TSetPasswordDlg(WindowState &state, QWidget *parent)
     : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SetPasswordDlg"));
-    setWindowTitle(state.langText(Title));
-    sPassword = new QLabel(state.langText(InputPassword), this);
+    setWindowTitle(state.langText(text::MainText::PasswordTitle));
+    sPassword = new QLabel(state.langText(text::MainText::InputPassword), this);
     sPassword->setObjectName(QStringLiteral("sPassword"));
     eInput = makePasswordField(this, "eInput", true);
     sPassword->setBuddy(eInput);
-    eInput->setAccessibleName(state.langText(InputPassword));
-    OKBtn = makeDialogButton(this, "OKBtn", state.langText(OkText));
+    eInput->setAccessibleName(state.langText(text::MainText::InputPassword));
+    OKBtn = makeDialogButton(this, "OKBtn", state.langText(text::MainText::Ok));
     OKBtn->setDefault(true);
-    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(CancelText));
+    CancelBtn = makeDialogButton(this, "CancelBtn", state.langText(text::MainText::Cancel));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
