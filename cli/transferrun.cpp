@@ -141,12 +141,6 @@ AppConfig commandLineConfig()
     return config;
 }
 
-backup::Limits backupLimits()
-{
-    const AppConfig config = commandLineConfig();
-    return {config.backupMaxAgeDays, config.backupMaxCount};
-}
-
 link::PortMap numberedPorts()
 {
     return link::PortMap::withBindings(commandLineConfig().portPaths);
@@ -267,9 +261,9 @@ void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser 
                        const TransferOptions &options, const TransferSetup &setup)
 {
     transfer.setVerifyReads(optionGiven(parser, options.verify));
-    link::TransferSafety safety;
-    safety.folder = backupFolder();
-    safety.limits = backupLimits();
+    // The command line's own options decide the safety steps, whatever the
+    // window's configuration says.
+    link::TransferSafety safety = link::transferSafetyFrom(commandLineConfig());
     safety.backupBeforeWrite = !optionGiven(parser, options.noBackup);
     safety.verifyAfterWrite = !optionGiven(parser, options.noVerify);
     safety.readOperation = setup.readOperation;

@@ -1,6 +1,5 @@
 #include "ui/tgangwritedlg.h"
 
-#include "codeplug/backupfile.h"
 #include "link/doctor.h"
 #include "link/gangtransfer.h"
 #include "link/outcometext.h"
@@ -378,12 +377,7 @@ void TGangWriteDlg::StartBtnClick()
                                                   link::ReadMode::Write, devices);
     m_gang->setVerifyReads(m_state.config.verifyReads);
     // The same safety as the window's own Write.
-    link::TransferSafety safety;
-    safety.folder = backup::defaultFolder();
-    safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
-    safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
-    safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
-    m_gang->setSafety(safety);
+    m_gang->setSafety(link::transferSafetyFrom(m_state.config));
 
     link::GangTransfer *gang = m_gang.get();
     connect(gang, &link::GangTransfer::progressUpdated, this, [this](int index, int percent) {
