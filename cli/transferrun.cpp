@@ -317,10 +317,9 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
     // A write that did not end well may have left the radio half written;
     // the way back is the backup taken before it.
     if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
-        errLines << programText(link::BackupNoteTextNumber) << transfer.backupPath();
+        errLines << link::backupNoteLines(transfer.backupPath(), passwordAtStake, english);
         if (passwordAtStake)
-            errLines << programText(link::OldPasswordInBackupTextNumber)
-                     << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
+            errLines << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
                                        "(the new password, or else the old one)")
                             .arg(transfer.backupPath());
     }

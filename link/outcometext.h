@@ -6,6 +6,7 @@
 #include "text/applang.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace t880::link {
 
@@ -27,5 +28,12 @@ constexpr int BackupNoteTextNumber = 9;
 /// backup taken before it puts the old one back.
 constexpr int PasswordAtStakeTextNumber = 12;
 constexpr int OldPasswordInBackupTextNumber = 13;
+
+/// The lines that point a write to the backup taken before it, in the
+/// language of \a lang: the note and the backup's path, then, when a new
+/// password block went out (\a passwordAtStake), that the backup puts the old
+/// password back. Empty when no backup was kept.
+QStringList backupNoteLines(const QString &backupPath, bool passwordAtStake,
+                            const text::TAppLang &lang);
 
 } // namespace t880::link

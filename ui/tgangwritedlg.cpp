@@ -500,10 +500,9 @@ QString TGangWriteDlg::resultText(int index) const
         text += QLatin1Char('\n') +
                 m_state.langText(portProblemTextNumber(link::classifyPortFailure(failure)));
     // A write that did not end well names the way back.
-    if (outcome != link::Outcome::Success && !transfer.backupPath().isEmpty())
-        text += QLatin1Char('\n') +
-                m_state.tableText(text::TextTable::Program, link::BackupNoteTextNumber) +
-                QLatin1Char('\n') + transfer.backupPath();
+    const QStringList notes = link::backupNoteLines(transfer.backupPath(), false, m_state.lang);
+    if (outcome != link::Outcome::Success && !notes.isEmpty())
+        text += QLatin1Char('\n') + notes.join(QLatin1Char('\n'));
     return text;
 }
 

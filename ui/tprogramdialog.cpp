@@ -169,12 +169,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
     if (passwordAtStake)
         lines << m_state.tableText(TextTable::Program, link::PasswordAtStakeTextNumber);
     // A write names the backup it kept: the way back, when it did not end well.
-    if (!m_transfer->backupPath().isEmpty()) {
-        lines << m_state.tableText(TextTable::Program, link::BackupNoteTextNumber)
-              << m_transfer->backupPath();
-        if (passwordAtStake)
-            lines << m_state.tableText(TextTable::Program, link::OldPasswordInBackupTextNumber);
-    }
+    lines << link::backupNoteLines(m_transfer->backupPath(), passwordAtStake, m_state.lang);
     return lines.join(u'\n');
 }
 
