@@ -229,7 +229,7 @@ private:
     /// Takes the first \a replyLength bytes of RxBuf as the answer to the
     /// request outstanding, and sends the next request.
     void accept(int replyLength);
-    /// Moves to \a stage with a fresh operation step, then accepts the reply
+    /// Moves to \a stage with the plan not yet begun, then accepts the reply
     /// that completed the previous stage.
     void enterStage(Stage stage, int replyLength);
     void checkPassword();
@@ -296,6 +296,9 @@ private:
     /// (the plan's phase count + 1 once all are done).
     int m_stepNo = 0;
     TransferPlan m_plan;
+    /// Offset of the block at hand in the image (or the calibration buffer):
+    /// where its reply is stored, or where its bytes come from; in the
+    /// read-back, 16 times its place in the list.
     int m_blockOffset = 0;
     bool m_blockIsRead = false;
     int m_expectLen = 0;
