@@ -142,12 +142,6 @@ AppConfig commandLineConfig()
     return config;
 }
 
-backup::Limits backupLimits()
-{
-    const AppConfig config = commandLineConfig();
-    return {config.backupMaxAgeDays, config.backupMaxCount};
-}
-
 link::PortMap numberedPorts()
 {
     return link::PortMap::withBindings(commandLineConfig().portPaths);
@@ -268,9 +262,9 @@ void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser 
                        const TransferOptions &options, const TransferSetup &setup)
 {
     transfer.setVerifyReads(optionGiven(parser, options.verify));
-    link::TransferSafety safety;
-    safety.folder = backupFolder();
-    safety.limits = backupLimits();
+    // The command line's own options decide the safety steps, whatever the
+    // window's configuration says.
+    link::TransferSafety safety = link::transferSafetyFrom(commandLineConfig());
     safety.backupBeforeWrite = !optionGiven(parser, options.noBackup);
     safety.verifyAfterWrite = !optionGiven(parser, options.noVerify);
     safety.readOperation = setup.readOperation;
@@ -324,10 +318,9 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
     // A write that did not end well may have left the radio half written;
     // the way back is the backup taken before it.
     if (mode == link::ReadMode::Write && !transfer.backupPath().isEmpty()) {
-        errLines << programText(text::ProgramText::BackupNote) << transfer.backupPath();
+        errLines << link::backupNoteLines(transfer.backupPath(), passwordAtStake, english);
         if (passwordAtStake)
-            errLines << programText(text::ProgramText::OldPasswordInBackup)
-                     << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
+            errLines << QStringLiteral("  t880 restore %1 --port PORT --password PASSWORD "
                                        "(the new password, or else the old one)")
                             .arg(transfer.backupPath());
     }

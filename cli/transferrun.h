@@ -184,10 +184,8 @@ private:
 /// The window's configuration file, found as the window finds it; the
 /// defaults when there is none (the command line never makes one).
 AppConfig commandLineConfig();
-/// Where the command line keeps backups, with the limits of the
-/// configuration file when there is one.
+/// Where the command line keeps backups.
 QString backupFolder();
-backup::Limits backupLimits();
 /// Port numbers 1..9: the serial devices present, and the configuration's
 /// [ports] bindings over them, as in the window.
 link::PortMap numberedPorts();

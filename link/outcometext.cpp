@@ -34,4 +34,15 @@ QString outcomeText(Outcome outcome, const text::TAppLang &lang)
     return n < 0 ? QString() : lang.text(text::TextTable::Program, n);
 }
 
+QStringList backupNoteLines(const QString &backupPath, bool passwordAtStake,
+                            const text::TAppLang &lang)
+{
+    if (backupPath.isEmpty())
+        return {};
+    QStringList lines{lang.text(text::TextTable::Program, text::ProgramText::BackupNote), backupPath};
+    if (passwordAtStake)
+        lines << lang.text(text::TextTable::Program, text::ProgramText::OldPasswordInBackup);
+    return lines;
+}
+
 } // namespace t880::link

@@ -6,6 +6,7 @@
 #include "text/applang.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace t880::link {
 
@@ -17,5 +18,12 @@ int outcomeTextNumber(Outcome outcome);
 
 /// That text in the language of \a lang; empty where the number is -1.
 QString outcomeText(Outcome outcome, const text::TAppLang &lang);
+
+/// The lines that point a write to the backup taken before it, in the
+/// language of \a lang: the note and the backup's path, then, when a new
+/// password block went out (\a passwordAtStake), that the backup puts the old
+/// password back. Empty when no backup was kept.
+QStringList backupNoteLines(const QString &backupPath, bool passwordAtStake,
+                            const text::TAppLang &lang);
 
 } // namespace t880::link

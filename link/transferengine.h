@@ -7,14 +7,16 @@
 // adapter drives it with a serial port and timers; tests drive it with a
 // scripted clock and peer.
 //
-// Stages: 0 connect ("PROGRAM" -> 'S', 'Y' or 0x06), 1 identify and 2 confirm
-// (older radios), 3 password block read and check (current radios),
-// 4 the operation's blocks, 5 block acknowledge (older radios).
+// Stages (Stage): connect ("PROGRAM" -> 'S', 'Y' or 0x06), identify and
+// confirm (older radios), password block read and check (current radios), the
+// operation's blocks, block acknowledge (older radios). What an operation
+// moves is a plan (transferplan.h) that one loop runs.
 #pragma once
 
 #include "codeplug/passwordblock.h"
 #include "codeplug/radiokind.h"
 #include "link/programstate.h"
+#include "link/transferplan.h"
 
 #include <QByteArray>
 
@@ -173,20 +175,28 @@ public:
 private:
     enum class AfterPause { None, BeginTransfer, SendConnect, SendAfterBadReply, Drain };
     enum class Reading { Again, Agreed, Disagreed };
+    /// The protocol's stages, numbered as the radio's protocol counts them.
+    enum class Stage : int {
+        Connect = 0,  ///< "PROGRAM" (or the status request "YR")
+        Identify = 1, ///< older radios: 0x02 -> "P32073" F8 FF
+        Confirm = 2,  ///< older radios: 0x06 -> 0x06
+        Password = 3, ///< current radios: the password area read and checked
+        Blocks = 4,   ///< the operation's plan
+        BlockAck = 5, ///< older radios: each read block acknowledged
+    };
 
-    // Protocol steps.
+    // Start, endings, port and timers (transferengine.cpp).
     void beginTransfer();
-    void sendNext();   // the send handler: Timer_Tx and after every accepted reply
-    void finishSend(); // progress, RxCount reset and timer restarts after a request
-    void interpret();
-    /// Takes the first \a replyLength bytes of RxBuf as the answer to the
-    /// request outstanding, and sends the next request.
-    void accept(int replyLength);
-    /// Moves to protocol stage \a stage with a fresh operation step, then
-    /// accepts the reply that completed the previous stage.
-    void enterStage(int stage, int replyLength);
-    void checkPassword();
-    void connectRequest();
+    /// Sends through the host; a failed send ends the transfer.
+    bool transmit(const QByteArray &bytes);
+    void end(Outcome outcome);
+    void closeTransfer();
+    void restartTimer(Timer timer, int ms);
+    bool openPort(int port);
+    void purgePort();
+    void stopTimer(Timer timer);
+    void setProgress(int value);
+    void pause(int ms, AfterPause then);
     bool searchNextPort(AfterPause then);
     void rotateSearch(bool &stop);
     void readData(int address, int length);
@@ -199,53 +209,71 @@ private:
     void endDrain();
     bool dropMisaddressedReply();
     void skipToReadReply();
+    void writeEnding();
+    void endWithoutSuccess(Outcome outcome);
+    bool agreeBeforeWrite() const;
+
+    // The stages (transferstages.cpp).
+    void sendNext();   // the send handler: Timer_Tx and after every accepted reply
+    void finishSend(); // progress, RxCount reset and timer restarts after a request
+    void connectRequest();
+    void statusRequest();
+    void interpret();
+    void takeConnectReply();
+    void takeStatusReply();
+    void takeIdentification();
+    void takeConfirmReply();
+    void takePasswordBlock();
+    void takeBlockReply();
+    void takeBlockAckReply();
+    /// Takes the first \a replyLength bytes of RxBuf as the answer to the
+    /// request outstanding, and sends the next request.
+    void accept(int replyLength);
+    /// Moves to \a stage with the plan not yet begun, then accepts the reply
+    /// that completed the previous stage.
+    void enterStage(Stage stage, int replyLength);
+    void checkPassword();
     Reading takeReading();
     void storeReadReply();
-    void writeEnding();
-    /// Sends through the host; a failed send ends the transfer.
-    bool transmit(const QByteArray &bytes);
-    void end(Outcome outcome);
-    void closeTransfer();
-    void restartTimer(Timer timer, int ms);
-    bool openPort(int port);
-    void purgePort();
-    void stopTimer(Timer timer);
-    void setProgress(int value);
-    void pause(int ms, AfterPause then);
 
-    // Operations, one call per request.
+    // Plans (transferplans.cpp).
+    /// The plan of the operation asked for; empty when there is no such
+    /// operation (nothing is sent, and the time-out ends the transfer).
+    std::optional<TransferPlan> planOperation();
+    TransferPlan planRead() const;
+    TransferPlan planReadOld() const;
+    TransferPlan planWrite() const;
+    TransferPlan planWriteOld() const;
+    TransferPlan planRestore();
+    TransferPlan planAdjustmentRead() const;
+    TransferPlan planAdjustmentWrite() const;
+    TransferPlan planPasswordWrite() const;
+    /// Adds the read-back phase when it is on, foreseeing its block count.
+    void addVerify(TransferPlan &plan) const;
+    /// The restore plan's blocks that still need writing.
+    void planRestoreWrites();
+
+    // The plan's run (transferoperations.cpp).
+    /// Sends the next request of the plan, one per call, or ends the
+    /// transfer when the plan is done.
     void runOperation();
-    void opRead();
-    void opWrite();
-    void opReadOld();
-    void opWriteOld();
-    void opAdjustmentRead();
-    void opAdjustmentWrite();
-    void opPasswordWrite();
-    void opStatus();
-    void opRestore();
-
-    // Steps shared by the writing operations.
-    void goStep(int step, int firstOffset, bool read);
+    /// Runs the actions before the phase at \a index and makes it current;
+    /// false when the transfer ended.
+    bool enterPhase(std::size_t index);
+    /// Sends the current phase's next block; false when the phase is done.
+    bool sendBlock();
+    bool runActions(const std::vector<PlanAction> &actions);
+    bool runAction(PlanAction action);
     /// Hands the blocks read so far to the backup sink; false when the
     /// transfer ended because they could not be kept.
     bool takeBackup();
-    /// Starts the read-back of what was written (or moves to the end when
-    /// it is off).
+    /// Makes the list of blocks to read back.
     void startVerify();
     /// Sends the next read-back request; false when all are done. Ends the
     /// transfer on a difference.
     bool verifyStep();
-    /// The restore plan's blocks that still need writing.
-    void planRestoreWrites();
     bool restoreKindMatches();
-    void endWithoutSuccess(Outcome outcome);
-    bool agreeBeforeWrite() const;
-
-    /// Sends the block of the current step, or returns false when the step
-    /// has reached its limit.
-    bool blockStep(int limit, const std::function<void(int offset)> &request);
-    void nextStep(int firstOffset, bool read);
+    void prepareCalibration();
 
     ProgramState &m_state;
     TransferHost &m_host;
@@ -263,12 +291,19 @@ private:
     int m_rxPeriod = 0;
     AfterPause m_afterPause = AfterPause::None;
 
-    int m_agrState = 0;
+    Stage m_agrState = Stage::Connect;
+    /// 0 before the plan is made; then 1 + the index of the phase at hand
+    /// (the plan's phase count + 1 once all are done).
     int m_stepNo = 0;
+    TransferPlan m_plan;
+    /// Offset of the block at hand in the image (or the calibration buffer):
+    /// where its reply is stored, or where its bytes come from; in the
+    /// read-back, 16 times its place in the list.
     int m_blockOffset = 0;
     bool m_blockIsRead = false;
     int m_expectLen = 0;
     int m_progressAcc = 0;
+    /// Acknowledged bytes per tenth of the progress bar.
     int m_progressStep = 0;
     int m_progress = 0;
     bool m_oldRadio = false;

@@ -1,8 +1,8 @@
-// The operations of stage 4: each call sends at most one request, or moves
-// on to the operation's next step, or completes the transfer.
+// The run of an operation's plan in the blocks stage: each call sends at
+// most one request, or moves on to the plan's next phase, or completes the
+// transfer.
 #include "link/transferengine.h"
 
-#include "codeplug/memorymap.h"
 #include "factory/calibrationdata.h"
 
 #include <algorithm>
@@ -11,103 +11,116 @@ namespace t880::link {
 
 namespace {
 
-using memorymap::imageOffset;
-
 constexpr int kBlock = memorymap::BlockSize;
-constexpr int kCodeplugBase = memorymap::ImageBase;
-constexpr int kCalibrationBase = memorymap::Calibration.first;
-constexpr int kPasswordAddress = memorymap::Password.first;
-constexpr int kCodeplugLimit = memorymap::Codeplug.size();
-constexpr int kCalibrationFirst = imageOffset(memorymap::Calibration.first);
-constexpr int kCalibrationLimit = imageOffset(memorymap::Calibration.end);
-constexpr int kChannelAreaLimit = memorymap::ChannelArea.size();
-constexpr int kAdjustmentLimit = memorymap::Calibration.size();
-constexpr int kLegacyFirst = memorymap::Legacy.first;
-constexpr int kLegacyLimit = memorymap::Legacy.end;
-constexpr int kPasswordBlockLimit = imageOffset(memorymap::PasswordBlock.end);
-constexpr int kPasswordAreaEnd = memorymap::Password.end;
 
-// Steps of their own, apart from the operations' numbered ones, so that the
-// operations keep their numbering whether or not these run.
-constexpr int kStepBackup = 20;
-constexpr int kStepVerify = 30;
-constexpr int kStepEnd = 40;
-
-// Bytes per tenth of the progress bar for \a blocks blocks in all.
+// Acknowledged bytes per tenth of the progress bar, for \a blocks blocks.
 int progressStepFor(int blocks)
 {
-    return std::max(1, blocks * kBlock / 10 - 1);
+    return std::max(1, blocks * kBlock / 10);
 }
 
 } // namespace
 
 void TransferEngine::runOperation()
 {
-    if (m_mode == ReadMode::Write) {
-        switch (m_op) {
-        case OpCode::Codeplug:
-            if (m_restore)
-                opRestore();
-            else
-                m_oldRadio ? opWriteOld() : opWrite();
-            return;
-        case OpCode::Calibration:
-            opAdjustmentWrite();
-            return;
-        case OpCode::Password:
-            opPasswordWrite();
-            return;
-        default:
-            return; // no such operation: nothing is sent and the time-out ends it
-        }
-    }
-    switch (m_op) {
-    case OpCode::Codeplug:
-        m_oldRadio ? opReadOld() : opRead();
-        return;
-    case OpCode::Calibration:
-        opAdjustmentRead();
-        return;
-    default:
-        return;
-    }
-}
-
-bool TransferEngine::blockStep(int limit, const std::function<void(int)> &request)
-{
-    if (m_blockOffset >= limit)
-        return false;
-    request(m_blockOffset);
-    return true;
-}
-
-void TransferEngine::nextStep(int firstOffset, bool read)
-{
-    m_blockIsRead = read;
-    ++m_stepNo;
-    m_blockOffset = firstOffset;
-}
-
-void TransferEngine::opRead()
-{
     if (m_stepNo == 0) {
-        m_blockIsRead = true;
-        m_progressStep = 36;
-        m_stepNo = 1;
-        m_blockOffset = 0;
+        std::optional<TransferPlan> plan = planOperation();
+        if (!plan)
+            return; // no such operation: nothing is sent and the time-out ends it
+        m_plan = std::move(*plan);
+        m_progressStep = progressStepFor(m_plan.blocks());
+        if (!runActions(m_plan.start) || !enterPhase(0))
+            return;
     }
-    if (m_stepNo == 1 &&
-        blockStep(kCodeplugLimit, [this](int off) { readData(kCodeplugBase + off, kBlock); }))
-        return;
+    while (std::size_t(m_stepNo) <= m_plan.phases.size()) {
+        if (sendBlock())
+            return;
+        const std::size_t done = std::size_t(m_stepNo - 1);
+        if (!runActions(m_plan.phases[done].after) || !enterPhase(done + 1))
+            return;
+    }
     setProgress(100);
     writeEnding();
 }
 
-void TransferEngine::goStep(int step, int firstOffset, bool read)
+bool TransferEngine::enterPhase(std::size_t index)
 {
-    m_stepNo = step;
-    m_blockOffset = firstOffset;
-    m_blockIsRead = read;
+    m_buildsOnReading = false;
+    if (index < m_plan.phases.size()) {
+        const PlanPhase &phase = m_plan.phases[index];
+        if (!runActions(phase.before))
+            return false;
+        if (phase.kind == PlanPhase::Kind::Verify)
+            startVerify();
+        m_blockOffset = phase.offset;
+        m_blockIsRead = phase.kind != PlanPhase::Kind::Write;
+        m_buildsOnReading = phase.buildsOnReading;
+    }
+    m_stepNo = int(index) + 1;
+    return true;
+}
+
+bool TransferEngine::sendBlock()
+{
+    const PlanPhase &phase = m_plan.phases[std::size_t(m_stepNo - 1)];
+    if (phase.kind == PlanPhase::Kind::Verify)
+        return verifyStep();
+    const int index = (m_blockOffset - phase.offset) / kBlock;
+    if (index >= phase.blocks)
+        return false;
+    if (phase.source == PlanPhase::Source::RestoreBlocks) {
+        const auto &[address, data] = m_restoreWrites[std::size_t(index)];
+        writeData(address, int(data.size()),
+                  reinterpret_cast<const std::uint8_t *>(data.constData()));
+        return true;
+    }
+    const int address = phase.area.first + index * kBlock;
+    if (phase.kind == PlanPhase::Kind::Read)
+        readData(address, kBlock);
+    else if (phase.source == PlanPhase::Source::CalibrationBuffer)
+        writeData(address, kBlock, m_state.calibrationBuffer.data() + m_blockOffset);
+    else
+        writeData(address, kBlock, m_state.image.raw.data() + m_blockOffset);
+    return true;
+}
+
+bool TransferEngine::runActions(const std::vector<PlanAction> &actions)
+{
+    for (PlanAction action : actions) {
+        if (!runAction(action))
+            return false;
+    }
+    return true;
+}
+
+bool TransferEngine::runAction(PlanAction action)
+{
+    switch (action) {
+    case PlanAction::CheckRestoreKind:
+        return restoreKindMatches();
+    case PlanAction::PrepareCalibration:
+        prepareCalibration();
+        return true;
+    case PlanAction::KeepBackup:
+        return takeBackup();
+    case PlanAction::BuildImage:
+        AnalyseTmpAdjustmentData(m_state.image.raw.data(), m_state.calibrationTables);
+        GetDataForWrite(m_state, m_clock(), m_random);
+        return true;
+    case PlanAction::BuildLegacyImage:
+        GetDataForWrite_old(m_state);
+        return true;
+    case PlanAction::BuildPasswordBlock: {
+        const PasswordBlock block =
+            encodePasswordBlock(m_state.codeplug.text(TextField::newRadioPassword), m_random);
+        std::copy(block.begin(), block.end(), m_state.image.raw.begin());
+        return true;
+    }
+    case PlanAction::RebuildChannels:
+        ReAnalyseChInfor(m_state);
+        return true;
+    }
+    return true;
 }
 
 bool TransferEngine::takeBackup()
@@ -121,12 +134,30 @@ bool TransferEngine::takeBackup()
     return false;
 }
 
-void TransferEngine::startVerify()
+void TransferEngine::prepareCalibration()
 {
-    if (!m_verifyWrites) {
-        goStep(kStepEnd, 0, false);
+    if (!m_restore) {
+        GetAdjustmentData(m_state.calibration, m_state.radioVariant, m_state.calibrationBuffer,
+                          m_state.calibrationTables);
         return;
     }
+    // The area goes back byte for byte; the tables the channel records are
+    // rebuilt from come from those same bytes.
+    for (const auto &[address, data] : m_restore->blocks) {
+        for (int i = 0; i < int(data.size()); ++i) {
+            const int at = address - memorymap::Calibration.first + i;
+            if (at >= 0 && at < int(m_state.calibrationBuffer.size()))
+                m_state.calibrationBuffer[std::size_t(at)] = std::uint8_t(data[i]);
+        }
+    }
+    std::vector<std::uint8_t> area(RadioImage::Size, 0);
+    std::copy(m_state.calibrationBuffer.begin(), m_state.calibrationBuffer.end(),
+              area.begin() + RadioImage::Offset::calibrationArea);
+    AnalyseTmpAdjustmentData(area.data(), m_state.calibrationTables);
+}
+
+void TransferEngine::startVerify()
+{
     // What was written must read back as written; what was read before the
     // write and not written must still be there (a request damaged on the
     // line can land a block at another address).
@@ -138,7 +169,6 @@ void TransferEngine::startVerify()
     std::sort(m_verifyList.begin(), m_verifyList.end(),
               [](const auto &a, const auto &b) { return a.first < b.first; });
     m_verifying = true;
-    goStep(kStepVerify, 0, true);
 }
 
 bool TransferEngine::verifyStep()
@@ -159,12 +189,12 @@ bool TransferEngine::verifyStep()
         return true;
     }
     m_blockIsRead = true;
-    if (blockStep(int(m_verifyList.size()) * kBlock, [this](int off) {
-            readData(m_verifyList[std::size_t(off / kBlock)].first, kBlock);
-        }))
+    const std::size_t index = std::size_t(m_blockOffset / kBlock);
+    if (index < m_verifyList.size()) {
+        readData(m_verifyList[index].first, kBlock);
         return true;
+    }
     m_verifying = false;
-    goStep(kStepEnd, 0, false);
     return false;
 }
 
@@ -176,315 +206,6 @@ bool TransferEngine::restoreKindMatches()
         return false;
     }
     return true;
-}
-
-void TransferEngine::planRestoreWrites()
-{
-    m_restoreWrites.clear();
-    for (const auto &[address, data] : m_restore->blocks) {
-        // The password area is rewritten only where it changed: the radio
-        // then keeps the very block it holds.
-        const auto held = m_captured.find(address);
-        if (address >= kPasswordAddress && address < kPasswordAreaEnd && held != m_captured.end() &&
-            held->second == data)
-            continue;
-        m_restoreWrites.emplace_back(address, data);
-    }
-}
-
-void TransferEngine::opWrite()
-{
-    const auto readBlock = [this](int off) {
-        readData(kCodeplugBase + off, kBlock);
-    };
-    const auto writeBlock = [this](int off) {
-        writeData(kCodeplugBase + off, kBlock, m_state.image.raw.data() + off);
-    };
-    if (m_stepNo == 0) {
-        m_progressStep = 47;
-        if (m_backupBeforeWrite || m_verifyWrites)
-            m_progressStep =
-                progressStepFor(31 + (m_backupBeforeWrite ? 23 : 0) + (m_verifyWrites ? 33 : 0));
-        if (m_backupBeforeWrite)
-            goStep(kStepBackup, 0, true);
-        else
-            goStep(1, kCalibrationFirst, true);
-    }
-    if (m_stepNo == kStepBackup) {
-        if (blockStep(kCodeplugLimit, readBlock))
-            return;
-        goStep(1, kCalibrationFirst, true);
-    }
-    if (m_stepNo == 1) {
-        if (blockStep(kCalibrationLimit, readBlock))
-            return;
-        if (!takeBackup())
-            return;
-        // The channel data depend on the radio's own calibration, so it is
-        // read first and the image is built from it.
-        AnalyseTmpAdjustmentData(m_state.image.raw.data(), m_state.calibrationTables);
-        GetDataForWrite(m_state, m_clock(), m_random);
-        goStep(2, 0, false);
-    }
-    if (m_stepNo == 2) {
-        if (blockStep(kCodeplugLimit, writeBlock))
-            return;
-        goStep(3, RadioImage::Offset::passwordBlock, false);
-    }
-    if (m_stepNo == 3) {
-        if (m_state.codeplug.setting(Setting::writeNewPassword) &&
-            blockStep(kPasswordBlockLimit, writeBlock))
-            return;
-        startVerify();
-    }
-    if (m_stepNo == kStepVerify && verifyStep())
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opRestore()
-{
-    const int base = m_oldRadio ? 0 : kCodeplugBase;
-    const int first = m_oldRadio ? kLegacyFirst : 0;
-    const int limit = m_oldRadio ? kLegacyLimit : kCodeplugLimit;
-    if (m_stepNo == 0) {
-        if (!restoreKindMatches())
-            return;
-        planRestoreWrites();
-        const int areaBlocks = (limit - first + kBlock - 1) / kBlock;
-        m_progressStep =
-            progressStepFor(int(m_restoreWrites.size()) + (m_backupBeforeWrite ? areaBlocks : 0) +
-                            (m_verifyWrites ? int(m_restoreWrites.size()) + 2 : 0));
-        if (m_backupBeforeWrite)
-            goStep(kStepBackup, first, true);
-        else
-            goStep(1, 0, false);
-    }
-    if (m_stepNo == kStepBackup) {
-        if (blockStep(limit, [this, base](int off) { readData(base + off, kBlock); }))
-            return;
-        if (!takeBackup())
-            return;
-        goStep(1, 0, false);
-    }
-    if (m_stepNo == 1) {
-        if (blockStep(int(m_restoreWrites.size()) * kBlock, [this](int off) {
-                const auto &[address, data] = m_restoreWrites[std::size_t(off / kBlock)];
-                writeData(address, int(data.size()),
-                          reinterpret_cast<const std::uint8_t *>(data.constData()));
-            }))
-            return;
-        startVerify();
-    }
-    if (m_stepNo == kStepVerify && verifyStep())
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opReadOld()
-{
-    if (m_stepNo == 0) {
-        m_blockIsRead = true;
-        m_progressStep = 49;
-        m_stepNo = 1;
-        m_blockOffset = kLegacyFirst;
-    }
-    if (m_stepNo == 1 && blockStep(kLegacyLimit, [this](int off) { readData(off, kBlock); }))
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opWriteOld()
-{
-    if (m_stepNo == 0) {
-        m_progressStep = 49;
-        if (m_backupBeforeWrite || m_verifyWrites)
-            m_progressStep =
-                progressStepFor(31 + (m_backupBeforeWrite ? 31 : 0) + (m_verifyWrites ? 31 : 0));
-        if (m_backupBeforeWrite) {
-            goStep(kStepBackup, kLegacyFirst, true);
-        } else {
-            GetDataForWrite_old(m_state);
-            goStep(1, kLegacyFirst, false);
-        }
-    }
-    if (m_stepNo == kStepBackup) {
-        if (blockStep(kLegacyLimit, [this](int off) { readData(off, kBlock); }))
-            return;
-        if (!takeBackup())
-            return;
-        // Built only now: the backup's blocks went into the image.
-        GetDataForWrite_old(m_state);
-        goStep(1, kLegacyFirst, false);
-    }
-    if (m_stepNo == 1) {
-        if (blockStep(kLegacyLimit,
-                      [this](int off) { writeData(off, kBlock, m_state.image.raw.data() + off); }))
-            return;
-        startVerify();
-    }
-    if (m_stepNo == kStepVerify && verifyStep())
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opAdjustmentRead()
-{
-    if (m_stepNo == 0) {
-        m_blockIsRead = true;
-        m_progressStep = 11;
-        m_stepNo = 1;
-        m_blockOffset = 0;
-    }
-    if (m_stepNo == 1 &&
-        blockStep(kAdjustmentLimit, [this](int off) { readData(kCalibrationBase + off, kBlock); }))
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opAdjustmentWrite()
-{
-    const auto readCalibration = [this](int off) {
-        readData(kCalibrationBase + off, kBlock);
-    };
-    if (m_stepNo == 0) {
-        m_progressStep = 78;
-        if (m_backupBeforeWrite || m_verifyWrites)
-            m_progressStep =
-                progressStepFor(50 + (m_backupBeforeWrite ? 8 : 0) + (m_verifyWrites ? 31 : 0));
-        if (m_restore) {
-            if (!restoreKindMatches())
-                return;
-            // The area goes back byte for byte; the tables the channel
-            // records are rebuilt from come from those same bytes.
-            for (const auto &[address, data] : m_restore->blocks) {
-                for (int i = 0; i < int(data.size()); ++i) {
-                    const int at = address - kCalibrationBase + i;
-                    if (at >= 0 && at < int(m_state.calibrationBuffer.size()))
-                        m_state.calibrationBuffer[std::size_t(at)] = std::uint8_t(data[i]);
-                }
-            }
-            std::vector<std::uint8_t> area(RadioImage::Size, 0);
-            std::copy(m_state.calibrationBuffer.begin(), m_state.calibrationBuffer.end(),
-                      area.begin() + kCalibrationFirst);
-            AnalyseTmpAdjustmentData(area.data(), m_state.calibrationTables);
-        } else {
-            GetAdjustmentData(m_state.calibration, m_state.radioVariant, m_state.calibrationBuffer,
-                              m_state.calibrationTables);
-        }
-        if (m_backupBeforeWrite)
-            goStep(kStepBackup, 0, true);
-        else
-            goStep(1, 0, false);
-    }
-    if (m_stepNo == kStepBackup) {
-        if (blockStep(kAdjustmentLimit, readCalibration))
-            return;
-        if (!takeBackup())
-            return;
-        goStep(1, 0, false);
-    }
-    if (m_stepNo == 1) {
-        if (blockStep(kAdjustmentLimit, [this](int off) {
-                writeData(kCalibrationBase + off, kBlock, m_state.calibrationBuffer.data() + off);
-            }))
-            return;
-        goStep(2, 0, true);
-    }
-    if (m_stepNo == 2) {
-        // These readings are written back: with the safety steps on, each
-        // block is read until two readings agree, as before any write.
-        m_buildsOnReading = true;
-        if (blockStep(kChannelAreaLimit,
-                      [this](int off) { readData(kCodeplugBase + off, kBlock); }))
-            return;
-        m_buildsOnReading = false;
-        // The channel records carry values taken from the calibration; bring
-        // them in line with what was just written.
-        ReAnalyseChInfor(m_state);
-        goStep(3, 0, false);
-    }
-    if (m_stepNo == 3) {
-        if (blockStep(kChannelAreaLimit, [this](int off) {
-                writeData(kCodeplugBase + off, kBlock, m_state.image.raw.data() + off);
-            }))
-            return;
-        startVerify();
-    }
-    if (m_stepNo == kStepVerify && verifyStep())
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opPasswordWrite()
-{
-    // Made once, after any backup (whose readings go through the image), so
-    // that a repeated request carries the very same block.
-    const auto makeBlock = [this] {
-        const PasswordBlock block =
-            encodePasswordBlock(m_state.codeplug.text(TextField::newRadioPassword), m_random);
-        std::copy(block.begin(), block.end(), m_state.image.raw.begin());
-    };
-    if (m_stepNo == 0) {
-        m_progressStep = 10;
-        if (m_backupBeforeWrite || m_verifyWrites)
-            m_progressStep =
-                progressStepFor(1 + (m_backupBeforeWrite ? 23 : 0) +
-                                (m_verifyWrites ? 2 + (m_backupBeforeWrite ? 23 : 0) : 0));
-        // The backup holds the codeplug area with the password area, so that
-        // a restore can put the old password back.
-        if (m_backupBeforeWrite) {
-            goStep(kStepBackup, 0, true);
-        } else {
-            makeBlock();
-            goStep(1, 0, false);
-        }
-    }
-    if (m_stepNo == kStepBackup) {
-        if (blockStep(kCodeplugLimit, [this](int off) { readData(kCodeplugBase + off, kBlock); }))
-            return;
-        if (!takeBackup())
-            return;
-        makeBlock();
-        goStep(1, 0, false);
-    }
-    if (m_stepNo == 1) {
-        if (blockStep(kBlock, [this](int) {
-                writeData(kPasswordAddress, kBlock, m_state.image.raw.data());
-            }))
-            return;
-        // A password block the radio did not keep as sent locks its owner
-        // out: it is read back like every other written block.
-        startVerify();
-    }
-    if (m_stepNo == kStepVerify && verifyStep())
-        return;
-    setProgress(100);
-    writeEnding();
-}
-
-void TransferEngine::opStatus()
-{
-    if (m_stepNo == 0) {
-        m_blockIsRead = true;
-        m_progressStep = 10;
-        m_stepNo = 1;
-        m_blockOffset = 0;
-    }
-    if (m_stepNo == 1) {
-        purgePort();
-        sendRequest(QByteArray("YR", 2), 6);
-        return;
-    }
-    // The status reply has no end byte.
-    setProgress(100);
-    end(Outcome::Success);
 }
 
 void TransferEngine::runCompletion()

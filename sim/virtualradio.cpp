@@ -72,7 +72,6 @@ QList<VirtualRadio::Exchange> VirtualRadio::feed(const QByteArray &bytes)
         if (scan == Scan::NeedMore)
             break;
         if (scan == Scan::NoFrame) {
-            ++m_skipped;
             m_pending.remove(0, 1);
             continue;
         }
@@ -84,7 +83,6 @@ QList<VirtualRadio::Exchange> VirtualRadio::feed(const QByteArray &bytes)
 
 void VirtualRadio::discardPartialFrame()
 {
-    m_skipped += quint64(m_pending.size());
     m_pending.clear();
 }
 

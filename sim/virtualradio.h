@@ -85,8 +85,6 @@ public:
     bool inSession() const { return m_inSession; }
     /// Frames taken from the host so far.
     quint64 requestCount() const { return m_requests; }
-    /// Bytes skipped because they started no frame.
-    quint64 skippedBytes() const { return m_skipped; }
     /// True when memory changed since the last end byte (or since
     /// markWritesSaved()).
     bool hasUnsavedWrites() const { return m_unsavedWrites; }
@@ -107,7 +105,6 @@ private:
     bool m_inSession = false;
     bool m_unsavedWrites = false;
     quint64 m_requests = 0;
-    quint64 m_skipped = 0;
 };
 
 } // namespace t880::link

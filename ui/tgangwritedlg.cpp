@@ -1,6 +1,5 @@
 #include "ui/tgangwritedlg.h"
 
-#include "codeplug/backupfile.h"
 #include "link/serial/doctor.h"
 #include "link/serial/gangtransfer.h"
 #include "link/outcometext.h"
@@ -357,12 +356,7 @@ void TGangWriteDlg::StartBtnClick()
                                                   link::ReadMode::Write, devices);
     m_gang->setVerifyReads(m_state.config.verifyReads);
     // The same safety as the window's own Write.
-    link::TransferSafety safety;
-    safety.folder = backup::defaultFolder();
-    safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
-    safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
-    safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
-    m_gang->setSafety(safety);
+    m_gang->setSafety(link::transferSafetyFrom(m_state.config));
 
     link::GangTransfer *gang = m_gang.get();
     connect(gang, &link::GangTransfer::progressUpdated, this, [this](int index, int percent) {
@@ -486,10 +480,9 @@ QString TGangWriteDlg::resultText(int index) const
         text += QLatin1Char('\n') +
                 m_state.langText(portProblemTextNumber(link::classifyPortFailure(failure)));
     // A write that did not end well names the way back.
-    if (outcome != link::Outcome::Success && !transfer.backupPath().isEmpty())
-        text += QLatin1Char('\n') +
-                m_state.tableText(text::TextTable::Program, text::ProgramText::BackupNote) +
-                QLatin1Char('\n') + transfer.backupPath();
+    const QStringList notes = link::backupNoteLines(transfer.backupPath(), false, m_state.lang);
+    if (outcome != link::Outcome::Success && !notes.isEmpty())
+        text += QLatin1Char('\n') + notes.join(QLatin1Char('\n'));
     return text;
 }
 

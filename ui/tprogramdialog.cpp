@@ -123,11 +123,7 @@ void TProgramDialog::startTransfer(bool autoSearch)
     ports.autoSearch = autoSearch;
     m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
     m_transfer->setVerifyReads(m_state.config.verifyReads);
-    link::TransferSafety safety;
-    safety.folder = backup::defaultFolder();
-    safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
-    safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
-    safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
+    link::TransferSafety safety = link::transferSafetyFrom(m_state.config);
     safety.readOperation = m_readOperation;
     if (m_restorePlan) {
         safety.writeOperation = backup::Operation::Restore;
@@ -170,12 +166,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
     if (passwordAtStake)
         lines << m_state.tableText(TextTable::Program, text::ProgramText::PasswordAtStake);
     // A write names the backup it kept: the way back, when it did not end well.
-    if (!m_transfer->backupPath().isEmpty()) {
-        lines << m_state.tableText(TextTable::Program, text::ProgramText::BackupNote)
-              << m_transfer->backupPath();
-        if (passwordAtStake)
-            lines << m_state.tableText(TextTable::Program, text::ProgramText::OldPasswordInBackup);
-    }
+    lines << link::backupNoteLines(m_transfer->backupPath(), passwordAtStake, m_state.lang);
     return lines.join(u'\n');
 }
 

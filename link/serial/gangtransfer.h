@@ -46,8 +46,7 @@ public:
     /// that radio sent.
     ProgramState &state(int index) { return *m_ports[std::size_t(index)]->state; }
     Outcome outcome(int index) const { return transfer(index).outcome(); }
-    /// Ports whose transfer ended, and of those the successful ones.
-    int endedCount() const { return m_ended; }
+    /// Ports whose transfer ended successfully.
     int successCount() const;
 
 signals:

@@ -14,6 +14,10 @@
 
 #include <array>
 
+namespace t880 {
+struct AppConfig;
+}
+
 namespace t880::link {
 
 /// Why the last port could not be opened, for the detail under
@@ -54,6 +58,11 @@ struct TransferSafety
     /// What the backup of a read calls its operation (a compare says so).
     backup::Operation readOperation = backup::Operation::Read;
 };
+
+/// The safety the configuration asks for: backups in the usual folder, kept
+/// within its limits, the backup before a write and the read-back after it
+/// as set there. The operations' names stay the plain ones.
+TransferSafety transferSafetyFrom(const AppConfig &config);
 
 class SerialTransfer : public QObject, private TransferHost
 {

@@ -650,11 +650,10 @@ void TAdjustmentDlg::showFileError(int headline, const QString &path, const File
     t880::showFileError(m_state, this, text(headline), path, result, texts);
 }
 
-bool TAdjustmentDlg::runTransfer(int op, bool read)
+bool TAdjustmentDlg::runTransfer(link::OpCode op, bool read)
 {
     commitFocusedField();
-    TProgramDialog dialog(m_state, link::OpCode(op),
-                          read ? link::ReadMode::Read : link::ReadMode::Write, this);
+    TProgramDialog dialog(m_state, op, read ? link::ReadMode::Read : link::ReadMode::Write, this);
     dialog.setWindowTitle(
         m_state.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
     dialog.exec();
@@ -663,18 +662,18 @@ bool TAdjustmentDlg::runTransfer(int op, bool read)
 
 void TAdjustmentDlg::bWriteClick()
 {
-    runTransfer(int(link::OpCode::Calibration), false);
+    runTransfer(link::OpCode::Calibration, false);
 }
 
 void TAdjustmentDlg::bReadClick()
 {
-    if (runTransfer(int(link::OpCode::Calibration), true))
+    if (runTransfer(link::OpCode::Calibration, true))
         display();
 }
 
 void TAdjustmentDlg::Read1846StatusClick()
 {
-    if (runTransfer(int(link::OpCode::Status), true))
+    if (runTransfer(link::OpCode::Status, true))
         display();
 }
 

@@ -18,6 +18,10 @@ class QSpinBox;
 
 namespace t880 {
 
+namespace link {
+enum class OpCode : int;
+}
+
 struct CalibrationEdit;
 struct FileResult;
 class OffsetSpinBox;
@@ -90,7 +94,7 @@ private:
     void bReadClick();
     void Read1846StatusClick();
     void Button1Click();
-    bool runTransfer(int op, bool read);
+    bool runTransfer(link::OpCode op, bool read);
     void showFileError(int headline, const QString &path, const FileResult &result);
     QString text(int n) const;
 
