@@ -17,9 +17,10 @@ constexpr std::uint8_t Identification[8] = {0x50, 0x33, 0x32, 0x30, 0x37, 0x33, 
 constexpr std::uint8_t Ack = 0x06;
 constexpr std::uint8_t Identify = 0x02;
 constexpr std::uint8_t ReadRequest = 0x52; // 'R'
-/// A write request, and the header of a read reply.
-constexpr std::uint8_t ReadReply = 0x57; // 'W'
-constexpr std::uint8_t WriteRequest = 0x57;
+// A read reply starts with the same byte as a write request: the radio
+// answers a read with the write that would put the block back.
+constexpr std::uint8_t ReadReply = 0x57;    // 'W'
+constexpr std::uint8_t WriteRequest = 0x57; // 'W'
 constexpr std::uint8_t End = 0x45; // 'E'
 constexpr int StatusReplySize = 6;
 constexpr int Block = memorymap::BlockSize;
