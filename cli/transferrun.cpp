@@ -264,7 +264,7 @@ void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser 
     transfer.setVerifyReads(optionGiven(parser, options.verify));
     // The command line's own options decide the safety steps, whatever the
     // window's configuration says.
-    link::TransferSafety safety = link::transferSafetyFrom(commandLineConfig());
+    link::TransferSafety safety = transferSafetyFrom(commandLineConfig());
     safety.backupBeforeWrite = !optionGiven(parser, options.noBackup);
     safety.verifyAfterWrite = !optionGiven(parser, options.noVerify);
     safety.readOperation = setup.readOperation;

@@ -356,7 +356,7 @@ void TGangWriteDlg::StartBtnClick()
                                                   link::ReadMode::Write, devices);
     m_gang->setVerifyReads(m_state.config.verifyReads);
     // The same safety as the window's own Write.
-    m_gang->setSafety(link::transferSafetyFrom(m_state.config));
+    m_gang->setSafety(transferSafetyFrom(m_state.config));
 
     link::GangTransfer *gang = m_gang.get();
     connect(gang, &link::GangTransfer::progressUpdated, this, [this](int index, int percent) {

@@ -123,7 +123,7 @@ void TProgramDialog::startTransfer(bool autoSearch)
     ports.autoSearch = autoSearch;
     m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
     m_transfer->setVerifyReads(m_state.config.verifyReads);
-    link::TransferSafety safety = link::transferSafetyFrom(m_state.config);
+    link::TransferSafety safety = transferSafetyFrom(m_state.config);
     safety.readOperation = m_readOperation;
     if (m_restorePlan) {
         safety.writeOperation = backup::Operation::Restore;

@@ -2,7 +2,6 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/memorymap.h"
-#include "ui/appconfig.h"
 
 #include <QFile>
 
@@ -105,16 +104,6 @@ void SerialTransfer::start()
 qint64 SerialTransfer::elapsedMs() const
 {
     return m_endedMs >= 0 ? m_endedMs : now();
-}
-
-TransferSafety transferSafetyFrom(const AppConfig &config)
-{
-    TransferSafety safety;
-    safety.folder = backup::defaultFolder();
-    safety.limits = {config.backupMaxAgeDays, config.backupMaxCount};
-    safety.backupBeforeWrite = config.backupBeforeWrite;
-    safety.verifyAfterWrite = config.verifyAfterWrite;
-    return safety;
 }
 
 void SerialTransfer::setSafety(const TransferSafety &safety)

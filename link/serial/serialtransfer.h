@@ -6,6 +6,7 @@
 #include "link/serial/portmap.h"
 #include "link/serialtrace.h"
 #include "link/transferengine.h"
+#include "link/transfersafety.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -13,10 +14,6 @@
 #include <QTimer>
 
 #include <array>
-
-namespace t880 {
-struct AppConfig;
-}
 
 namespace t880::link {
 
@@ -39,30 +36,6 @@ enum class PortProblem {
     Other,
 };
 PortProblem classifyPortFailure(const PortFailure &failure);
-
-/// What a transfer keeps and checks beyond the protocol itself.
-struct TransferSafety
-{
-    /// Where backups go; empty: none are kept (and a write cannot back up).
-    QString folder;
-    backup::Limits limits;
-    /// A successful codeplug or calibration read is kept as a backup.
-    bool keepReads = true;
-    /// A codeplug or calibration write (or a restore) first reads the area
-    /// it replaces and keeps it; the write does not begin unless it was kept.
-    bool backupBeforeWrite = false;
-    /// A write reads back and compares every block it wrote.
-    bool verifyAfterWrite = false;
-    /// What the backup of a write calls its operation (a restore says so).
-    backup::Operation writeOperation = backup::Operation::Write;
-    /// What the backup of a read calls its operation (a compare says so).
-    backup::Operation readOperation = backup::Operation::Read;
-};
-
-/// The safety the configuration asks for: backups in the usual folder, kept
-/// within its limits, the backup before a write and the read-back after it
-/// as set there. The operations' names stay the plain ones.
-TransferSafety transferSafetyFrom(const AppConfig &config);
 
 class SerialTransfer : public QObject, private TransferHost
 {

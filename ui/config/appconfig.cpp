@@ -1,5 +1,7 @@
 #include "ui/config/appconfig.h"
 
+#include "codeplug/backupfile.h"
+#include "link/transfersafety.h"
 #include "packaging/installpaths.h"
 
 #include <QDir>
@@ -379,6 +381,16 @@ QByteArray newConfigText(const AppConfig &config)
         ini.setValue(kNameSections[s], kCompany, config.appNames[std::size_t(s * 2 + 1)]);
     }
     return ini.serialize();
+}
+
+link::TransferSafety transferSafetyFrom(const AppConfig &config)
+{
+    link::TransferSafety safety;
+    safety.folder = backup::defaultFolder();
+    safety.limits = {config.backupMaxAgeDays, config.backupMaxCount};
+    safety.backupBeforeWrite = config.backupBeforeWrite;
+    safety.verifyAfterWrite = config.verifyAfterWrite;
+    return safety;
 }
 
 } // namespace t880

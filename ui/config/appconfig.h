@@ -18,6 +18,10 @@
 
 namespace t880 {
 
+namespace link {
+struct TransferSafety;
+}
+
 struct BandLimits
 {
     std::uint32_t min = 0;
@@ -130,5 +134,10 @@ FileResult saveConfig(const QString &path, const AppConfig &config);
 
 /// The INI text of a new file holding \a config, keys in the documented order.
 QByteArray newConfigText(const AppConfig &config);
+
+/// The safety the configuration asks for: backups in the usual folder, kept
+/// within its limits, the backup before a write and the read-back after it
+/// as set there. The operations' names stay the plain ones.
+link::TransferSafety transferSafetyFrom(const AppConfig &config);
 
 } // namespace t880
