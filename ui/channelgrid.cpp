@@ -213,17 +213,6 @@ void ChannelGrid::setCurrentCell(int column, int channel)
     setCurrentIndex(m_model->cell(channel, column));
 }
 
-void ChannelGrid::StringGridUpdataRow(int channel)
-{
-    m_model->updateRow(channel);
-}
-
-void ChannelGrid::StringGridCleanRow(int channel)
-{
-    cleanChannel(m_state.program.codeplug, channel);
-    m_model->updateRow(channel);
-}
-
 // --- opening the controls ----------------------------------------------------
 
 void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)

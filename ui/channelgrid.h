@@ -36,13 +36,7 @@ public:
     /// Makes cell (\a column, \a channel) current, as grid coordinates.
     void setCurrentCell(int column, int channel);
 
-    /// Redraws row \a channel from the model (an empty row when not in use).
-    void StringGridUpdataRow(int channel);
-    /// Takes channel \a channel out of use and empties its row.
-    void StringGridCleanRow(int channel);
-
     ChannelTableModel *channelModel() const { return m_model; }
-    ChannelDelegate *channelDelegate() const { return m_delegate; }
     QLabel *sTiShi_0 = nullptr;
 
 signals:

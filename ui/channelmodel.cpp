@@ -155,7 +155,7 @@ bool ChannelTableModel::setData(const QModelIndex &index, const QVariant &value,
         result = commitPicker(m_state.program.codeplug, channel, column, value.toInt());
         break;
     }
-    updateRow(channel);
+    StringGridUpdataRow(channel);
     if (column == RxToneColumn || column == TxToneColumn)
         emit toneCommitted(channel, column);
     return result != EditResult::Refused;
@@ -171,7 +171,7 @@ bool ChannelTableModel::isChannelUsed(int channel) const
     return m_state.program.codeplug.isChannelUsed(channel);
 }
 
-void ChannelTableModel::updateRow(int channel)
+void ChannelTableModel::StringGridUpdataRow(int channel)
 {
     emit dataChanged(cell(channel, FirstColumn), cell(channel, NameColumn));
 }
@@ -180,7 +180,8 @@ void ChannelTableModel::updateAll()
 {
     emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
-    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    for (int channel = 1; channel <= CodeplugData::Channels; ++channel)
+        StringGridUpdataRow(channel);
 }
 
 } // namespace t880

@@ -60,9 +60,11 @@ public:
     static int headerText(int column) { return NumberHeaderText + column; }
 
     bool isChannelUsed(int channel) const;
-    /// Redraws the row of \a channel from the model.
-    void updateRow(int channel);
-    /// Redraws every row and header (a new model, a new language).
+    /// Redraws the row of \a channel from the model (an empty row when the
+    /// channel is not in use).
+    void StringGridUpdataRow(int channel);
+    /// Redraws every header and, one by one, every row (a new model, a new
+    /// language).
     void updateAll();
 
 signals:

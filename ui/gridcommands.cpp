@@ -239,7 +239,7 @@ void GridCommands::cut()
     if (!wholeChannels)
         return;
     for (int n : selectedChannels())
-        cleanChannel(m_state.program.codeplug, n);
+        StringGridCleanRow(m_state.program.codeplug, n);
     finish(StepName(CutText));
 }
 
@@ -286,7 +286,7 @@ void GridCommands::clearChannels()
 {
     m_grid->commitEditor();
     for (int n : selectedChannels())
-        cleanChannel(m_state.program.codeplug, n);
+        StringGridCleanRow(m_state.program.codeplug, n);
     finish(StepName(ClearText));
 }
 
@@ -307,7 +307,7 @@ void GridCommands::insertEmpty()
     }
     for (int n = Channels; n > at; --n)
         store(n, slot(n - 1));
-    cleanChannel(m_state.program.codeplug, at);
+    StringGridCleanRow(m_state.program.codeplug, at);
     finish(StepName(InsertText));
     selectChannels(at, at);
 }
@@ -328,7 +328,7 @@ void GridCommands::deleteAndShiftUp()
         store(n++, s);
     // The freed channels at the end keep their bytes but are no longer in use.
     for (; n <= Channels; ++n)
-        cleanChannel(m_state.program.codeplug, n);
+        StringGridCleanRow(m_state.program.codeplug, n);
     finish(StepName(DeleteText));
     selectChannels(gone.front(), gone.front());
 }

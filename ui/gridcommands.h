@@ -34,9 +34,6 @@ public:
 
     /// Cut, Copy, Paste, then the row commands (for the Edit menu).
     QList<QAction *> actions() const;
-    QAction *batchSetAction() const { return m_batchSet; }
-    /// The grid's context menu ("GridMenu").
-    QMenu *contextMenu() const { return m_menu; }
     void applyLanguage();
 
     /// The channels of the grid's selection (or its current cell), 1..16, in order.

@@ -486,7 +486,7 @@ bool TForm1::openCodeplug(const QString &path)
     // A backup opens as well: its codeplug, as a read from its radio gave it.
     backup::Backup kept;
     if (backup::load(path, kept).ok())
-        return openBackup(path);
+        return openBackup(path, kept);
     const FileResult result = codeplugfile::load(path, m_state.program.codeplug);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
@@ -724,9 +724,16 @@ void TForm1::MenuFile_BackupsClick()
 bool TForm1::openBackup(const QString &path)
 {
     backup::Backup kept;
-    FileResult result = backup::load(path, kept);
-    if (result.ok())
-        result = loadCodeplugOrBackup(path, m_state.program.codeplug);
+    if (const FileResult result = backup::load(path, kept); !result.ok()) {
+        showFileError(CannotOpen, path, result);
+        return false;
+    }
+    return openBackup(path, kept);
+}
+
+bool TForm1::openBackup(const QString &path, const backup::Backup &kept)
+{
+    const FileResult result = backup::codeplugOf(kept, m_state.program.codeplug);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
         return false;

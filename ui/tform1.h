@@ -18,6 +18,9 @@ class QTranslator;
 
 namespace t880 {
 
+namespace backup {
+struct Backup;
+}
 class ChannelGrid;
 class DocumentTracker;
 class GridCommands;
@@ -119,6 +122,7 @@ private:
     void buildPages();
     void readConfiguration();
     void selectActiveBand();
+    bool openBackup(const QString &path, const backup::Backup &kept);
     void commitEdits();
     void runTransfer(bool read);
     void loadQtTranslations();

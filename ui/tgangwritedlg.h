@@ -42,10 +42,6 @@ public:
 
     /// Whether a round is being written.
     bool isRunning() const;
-    /// Radios written well and radios that failed, in this round or, with
-    /// Repeat on, since Repeat was switched on.
-    int doneCount() const { return m_done; }
-    int failedCount() const { return m_failed; }
     /// Whether any radio took the codeplug while the dialog was open.
     bool wroteAny() const { return m_wroteAny; }
     /// The ports whose check box is on, in the table's order.
@@ -94,6 +90,8 @@ private:
     QStringList m_checked;
     bool m_filling = false;
     bool m_wroteAny = false;
+    // Radios written well and radios that failed, in this round or, with
+    // Repeat on, since Repeat was switched on.
     int m_done = 0;
     int m_failed = 0;
 };
