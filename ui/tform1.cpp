@@ -12,6 +12,7 @@
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/csvcommands.h"
+#include "ui/document.h"
 #include "ui/documenttracker.h"
 #include "ui/filedialogs.h"
 #include "ui/focusreturn.h"
@@ -58,9 +59,6 @@ namespace {
 // Text numbers of the main table.
 enum Text : int {
     Title = 0,
-    FileNew = 2,
-    FileOpen = 3,
-    EditRead = 7,
     PageChannels = 25,
     PageOptions = 35,
     OpenTitle = 150,
@@ -114,18 +112,11 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     bHide->setAccessibleName(QStringLiteral(" "));
     // 5. The active band.
     selectActiveBand();
-    m_state.baseline = m_state.program.codeplug;
-    // What the window holds, for the title's mark and the recovery copy;
-    // the undo history of every change.
-    m_document = new DocumentTracker(m_state.program.codeplug, this);
-    m_history = new UndoHistory(
-        m_state.program.codeplug, m_state.lang,
-        [this] {
-            ApplyLanguage();
-            m_document->touch();
-        },
-        this);
-    QUndoStack *steps = m_history->stack();
+    // What the window holds: the codeplug with its baseline, its undo
+    // history and what the title's mark and the recovery copy track.
+    m_doc = new Document(m_state, this);
+    connect(m_doc, &Document::codeplugReplaced, this, &TForm1::ApplyLanguage);
+    QUndoStack *steps = m_doc->history().stack();
     connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
     connect(steps, &QUndoStack::canRedoChanged, m_menus->MenuEdit_Redo, &QAction::setEnabled);
     connect(steps, &QUndoStack::indexChanged, this, [this] { updateUndoTexts(); });
@@ -133,17 +124,17 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     m_menus->MenuEdit_Redo->setEnabled(false);
     connect(m_menus->MenuEdit_Undo, &QAction::triggered, this, [this] {
         commitEdits();
-        m_history->stack()->undo();
+        m_doc->history().stack()->undo();
     });
     connect(m_menus->MenuEdit_Redo, &QAction::triggered, this, [this] {
         commitEdits();
-        m_history->stack()->redo();
+        m_doc->history().stack()->redo();
     });
     m_gridCommands = new GridCommands(m_state, StringGrid1, this,
                                       [this](const StepName &name) { recordStep(name); });
     m_menus->MenuEdit->insertActions(m_menus->MenuEdit_Read, m_gridCommands->actions());
     m_menus->MenuEdit->insertSeparator(m_menus->MenuEdit_Read);
-    connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
+    connect(m_doc, &Document::modifiedChanged, this, [this] { updateTitle(); });
     connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
             &TForm1::modelTouched);
     connect(TabSheet_Option, &OptionsPage::edited, this, &TForm1::modelTouched);
@@ -364,47 +355,46 @@ void TForm1::updateUndoTexts()
 {
     // Without a step the items say what they do, with nothing after it.
     m_menus->MenuEdit_Undo->setText(
-        m_state.langText(UndoItem).arg(m_history->undoName()).trimmed());
+        m_state.langText(UndoItem).arg(m_doc->history().undoName()).trimmed());
     m_menus->MenuEdit_Redo->setText(
-        m_state.langText(RedoItem).arg(m_history->redoName()).trimmed());
+        m_state.langText(RedoItem).arg(m_doc->history().redoName()).trimmed());
 }
 
 void TForm1::updateTitle()
 {
     // The document's name, then the program's; Qt puts the change mark in
     // place of "[*]".
-    const QString name = m_document->documentName(m_state.langText(RadioDocument));
+    const QString name = m_doc->tracker().documentName(m_state.langText(RadioDocument));
     const QString program = m_state.langText(Title);
     setWindowTitle(name.isEmpty() ? program + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + program);
-    setWindowModified(m_document->isModified());
+    setWindowModified(m_doc->isModified());
 }
 
 bool TForm1::isModelModified() const
 {
-    return m_document->isModified();
+    return m_doc->isModified();
 }
 
 void TForm1::modelTouched()
 {
-    m_history->record();
-    m_document->touch();
+    m_doc->touched();
 }
 
 void TForm1::recordStep(const StepName &name)
 {
-    m_history->record(name);
-    m_document->touch();
+    m_doc->recordStep(name);
 }
 
 void TForm1::enableRecovery(const QString &folder)
 {
-    m_document->enableRecovery(folder);
+    m_doc->tracker().enableRecovery(folder);
 }
 
 void TForm1::offerRecovery()
 {
-    for (const RecoveryStore::Orphan &orphan : m_document->orphans()) {
+    DocumentTracker &tracker = m_doc->tracker();
+    for (const RecoveryStore::Orphan &orphan : tracker.orphans()) {
         TMyWarnDlg_2 prompt(m_state, this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(
@@ -414,16 +404,15 @@ void TForm1::offerRecovery()
         prompt.OKBtn->setText(m_state.langText(YesText));
         prompt.CancelBtn->setText(m_state.langText(NoText));
         if (prompt.exec() != QDialog::Accepted) {
-            m_document->discard(orphan);
+            tracker.discard(orphan);
             continue;
         }
-        const QByteArray bytes = m_document->adopt(orphan);
+        const QByteArray bytes = tracker.adopt(orphan);
         if (bytes.size() != CodeplugData::Size)
             continue; // unreadable: nothing to restore from it
-        m_state.program.codeplug.replaceLeading(bytes);
-        m_history->record();
-        m_document->setRecovered();
-        ApplyLanguage();
+        CodeplugData recovered = m_doc->codeplug();
+        recovered.replaceLeading(bytes);
+        m_doc->replace(recovered, Origin::recovery());
         return;
     }
 }
@@ -462,11 +451,9 @@ void TForm1::MenuFile_NewClick()
     prompt.CancelBtn->setText(m_state.langText(CancelText));
     if (prompt.exec() != QDialog::Accepted)
         return;
-    m_state.program.applyNewDefaults();
-    m_history->record(StepName(FileNew));
-    m_document->setNew();
-    m_state.baseline = m_state.program.codeplug;
-    ApplyLanguage();
+    ProgramState fresh = m_doc->program();
+    fresh.applyNewDefaults();
+    m_doc->replace(fresh, Origin::newDefaults());
 }
 
 void TForm1::MenuFile_OpenClick()
@@ -487,28 +474,26 @@ bool TForm1::openCodeplug(const QString &path)
     backup::Backup kept;
     if (backup::load(path, kept).ok())
         return openBackup(path, kept);
-    const FileResult result = codeplugfile::load(path, m_state.program.codeplug);
+    CodeplugData opened = m_doc->codeplug();
+    const FileResult result = codeplugfile::load(path, opened);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
         return false;
     }
-    m_history->record(StepName(FileOpen, -1, QFileInfo(path).fileName()));
-    m_document->setFile(path);
     // A file given at the start counts as much as one chosen in the dialog.
     filedialogs::rememberFolder(m_state.config, FileKind::Codeplug, path);
-    m_state.baseline = m_state.program.codeplug;
-    ApplyLanguage();
+    m_doc->replace(opened, Origin::file(path));
     return true;
 }
 
 bool TForm1::MenuFile_SaveClick()
 {
     // Save keeps to the window's file; only a model without one asks where.
-    if (m_document->currentFile().isEmpty())
+    if (m_doc->currentFile().isEmpty())
         return saveWithDialog(m_state.langText(SaveTitle));
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    return saveCodeplug(m_document->currentFile());
+    return saveCodeplug(m_doc->currentFile());
 }
 
 bool TForm1::MenuFile_SaveAsClick()
@@ -522,7 +507,7 @@ bool TForm1::saveWithDialog(const QString &title)
     commitEdits();
     const QString path = filedialogs::askSavePath(
         m_state, this, FileKind::Codeplug, title, QStringLiteral("SaveDialog"),
-        m_state.langText(FileFilter), codeplugfile::Suffix, m_document->currentFile());
+        m_state.langText(FileFilter), codeplugfile::Suffix, m_doc->currentFile());
     return !path.isEmpty() && saveCodeplug(path);
 }
 
@@ -533,8 +518,7 @@ bool TForm1::saveCodeplug(const QString &path)
         showFileError(CannotSave, path, result);
         return false;
     }
-    m_document->setFile(path);
-    m_state.baseline = m_state.program.codeplug;
+    m_doc->markSaved(path);
     StringGrid1->channelModel()->updateAll();
     TabSheet_Option->showChanges();
     TabSheet_Key->showChanges();
@@ -568,17 +552,16 @@ void TForm1::runTransfer(bool read)
     dialog.exec();
     m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value());
     // The read's result reaches the model only now, after its message.
-    if (!dialog.takeResult())
+    const ProgramState *result = dialog.completedResult();
+    if (!result)
         return;
     if (read) {
-        m_history->record(StepName(EditRead));
-        m_state.baseline = m_state.program.codeplug;
         // With the automatic search on, where the radio answered.
-        m_document->setReadFromRadio(QStringLiteral("COM%1").arg(dialog.usedPort()),
-                                     QDateTime::currentDateTime());
-        ApplyLanguage();
+        m_doc->replace(*result, Origin::radio(QStringLiteral("COM%1").arg(dialog.usedPort()),
+                                              QDateTime::currentDateTime()));
     } else {
-        m_document->setWritten();
+        m_state.program = *result;
+        m_doc->markWritten();
     }
 }
 
@@ -588,7 +571,7 @@ void TForm1::MenuEdit_WriteSeveralClick()
     TGangWriteDlg dialog(m_state, this);
     dialog.exec();
     if (dialog.wroteAny())
-        m_document->setWritten();
+        m_doc->markWritten();
 }
 
 void TForm1::MenuFile_SaveTraceClick()
@@ -642,16 +625,16 @@ void TForm1::MenuFile_ImportCsvClick()
 {
     commitEdits();
     csvcommands::importCsv(m_state, this, [this] {
-        m_history->record(StepName(ImportCsvItem));
+        m_doc->history().record(StepName(ImportCsvItem));
         ApplyLanguage();
-        m_document->touch();
+        m_doc->tracker().touch();
     });
 }
 
 void TForm1::MenuFile_ExportCsvClick()
 {
     commitEdits();
-    const QString file = m_document->currentFile();
+    const QString file = m_doc->currentFile();
     csvcommands::exportCsv(m_state, this,
                            file.isEmpty() ? QString() : QFileInfo(file).completeBaseName());
 }
@@ -675,9 +658,9 @@ void TForm1::MenuFile_ExportPdfClick()
 {
     commitEdits();
     const QString base =
-        m_document->currentFile().isEmpty()
+        m_doc->currentFile().isEmpty()
             ? QString()
-            : QFileInfo(m_document->currentFile()).completeBaseName() + QStringLiteral(".pdf");
+            : QFileInfo(m_doc->currentFile()).completeBaseName() + QStringLiteral(".pdf");
     const QString path = filedialogs::askSavePath(
         m_state, this, FileKind::Pdf, text::menuCaption(m_state.langText(ExportPdfItem)),
         QStringLiteral("PdfDialog"), m_state.langText(PdfFilter), QStringLiteral("pdf"), base);
@@ -733,16 +716,13 @@ bool TForm1::openBackup(const QString &path)
 
 bool TForm1::openBackup(const QString &path, const backup::Backup &kept)
 {
-    const FileResult result = backup::codeplugOf(kept, m_state.program.codeplug);
+    CodeplugData opened = m_doc->codeplug();
+    const FileResult result = backup::codeplugOf(kept, opened);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
         return false;
     }
-    const QDateTime taken = kept.time.toLocalTime();
-    m_history->record(StepName(FileOpen, -1, taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    m_document->setReadFromRadio(kept.port, taken);
-    m_state.baseline = m_state.program.codeplug;
-    ApplyLanguage();
+    m_doc->replace(opened, Origin::backup(kept.port, kept.time.toLocalTime()));
     return true;
 }
 
@@ -818,7 +798,7 @@ void TForm1::endRun()
         return;
     m_runEnded = true;
     saveConfig(m_state.configPath, m_state.config);
-    m_document->end();
+    m_doc->tracker().end();
 }
 
 } // namespace t880

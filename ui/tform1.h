@@ -22,7 +22,7 @@ namespace backup {
 struct Backup;
 }
 class ChannelGrid;
-class DocumentTracker;
+class Document;
 class GridCommands;
 class KeyPage;
 class MainMenus;
@@ -136,8 +136,7 @@ private:
     void updateTitle();
     void updateUndoTexts();
 
-    DocumentTracker *m_document = nullptr;
-    UndoHistory *m_history = nullptr;
+    Document *m_doc = nullptr;
     GridCommands *m_gridCommands = nullptr;
     MainMenus *m_menus = nullptr;
     std::unique_ptr<QTranslator> m_qtTranslator;
