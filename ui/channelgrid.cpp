@@ -39,10 +39,11 @@ bool isEnter(const QKeyEvent *e)
 
 } // namespace
 
-ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(parent), m_state(state)
+ChannelGrid::ChannelGrid(WindowState &state, Document &document, QWidget *parent)
+    : QTableView(parent), m_state(state)
 {
     setObjectName(QStringLiteral("StringGrid1"));
-    m_model = new ChannelTableModel(state, this);
+    m_model = new ChannelTableModel(state, document, this);
     setModel(m_model);
     m_delegate = new ChannelDelegate(state, viewport(), this);
     setItemDelegate(m_delegate);

@@ -12,6 +12,7 @@ class QLabel;
 
 namespace t880 {
 
+class Document;
 struct WindowState;
 class ChannelDelegate;
 class ChannelTableModel;
@@ -20,9 +21,9 @@ class ChannelGrid : public QTableView
 {
     Q_OBJECT
 public:
-    /// The grid over the channels of \a state; the nonstandard-tone note is
+    /// The grid over the channels of \a document; the nonstandard-tone note is
     /// placed on \a parent (the page) so it may reach past the grid.
-    explicit ChannelGrid(WindowState &state, QWidget *parent = nullptr);
+    ChannelGrid(WindowState &state, Document &document, QWidget *parent = nullptr);
     ~ChannelGrid() override;
 
     /// Headers, cell texts, picker lists and the note in the current language.

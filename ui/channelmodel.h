@@ -10,6 +10,7 @@
 namespace t880 {
 
 class CodeplugData;
+class Document;
 struct WindowState;
 
 class ChannelTableModel : public QAbstractTableModel
@@ -34,7 +35,9 @@ public:
     /// codeplug as last opened, read or saved).
     static constexpr int ChangedRole = Qt::UserRole + 1;
 
-    explicit ChannelTableModel(WindowState &state, QObject *parent = nullptr);
+    /// The channels of \a document, which every edit goes through; the
+    /// rows follow its changes.
+    ChannelTableModel(WindowState &state, Document &document, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -76,6 +79,7 @@ private:
     QString cellText(const CodeplugData &codeplug, int channel, int column) const;
 
     WindowState &m_state;
+    Document &m_doc;
 };
 
 } // namespace t880

@@ -1,6 +1,7 @@
 #include "ui/keypage.h"
 
 #include "ui/changemark.h"
+#include "ui/document.h"
 #include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
 
@@ -30,7 +31,8 @@ Setting keySetting(bool sideKey)
 
 } // namespace
 
-KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state(state)
+KeyPage::KeyPage(WindowState &state, Document &document, QWidget *parent)
+    : QWidget(parent), m_state(state), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Key"));
     auto *group = new QGroupBox(this);
@@ -51,7 +53,8 @@ KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state
     sKey_2_Short->setBuddy(cbKey_2_Short);
     m_marks[0] = new ChangeMark(cbKey_1_Short);
     m_marks[1] = new ChangeMark(cbKey_2_Short);
-    connect(this, &KeyPage::edited, this, &KeyPage::showChanges);
+    connect(&m_doc, &Document::settingsChanged, this, &KeyPage::showChanges);
+    connect(&m_doc, &Document::baselineChanged, this, &KeyPage::showChanges);
 
     auto *grid = new QGridLayout(group);
     grid->addWidget(sKey_1_Short, 0, 0);
@@ -131,9 +134,10 @@ void KeyPage::commitKey(QComboBox *box)
     const std::optional<int> code = optionedit::keyCodeForText(
         m_state.keyFunctionsA, box->currentText(), [this](int n) { return m_state.langText(n); });
     if (code) {
-        m_state.program.codeplug.setSetting(keySetting(sideKey), std::uint32_t(*code));
         shown = box->currentIndex();
-        emit edited();
+        m_doc.edit(StepName(), [&](ProgramState &program) {
+            program.codeplug.setSetting(keySetting(sideKey), std::uint32_t(*code));
+        });
     }
 }
 

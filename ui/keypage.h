@@ -12,13 +12,15 @@ class QLabel;
 namespace t880 {
 
 class ChangeMark;
+class Document;
 struct WindowState;
 
 class KeyPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit KeyPage(WindowState &state, QWidget *parent = nullptr);
+    /// The page over \a document's key settings; every write goes through it.
+    KeyPage(WindowState &state, Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds both lists from the window's key-function lists in the
     /// current language and shows the model.
@@ -33,10 +35,6 @@ public:
     QLabel *sKey_1_Short, *sKey_2_Short;
     QComboBox *cbKey_1_Short, *cbKey_2_Short;
 
-signals:
-    /// A control wrote its field into the model.
-    void edited();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -44,6 +42,7 @@ private:
     void commitKey(QComboBox *box);
 
     WindowState &m_state;
+    Document &m_doc;
     int m_shown[2] = {-1, -1}; ///< the items selected when the model was last shown
     ChangeMark *m_marks[2] = {nullptr, nullptr};
 };

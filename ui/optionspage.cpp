@@ -2,6 +2,7 @@
 
 #include "text/menucaption.h"
 #include "ui/changemark.h"
+#include "ui/document.h"
 #include "ui/dropdownstyle.h"
 #include "ui/windowstate.h"
 
@@ -65,7 +66,8 @@ template <class W> W *named(QWidget *parent, const char *name)
 
 } // namespace
 
-OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state(state)
+OptionsPage::OptionsPage(WindowState &state, Document &document, QWidget *parent)
+    : QWidget(parent), m_state(state), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Option"));
 
@@ -153,7 +155,8 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     }
     // The rate means something only while battery saving is on.
     connect(cSaving, &QCheckBox::clicked, cbSaving_Rate, &QWidget::setEnabled);
-    connect(this, &OptionsPage::edited, this, &OptionsPage::showChanges);
+    connect(&m_doc, &Document::settingsChanged, this, &OptionsPage::showChanges);
+    connect(&m_doc, &Document::baselineChanged, this, &OptionsPage::showChanges);
 
     // Labels and controls in two aligned columns; the lists of a group are
     // made equally wide by applyLanguage().
@@ -315,10 +318,12 @@ void OptionsPage::commitList(ListControl &c)
     const int index = c.box->currentIndex();
     if (index == c.shown)
         return;
-    if (optionedit::commitItem(m_state.program.codeplug, c.list, index)) {
+    bool taken = false;
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        taken = optionedit::commitItem(program.codeplug, c.list, index);
+    });
+    if (taken)
         c.shown = index;
-        emit edited();
-    }
 }
 
 void OptionsPage::commitCheck(CheckControl &c)
@@ -328,8 +333,10 @@ void OptionsPage::commitCheck(CheckControl &c)
     if (c.box->isChecked() == c.shown)
         return;
     c.shown = c.box->isChecked();
-    m_state.program.codeplug.setSetting(optionedit::checkSetting(c.check), c.shown ? 1 : 0);
-    emit edited();
+    const bool checked = c.shown;
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        program.codeplug.setSetting(optionedit::checkSetting(c.check), checked ? 1 : 0);
+    });
 }
 
 void OptionsPage::commitCode(CodeControl &c)
@@ -339,8 +346,10 @@ void OptionsPage::commitCode(CodeControl &c)
     if (c.edit->text() == c.shown)
         return;
     c.shown = c.edit->text();
-    m_state.program.codeplug.setCode(c.field, optionedit::codeFromText(c.shown));
-    emit edited();
+    const QString text = c.shown;
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        program.codeplug.setCode(c.field, optionedit::codeFromText(text));
+    });
 }
 
 void OptionsPage::onCodeEdited(QLineEdit *edit)

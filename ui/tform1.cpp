@@ -97,6 +97,9 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     setWindowIcon(icons::appIcon());
     // 1. A fresh model, port 1, the calibration defaults: the state is new.
     m_state.config.port = 1;
+    // What the window holds: the codeplug with its baseline, its undo
+    // history and what the title's mark and the recovery copy track.
+    m_doc = new Document(m_state, this);
     m_menus = new MainMenus(this);
     new FocusReturn(this);
     connectMenus();
@@ -112,9 +115,6 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     bHide->setAccessibleName(QStringLiteral(" "));
     // 5. The active band.
     selectActiveBand();
-    // What the window holds: the codeplug with its baseline, its undo
-    // history and what the title's mark and the recovery copy track.
-    m_doc = new Document(m_state, this);
     connect(m_doc, &Document::codeplugReplaced, this, &TForm1::ApplyLanguage);
     QUndoStack *steps = m_doc->history().stack();
     connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
@@ -130,15 +130,10 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
         commitEdits();
         m_doc->history().stack()->redo();
     });
-    m_gridCommands = new GridCommands(m_state, StringGrid1, this,
-                                      [this](const StepName &name) { recordStep(name); });
+    m_gridCommands = new GridCommands(m_state, *m_doc, StringGrid1, this);
     m_menus->MenuEdit->insertActions(m_menus->MenuEdit_Read, m_gridCommands->actions());
     m_menus->MenuEdit->insertSeparator(m_menus->MenuEdit_Read);
     connect(m_doc, &Document::modifiedChanged, this, [this] { updateTitle(); });
-    connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
-            &TForm1::modelTouched);
-    connect(TabSheet_Option, &OptionsPage::edited, this, &TForm1::modelTouched);
-    connect(TabSheet_Key, &KeyPage::edited, this, &TForm1::modelTouched);
     // 7. The language, then every text and value.
     SelectLanguage();
     ApplyLanguage();
@@ -206,8 +201,8 @@ void TForm1::buildPages()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet_ChInfo = new QWidget;
     TabSheet_ChInfo->setObjectName(QStringLiteral("TabSheet_ChInfo"));
-    TabSheet_Option = new OptionsPage(m_state);
-    TabSheet_Key = new KeyPage(m_state);
+    TabSheet_Option = new OptionsPage(m_state, *m_doc);
+    TabSheet_Key = new KeyPage(m_state, *m_doc);
     PageControl1->addTab(TabSheet_ChInfo, QString());
     PageControl1->addTab(TabSheet_Option, QString());
     PageControl1->addTab(TabSheet_Key, QString());
@@ -225,7 +220,7 @@ void TForm1::buildPages()
                                             Qt::TextSelectableByKeyboard);
     sLastWriteTime->setFocusPolicy(Qt::TabFocus);
     sLastWrite->setBuddy(sLastWriteTime);
-    StringGrid1 = new ChannelGrid(m_state, TabSheet_ChInfo);
+    StringGrid1 = new ChannelGrid(m_state, *m_doc, TabSheet_ChInfo);
     auto *channelLayout = new QVBoxLayout(TabSheet_ChInfo);
     channelLayout->addWidget(StringGrid1, 1);
     auto *status = new QHBoxLayout;
@@ -519,9 +514,6 @@ bool TForm1::saveCodeplug(const QString &path)
         return false;
     }
     m_doc->markSaved(path);
-    StringGrid1->channelModel()->updateAll();
-    TabSheet_Option->showChanges();
-    TabSheet_Key->showChanges();
     updateTitle();
     return true;
 }
@@ -625,9 +617,8 @@ void TForm1::MenuFile_ImportCsvClick()
 {
     commitEdits();
     csvcommands::importCsv(m_state, this, [this] {
-        m_doc->history().record(StepName(ImportCsvItem));
+        m_doc->recordStep(StepName(ImportCsvItem));
         ApplyLanguage();
-        m_doc->tracker().touch();
     });
 }
 
