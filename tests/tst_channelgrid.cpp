@@ -5,6 +5,7 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/channelgrid.h"
 #include "ui/tform1.h"
 #include "ui/windowstate.h"
 
@@ -49,7 +50,7 @@ private:
     QTemporaryDir m_dir;
     WindowState *m_state = nullptr;
     TForm1 *m_window = nullptr;
-    QTableView *m_grid = nullptr;
+    ChannelGrid *m_grid = nullptr;
 
     QString configPath() const { return m_dir.filePath(QStringLiteral("_config.ini")); }
     ChannelRecord channel(int n) const { return m_state->program.codeplug.channel(n); }
@@ -157,7 +158,7 @@ void TestChannelGrid::init()
     refresh();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
-    m_grid = m_window->findChild<QTableView *>(QStringLiteral("StringGrid1"));
+    m_grid = m_window->findChild<ChannelGrid *>(QStringLiteral("StringGrid1"));
     QVERIFY(m_grid);
 }
 
@@ -355,7 +356,7 @@ void TestChannelGrid::nonstandardToneNote()
     auto *page = m_window->findChild<QWidget *>(QStringLiteral("TabSheet_ChInfo"));
     const QPoint cellTopLeft =
         m_grid->viewport()->mapTo(page, m_grid->visualRect(cell(3, 3)).topLeft());
-    QCOMPARE(m_state->toneEditorPos, cellTopLeft);
+    QCOMPARE(m_grid->toneEditorPos(), cellTopLeft);
     QTest::keyClick(editor, Qt::Key_Backspace);
     typeAndEnter(editor, QStringLiteral("69.4"));
     QCOMPARE(channel(3).rxTone(), (Tone{1, 694}));
@@ -408,12 +409,12 @@ void TestChannelGrid::nonstandardToneHint()
     QTest::mouseMove(m_grid->viewport(), m_grid->visualRect(cell(3, 3)).center());
     QTRY_VERIFY(QToolTip::isVisible());
     QCOMPARE(QToolTip::text(), t(251));
-    QCOMPARE(m_state->hintCol, 3);
-    QCOMPARE(m_state->hintRow, 3);
+    QCOMPARE(m_grid->hintCol(), 3);
+    QCOMPARE(m_grid->hintRow(), 3);
 
     QTest::mouseMove(m_grid->viewport(), m_grid->visualRect(cell(3, 4)).center());
     QTRY_VERIFY(!QToolTip::isVisible());
-    QCOMPARE(m_state->hintCol, 4);
+    QCOMPARE(m_grid->hintCol(), 4);
 }
 
 void TestChannelGrid::busyLockPicker_data()

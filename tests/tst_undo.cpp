@@ -8,6 +8,7 @@
 
 #include "codeplug/channeledit.h"
 #include "codeplug/codeplugdiff.h"
+#include "codeplug/optionedit.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/tform1.h"

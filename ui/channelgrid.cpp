@@ -222,8 +222,8 @@ void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
     // frequency: nothing opens there.
     if (!index.isValid() || !(m_model->flags(index) & Qt::ItemIsEditable))
         return;
-    m_state.editCol = ChannelTableModel::gridColumnOf(index);
-    m_state.editRow = ChannelTableModel::channelOf(index);
+    m_editCol = ChannelTableModel::gridColumnOf(index);
+    m_editRow = ChannelTableModel::channelOf(index);
     m_bulkChannels = bulkChannels(index);
     m_delegate->startWith(startText);
     // Making the current cell current again would drop a selection of
@@ -246,7 +246,7 @@ void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
             line->end(false);
     }
     if (editor == m_delegate->ComboBox1)
-        m_state.toneEditorPos = editor->mapTo(sTiShi_0->parentWidget(), QPoint(0, 0));
+        m_toneEditorPos = editor->mapTo(sTiShi_0->parentWidget(), QPoint(0, 0));
 }
 
 QList<int> ChannelGrid::bulkChannels(const QModelIndex &index) const
@@ -283,7 +283,7 @@ void ChannelGrid::commitData(QWidget *editor)
     else if (auto *picker = qobject_cast<QComboBox *>(editor))
         value = picker->currentIndex();
     const QList<int> channels = m_bulkChannels;
-    const int column = m_state.editCol;
+    const int column = m_editCol;
     m_bulkChannels.clear();
     emit bulkEdited(column, channels, value);
 }
@@ -360,10 +360,10 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
         return;
     const int column = ChannelTableModel::gridColumnOf(index);
     const int channel = ChannelTableModel::channelOf(index);
-    if (column == m_state.hintCol && channel == m_state.hintRow)
+    if (column == m_hintCol && channel == m_hintRow)
         return;
-    m_state.hintCol = column;
-    m_state.hintRow = channel;
+    m_hintCol = column;
+    m_hintRow = channel;
     if (isNonstandardTone(m_state.program.codeplug, channel, column)) {
         // At once, not after the usual tool-tip delay.
         QToolTip::showText(event->globalPosition().toPoint(), m_state.langText(NonstandardToneText),
@@ -393,7 +393,7 @@ void ChannelGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHin
         QTableView::closeEditor(editor, hint);
     }
     if (tone)
-        onToneCommitted(m_state.editRow, m_state.editCol);
+        onToneCommitted(m_editRow, m_editCol);
 }
 
 void ChannelGrid::refuseFrequency()
@@ -426,7 +426,7 @@ void ChannelGrid::onToneCommitted(int channel, int column)
     }
     sTiShi_0->setText(m_state.langText(NonstandardToneText));
     sTiShi_0->adjustSize();
-    sTiShi_0->move(m_state.toneEditorPos + kNoteOffset);
+    sTiShi_0->move(m_toneEditorPos + kNoteOffset);
     sTiShi_0->raise();
     sTiShi_0->show();
 }

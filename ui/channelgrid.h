@@ -5,6 +5,7 @@
 // started from its receive-frequency cell only.
 #pragma once
 
+#include <QPoint>
 #include <QTableView>
 #include <QTimer>
 
@@ -38,6 +39,11 @@ public:
     void setCurrentCell(int column, int channel);
 
     ChannelTableModel *channelModel() const { return m_model; }
+    /// Top left of the tone editor when last placed, in the page.
+    QPoint toneEditorPos() const { return m_toneEditorPos; }
+    /// The cell the mouse last moved onto (grid coordinates; -1 before).
+    int hintCol() const { return m_hintCol; }
+    int hintRow() const { return m_hintRow; }
     QLabel *sTiShi_0 = nullptr;
 
 signals:
@@ -71,6 +77,12 @@ private:
     QPersistentModelIndex m_pressed;
     bool m_fitting = false;    ///< widening for the font, not the user's sizing
     QList<int> m_bulkChannels; ///< the selected channels when a control opened for several
+    // The cell whose control was opened last, in grid coordinates.
+    int m_editCol = 0;
+    int m_editRow = 0;
+    int m_hintCol = -1;
+    int m_hintRow = -1;
+    QPoint m_toneEditorPos;
     // A frequency text that is no number keeps its editor open and is named
     // in a message once the focus has settled.
     bool m_keepEditor = false;

@@ -75,6 +75,12 @@ KeyPage::KeyPage(WindowState &state, Document &document, QWidget *parent)
     dropDowns->limit(cbKey_2_Short);
 }
 
+void KeyPage::BuildKeyFunctionLists()
+{
+    m_keyFunctionsA = optionedit::keyFunctionsA();
+    m_keyFunctionsB = optionedit::keyFunctionsB();
+}
+
 void KeyPage::applyLanguage()
 {
     const std::pair<QComboBox *, QLabel *> keys[] = {{cbKey_1_Short, sKey_1_Short},
@@ -82,7 +88,7 @@ void KeyPage::applyLanguage()
     for (const auto &[box, label] : keys) {
         const bool sideKey = box == cbKey_1_Short;
         const std::vector<optionedit::KeyFunction> &list =
-            sideKey ? m_state.keyFunctionsA : m_state.keyFunctionsB;
+            sideKey ? m_keyFunctionsA : m_keyFunctionsB;
         const QString caption = m_state.langText(sideKey ? SideKeyText : FuncKeyText);
         const QString tip = m_state.langText(sideKey ? SideKeyTip : FuncKeyTip);
         label->setText(caption);
@@ -132,7 +138,7 @@ void KeyPage::commitKey(QComboBox *box)
     if (box->currentIndex() < 0 || box->currentIndex() == shown)
         return;
     const std::optional<int> code = optionedit::keyCodeForText(
-        m_state.keyFunctionsA, box->currentText(), [this](int n) { return m_state.langText(n); });
+        m_keyFunctionsA, box->currentText(), [this](int n) { return m_state.langText(n); });
     if (code) {
         shown = box->currentIndex();
         m_doc.edit(StepName(), [&](ProgramState &program) {

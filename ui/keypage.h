@@ -4,7 +4,11 @@
 // shows, looked up in the side key's list (the longer of the two).
 #pragma once
 
+#include "codeplug/optionedit.h"
+
 #include <QWidget>
+
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -31,6 +35,9 @@ public:
     /// Marks a key whose function differs from the codeplug as last opened,
     /// read, saved or made new.
     void showChanges();
+    /// Fills the two key-function lists from the current language (at the
+    /// start of every language change, before applyLanguage()).
+    void BuildKeyFunctionLists();
 
     QLabel *sKey_1_Short, *sKey_2_Short;
     QComboBox *cbKey_1_Short, *cbKey_2_Short;
@@ -43,6 +50,9 @@ private:
 
     WindowState &m_state;
     Document &m_doc;
+    /// Key-function lists A (side key) and B (function key).
+    std::vector<optionedit::KeyFunction> m_keyFunctionsA;
+    std::vector<optionedit::KeyFunction> m_keyFunctionsB;
     int m_shown[2] = {-1, -1}; ///< the items selected when the model was last shown
     ChangeMark *m_marks[2] = {nullptr, nullptr};
 };

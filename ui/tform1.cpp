@@ -276,8 +276,7 @@ void TForm1::loadQtTranslations()
 
 void TForm1::BuildKeyFunctionLists()
 {
-    m_state.keyFunctionsA = optionedit::keyFunctionsA();
-    m_state.keyFunctionsB = optionedit::keyFunctionsB();
+    TabSheet_Key->BuildKeyFunctionLists();
 }
 
 void TForm1::ApplyLanguage()
