@@ -40,7 +40,7 @@ constexpr int kWriteTitle = 248;
 void TAdjustmentDlg::bNewClick()
 {
     commitFocusedField();
-    TMyWarnDlg_2 prompt(m_state, this);
+    TMyWarnDlg_2 prompt(m_state.lang, this);
     prompt.Label1->setText(text(ClearAll));
     prompt.OKBtn->setText(text(OkText));
     prompt.CancelBtn->setText(text(CancelText));
@@ -99,7 +99,7 @@ void TAdjustmentDlg::showFileError(int headline, const QString &path, const File
 {
     static const FileErrorTexts texts = {
         text::TextTable::Adjust, TooShort, NotRegular, TooLarge, IsFolder, NoFolder};
-    t880::showFileError(m_state, this, text(headline), path, result, texts);
+    t880::showFileError(m_state.lang, this, text(headline), path, result, texts);
 }
 
 bool TAdjustmentDlg::runTransfer(int op, bool read)

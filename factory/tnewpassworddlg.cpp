@@ -97,7 +97,7 @@ void TNewPasswordDlg::cbWriteWithNewPDExit()
 
 void TNewPasswordDlg::showMessage(const QString &text)
 {
-    TUserWarnDlg message(m_state, this);
+    TUserWarnDlg message(m_state.lang, this);
     message.setMessage(text);
     message.exec();
 }

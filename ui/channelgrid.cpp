@@ -408,7 +408,7 @@ void ChannelGrid::refuseFrequency()
 void ChannelGrid::showFrequencyRefusal()
 {
     m_refusalShowing = true;
-    TUserWarnDlg message(m_state, this);
+    TUserWarnDlg message(m_state.lang, this);
     message.setMessage(m_state.langText(NotAFrequencyText).arg(m_refusedText));
     message.exec();
     m_refusalShowing = false;

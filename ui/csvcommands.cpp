@@ -48,7 +48,7 @@ QStringList channelsReplaced(const WindowState &state, const channelcsv::Preview
 // Yes replaces the channels in use, No keeps them, Cancel stops the import.
 int askReplace(const WindowState &state, QWidget *parent, const QStringList &channels)
 {
-    TMyWarnDlg_3 prompt(state, parent);
+    TMyWarnDlg_3 prompt(state.lang, parent);
     prompt.setObjectName(QStringLiteral("ReplaceChannelsPrompt"));
     prompt.Label1->setText(state.langText(ReplacesInUse).arg(channels.join(QStringLiteral(", "))) +
                            QLatin1Char('\n') + state.langText(ReplaceOrKeep));
@@ -74,12 +74,12 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
 {
     QByteArray bytes;
     if (const FileResult read = readSmallFile(path, MaxCsvSize, bytes); !read.ok()) {
-        showFileError(state, parent, state.langText(CannotOpen), path, read, MainFileErrorTexts);
+        showFileError(state.lang, parent, state.langText(CannotOpen), path, read, MainFileErrorTexts);
         return false;
     }
     channelcsv::Preview preview = channelcsv::previewCsv(state.program, bytes);
     if (!preview.readable()) {
-        TUserWarnDlg message(state, parent);
+        TUserWarnDlg message(state.lang, parent);
         message.setMessage(state.langText(NoChannelList) + QLatin1Char('\n') + path);
         message.exec();
         return false;
@@ -122,7 +122,7 @@ bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &pat
     const FileResult written =
         writeFileAtomically(path, channelcsv::exportCsv(state.program.codeplug));
     if (!written.ok()) {
-        showFileError(state, parent, state.langText(CannotWriteCsv), path, written,
+        showFileError(state.lang, parent, state.langText(CannotWriteCsv), path, written,
                       MainFileErrorTexts);
         return false;
     }

@@ -109,7 +109,7 @@ void TBatchSetDlg::tryAccept()
     const std::optional<std::uint32_t> step = codec::parseFrequency(edStep->text().trimmed());
     // An empty field reads as 0 Hz, which is no start frequency.
     if (!start || *start == 0 || !step || startChannel() > endChannel()) {
-        TUserWarnDlg warning(m_state, this);
+        TUserWarnDlg warning(m_state.lang, this);
         warning.setMessage(m_state.langText(BadValuesText));
         warning.exec();
         return;

@@ -378,7 +378,7 @@ void TForm1::offerRecovery()
 {
     DocumentTracker &tracker = m_doc->tracker();
     for (const RecoveryStore::Orphan &orphan : tracker.orphans()) {
-        TMyWarnDlg_2 prompt(m_state, this);
+        TMyWarnDlg_2 prompt(m_state.lang, this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(
             m_state.langText(RecoveryQuestion)
@@ -532,7 +532,7 @@ void TForm1::MenuAboutClick()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_promptOnClose) {
-        TMyWarnDlg_3 prompt(m_state, this);
+        TMyWarnDlg_3 prompt(m_state.lang, this);
         prompt.Label1->setText(m_state.langText(SaveQuestion));
         prompt.OKBtn->setText(m_state.langText(YesText));
         prompt.NoBtn->setText(m_state.langText(NoText));

@@ -52,7 +52,7 @@ enum Text : int {
 
 void TForm1::MenuFile_NewClick()
 {
-    TMyWarnDlg_2 prompt(m_state, this);
+    TMyWarnDlg_2 prompt(m_state.lang, this);
     prompt.Label1->setText(m_state.langText(ClearAll));
     prompt.OKBtn->setText(m_state.langText(OkText));
     prompt.CancelBtn->setText(m_state.langText(CancelText));
@@ -132,7 +132,7 @@ bool TForm1::saveCodeplug(const QString &path)
 
 void TForm1::showFileError(int headline, const QString &path, const FileResult &result)
 {
-    t880::showFileError(m_state, this, m_state.langText(headline), path, result,
+    t880::showFileError(m_state.lang, this, m_state.langText(headline), path, result,
                         MainFileErrorTexts);
 }
 
@@ -246,7 +246,7 @@ void TForm1::restoreBackup(const QString &path)
         (calibration && !backup::calibrationArea(kept)))
         return; // the dialog offers no such backup
     if (calibration) {
-        TMyWarnDlg_2 prompt(m_state, this);
+        TMyWarnDlg_2 prompt(m_state.lang, this);
         prompt.setObjectName(QStringLiteral("RestoreCalibrationPrompt"));
         prompt.Label1->setText(m_state.langText(RestoreCalibration));
         prompt.Label1->setWordWrap(true);

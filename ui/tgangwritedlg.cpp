@@ -321,7 +321,7 @@ void TGangWriteDlg::AddPortBtnClick()
     // "ttyUSB0" and "pts/3" as the system names them, as on the command line.
     const QString path = QDir::cleanPath(link::resolvePortPath(typed).path);
     if (!isCharacterDevice(path)) {
-        TUserWarnDlg message(m_state, this);
+        TUserWarnDlg message(m_state.lang, this);
         message.setMessage(m_state.langText(NotAPort).arg(path));
         message.exec();
         return;
@@ -364,7 +364,7 @@ void TGangWriteDlg::StartBtnClick()
         canonical << c;
     }
     if (devices.isEmpty()) {
-        TUserWarnDlg message(m_state, this);
+        TUserWarnDlg message(m_state.lang, this);
         message.setMessage(m_state.langText(NoPortChosen));
         message.exec();
         return;
@@ -536,7 +536,7 @@ void TGangWriteDlg::SaveTraceBtnClick()
 void TGangWriteDlg::reject()
 {
     if (isRunning()) {
-        TMyWarnDlg_2 prompt(m_state, this);
+        TMyWarnDlg_2 prompt(m_state.lang, this);
         prompt.setObjectName(QStringLiteral("StopGangPrompt"));
         prompt.Label1->setText(m_state.langText(StopQuestion));
         prompt.Label1->setWordWrap(true);

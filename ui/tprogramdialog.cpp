@@ -162,7 +162,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
         // Where the backup was to go, why it could not, and how to go on.
         lines << m_state.langText(kBackupNotKeptText)
                      .arg(QDir::toNativeSeparators(m_transfer->backupFolder()))
-              << fileErrorReason(m_state, m_transfer->backupResult(), MainFileErrorTexts)
+              << fileErrorReason(m_state.lang, m_transfer->backupResult(), MainFileErrorTexts)
               << m_state.langText(kWithoutBackupText)
                      .arg(text::menuCaption(m_state.langText(kEditMenuText)),
                           m_state.langText(kBackupMenuText));
@@ -203,7 +203,7 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
         }
     }
     ProgressBar1->setValue(0);
-    TUserWarnDlg message(m_state, this);
+    TUserWarnDlg message(m_state.lang, this);
     message.setMessage(resultMessage(outcome));
     if (outcome == link::Outcome::CommunicationFalse) {
         QPushButton *details = message.addButton(m_state.langText(kDetailsText), "DetailsBtn");

@@ -41,7 +41,7 @@ bool saveTraceFile(const WindowState &state, QWidget *parent, const link::Serial
 {
     const FileResult written = trace.save(path);
     if (!written.ok()) {
-        showFileError(state, parent, state.langText(CannotSaveTrace), path, written,
+        showFileError(state.lang, parent, state.langText(CannotSaveTrace), path, written,
                       MainFileErrorTexts);
         return false;
     }
