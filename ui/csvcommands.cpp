@@ -74,7 +74,8 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
 {
     QByteArray bytes;
     if (const FileResult read = readSmallFile(path, MaxCsvSize, bytes); !read.ok()) {
-        showFileError(state.lang, parent, state.langText(CannotOpen), path, read, MainFileErrorTexts);
+        showFileError(state.lang, parent, state.langText(CannotOpen), path, read,
+                      MainFileErrorTexts);
         return false;
     }
     channelcsv::Preview preview = channelcsv::previewCsv(state.program, bytes);

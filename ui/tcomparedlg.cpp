@@ -99,7 +99,8 @@ void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
     CodeplugData other = state.program.codeplug;
     const FileResult result = loadCodeplugOrBackup(path, other);
     if (!result.ok()) {
-        showFileError(state.lang, parent, state.langText(CannotOpen), path, result, MainFileErrorTexts);
+        showFileError(state.lang, parent, state.langText(CannotOpen), path, result,
+                      MainFileErrorTexts);
         return;
     }
     TCompareDlg compare(state, state.program.codeplug, other, FileColumn,
