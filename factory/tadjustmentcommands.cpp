@@ -6,7 +6,7 @@
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFileInfo>
 
@@ -40,13 +40,13 @@ constexpr int kWriteTitle = 248;
 void TAdjustmentDlg::bNewClick()
 {
     commitFocusedField();
-    TMyWarnDlg_2 prompt(m_state.lang, this);
+    TMyWarnDlg_2 prompt(m_state.lang(), this);
     prompt.Label1->setText(text(ClearAll));
     prompt.OKBtn->setText(text(OkText));
     prompt.CancelBtn->setText(text(CancelText));
     if (prompt.exec() != QDialog::Accepted)
         return;
-    m_state.program.calibration.applyCalibrationDefaults();
+    m_state.program().calibration.applyCalibrationDefaults();
     display();
 }
 
@@ -62,14 +62,14 @@ void TAdjustmentDlg::bOpenClick()
 
 bool TAdjustmentDlg::openCalibration(const QString &path)
 {
-    const FileResult result = calibrationfile::load(path, m_state.program.calibration);
+    const FileResult result = calibrationfile::load(path, m_state.program().calibration);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
         return false;
     }
     m_lastFile = QFileInfo(path).absoluteFilePath();
     // A file given at the start counts as much as one chosen in the dialog.
-    filedialogs::rememberFolder(m_state.config, FileKind::Calibration, path);
+    filedialogs::rememberFolder(m_state.config(), FileKind::Calibration, path);
     display();
     return true;
 }
@@ -86,7 +86,7 @@ void TAdjustmentDlg::bSaveClick()
 
 bool TAdjustmentDlg::saveCalibration(const QString &path)
 {
-    const FileResult result = calibrationfile::save(path, m_state.program.calibration);
+    const FileResult result = calibrationfile::save(path, m_state.program().calibration);
     if (!result.ok()) {
         showFileError(CannotSave, path, result);
         return false;
@@ -99,7 +99,7 @@ void TAdjustmentDlg::showFileError(int headline, const QString &path, const File
 {
     static const FileErrorTexts texts = {
         text::TextTable::Adjust, TooShort, NotRegular, TooLarge, IsFolder, NoFolder};
-    t880::showFileError(m_state.lang, this, text(headline), path, result, texts);
+    t880::showFileError(m_state.lang(), this, text(headline), path, result, texts);
 }
 
 bool TAdjustmentDlg::runTransfer(int op, bool read)

@@ -4,7 +4,7 @@
 #include "factory/offsetspinbox.h"
 #include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -125,7 +125,7 @@ QGroupBox *group(const QString &title, QWidget *parent)
 
 } // namespace
 
-TAdjustmentDlg::TAdjustmentDlg(WindowState &state, std::function<void()> writeCodeplug,
+TAdjustmentDlg::TAdjustmentDlg(Document &state, std::function<void()> writeCodeplug,
                                QWidget *parent)
     : QDialog(parent), m_state(state), m_writeCodeplug(std::move(writeCodeplug))
 {
@@ -341,7 +341,7 @@ QWidget *TAdjustmentDlg::buildThresholdGroup()
     box->addStretch();
 
     const auto store = [this](const char *name, bool on) {
-        m_state.program.calibration.setValue(*findCalibrationField(QLatin1String(name)),
+        m_state.program().calibration.setValue(*findCalibrationField(QLatin1String(name)),
                                              on ? 1 : 0);
     };
     connect(cModu_dten, &QCheckBox::clicked, this, [store](bool on) { store("cModu_dten", on); });
@@ -538,7 +538,7 @@ void TAdjustmentDlg::commitField(QLineEdit *edit)
     const CalibrationEdit *rule = m_edits.value(edit);
     if (!rule)
         return;
-    const QString shown = commitCalibrationEdit(*rule, edit->text(), m_state.program.calibration);
+    const QString shown = commitCalibrationEdit(*rule, edit->text(), m_state.program().calibration);
     if (shown != edit->text()) {
         const QSignalBlocker block(edit);
         edit->setText(shown);
@@ -566,7 +566,7 @@ void TAdjustmentDlg::revertFocusedField()
             continue;
         const CalibrationField *f =
             findCalibrationField(QStringLiteral("udSQ_offset_%1").arg(it.key()));
-        it.value()->showValue(m_state.program.calibration.value(*f));
+        it.value()->showValue(m_state.program().calibration.value(*f));
         it.value()->selectAll();
     }
 }
@@ -581,7 +581,7 @@ void TAdjustmentDlg::showValue(QLineEdit *edit)
     const CalibrationField *f = findCalibrationField(edit->objectName());
     if (!f)
         return;
-    int value = m_state.program.calibration.value(*f);
+    int value = m_state.program().calibration.value(*f);
     if (edit->objectName().contains(QLatin1String("_cmp")))
         value = value != 0 ? 1 : 0;
     // The whole value, even one longer than the field keeps: a file may
@@ -593,13 +593,13 @@ void TAdjustmentDlg::showValue(QLineEdit *edit)
 void TAdjustmentDlg::udSQ_offsetClick(int k, int position)
 {
     const CalibrationField *f = findCalibrationField(QStringLiteral("udSQ_offset_%1").arg(k));
-    m_state.program.calibration.setValue(*f, position);
+    m_state.program().calibration.setValue(*f, position);
     m_offsetTexts.value(k)->setText(QString::number(position));
 }
 
 void TAdjustmentDlg::display()
 {
-    const CalibrationData &record = m_state.program.calibration;
+    const CalibrationData &record = m_state.program().calibration;
     for (QLineEdit *edit : std::as_const(m_fields))
         showValue(edit);
     cModu_dten->setChecked(record.value(*findCalibrationField(QStringLiteral("cModu_dten"))) != 0);

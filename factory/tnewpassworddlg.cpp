@@ -4,7 +4,7 @@
 #include "factory/passwordfield.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -28,7 +28,7 @@ enum Text : int {
 };
 }
 
-TNewPasswordDlg::TNewPasswordDlg(WindowState &state, QWidget *parent)
+TNewPasswordDlg::TNewPasswordDlg(Document &state, QWidget *parent)
     : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("NewPasswordDlg"));
@@ -45,7 +45,7 @@ TNewPasswordDlg::TNewPasswordDlg(WindowState &state, QWidget *parent)
     eSureInput->setAccessibleName(state.langText(NewPasswordSure));
     cbWriteWithNewPD = new QCheckBox(state.langText(WriteWithNewPassword), this);
     cbWriteWithNewPD->setObjectName(QStringLiteral("cbWriteWithNewPD"));
-    cbWriteWithNewPD->setChecked(state.program.codeplug.setting(Setting::writeNewPassword) != 0);
+    cbWriteWithNewPD->setChecked(state.program().codeplug.setting(Setting::writeNewPassword) != 0);
     cbWriteWithNewPD->installEventFilter(this);
     bWrite = makeDialogButton(this, "bWrite", state.langText(WriteText));
     OKBtn = makeDialogButton(this, "OKBtn", state.langText(OkText));
@@ -91,13 +91,13 @@ bool TNewPasswordDlg::eventFilter(QObject *watched, QEvent *event)
 
 void TNewPasswordDlg::cbWriteWithNewPDExit()
 {
-    m_state.program.codeplug.setSetting(Setting::writeNewPassword,
+    m_state.program().codeplug.setSetting(Setting::writeNewPassword,
                                         cbWriteWithNewPD->isChecked() ? 1 : 0);
 }
 
 void TNewPasswordDlg::showMessage(const QString &text)
 {
-    TUserWarnDlg message(m_state.lang, this);
+    TUserWarnDlg message(m_state.lang(), this);
     message.setMessage(text);
     message.exec();
 }
@@ -109,7 +109,7 @@ bool TNewPasswordDlg::takeNewPassword()
         showMessage(m_state.langText(NoMatch));
         return false;
     }
-    m_state.program.codeplug.setText(TextField::newRadioPassword, *bytes);
+    m_state.program().codeplug.setText(TextField::newRadioPassword, *bytes);
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include "factory/passwordentry.h"
 #include "factory/passwordfield.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -14,7 +14,7 @@ namespace {
 enum Text : int { OkText = 153, CancelText = 154 };
 }
 
-TPasswordDlg::TPasswordDlg(const WindowState &state, std::function<void()> openCalibration,
+TPasswordDlg::TPasswordDlg(const Document &state, std::function<void()> openCalibration,
                            QWidget *parent)
     : QDialog(parent), m_openCalibration(std::move(openCalibration))
 {

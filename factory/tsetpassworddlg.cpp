@@ -2,7 +2,7 @@
 
 #include "factory/passwordentry.h"
 #include "factory/passwordfield.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +15,7 @@ namespace {
 enum Text : int { OkText = 153, CancelText = 154, Title = 232, InputPassword = 234 };
 }
 
-TSetPasswordDlg::TSetPasswordDlg(WindowState &state, QWidget *parent)
+TSetPasswordDlg::TSetPasswordDlg(Document &state, QWidget *parent)
     : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SetPasswordDlg"));
@@ -51,7 +51,7 @@ void TSetPasswordDlg::OKBtnClick()
 {
     // The field's validator lets through only what the codeplug can hold.
     if (const auto bytes = passwordBytes(eInput->text()))
-        m_state.program.codeplug.setText(TextField::radioPassword, *bytes);
+        m_state.program().codeplug.setText(TextField::radioPassword, *bytes);
     accept();
 }
 

@@ -4,7 +4,7 @@
 #include "ui/channeldelegate.h"
 #include "ui/channelmodel.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -39,7 +39,7 @@ bool isEnter(const QKeyEvent *e)
 
 } // namespace
 
-ChannelGrid::ChannelGrid(WindowState &state, Document &document, QWidget *parent)
+ChannelGrid::ChannelGrid(Document &state, Document &document, QWidget *parent)
     : QTableView(parent), m_state(state)
 {
     setObjectName(QStringLiteral("StringGrid1"));
@@ -72,14 +72,14 @@ ChannelGrid::ChannelGrid(WindowState &state, Document &document, QWidget *parent
                 if (m_fitting)
                     return;
                 if (section + 1 == ChannelTableModel::NameColumn)
-                    m_state.config.nameColumnWidth = size;
+                    m_state.config().nameColumnWidth = size;
                 else
-                    m_state.config.channelColumnWidths[std::size_t(section + 1)] = size;
+                    m_state.config().channelColumnWidths[std::size_t(section + 1)] = size;
             });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
                 if (!m_fitting)
-                    m_state.config.channelRowHeights[std::size_t(section + 1)] = size;
+                    m_state.config().channelRowHeights[std::size_t(section + 1)] = size;
             });
 
     // The corner plays the number column's header, "NO.".
@@ -178,7 +178,7 @@ void ChannelGrid::fitTexts()
 
 void ChannelGrid::applySizes()
 {
-    const AppConfig &c = m_state.config;
+    const AppConfig &c = m_state.config();
     // Copies: resizing writes back into the configuration as it goes.
     const auto widths = c.channelColumnWidths;
     const auto heights = c.channelRowHeights;
@@ -364,7 +364,7 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
         return;
     m_hintCol = column;
     m_hintRow = channel;
-    if (isNonstandardTone(m_state.program.codeplug, channel, column)) {
+    if (isNonstandardTone(m_state.program().codeplug, channel, column)) {
         // At once, not after the usual tool-tip delay.
         QToolTip::showText(event->globalPosition().toPoint(), m_state.langText(NonstandardToneText),
                            viewport(), visualRect(index));
@@ -408,7 +408,7 @@ void ChannelGrid::refuseFrequency()
 void ChannelGrid::showFrequencyRefusal()
 {
     m_refusalShowing = true;
-    TUserWarnDlg message(m_state.lang, this);
+    TUserWarnDlg message(m_state.lang(), this);
     message.setMessage(m_state.langText(NotAFrequencyText).arg(m_refusedText));
     message.exec();
     m_refusalShowing = false;
@@ -420,7 +420,7 @@ void ChannelGrid::showFrequencyRefusal()
 
 void ChannelGrid::onToneCommitted(int channel, int column)
 {
-    if (!isNonstandardTone(m_state.program.codeplug, channel, column)) {
+    if (!isNonstandardTone(m_state.program().codeplug, channel, column)) {
         sTiShi_0->hide();
         return;
     }

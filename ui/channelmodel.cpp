@@ -4,7 +4,7 @@
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "ui/document.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QColor>
 #include <QHash>
@@ -46,7 +46,7 @@ int ChannelTableModel::gridColumnOfList(const QString &header)
     return columns.value(header.toLower(), -1);
 }
 
-ChannelTableModel::ChannelTableModel(WindowState &state, Document &document, QObject *parent)
+ChannelTableModel::ChannelTableModel(Document &state, Document &document, QObject *parent)
     : QAbstractTableModel(parent), m_state(state), m_doc(document)
 {
     connect(&m_doc, &Document::channelsChanged, this, [this](int first, int last) {

@@ -11,7 +11,7 @@ namespace t880 {
 
 class CodeplugData;
 class Document;
-struct WindowState;
+class Document;
 
 class ChannelTableModel : public QAbstractTableModel
 {
@@ -37,7 +37,7 @@ public:
 
     /// The channels of \a document, which every edit goes through; the
     /// rows follow its changes.
-    ChannelTableModel(WindowState &state, Document &document, QObject *parent = nullptr);
+    ChannelTableModel(Document &state, Document &document, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -78,7 +78,7 @@ private:
     /// The text of a cell (grid columns 1..9) of \a codeplug.
     QString cellText(const CodeplugData &codeplug, int channel, int column) const;
 
-    WindowState &m_state;
+    Document &m_state;
     Document &m_doc;
 };
 

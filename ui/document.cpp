@@ -1,7 +1,6 @@
 #include "ui/document.h"
 
 #include "ui/documenttracker.h"
-#include "ui/windowstate.h"
 
 #include <QFileInfo>
 
@@ -35,12 +34,12 @@ StepName stepOf(const Origin &origin)
 
 } // namespace
 
-Document::Document(WindowState &state, QObject *parent) : QObject(parent), m_state(state)
+Document::Document(QObject *parent) : QObject(parent)
 {
-    m_state.baseline = m_state.program.codeplug;
-    m_tracker = new DocumentTracker(m_state.program.codeplug, this);
+    m_baseline = m_program.codeplug;
+    m_tracker = new DocumentTracker(m_program.codeplug, this);
     m_history = new UndoHistory(
-        m_state.program.codeplug, m_state.lang,
+        m_program.codeplug, m_lang,
         [this] {
             emit codeplugReplaced();
             m_tracker->touch();
@@ -53,35 +52,35 @@ Document::~Document() = default;
 
 ProgramState &Document::program()
 {
-    return m_state.program;
+    return m_program;
 }
 
 const ProgramState &Document::program() const
 {
-    return m_state.program;
+    return m_program;
 }
 
 const CodeplugData &Document::codeplug() const
 {
-    return m_state.program.codeplug;
+    return m_program.codeplug;
 }
 
 const CodeplugData &Document::baseline() const
 {
-    return m_state.baseline;
+    return m_baseline;
 }
 
 void Document::replace(const CodeplugData &codeplug, const Origin &origin)
 {
-    ProgramState program = m_state.program;
+    ProgramState program = m_program;
     program.codeplug = codeplug;
     replace(program, origin);
 }
 
 void Document::replace(const ProgramState &program, const Origin &origin)
 {
-    if (&program != &m_state.program)
-        m_state.program = program;
+    if (&program != &m_program)
+        m_program = program;
     // The step first, so that it holds the change; then the origin, which
     // takes the codeplug as it now is for clean; then the baseline; the
     // views last, when there is nothing left for them to record.
@@ -102,21 +101,21 @@ void Document::replace(const ProgramState &program, const Origin &origin)
         break;
     }
     if (origin.kind != Origin::Kind::Recovery)
-        m_state.baseline = m_state.program.codeplug;
+        m_baseline = m_program.codeplug;
     emit codeplugReplaced();
 }
 
 void Document::edit(const StepName &name, const std::function<void(ProgramState &)> &change)
 {
-    const CodeplugData before = m_state.program.codeplug;
-    change(m_state.program);
+    const CodeplugData before = m_program.codeplug;
+    change(m_program);
     recordStep(name);
     announce(before);
 }
 
 void Document::announce(const CodeplugData &before)
 {
-    const CodeplugData &after = m_state.program.codeplug;
+    const CodeplugData &after = m_program.codeplug;
     int first = 0;
     int last = 0;
     // The channels put back as they were: whatever still differs lies
@@ -153,13 +152,19 @@ void Document::recordStep(const StepName &name)
 void Document::markSaved(const QString &path)
 {
     m_tracker->setFile(path);
-    m_state.baseline = m_state.program.codeplug;
+    m_baseline = m_program.codeplug;
     emit baselineChanged();
 }
 
 void Document::markWritten()
 {
     m_tracker->setWritten();
+}
+
+void Document::selectLanguage()
+{
+    m_lang.applyLanguageSetting(m_config.language);
+    emit languageChanged();
 }
 
 bool Document::isModified() const

@@ -1,10 +1,17 @@
-// The codeplug the window works on and what belongs to it: the baseline the
-// changed-cell marks compare with, the undo history, and what the title and
-// the recovery copy track. Every change goes through one of its intent
-// methods, which keep that bookkeeping in one order, and it says what
-// changed so that the views can follow.
+// What the window works on, in one object that the main window is given and
+// hands by reference to its pages and dialogs: the programming state
+// (codeplug, image, calibration) with the baseline the changed-cell marks
+// compare with, the undo history and what the title and the recovery copy
+// track; the configuration of the run and the language. Every change of the
+// codeplug goes through one of its intent methods, which keep that
+// bookkeeping in one order, and it says what changed so that the views can
+// follow. No globals; every test makes a fresh one.
 #pragma once
 
+#include "link/programstate.h"
+#include "link/serialtrace.h"
+#include "text/applang.h"
+#include "ui/appconfig.h"
 #include "ui/undohistory.h"
 
 #include <QDateTime>
@@ -12,13 +19,11 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace t880 {
 
-class CodeplugData;
 class DocumentTracker;
-class ProgramState;
-struct WindowState;
 
 /// Where a codeplug that takes the window's place came from.
 struct Origin
@@ -50,9 +55,9 @@ class Document : public QObject
 {
     Q_OBJECT
 public:
-    /// The document over the programming state of \a state, which must
-    /// outlive it; it starts clean, with the codeplug as its baseline.
-    explicit Document(WindowState &state, QObject *parent = nullptr);
+    /// A fresh programming state, as at program start; it starts clean,
+    /// with the codeplug as its baseline.
+    explicit Document(QObject *parent = nullptr);
     ~Document() override;
 
     ProgramState &program();
@@ -81,6 +86,28 @@ public:
     /// The codeplug was just written into a radio: nothing is left unsaved.
     void markWritten();
 
+    /// Port, Language, AutoSeachPort, band table, selected band, grid sizes,
+    /// application names and port bindings, as read at start and written at
+    /// the end of the run.
+    AppConfig &config() { return m_config; }
+    const AppConfig &config() const { return m_config; }
+    /// Where the configuration is read from and written to.
+    QString configPath() const { return m_configPath; }
+    void setConfigPath(const QString &path) { m_configPath = path; }
+
+    text::TAppLang &lang() { return m_lang; }
+    const text::TAppLang &lang() const { return m_lang; }
+    /// Entry \a n of the main text table in the current language.
+    QString langText(int n) const { return m_lang.text(text::TextTable::Main, n); }
+    QString tableText(text::TextTable table, int n) const { return m_lang.text(table, n); }
+    /// Points the text conversion at the configured language choice.
+    void selectLanguage();
+
+    /// What went over the line in the last transfer the programming dialog
+    /// ran, for File > Save serial trace; none before the first.
+    std::optional<link::SerialTrace> &lastTrace() { return m_lastTrace; }
+    const std::optional<link::SerialTrace> &lastTrace() const { return m_lastTrace; }
+
     bool isModified() const;
     /// The file the codeplug was last opened from or saved to; empty when it
     /// came from a radio or New.
@@ -100,11 +127,18 @@ signals:
     /// The codeplug's baseline moved (a save): the changed-cell marks follow.
     void baselineChanged();
     void modifiedChanged(bool modified);
+    /// The text conversion now follows another language.
+    void languageChanged();
 
 private:
     void announce(const CodeplugData &before);
 
-    WindowState &m_state;
+    ProgramState m_program;
+    CodeplugData m_baseline;
+    AppConfig m_config;
+    QString m_configPath;
+    text::TAppLang m_lang;
+    std::optional<link::SerialTrace> m_lastTrace;
     DocumentTracker *m_tracker = nullptr;
     UndoHistory *m_history = nullptr;
 };

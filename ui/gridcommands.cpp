@@ -8,7 +8,7 @@
 #include "ui/messagedialogs.h"
 #include "ui/tbatchsetdlg.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,7 +97,7 @@ QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
 
 } // namespace
 
-GridCommands::GridCommands(WindowState &state, Document &document, ChannelGrid *grid,
+GridCommands::GridCommands(Document &state, Document &document, ChannelGrid *grid,
                            QWidget *dialogParent)
     : QObject(grid), m_state(state), m_doc(document), m_grid(grid), m_dialogParent(dialogParent)
 {
@@ -267,7 +267,7 @@ void GridCommands::pasteText(const QByteArray &text)
         known = known || channelcsv::columns().contains(name, Qt::CaseInsensitive) ||
                 name.compare(channelcsv::BusyLockHeader, Qt::CaseInsensitive) == 0;
     if (!preview.readable() || !known || preview.rows.isEmpty()) {
-        TUserWarnDlg warning(m_state.lang, m_dialogParent);
+        TUserWarnDlg warning(m_state.lang(), m_dialogParent);
         warning.setMessage(m_state.langText(NoChannelListText));
         warning.exec();
         return;
@@ -301,7 +301,7 @@ void GridCommands::insertEmpty()
         return;
     const int at = channels.front();
     if (m_doc.codeplug().isChannelUsed(Channels)) {
-        TMyWarnDlg_2 question(m_state.lang, m_dialogParent);
+        TMyWarnDlg_2 question(m_state.lang(), m_dialogParent);
         question.Label1->setText(m_state.langText(FallsOffText));
         question.OKBtn->setText(m_state.langText(OkText));
         question.CancelBtn->setText(m_state.langText(CancelText));

@@ -19,7 +19,7 @@ class QWidget;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 class ChannelGrid;
 class CodeplugData;
 class Document;
@@ -30,7 +30,7 @@ class GridCommands : public QObject
 public:
     /// Commands on \a grid, each one edit of \a document; dialogs open
     /// over \a dialogParent.
-    GridCommands(WindowState &state, Document &document, ChannelGrid *grid, QWidget *dialogParent);
+    GridCommands(Document &state, Document &document, ChannelGrid *grid, QWidget *dialogParent);
 
     /// Cut, Copy, Paste, then the row commands (for the Edit menu).
     QList<QAction *> actions() const;
@@ -75,7 +75,7 @@ private:
     void selectChannels(int first, int last);
     void showReport(int title, const channelcsv::Preview &preview);
 
-    WindowState &m_state;
+    Document &m_state;
     Document &m_doc;
     ChannelGrid *m_grid;
     QWidget *m_dialogParent;

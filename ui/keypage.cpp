@@ -3,7 +3,7 @@
 #include "ui/changemark.h"
 #include "ui/document.h"
 #include "ui/dropdownstyle.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -31,7 +31,7 @@ Setting keySetting(bool sideKey)
 
 } // namespace
 
-KeyPage::KeyPage(WindowState &state, Document &document, QWidget *parent)
+KeyPage::KeyPage(Document &state, Document &document, QWidget *parent)
     : QWidget(parent), m_state(state), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Key"));
@@ -100,7 +100,7 @@ void KeyPage::applyLanguage()
             box->addItem(m_state.langText(f.textNumber));
         // A code in neither list shows no selection.
         const int index =
-            optionedit::keyIndex(list, m_state.program.codeplug.setting(keySetting(sideKey)));
+            optionedit::keyIndex(list, m_state.program().codeplug.setting(keySetting(sideKey)));
         m_shown[sideKey ? 0 : 1] = index;
         box->setCurrentIndex(index);
     }
@@ -118,8 +118,8 @@ void KeyPage::showChanges()
 {
     for (const bool sideKey : {true, false}) {
         const Setting s = keySetting(sideKey);
-        m_marks[sideKey ? 0 : 1]->setChanged(m_state.program.codeplug.setting(s) !=
-                                             m_state.baseline.setting(s));
+        m_marks[sideKey ? 0 : 1]->setChanged(m_state.program().codeplug.setting(s) !=
+                                             m_state.baseline().setting(s));
     }
 }
 

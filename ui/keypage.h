@@ -17,14 +17,14 @@ namespace t880 {
 
 class ChangeMark;
 class Document;
-struct WindowState;
+class Document;
 
 class KeyPage : public QWidget
 {
     Q_OBJECT
 public:
     /// The page over \a document's key settings; every write goes through it.
-    KeyPage(WindowState &state, Document &document, QWidget *parent = nullptr);
+    KeyPage(Document &state, Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds both lists from the window's key-function lists in the
     /// current language and shows the model.
@@ -48,7 +48,7 @@ protected:
 private:
     void commitKey(QComboBox *box);
 
-    WindowState &m_state;
+    Document &m_state;
     Document &m_doc;
     /// Key-function lists A (side key) and B (function key).
     std::vector<optionedit::KeyFunction> m_keyFunctionsA;

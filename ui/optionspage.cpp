@@ -4,7 +4,7 @@
 #include "ui/changemark.h"
 #include "ui/document.h"
 #include "ui/dropdownstyle.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,7 +66,7 @@ template <class W> W *named(QWidget *parent, const char *name)
 
 } // namespace
 
-OptionsPage::OptionsPage(WindowState &state, Document &document, QWidget *parent)
+OptionsPage::OptionsPage(Document &state, Document &document, QWidget *parent)
     : QWidget(parent), m_state(state), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Option"));
@@ -216,7 +216,7 @@ OptionsPage::OptionsPage(WindowState &state, Document &document, QWidget *parent
 
 void OptionsPage::applyLanguage()
 {
-    const CodeplugData &codeplug = m_state.program.codeplug;
+    const CodeplugData &codeplug = m_state.program().codeplug;
     const optionedit::TextLookup text = [this](int n) {
         return m_state.langText(n);
     };
@@ -269,8 +269,8 @@ void OptionsPage::applyLanguage()
 
 void OptionsPage::showChanges()
 {
-    const CodeplugData &now = m_state.program.codeplug;
-    const CodeplugData &before = m_state.baseline;
+    const CodeplugData &now = m_state.program().codeplug;
+    const CodeplugData &before = m_state.baseline();
     for (const ListControl &c : m_lists) {
         const Setting s = optionedit::listSetting(c.list);
         c.mark->setChanged(now.setting(s) != before.setting(s));

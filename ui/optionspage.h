@@ -22,14 +22,14 @@ namespace t880 {
 
 class ChangeMark;
 class Document;
-struct WindowState;
+class Document;
 
 class OptionsPage : public QWidget
 {
     Q_OBJECT
 public:
     /// The page over \a document's settings; every write goes through it.
-    OptionsPage(WindowState &state, Document &document, QWidget *parent = nullptr);
+    OptionsPage(Document &state, Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds every list in the current language and shows the model.
     void applyLanguage();
@@ -94,7 +94,7 @@ private:
     void onCodeEdited(QLineEdit *edit);
     bool filterCodeKey(QLineEdit *edit, class QKeyEvent *event);
 
-    WindowState &m_state;
+    Document &m_state;
     Document &m_doc;
     std::array<ListControl, 6> m_lists;
     std::array<CheckControl, 4> m_checks;

@@ -1,7 +1,7 @@
 #include "ui/taboutdlg.h"
 
 #include "ui/icons.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,7 +25,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int pointS
 
 } // namespace
 
-TAboutDlg::TAboutDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
+TAboutDlg::TAboutDlg(const Document &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDlg"));
     setWindowTitle(state.langText(161));

@@ -2,7 +2,7 @@
 
 #include "codeplug/tonecodec.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -40,7 +40,7 @@ QLineEdit *frequencyField(const char *name, QWidget *parent)
 
 } // namespace
 
-TBatchSetDlg::TBatchSetDlg(const WindowState &state, QWidget *parent)
+TBatchSetDlg::TBatchSetDlg(const Document &state, QWidget *parent)
     : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("TBatchSetDlg"));
@@ -56,7 +56,7 @@ TBatchSetDlg::TBatchSetDlg(const WindowState &state, QWidget *parent)
         box->setRange(1, CodeplugData::Channels);
     seEndCh->setValue(CodeplugData::Channels);
     edStartFreq = frequencyField("edStartFreq", this);
-    edStartFreq->setText(codec::formatFrequency(state.program.activeBandLow));
+    edStartFreq->setText(codec::formatFrequency(state.program().activeBandLow));
     edStep = frequencyField("edStep", this);
     edStep->setText(QStringLiteral("0.02500"));
 
@@ -109,7 +109,7 @@ void TBatchSetDlg::tryAccept()
     const std::optional<std::uint32_t> step = codec::parseFrequency(edStep->text().trimmed());
     // An empty field reads as 0 Hz, which is no start frequency.
     if (!start || *start == 0 || !step || startChannel() > endChannel()) {
-        TUserWarnDlg warning(m_state.lang, this);
+        TUserWarnDlg warning(m_state.lang(), this);
         warning.setMessage(m_state.langText(BadValuesText));
         warning.exec();
         return;

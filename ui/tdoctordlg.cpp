@@ -1,6 +1,6 @@
 #include "ui/tdoctordlg.h"
 
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -18,7 +18,7 @@ constexpr int kCloseText = 300;
 
 } // namespace
 
-TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &report, bool offerSearch,
+TDoctorDlg::TDoctorDlg(const Document &state, const link::DoctorReport &report, bool offerSearch,
                        QWidget *parent)
     : QDialog(parent)
 {
@@ -30,7 +30,7 @@ TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &repor
     FindingsText->setAccessibleName(state.langText(kTitleText));
     FindingsText->setReadOnly(true);
     FindingsText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    FindingsText->setPlainText(report.lines(state.lang).join(u'\n'));
+    FindingsText->setPlainText(report.lines(state.lang()).join(u'\n'));
     const QFontMetrics fm(FindingsText->font());
     FindingsText->setMinimumSize(fm.averageCharWidth() * 72, fm.lineSpacing() * 14);
 

@@ -23,7 +23,7 @@
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
 #include "ui/undohistory.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,15 +80,13 @@ enum Text : int {
 
 } // namespace
 
-TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+TForm1::TForm1(Document &state, QWidget *parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(icons::appIcon());
     // 1. A fresh model, port 1, the calibration defaults: the state is new.
-    m_state.config.port = 1;
-    // What the window holds: the codeplug with its baseline, its undo
-    // history and what the title's mark and the recovery copy track.
-    m_doc = new Document(m_state, this);
+    m_state.config().port = 1;
+    m_doc = &m_state;
     m_menus = new MainMenus(this);
     new FocusReturn(this);
     connectMenus();
@@ -154,14 +152,14 @@ void TForm1::connectMenus()
             &TForm1::MenuFile_SaveTraceClick);
     // A transfer run from any dialog leaves its trace behind.
     connect(m_menus->MenuFile, &QMenu::aboutToShow, this,
-            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value()); });
+            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace().has_value()); });
     connect(m_menus->MenuEdit_VerifyReads, &QAction::toggled, this,
-            [this](bool on) { m_state.config.verifyReads = on; });
+            [this](bool on) { m_state.config().verifyReads = on; });
     connect(m_menus->MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
     connect(m_menus->MenuEdit_BackupBeforeWrite, &QAction::toggled, this,
-            [this](bool on) { m_state.config.backupBeforeWrite = on; });
+            [this](bool on) { m_state.config().backupBeforeWrite = on; });
     connect(m_menus->MenuEdit_VerifyAfterWrite, &QAction::toggled, this,
-            [this](bool on) { m_state.config.verifyAfterWrite = on; });
+            [this](bool on) { m_state.config().verifyAfterWrite = on; });
     connect(m_menus->MenuFile_CompareFile, &QAction::triggered, this,
             &TForm1::MenuFile_CompareFileClick);
     connect(m_menus->MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
@@ -223,32 +221,32 @@ void TForm1::buildPages()
 
 void TForm1::readConfiguration()
 {
-    const ConfigLoad load = loadConfig(m_state.configPath);
-    m_state.config = load.config;
+    const ConfigLoad load = loadConfig(m_state.configPath());
+    m_state.config() = load.config;
     if (!load.existed)
         return;
     // A stored port that is not present now falls back to the first.
     const std::vector<int> present =
-        link::PortMap::withBindings(m_state.config.portPaths).openablePorts();
-    if (std::find(present.begin(), present.end(), m_state.config.port) == present.end())
-        m_state.config.port = 1;
+        link::PortMap::withBindings(m_state.config().portPaths).openablePorts();
+    if (std::find(present.begin(), present.end(), m_state.config().port) == present.end())
+        m_state.config().port = 1;
 }
 
 void TForm1::selectActiveBand()
 {
-    int band = m_state.config.selectedBand;
+    int band = m_state.config().selectedBand;
     if (band < 1 || band > 5)
         band = 0;
-    m_state.config.selectedBand = band;
-    m_state.program.activeBandLow = m_state.config.bands[std::size_t(band)].min;
-    m_state.program.activeBandHigh = m_state.config.bands[std::size_t(band)].max;
+    m_state.config().selectedBand = band;
+    m_state.program().activeBandLow = m_state.config().bands[std::size_t(band)].min;
+    m_state.program().activeBandHigh = m_state.config().bands[std::size_t(band)].max;
 }
 
 // --- language ----------------------------------------------------------------
 
 void TForm1::SelectLanguage()
 {
-    m_state.lang.applyLanguageSetting(m_state.config.language);
+    m_state.selectLanguage();
     loadQtTranslations();
 }
 
@@ -260,9 +258,9 @@ void TForm1::loadQtTranslations()
         m_qtTranslator.reset();
     }
     QString locale;
-    if (m_state.lang.langType() == text::TAppLang::Simplified)
+    if (m_state.lang().langType() == text::TAppLang::Simplified)
         locale = QStringLiteral("zh_CN");
-    else if (m_state.lang.langType() == text::TAppLang::Traditional)
+    else if (m_state.lang().langType() == text::TAppLang::Traditional)
         locale = QStringLiteral("zh_TW");
     if (locale.isEmpty())
         return;
@@ -294,9 +292,9 @@ void TForm1::ApplyLanguage()
 
     // 3. The selected band: the first band whose limits are the active ones.
     for (int k = 0; k < AppConfig::Bands; ++k) {
-        const BandLimits &b = m_state.config.bands[std::size_t(k)];
-        if (b.min == m_state.program.activeBandLow && b.max == m_state.program.activeBandHigh) {
-            m_state.config.selectedBand = k;
+        const BandLimits &b = m_state.config().bands[std::size_t(k)];
+        if (b.min == m_state.program().activeBandLow && b.max == m_state.program().activeBandHigh) {
+            m_state.config().selectedBand = k;
             break;
         }
     }
@@ -322,7 +320,7 @@ void TForm1::ApplyLanguage()
 
 QString TForm1::lastProgramDateText() const
 {
-    const ProgramDate &d = m_state.program.lastProgramDate;
+    const ProgramDate &d = m_state.program().lastProgramDate;
     // A codeplug that never went through a radio has no date to show.
     if (d.year == 0 && d.month == 0 && d.day == 0 && d.hour == 0 && d.minute == 0)
         return QString();
@@ -378,7 +376,7 @@ void TForm1::offerRecovery()
 {
     DocumentTracker &tracker = m_doc->tracker();
     for (const RecoveryStore::Orphan &orphan : tracker.orphans()) {
-        TMyWarnDlg_2 prompt(m_state.lang, this);
+        TMyWarnDlg_2 prompt(m_state.lang(), this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(
             m_state.langText(RecoveryQuestion)
@@ -403,7 +401,7 @@ void TForm1::offerRecovery()
 void TForm1::setLanguage(int language)
 {
     commitEdits();
-    m_state.config.language = language;
+    m_state.config().language = language;
     SelectLanguage();
     ApplyLanguage();
 }
@@ -444,7 +442,7 @@ void TForm1::runTransfer(bool read)
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
     dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));
     dialog.exec();
-    m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value());
+    m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace().has_value());
     // The read's result reaches the model only now, after its message.
     const ProgramState *result = dialog.completedResult();
     if (!result)
@@ -454,7 +452,7 @@ void TForm1::runTransfer(bool read)
         m_doc->replace(*result, Origin::radio(QStringLiteral("COM%1").arg(dialog.usedPort()),
                                               QDateTime::currentDateTime()));
     } else {
-        m_state.program = *result;
+        m_state.program() = *result;
         m_doc->markWritten();
     }
 }
@@ -470,8 +468,8 @@ void TForm1::MenuEdit_WriteSeveralClick()
 
 void TForm1::MenuFile_SaveTraceClick()
 {
-    if (m_state.lastTrace)
-        tracecommands::saveTrace(m_state, this, *m_state.lastTrace);
+    if (m_state.lastTrace())
+        tracecommands::saveTrace(m_state, this, *m_state.lastTrace());
 }
 
 void TForm1::MenuPortClick()
@@ -532,7 +530,7 @@ void TForm1::MenuAboutClick()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_promptOnClose) {
-        TMyWarnDlg_3 prompt(m_state.lang, this);
+        TMyWarnDlg_3 prompt(m_state.lang(), this);
         prompt.Label1->setText(m_state.langText(SaveQuestion));
         prompt.OKBtn->setText(m_state.langText(YesText));
         prompt.NoBtn->setText(m_state.langText(NoText));
@@ -561,7 +559,7 @@ void TForm1::endRun()
     if (m_runEnded)
         return;
     m_runEnded = true;
-    saveConfig(m_state.configPath, m_state.config);
+    saveConfig(m_state.configPath(), m_state.config());
     m_doc->tracker().end();
 }
 

@@ -1,7 +1,7 @@
 // The main window: menus, tool bar and the three pages, the commands that
 // reach every other part of the program, the close prompt and the
 // configuration file. It owns nothing but widgets: the state it shows and
-// edits is the WindowState it is given.
+// edits is the Document it is given.
 #pragma once
 
 #include "ui/undohistory.h"
@@ -27,15 +27,15 @@ class GridCommands;
 class KeyPage;
 class MainMenus;
 class OptionsPage;
-struct WindowState;
+class Document;
 
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
     /// Builds the window, reads (or creates) the configuration file at
-    /// state.configPath and shows the model in the configured language.
-    explicit TForm1(WindowState &state, QWidget *parent = nullptr);
+    /// state.configPath() and shows the model in the configured language.
+    explicit TForm1(Document &state, QWidget *parent = nullptr);
     ~TForm1() override;
 
     /// Re-fetches every caption, list and shown value from the current text
@@ -130,7 +130,7 @@ private:
     void showFileError(int headline, const QString &path, const struct FileResult &result);
     QString lastProgramDateText() const;
 
-    WindowState &m_state;
+    Document &m_state;
     bool m_promptOnClose = true;
     bool m_runEnded = false;
     void updateTitle();

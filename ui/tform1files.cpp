@@ -15,7 +15,7 @@
 #include "ui/tbackupsdlg.h"
 #include "ui/tcomparedlg.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -52,7 +52,7 @@ enum Text : int {
 
 void TForm1::MenuFile_NewClick()
 {
-    TMyWarnDlg_2 prompt(m_state.lang, this);
+    TMyWarnDlg_2 prompt(m_state.lang(), this);
     prompt.Label1->setText(m_state.langText(ClearAll));
     prompt.OKBtn->setText(m_state.langText(OkText));
     prompt.CancelBtn->setText(m_state.langText(CancelText));
@@ -88,7 +88,7 @@ bool TForm1::openCodeplug(const QString &path)
         return false;
     }
     // A file given at the start counts as much as one chosen in the dialog.
-    filedialogs::rememberFolder(m_state.config, FileKind::Codeplug, path);
+    filedialogs::rememberFolder(m_state.config(), FileKind::Codeplug, path);
     m_doc->replace(opened, Origin::file(path));
     return true;
 }
@@ -120,7 +120,7 @@ bool TForm1::saveWithDialog(const QString &title)
 
 bool TForm1::saveCodeplug(const QString &path)
 {
-    const FileResult result = codeplugfile::save(path, m_state.program.codeplug);
+    const FileResult result = codeplugfile::save(path, m_state.program().codeplug);
     if (!result.ok()) {
         showFileError(CannotSave, path, result);
         return false;
@@ -132,7 +132,7 @@ bool TForm1::saveCodeplug(const QString &path)
 
 void TForm1::showFileError(int headline, const QString &path, const FileResult &result)
 {
-    t880::showFileError(m_state.lang, this, m_state.langText(headline), path, result,
+    t880::showFileError(m_state.lang(), this, m_state.langText(headline), path, result,
                         MainFileErrorTexts);
 }
 
@@ -165,7 +165,7 @@ void TForm1::MenuFile_PrintClick()
 
 bool TForm1::printTo(QPrinter &printer)
 {
-    return print::printChannelSheet(printer, m_state.program.codeplug, m_state.lang);
+    return print::printChannelSheet(printer, m_state.program().codeplug, m_state.lang());
 }
 
 void TForm1::MenuFile_ExportPdfClick()
@@ -185,7 +185,7 @@ void TForm1::MenuFile_ExportPdfClick()
 bool TForm1::exportPdf(const QString &path)
 {
     const FileResult result =
-        print::writeChannelSheetPdf(path, m_state.program.codeplug, m_state.lang);
+        print::writeChannelSheetPdf(path, m_state.program().codeplug, m_state.lang());
     if (!result.ok()) {
         showFileError(CannotWritePdf, path, result);
         return false;
@@ -246,7 +246,7 @@ void TForm1::restoreBackup(const QString &path)
         (calibration && !backup::calibrationArea(kept)))
         return; // the dialog offers no such backup
     if (calibration) {
-        TMyWarnDlg_2 prompt(m_state.lang, this);
+        TMyWarnDlg_2 prompt(m_state.lang(), this);
         prompt.setObjectName(QStringLiteral("RestoreCalibrationPrompt"));
         prompt.Label1->setText(m_state.langText(RestoreCalibration));
         prompt.Label1->setWordWrap(true);

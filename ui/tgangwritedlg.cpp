@@ -8,7 +8,7 @@
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -85,8 +85,8 @@ bool isCharacterDevice(const QString &path)
 
 } // namespace
 
-TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
-    : QDialog(parent), m_state(state), m_checked(state.config.gangPorts)
+TGangWriteDlg::TGangWriteDlg(Document &state, QWidget *parent)
+    : QDialog(parent), m_state(state), m_checked(state.config().gangPorts)
 {
     setObjectName(QStringLiteral("GangWriteDlg"));
     const auto t = [this](int n) {
@@ -239,7 +239,7 @@ void TGangWriteDlg::refreshPorts()
     // The configuration's bindings (a virtual radio's link, say): a binding
     // and the device it names are one row, and one whose device is missing
     // is listed greyed rather than left out.
-    for (const auto &[number, bound] : m_state.config.portPaths) {
+    for (const auto &[number, bound] : m_state.config().portPaths) {
         const QString canonical = QFileInfo(bound).canonicalFilePath();
         const auto same = std::find_if(rows.begin(), rows.end(), [&](const PortRow &r) {
             return r.device == bound ||
@@ -321,7 +321,7 @@ void TGangWriteDlg::AddPortBtnClick()
     // "ttyUSB0" and "pts/3" as the system names them, as on the command line.
     const QString path = QDir::cleanPath(link::resolvePortPath(typed).path);
     if (!isCharacterDevice(path)) {
-        TUserWarnDlg message(m_state.lang, this);
+        TUserWarnDlg message(m_state.lang(), this);
         message.setMessage(m_state.langText(NotAPort).arg(path));
         message.exec();
         return;
@@ -364,25 +364,25 @@ void TGangWriteDlg::StartBtnClick()
         canonical << c;
     }
     if (devices.isEmpty()) {
-        TUserWarnDlg message(m_state.lang, this);
+        TUserWarnDlg message(m_state.lang(), this);
         message.setMessage(m_state.langText(NoPortChosen));
         message.exec();
         return;
     }
-    m_state.config.gangPorts = devices;
+    m_state.config().gangPorts = devices;
     if (!cbRepeat->isChecked())
         m_done = m_failed = 0;
 
     // The last round's transfers (and their traces) give way to this one's.
-    m_gang = std::make_unique<link::GangTransfer>(m_state.program, link::OpCode::Codeplug,
+    m_gang = std::make_unique<link::GangTransfer>(m_state.program(), link::OpCode::Codeplug,
                                                   link::ReadMode::Write, devices);
-    m_gang->setVerifyReads(m_state.config.verifyReads);
+    m_gang->setVerifyReads(m_state.config().verifyReads);
     // The same safety as the window's own Write.
     link::TransferSafety safety;
     safety.folder = backup::defaultFolder();
-    safety.limits = {m_state.config.backupMaxAgeDays, m_state.config.backupMaxCount};
-    safety.backupBeforeWrite = m_state.config.backupBeforeWrite;
-    safety.verifyAfterWrite = m_state.config.verifyAfterWrite;
+    safety.limits = {m_state.config().backupMaxAgeDays, m_state.config().backupMaxCount};
+    safety.backupBeforeWrite = m_state.config().backupBeforeWrite;
+    safety.verifyAfterWrite = m_state.config().verifyAfterWrite;
     m_gang->setSafety(safety);
 
     link::GangTransfer *gang = m_gang.get();
@@ -499,7 +499,7 @@ QString TGangWriteDlg::resultText(int index) const
     const QString seconds = QString::number(double(transfer.elapsedMs()) / 1000.0, 'f', 1);
     const QString said = outcome == link::Outcome::Closed
                              ? m_state.langText(Stopped)
-                             : link::outcomeText(outcome, m_state.lang);
+                             : link::outcomeText(outcome, m_state.lang());
     QString text = m_state.langText(TimedResult).arg(said, seconds);
     const link::PortFailure &failure = transfer.portFailure();
     if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
@@ -536,7 +536,7 @@ void TGangWriteDlg::SaveTraceBtnClick()
 void TGangWriteDlg::reject()
 {
     if (isRunning()) {
-        TMyWarnDlg_2 prompt(m_state.lang, this);
+        TMyWarnDlg_2 prompt(m_state.lang(), this);
         prompt.setObjectName(QStringLiteral("StopGangPrompt"));
         prompt.Label1->setText(m_state.langText(StopQuestion));
         prompt.Label1->setWordWrap(true);

@@ -28,7 +28,7 @@ namespace t880 {
 namespace link {
 class GangTransfer;
 }
-struct WindowState;
+class Document;
 
 class TGangWriteDlg : public QDialog
 {
@@ -37,7 +37,7 @@ public:
     /// Columns of the port table.
     enum Column { PortColumn, AdapterColumn, ProgressColumn, ResultColumn, Columns };
 
-    TGangWriteDlg(WindowState &state, QWidget *parent);
+    TGangWriteDlg(Document &state, QWidget *parent);
     ~TGangWriteDlg() override;
 
     /// Whether a round is being written.
@@ -83,7 +83,7 @@ private:
     QProgressBar *progressBar(int row) const;
     QString resultText(int index) const;
 
-    WindowState &m_state;
+    Document &m_state;
     QAction *m_saveTraceAction = nullptr;
     std::unique_ptr<link::GangTransfer> m_gang;
     QStringList m_addedPorts; ///< ports given by path; kept across Refresh

@@ -3,7 +3,7 @@
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/tonecodec.h"
 #include "ui/channelmodel.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -58,7 +58,7 @@ int columnCaption(const QString &column)
     return ChannelTableModel::headerText(grid);
 }
 
-QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
+QString adjustmentText(const Document &state, const AdjustmentNote &note)
 {
     const auto t = [&](int n) {
         return state.langText(n);
@@ -78,12 +78,12 @@ QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
     case Adjustment::PowerFromWatts:
         return t(PowerText).arg(note.from, t(note.highPower ? HighText : LowText));
     case Adjustment::MovedToEmptyChannel:
-        return t(MovedToEmptyText).arg(channelLabel(note.from.toInt(), state.lang));
+        return t(MovedToEmptyText).arg(channelLabel(note.from.toInt(), state.lang()));
     }
     return QString();
 }
 
-QString refusalText(const WindowState &state, const RowPreview &row)
+QString refusalText(const Document &state, const RowPreview &row)
 {
     const auto t = [&](int n) {
         return state.langText(n);
@@ -94,8 +94,8 @@ QString refusalText(const WindowState &state, const RowPreview &row)
         return QString();
     case Refusal::OutsideBand:
         return t(OutsideBandText)
-            .arg(column, row.refusalValue, codec::formatFrequency(state.program.activeBandLow),
-                 codec::formatFrequency(state.program.activeBandHigh));
+            .arg(column, row.refusalValue, codec::formatFrequency(state.program().activeBandLow),
+                 codec::formatFrequency(state.program().activeBandHigh));
     case Refusal::UnsupportedMode:
         return t(ModeText).arg(row.refusalValue);
     case Refusal::LocationOutOfRange:
@@ -111,14 +111,14 @@ QString refusalText(const WindowState &state, const RowPreview &row)
     case Refusal::ToneNotTaken:
         return t(ToneNotTakenText).arg(row.refusalValue);
     case Refusal::NoEmptyChannel:
-        return t(NoEmptyChannelText).arg(channelLabel(row.refusalValue.toInt(), state.lang));
+        return t(NoEmptyChannelText).arg(channelLabel(row.refusalValue.toInt(), state.lang()));
     }
     return QString();
 }
 
 } // namespace
 
-QString reportLine(const WindowState &state, const RowPreview &row, bool withLine)
+QString reportLine(const Document &state, const RowPreview &row, bool withLine)
 {
     QStringList notes;
     if (row.outcome == Outcome::Refused) {
@@ -132,7 +132,7 @@ QString reportLine(const WindowState &state, const RowPreview &row, bool withLin
     // Only a row nothing was done to is taken as it stands.
     const QString said =
         notes.isEmpty() ? state.langText(TakenText) : notes.join(QStringLiteral("; "));
-    const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang) : QString();
+    const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang()) : QString();
     if (withLine)
         return channel.isEmpty() ? state.langText(LineText).arg(row.line).arg(said)
                                  : state.langText(LineChannelText).arg(row.line).arg(channel, said);
@@ -140,7 +140,7 @@ QString reportLine(const WindowState &state, const RowPreview &row, bool withLin
                              : state.langText(ChannelNoteText).arg(channel, said);
 }
 
-QStringList reportLines(const WindowState &state, const Preview &preview, bool everyRow)
+QStringList reportLines(const Document &state, const Preview &preview, bool everyRow)
 {
     QStringList lines{state.langText(SummaryText)
                           .arg(preview.count(Outcome::Taken))
@@ -154,7 +154,7 @@ QStringList reportLines(const WindowState &state, const Preview &preview, bool e
     return lines;
 }
 
-TPasteReportDlg::TPasteReportDlg(const WindowState &state, const QString &title,
+TPasteReportDlg::TPasteReportDlg(const Document &state, const QString &title,
                                  const QStringList &lines, QWidget *parent)
     : QDialog(parent)
 {

@@ -5,7 +5,7 @@
 #include "text/menucaption.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QDateTime>
 
@@ -27,7 +27,7 @@ QString defaultTraceName()
         .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
 }
 
-bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace)
+bool saveTrace(Document &state, QWidget *parent, const link::SerialTrace &trace)
 {
     const QString title = text::menuCaption(state.langText(SaveTraceItem));
     const QString path = filedialogs::askSavePath(
@@ -36,12 +36,12 @@ bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &tra
     return !path.isEmpty() && saveTraceFile(state, parent, trace, path);
 }
 
-bool saveTraceFile(const WindowState &state, QWidget *parent, const link::SerialTrace &trace,
+bool saveTraceFile(const Document &state, QWidget *parent, const link::SerialTrace &trace,
                    const QString &path)
 {
     const FileResult written = trace.save(path);
     if (!written.ok()) {
-        showFileError(state.lang, parent, state.langText(CannotSaveTrace), path, written,
+        showFileError(state.lang(), parent, state.langText(CannotSaveTrace), path, written,
                       MainFileErrorTexts);
         return false;
     }
