@@ -3,10 +3,10 @@
 #include "factory/tadjustmentdlg.h"
 
 #include "factory/calibrationfile.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/document.h"
 
 #include <QFileInfo>
 

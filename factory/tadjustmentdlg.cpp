@@ -2,9 +2,9 @@
 
 #include "factory/calibrationfields.h"
 #include "factory/offsetspinbox.h"
+#include "ui/document.h"
 #include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"
-#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -342,7 +342,7 @@ QWidget *TAdjustmentDlg::buildThresholdGroup()
 
     const auto store = [this](const char *name, bool on) {
         m_state.program().calibration.setValue(*findCalibrationField(QLatin1String(name)),
-                                             on ? 1 : 0);
+                                               on ? 1 : 0);
     };
     connect(cModu_dten, &QCheckBox::clicked, this, [store](bool on) { store("cModu_dten", on); });
     connect(cPkdet_dten, &QCheckBox::clicked, this, [store](bool on) { store("cPkdet_dten", on); });

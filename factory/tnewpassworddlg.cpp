@@ -2,9 +2,9 @@
 
 #include "factory/passwordentry.h"
 #include "factory/passwordfield.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -28,8 +28,7 @@ enum Text : int {
 };
 }
 
-TNewPasswordDlg::TNewPasswordDlg(Document &state, QWidget *parent)
-    : QDialog(parent), m_state(state)
+TNewPasswordDlg::TNewPasswordDlg(Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("NewPasswordDlg"));
     setWindowTitle(state.langText(NewPassword));
@@ -92,7 +91,7 @@ bool TNewPasswordDlg::eventFilter(QObject *watched, QEvent *event)
 void TNewPasswordDlg::cbWriteWithNewPDExit()
 {
     m_state.program().codeplug.setSetting(Setting::writeNewPassword,
-                                        cbWriteWithNewPD->isChecked() ? 1 : 0);
+                                          cbWriteWithNewPD->isChecked() ? 1 : 0);
 }
 
 void TNewPasswordDlg::showMessage(const QString &text)

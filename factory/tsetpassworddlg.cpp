@@ -15,8 +15,7 @@ namespace {
 enum Text : int { OkText = 153, CancelText = 154, Title = 232, InputPassword = 234 };
 }
 
-TSetPasswordDlg::TSetPasswordDlg(Document &state, QWidget *parent)
-    : QDialog(parent), m_state(state)
+TSetPasswordDlg::TSetPasswordDlg(Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SetPasswordDlg"));
     setWindowTitle(state.langText(Title));

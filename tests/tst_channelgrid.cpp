@@ -6,8 +6,8 @@
 #include "testsupport.h"
 
 #include "ui/channelgrid.h"
-#include "ui/tform1.h"
 #include "ui/document.h"
+#include "ui/tform1.h"
 
 #include <QAbstractButton>
 #include <QAction>

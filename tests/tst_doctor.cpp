@@ -7,9 +7,9 @@
 #include "windowradio.h"
 
 #include "link/doctor.h"
+#include "ui/document.h"
 #include "ui/tdoctordlg.h"
 #include "ui/tprogramdialog.h"
-#include "ui/document.h"
 
 #include <QDir>
 #include <QPlainTextEdit>

@@ -5,10 +5,10 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/document.h"
 #include "ui/documenttracker.h"
 #include "ui/recoverystore.h"
 #include "ui/tform1.h"
-#include "ui/document.h"
 
 #include <QComboBox>
 #include <QDir>

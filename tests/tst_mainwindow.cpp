@@ -5,10 +5,10 @@
 #include "testsupport.h"
 
 #include "codeplug/codeplugfile.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tform1.h"
-#include "ui/document.h"
 
 #include <QAction>
 #include <QCheckBox>

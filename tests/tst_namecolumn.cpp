@@ -6,8 +6,8 @@
 #include "testsupport.h"
 
 #include "ui/channelmodel.h"
-#include "ui/tform1.h"
 #include "ui/document.h"
+#include "ui/tform1.h"
 
 #include <QAction>
 #include <QFileDialog>

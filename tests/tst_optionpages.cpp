@@ -5,8 +5,8 @@
 #include "guitest.h"
 #include "testsupport.h"
 
-#include "ui/tform1.h"
 #include "ui/document.h"
+#include "ui/tform1.h"
 
 #include <QAbstractItemView>
 #include <QAction>

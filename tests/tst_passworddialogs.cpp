@@ -6,8 +6,8 @@
 #include "radioprocess.h"
 #include "testsupport.h"
 
-#include "ui/tform1.h"
 #include "ui/document.h"
+#include "ui/tform1.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -73,10 +73,11 @@ private:
     void configure(Document &state)
     {
         state.setConfigPath(path(QStringLiteral("_config.ini")));
-        writeFile(state.configPath(), QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
-                                                   "[ports]\nCOM1=%1\n")
-                                        .arg(path(QStringLiteral("radio")))
-                                        .toUtf8());
+        writeFile(state.configPath(),
+                  QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
+                                 "[ports]\nCOM1=%1\n")
+                      .arg(path(QStringLiteral("radio")))
+                      .toUtf8());
     }
 
     QAction *menu(TForm1 &window, const char *name)

@@ -6,9 +6,9 @@
 
 #include "codeplug/backupstore.h"
 #include "codeplug/codeplugfile.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
 #include "ui/tprogramdialog.h"
-#include "ui/document.h"
 
 #include <QLabel>
 #include <QProgressBar>

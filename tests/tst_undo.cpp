@@ -11,9 +11,9 @@
 #include "codeplug/optionedit.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/document.h"
 
 #include <QAction>
 #include <QClipboard>

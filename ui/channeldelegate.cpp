@@ -5,8 +5,8 @@
 #include "codeplug/tonecodec.h"
 #include "ui/changemark.h"
 #include "ui/channelmodel.h"
-#include "ui/focusreturn.h"
 #include "ui/document.h"
+#include "ui/focusreturn.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

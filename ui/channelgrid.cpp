@@ -3,8 +3,8 @@
 #include "codeplug/channeledit.h"
 #include "ui/channeldelegate.h"
 #include "ui/channelmodel.h"
-#include "ui/messagedialogs.h"
 #include "ui/document.h"
+#include "ui/messagedialogs.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -39,13 +39,12 @@ bool isEnter(const QKeyEvent *e)
 
 } // namespace
 
-ChannelGrid::ChannelGrid(Document &state, Document &document, QWidget *parent)
-    : QTableView(parent), m_state(state)
+ChannelGrid::ChannelGrid(Document &document, QWidget *parent) : QTableView(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("StringGrid1"));
-    m_model = new ChannelTableModel(state, document, this);
+    m_model = new ChannelTableModel(document, this);
     setModel(m_model);
-    m_delegate = new ChannelDelegate(state, viewport(), this);
+    m_delegate = new ChannelDelegate(document, viewport(), this);
     setItemDelegate(m_delegate);
 
     // The grid opens its controls itself, by the rules of openCell().
@@ -72,14 +71,14 @@ ChannelGrid::ChannelGrid(Document &state, Document &document, QWidget *parent)
                 if (m_fitting)
                     return;
                 if (section + 1 == ChannelTableModel::NameColumn)
-                    m_state.config().nameColumnWidth = size;
+                    m_doc.config().nameColumnWidth = size;
                 else
-                    m_state.config().channelColumnWidths[std::size_t(section + 1)] = size;
+                    m_doc.config().channelColumnWidths[std::size_t(section + 1)] = size;
             });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
                 if (!m_fitting)
-                    m_state.config().channelRowHeights[std::size_t(section + 1)] = size;
+                    m_doc.config().channelRowHeights[std::size_t(section + 1)] = size;
             });
 
     // The corner plays the number column's header, "NO.".
@@ -123,14 +122,14 @@ void ChannelGrid::applyLanguage()
 {
     m_delegate->applyLanguage();
     m_model->updateAll();
-    sTiShi_0->setText(m_state.langText(NonstandardToneText));
+    sTiShi_0->setText(m_doc.langText(NonstandardToneText));
     sTiShi_0->adjustSize();
     if (m_corner) {
-        m_corner->setAccessibleName(m_state.langText(NumberHeaderText));
+        m_corner->setAccessibleName(m_doc.langText(NumberHeaderText));
         m_corner->setToolTip(m_model->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString());
         m_corner->update();
     }
-    setAccessibleName(m_state.langText(25));
+    setAccessibleName(m_doc.langText(25));
     fitTexts();
 }
 
@@ -169,7 +168,7 @@ void ChannelGrid::fitTexts()
             horizontalHeader()->resizeSection(section, needed);
     }
     const int numberWidth =
-        widest(headerMetrics, {QStringLiteral("88"), m_state.langText(NumberHeaderText)}) +
+        widest(headerMetrics, {QStringLiteral("88"), m_doc.langText(NumberHeaderText)}) +
         kHeaderMargin;
     if (verticalHeader()->width() < numberWidth)
         verticalHeader()->setFixedWidth(numberWidth);
@@ -178,7 +177,7 @@ void ChannelGrid::fitTexts()
 
 void ChannelGrid::applySizes()
 {
-    const AppConfig &c = m_state.config();
+    const AppConfig &c = m_doc.config();
     // Copies: resizing writes back into the configuration as it goes.
     const auto widths = c.channelColumnWidths;
     const auto heights = c.channelRowHeights;
@@ -364,9 +363,9 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
         return;
     m_hintCol = column;
     m_hintRow = channel;
-    if (isNonstandardTone(m_state.program().codeplug, channel, column)) {
+    if (isNonstandardTone(m_doc.program().codeplug, channel, column)) {
         // At once, not after the usual tool-tip delay.
-        QToolTip::showText(event->globalPosition().toPoint(), m_state.langText(NonstandardToneText),
+        QToolTip::showText(event->globalPosition().toPoint(), m_doc.langText(NonstandardToneText),
                            viewport(), visualRect(index));
     } else {
         QToolTip::hideText();
@@ -408,8 +407,8 @@ void ChannelGrid::refuseFrequency()
 void ChannelGrid::showFrequencyRefusal()
 {
     m_refusalShowing = true;
-    TUserWarnDlg message(m_state.lang(), this);
-    message.setMessage(m_state.langText(NotAFrequencyText).arg(m_refusedText));
+    TUserWarnDlg message(m_doc.lang(), this);
+    message.setMessage(m_doc.langText(NotAFrequencyText).arg(m_refusedText));
     message.exec();
     m_refusalShowing = false;
     if (m_delegate->openEditor() == m_delegate->Edit_ChFreq) {
@@ -420,11 +419,11 @@ void ChannelGrid::showFrequencyRefusal()
 
 void ChannelGrid::onToneCommitted(int channel, int column)
 {
-    if (!isNonstandardTone(m_state.program().codeplug, channel, column)) {
+    if (!isNonstandardTone(m_doc.program().codeplug, channel, column)) {
         sTiShi_0->hide();
         return;
     }
-    sTiShi_0->setText(m_state.langText(NonstandardToneText));
+    sTiShi_0->setText(m_doc.langText(NonstandardToneText));
     sTiShi_0->adjustSize();
     sTiShi_0->move(m_toneEditorPos + kNoteOffset);
     sTiShi_0->raise();
@@ -453,7 +452,7 @@ void ChannelGrid::paintCorner()
     option.state |= QStyle::State_Enabled;
     option.palette.setCurrentColorGroup(QPalette::Active);
     option.rect = m_corner->rect();
-    option.text = m_state.langText(NumberHeaderText);
+    option.text = m_doc.langText(NumberHeaderText);
     option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.orientation = Qt::Horizontal;

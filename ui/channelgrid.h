@@ -14,7 +14,6 @@ class QLabel;
 namespace t880 {
 
 class Document;
-class Document;
 class ChannelDelegate;
 class ChannelTableModel;
 
@@ -24,7 +23,7 @@ class ChannelGrid : public QTableView
 public:
     /// The grid over the channels of \a document; the nonstandard-tone note is
     /// placed on \a parent (the page) so it may reach past the grid.
-    ChannelGrid(Document &state, Document &document, QWidget *parent = nullptr);
+    ChannelGrid(Document &document, QWidget *parent = nullptr);
     ~ChannelGrid() override;
 
     /// Headers, cell texts, picker lists and the note in the current language.
@@ -70,7 +69,7 @@ private:
     void paintCorner();
     void fitTexts();
 
-    Document &m_state;
+    Document &m_doc;
     ChannelTableModel *m_model = nullptr;
     ChannelDelegate *m_delegate = nullptr;
     QWidget *m_corner = nullptr;

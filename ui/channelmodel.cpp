@@ -4,7 +4,6 @@
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "ui/document.h"
-#include "ui/document.h"
 
 #include <QColor>
 #include <QHash>
@@ -46,8 +45,8 @@ int ChannelTableModel::gridColumnOfList(const QString &header)
     return columns.value(header.toLower(), -1);
 }
 
-ChannelTableModel::ChannelTableModel(Document &state, Document &document, QObject *parent)
-    : QAbstractTableModel(parent), m_state(state), m_doc(document)
+ChannelTableModel::ChannelTableModel(Document &document, QObject *parent)
+    : QAbstractTableModel(parent), m_doc(document)
 {
     connect(&m_doc, &Document::channelsChanged, this, [this](int first, int last) {
         emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
@@ -73,7 +72,7 @@ QString ChannelTableModel::cellText(const CodeplugData &codeplug, int channel, i
     if (column == NameColumn)
         return codeplug.isChannelUsed(channel) ? nameText(codeplug.channel(channel)) : QString();
     const CellText cell = rowTexts(codeplug, channel)[std::size_t(column)];
-    return cell.textNumber >= 0 ? m_state.langText(cell.textNumber) : cell.text;
+    return cell.textNumber >= 0 ? m_doc.langText(cell.textNumber) : cell.text;
 }
 
 QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
@@ -101,7 +100,7 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
                cellText(m_doc.baseline(), channel, column);
     case Qt::ToolTipRole:
         if (column != NameColumn && isNonstandardTone(m_doc.codeplug(), channel, column))
-            return m_state.langText(NonstandardToneText);
+            return m_doc.langText(NonstandardToneText);
         return {};
     default:
         return {};
@@ -116,15 +115,15 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
         if (role == Qt::DisplayRole)
             return rowTexts(m_doc.codeplug(), section + 1)[NumberColumn].text;
         if (role == Qt::ToolTipRole)
-            return m_state.langText(NumberTipText);
+            return m_doc.langText(NumberTipText);
         if (role == Qt::BackgroundRole && (section + 1) % 2 == 1)
             return OddRowColor;
         return {};
     }
     if (role == Qt::DisplayRole)
-        return m_state.langText(headerText(section + FirstColumn));
+        return m_doc.langText(headerText(section + FirstColumn));
     if (role == Qt::ToolTipRole)
-        return m_state.langText(NumberTipText + section + FirstColumn);
+        return m_doc.langText(NumberTipText + section + FirstColumn);
     return {};
 }
 

@@ -11,7 +11,6 @@ namespace t880 {
 
 class CodeplugData;
 class Document;
-class Document;
 
 class ChannelTableModel : public QAbstractTableModel
 {
@@ -37,7 +36,7 @@ public:
 
     /// The channels of \a document, which every edit goes through; the
     /// rows follow its changes.
-    ChannelTableModel(Document &state, Document &document, QObject *parent = nullptr);
+    ChannelTableModel(Document &document, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -78,7 +77,6 @@ private:
     /// The text of a cell (grid columns 1..9) of \a codeplug.
     QString cellText(const CodeplugData &codeplug, int channel, int column) const;
 
-    Document &m_state;
     Document &m_doc;
 };
 

@@ -4,10 +4,10 @@
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/safefile.h"
 #include "text/menucaption.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/document.h"
 
 #include <QFileInfo>
 

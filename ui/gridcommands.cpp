@@ -8,7 +8,6 @@
 #include "ui/messagedialogs.h"
 #include "ui/tbatchsetdlg.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,9 +96,8 @@ QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
 
 } // namespace
 
-GridCommands::GridCommands(Document &state, Document &document, ChannelGrid *grid,
-                           QWidget *dialogParent)
-    : QObject(grid), m_state(state), m_doc(document), m_grid(grid), m_dialogParent(dialogParent)
+GridCommands::GridCommands(Document &document, ChannelGrid *grid, QWidget *dialogParent)
+    : QObject(grid), m_doc(document), m_grid(grid), m_dialogParent(dialogParent)
 {
     m_cut = newAction(this, "MenuEdit_Cut", QKeySequence::Cut);
     m_copy = newAction(this, "MenuEdit_Copy", QKeySequence::Copy);
@@ -154,8 +152,8 @@ void GridCommands::applyLanguage()
                                                {m_moveUp, MoveUpText}, {m_moveDown, MoveDownText},
                                                {m_sort, SortText},     {m_batchSet, BatchSetText}};
     for (const auto &[a, n] : texts)
-        a->setText(m_state.langText(n));
-    m_batchSet->setText(m_state.langText(BatchSetText) + QStringLiteral("..."));
+        a->setText(m_doc.langText(n));
+    m_batchSet->setText(m_doc.langText(BatchSetText) + QStringLiteral("..."));
 }
 
 QList<int> GridCommands::selectedChannels() const
@@ -201,7 +199,7 @@ void GridCommands::showReport(int title, const Preview &preview)
 {
     if (preview.count(Outcome::Adjusted) == 0 && preview.count(Outcome::Refused) == 0)
         return;
-    TPasteReportDlg dialog(m_state, m_state.langText(title), reportLines(m_state, preview),
+    TPasteReportDlg dialog(m_doc, m_doc.langText(title), reportLines(m_doc, preview),
                            m_dialogParent);
     dialog.exec();
 }
@@ -267,8 +265,8 @@ void GridCommands::pasteText(const QByteArray &text)
         known = known || channelcsv::columns().contains(name, Qt::CaseInsensitive) ||
                 name.compare(channelcsv::BusyLockHeader, Qt::CaseInsensitive) == 0;
     if (!preview.readable() || !known || preview.rows.isEmpty()) {
-        TUserWarnDlg warning(m_state.lang(), m_dialogParent);
-        warning.setMessage(m_state.langText(NoChannelListText));
+        TUserWarnDlg warning(m_doc.lang(), m_dialogParent);
+        warning.setMessage(m_doc.langText(NoChannelListText));
         warning.exec();
         return;
     }
@@ -301,10 +299,10 @@ void GridCommands::insertEmpty()
         return;
     const int at = channels.front();
     if (m_doc.codeplug().isChannelUsed(Channels)) {
-        TMyWarnDlg_2 question(m_state.lang(), m_dialogParent);
-        question.Label1->setText(m_state.langText(FallsOffText));
-        question.OKBtn->setText(m_state.langText(OkText));
-        question.CancelBtn->setText(m_state.langText(CancelText));
+        TMyWarnDlg_2 question(m_doc.lang(), m_dialogParent);
+        question.Label1->setText(m_doc.langText(FallsOffText));
+        question.OKBtn->setText(m_doc.langText(OkText));
+        question.CancelBtn->setText(m_doc.langText(CancelText));
         if (question.exec() != QDialog::Accepted)
             return;
     }
@@ -446,7 +444,7 @@ void GridCommands::batchSet()
 {
     m_grid->commitEditor();
     const QList<int> channels = selectedChannels();
-    TBatchSetDlg dialog(m_state, m_dialogParent);
+    TBatchSetDlg dialog(m_doc, m_dialogParent);
     if (channels.size() > 1)
         dialog.setChannels(channels.front(), channels.back());
     else if (!channels.isEmpty())

@@ -22,7 +22,6 @@ namespace t880 {
 class Document;
 class ChannelGrid;
 class CodeplugData;
-class Document;
 
 class GridCommands : public QObject
 {
@@ -30,7 +29,7 @@ class GridCommands : public QObject
 public:
     /// Commands on \a grid, each one edit of \a document; dialogs open
     /// over \a dialogParent.
-    GridCommands(Document &state, Document &document, ChannelGrid *grid, QWidget *dialogParent);
+    GridCommands(Document &document, ChannelGrid *grid, QWidget *dialogParent);
 
     /// Cut, Copy, Paste, then the row commands (for the Edit menu).
     QList<QAction *> actions() const;
@@ -75,7 +74,6 @@ private:
     void selectChannels(int first, int last);
     void showReport(int title, const channelcsv::Preview &preview);
 
-    Document &m_state;
     Document &m_doc;
     ChannelGrid *m_grid;
     QWidget *m_dialogParent;

@@ -3,7 +3,6 @@
 #include "ui/changemark.h"
 #include "ui/document.h"
 #include "ui/dropdownstyle.h"
-#include "ui/document.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -31,8 +30,7 @@ Setting keySetting(bool sideKey)
 
 } // namespace
 
-KeyPage::KeyPage(Document &state, Document &document, QWidget *parent)
-    : QWidget(parent), m_state(state), m_doc(document)
+KeyPage::KeyPage(Document &document, QWidget *parent) : QWidget(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Key"));
     auto *group = new QGroupBox(this);
@@ -89,18 +87,18 @@ void KeyPage::applyLanguage()
         const bool sideKey = box == cbKey_1_Short;
         const std::vector<optionedit::KeyFunction> &list =
             sideKey ? m_keyFunctionsA : m_keyFunctionsB;
-        const QString caption = m_state.langText(sideKey ? SideKeyText : FuncKeyText);
-        const QString tip = m_state.langText(sideKey ? SideKeyTip : FuncKeyTip);
+        const QString caption = m_doc.langText(sideKey ? SideKeyText : FuncKeyText);
+        const QString tip = m_doc.langText(sideKey ? SideKeyTip : FuncKeyTip);
         label->setText(caption);
         label->setToolTip(tip);
         box->setToolTip(tip);
         box->setAccessibleName(caption);
         box->clear();
         for (const optionedit::KeyFunction &f : list)
-            box->addItem(m_state.langText(f.textNumber));
+            box->addItem(m_doc.langText(f.textNumber));
         // A code in neither list shows no selection.
         const int index =
-            optionedit::keyIndex(list, m_state.program().codeplug.setting(keySetting(sideKey)));
+            optionedit::keyIndex(list, m_doc.program().codeplug.setting(keySetting(sideKey)));
         m_shown[sideKey ? 0 : 1] = index;
         box->setCurrentIndex(index);
     }
@@ -118,8 +116,8 @@ void KeyPage::showChanges()
 {
     for (const bool sideKey : {true, false}) {
         const Setting s = keySetting(sideKey);
-        m_marks[sideKey ? 0 : 1]->setChanged(m_state.program().codeplug.setting(s) !=
-                                             m_state.baseline().setting(s));
+        m_marks[sideKey ? 0 : 1]->setChanged(m_doc.program().codeplug.setting(s) !=
+                                             m_doc.baseline().setting(s));
     }
 }
 
@@ -138,7 +136,7 @@ void KeyPage::commitKey(QComboBox *box)
     if (box->currentIndex() < 0 || box->currentIndex() == shown)
         return;
     const std::optional<int> code = optionedit::keyCodeForText(
-        m_keyFunctionsA, box->currentText(), [this](int n) { return m_state.langText(n); });
+        m_keyFunctionsA, box->currentText(), [this](int n) { return m_doc.langText(n); });
     if (code) {
         shown = box->currentIndex();
         m_doc.edit(StepName(), [&](ProgramState &program) {

@@ -17,14 +17,13 @@ namespace t880 {
 
 class ChangeMark;
 class Document;
-class Document;
 
 class KeyPage : public QWidget
 {
     Q_OBJECT
 public:
     /// The page over \a document's key settings; every write goes through it.
-    KeyPage(Document &state, Document &document, QWidget *parent = nullptr);
+    KeyPage(Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds both lists from the window's key-function lists in the
     /// current language and shows the model.
@@ -48,7 +47,6 @@ protected:
 private:
     void commitKey(QComboBox *box);
 
-    Document &m_state;
     Document &m_doc;
     /// Key-function lists A (side key) and B (function key).
     std::vector<optionedit::KeyFunction> m_keyFunctionsA;

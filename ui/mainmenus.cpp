@@ -1,8 +1,8 @@
 #include "ui/mainmenus.h"
 
 #include "text/menucaption.h"
-#include "ui/icons.h"
 #include "ui/document.h"
+#include "ui/icons.h"
 
 #include <QAction>
 #include <QEvent>

@@ -4,7 +4,6 @@
 #include "ui/changemark.h"
 #include "ui/document.h"
 #include "ui/dropdownstyle.h"
-#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,8 +65,7 @@ template <class W> W *named(QWidget *parent, const char *name)
 
 } // namespace
 
-OptionsPage::OptionsPage(Document &state, Document &document, QWidget *parent)
-    : QWidget(parent), m_state(state), m_doc(document)
+OptionsPage::OptionsPage(Document &document, QWidget *parent) : QWidget(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Option"));
 
@@ -216,9 +214,9 @@ OptionsPage::OptionsPage(Document &state, Document &document, QWidget *parent)
 
 void OptionsPage::applyLanguage()
 {
-    const CodeplugData &codeplug = m_state.program().codeplug;
+    const CodeplugData &codeplug = m_doc.program().codeplug;
     const optionedit::TextLookup text = [this](int n) {
-        return m_state.langText(n);
+        return m_doc.langText(n);
     };
     for (ListControl &c : m_lists) {
         c.label->setText(text(c.textNumber));
@@ -269,8 +267,8 @@ void OptionsPage::applyLanguage()
 
 void OptionsPage::showChanges()
 {
-    const CodeplugData &now = m_state.program().codeplug;
-    const CodeplugData &before = m_state.baseline();
+    const CodeplugData &now = m_doc.program().codeplug;
+    const CodeplugData &before = m_doc.baseline();
     for (const ListControl &c : m_lists) {
         const Setting s = optionedit::listSetting(c.list);
         c.mark->setChanged(now.setting(s) != before.setting(s));

@@ -22,14 +22,13 @@ namespace t880 {
 
 class ChangeMark;
 class Document;
-class Document;
 
 class OptionsPage : public QWidget
 {
     Q_OBJECT
 public:
     /// The page over \a document's settings; every write goes through it.
-    OptionsPage(Document &state, Document &document, QWidget *parent = nullptr);
+    OptionsPage(Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds every list in the current language and shows the model.
     void applyLanguage();
@@ -94,7 +93,6 @@ private:
     void onCodeEdited(QLineEdit *edit);
     bool filterCodeKey(QLineEdit *edit, class QKeyEvent *event);
 
-    Document &m_state;
     Document &m_doc;
     std::array<ListControl, 6> m_lists;
     std::array<CheckControl, 4> m_checks;

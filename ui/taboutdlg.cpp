@@ -1,7 +1,7 @@
 #include "ui/taboutdlg.h"
 
-#include "ui/icons.h"
 #include "ui/document.h"
+#include "ui/icons.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

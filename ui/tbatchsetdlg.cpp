@@ -1,8 +1,8 @@
 #include "ui/tbatchsetdlg.h"
 
 #include "codeplug/tonecodec.h"
-#include "ui/messagedialogs.h"
 #include "ui/document.h"
+#include "ui/messagedialogs.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -40,8 +40,7 @@ QLineEdit *frequencyField(const char *name, QWidget *parent)
 
 } // namespace
 
-TBatchSetDlg::TBatchSetDlg(const Document &state, QWidget *parent)
-    : QDialog(parent), m_state(state)
+TBatchSetDlg::TBatchSetDlg(const Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("TBatchSetDlg"));
     const auto t = [&](int n) {

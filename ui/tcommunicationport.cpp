@@ -51,8 +51,7 @@ TCommunicationPort::TCommunicationPort(Document &state, QWidget *parent)
     : TCommunicationPort(state, link::PortMap::withBindings(state.config().portPaths), parent)
 {}
 
-TCommunicationPort::TCommunicationPort(Document &state, const link::PortMap &map,
-                                       QWidget *parent)
+TCommunicationPort::TCommunicationPort(Document &state, const link::PortMap &map, QWidget *parent)
     : QDialog(parent), m_state(state), m_map(map)
 {
     setObjectName(QStringLiteral("CommunicationPort"));

@@ -2,10 +2,10 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/codeplugdiff.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/document.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

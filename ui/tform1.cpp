@@ -23,7 +23,6 @@
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
 #include "ui/undohistory.h"
-#include "ui/document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,13 +79,12 @@ enum Text : int {
 
 } // namespace
 
-TForm1::TForm1(Document &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+TForm1::TForm1(Document &document, QWidget *parent) : QMainWindow(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(icons::appIcon());
     // 1. A fresh model, port 1, the calibration defaults: the state is new.
-    m_state.config().port = 1;
-    m_doc = &m_state;
+    m_doc.config().port = 1;
     m_menus = new MainMenus(this);
     new FocusReturn(this);
     connectMenus();
@@ -102,8 +100,8 @@ TForm1::TForm1(Document &state, QWidget *parent) : QMainWindow(parent), m_state(
     bHide->setAccessibleName(QStringLiteral(" "));
     // 5. The active band.
     selectActiveBand();
-    connect(m_doc, &Document::codeplugReplaced, this, &TForm1::ApplyLanguage);
-    QUndoStack *steps = m_doc->history().stack();
+    connect(&m_doc, &Document::codeplugReplaced, this, &TForm1::ApplyLanguage);
+    QUndoStack *steps = m_doc.history().stack();
     connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
     connect(steps, &QUndoStack::canRedoChanged, m_menus->MenuEdit_Redo, &QAction::setEnabled);
     connect(steps, &QUndoStack::indexChanged, this, [this] { updateUndoTexts(); });
@@ -111,16 +109,16 @@ TForm1::TForm1(Document &state, QWidget *parent) : QMainWindow(parent), m_state(
     m_menus->MenuEdit_Redo->setEnabled(false);
     connect(m_menus->MenuEdit_Undo, &QAction::triggered, this, [this] {
         commitEdits();
-        m_doc->history().stack()->undo();
+        m_doc.history().stack()->undo();
     });
     connect(m_menus->MenuEdit_Redo, &QAction::triggered, this, [this] {
         commitEdits();
-        m_doc->history().stack()->redo();
+        m_doc.history().stack()->redo();
     });
-    m_gridCommands = new GridCommands(m_state, *m_doc, StringGrid1, this);
+    m_gridCommands = new GridCommands(m_doc, StringGrid1, this);
     m_menus->MenuEdit->insertActions(m_menus->MenuEdit_Read, m_gridCommands->actions());
     m_menus->MenuEdit->insertSeparator(m_menus->MenuEdit_Read);
-    connect(m_doc, &Document::modifiedChanged, this, [this] { updateTitle(); });
+    connect(&m_doc, &Document::modifiedChanged, this, [this] { updateTitle(); });
     // 7. The language, then every text and value.
     SelectLanguage();
     ApplyLanguage();
@@ -152,14 +150,14 @@ void TForm1::connectMenus()
             &TForm1::MenuFile_SaveTraceClick);
     // A transfer run from any dialog leaves its trace behind.
     connect(m_menus->MenuFile, &QMenu::aboutToShow, this,
-            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace().has_value()); });
+            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_doc.lastTrace().has_value()); });
     connect(m_menus->MenuEdit_VerifyReads, &QAction::toggled, this,
-            [this](bool on) { m_state.config().verifyReads = on; });
+            [this](bool on) { m_doc.config().verifyReads = on; });
     connect(m_menus->MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
     connect(m_menus->MenuEdit_BackupBeforeWrite, &QAction::toggled, this,
-            [this](bool on) { m_state.config().backupBeforeWrite = on; });
+            [this](bool on) { m_doc.config().backupBeforeWrite = on; });
     connect(m_menus->MenuEdit_VerifyAfterWrite, &QAction::toggled, this,
-            [this](bool on) { m_state.config().verifyAfterWrite = on; });
+            [this](bool on) { m_doc.config().verifyAfterWrite = on; });
     connect(m_menus->MenuFile_CompareFile, &QAction::triggered, this,
             &TForm1::MenuFile_CompareFileClick);
     connect(m_menus->MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
@@ -188,8 +186,8 @@ void TForm1::buildPages()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet_ChInfo = new QWidget;
     TabSheet_ChInfo->setObjectName(QStringLiteral("TabSheet_ChInfo"));
-    TabSheet_Option = new OptionsPage(m_state, *m_doc);
-    TabSheet_Key = new KeyPage(m_state, *m_doc);
+    TabSheet_Option = new OptionsPage(m_doc);
+    TabSheet_Key = new KeyPage(m_doc);
     PageControl1->addTab(TabSheet_ChInfo, QString());
     PageControl1->addTab(TabSheet_Option, QString());
     PageControl1->addTab(TabSheet_Key, QString());
@@ -207,7 +205,7 @@ void TForm1::buildPages()
                                             Qt::TextSelectableByKeyboard);
     sLastWriteTime->setFocusPolicy(Qt::TabFocus);
     sLastWrite->setBuddy(sLastWriteTime);
-    StringGrid1 = new ChannelGrid(m_state, *m_doc, TabSheet_ChInfo);
+    StringGrid1 = new ChannelGrid(m_doc, TabSheet_ChInfo);
     auto *channelLayout = new QVBoxLayout(TabSheet_ChInfo);
     channelLayout->addWidget(StringGrid1, 1);
     auto *status = new QHBoxLayout;
@@ -221,32 +219,32 @@ void TForm1::buildPages()
 
 void TForm1::readConfiguration()
 {
-    const ConfigLoad load = loadConfig(m_state.configPath());
-    m_state.config() = load.config;
+    const ConfigLoad load = loadConfig(m_doc.configPath());
+    m_doc.config() = load.config;
     if (!load.existed)
         return;
     // A stored port that is not present now falls back to the first.
     const std::vector<int> present =
-        link::PortMap::withBindings(m_state.config().portPaths).openablePorts();
-    if (std::find(present.begin(), present.end(), m_state.config().port) == present.end())
-        m_state.config().port = 1;
+        link::PortMap::withBindings(m_doc.config().portPaths).openablePorts();
+    if (std::find(present.begin(), present.end(), m_doc.config().port) == present.end())
+        m_doc.config().port = 1;
 }
 
 void TForm1::selectActiveBand()
 {
-    int band = m_state.config().selectedBand;
+    int band = m_doc.config().selectedBand;
     if (band < 1 || band > 5)
         band = 0;
-    m_state.config().selectedBand = band;
-    m_state.program().activeBandLow = m_state.config().bands[std::size_t(band)].min;
-    m_state.program().activeBandHigh = m_state.config().bands[std::size_t(band)].max;
+    m_doc.config().selectedBand = band;
+    m_doc.program().activeBandLow = m_doc.config().bands[std::size_t(band)].min;
+    m_doc.program().activeBandHigh = m_doc.config().bands[std::size_t(band)].max;
 }
 
 // --- language ----------------------------------------------------------------
 
 void TForm1::SelectLanguage()
 {
-    m_state.selectLanguage();
+    m_doc.selectLanguage();
     loadQtTranslations();
 }
 
@@ -258,9 +256,9 @@ void TForm1::loadQtTranslations()
         m_qtTranslator.reset();
     }
     QString locale;
-    if (m_state.lang().langType() == text::TAppLang::Simplified)
+    if (m_doc.lang().langType() == text::TAppLang::Simplified)
         locale = QStringLiteral("zh_CN");
-    else if (m_state.lang().langType() == text::TAppLang::Traditional)
+    else if (m_doc.lang().langType() == text::TAppLang::Traditional)
         locale = QStringLiteral("zh_TW");
     if (locale.isEmpty())
         return;
@@ -280,21 +278,21 @@ void TForm1::BuildKeyFunctionLists()
 void TForm1::ApplyLanguage()
 {
     // 1. Menus and tool bar; the key-function lists.
-    m_menus->applyLanguage(m_state);
+    m_menus->applyLanguage(m_doc);
     BuildKeyFunctionLists();
 
     // 2. Title and undo items.
     const auto t = [this](int n) {
-        return m_state.langText(n);
+        return m_doc.langText(n);
     };
     updateTitle();
     updateUndoTexts();
 
     // 3. The selected band: the first band whose limits are the active ones.
     for (int k = 0; k < AppConfig::Bands; ++k) {
-        const BandLimits &b = m_state.config().bands[std::size_t(k)];
-        if (b.min == m_state.program().activeBandLow && b.max == m_state.program().activeBandHigh) {
-            m_state.config().selectedBand = k;
+        const BandLimits &b = m_doc.config().bands[std::size_t(k)];
+        if (b.min == m_doc.program().activeBandLow && b.max == m_doc.program().activeBandHigh) {
+            m_doc.config().selectedBand = k;
             break;
         }
     }
@@ -320,7 +318,7 @@ void TForm1::ApplyLanguage()
 
 QString TForm1::lastProgramDateText() const
 {
-    const ProgramDate &d = m_state.program().lastProgramDate;
+    const ProgramDate &d = m_doc.program().lastProgramDate;
     // A codeplug that never went through a radio has no date to show.
     if (d.year == 0 && d.month == 0 && d.day == 0 && d.hour == 0 && d.minute == 0)
         return QString();
@@ -336,54 +334,54 @@ void TForm1::updateUndoTexts()
 {
     // Without a step the items say what they do, with nothing after it.
     m_menus->MenuEdit_Undo->setText(
-        m_state.langText(UndoItem).arg(m_doc->history().undoName()).trimmed());
+        m_doc.langText(UndoItem).arg(m_doc.history().undoName()).trimmed());
     m_menus->MenuEdit_Redo->setText(
-        m_state.langText(RedoItem).arg(m_doc->history().redoName()).trimmed());
+        m_doc.langText(RedoItem).arg(m_doc.history().redoName()).trimmed());
 }
 
 void TForm1::updateTitle()
 {
     // The document's name, then the program's; Qt puts the change mark in
     // place of "[*]".
-    const QString name = m_doc->tracker().documentName(m_state.langText(RadioDocument));
-    const QString program = m_state.langText(Title);
+    const QString name = m_doc.tracker().documentName(m_doc.langText(RadioDocument));
+    const QString program = m_doc.langText(Title);
     setWindowTitle(name.isEmpty() ? program + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + program);
-    setWindowModified(m_doc->isModified());
+    setWindowModified(m_doc.isModified());
 }
 
 bool TForm1::isModelModified() const
 {
-    return m_doc->isModified();
+    return m_doc.isModified();
 }
 
 void TForm1::modelTouched()
 {
-    m_doc->touched();
+    m_doc.touched();
 }
 
 void TForm1::recordStep(const StepName &name)
 {
-    m_doc->recordStep(name);
+    m_doc.recordStep(name);
 }
 
 void TForm1::enableRecovery(const QString &folder)
 {
-    m_doc->tracker().enableRecovery(folder);
+    m_doc.tracker().enableRecovery(folder);
 }
 
 void TForm1::offerRecovery()
 {
-    DocumentTracker &tracker = m_doc->tracker();
+    DocumentTracker &tracker = m_doc.tracker();
     for (const RecoveryStore::Orphan &orphan : tracker.orphans()) {
-        TMyWarnDlg_2 prompt(m_state.lang(), this);
+        TMyWarnDlg_2 prompt(m_doc.lang(), this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(
-            m_state.langText(RecoveryQuestion)
+            m_doc.langText(RecoveryQuestion)
                 .arg(orphan.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.CancelBtn->setText(m_state.langText(NoText));
+        prompt.OKBtn->setText(m_doc.langText(YesText));
+        prompt.CancelBtn->setText(m_doc.langText(NoText));
         if (prompt.exec() != QDialog::Accepted) {
             tracker.discard(orphan);
             continue;
@@ -391,9 +389,9 @@ void TForm1::offerRecovery()
         const QByteArray bytes = tracker.adopt(orphan);
         if (bytes.size() != CodeplugData::Size)
             continue; // unreadable: nothing to restore from it
-        CodeplugData recovered = m_doc->codeplug();
+        CodeplugData recovered = m_doc.codeplug();
         recovered.replaceLeading(bytes);
-        m_doc->replace(recovered, Origin::recovery());
+        m_doc.replace(recovered, Origin::recovery());
         return;
     }
 }
@@ -401,7 +399,7 @@ void TForm1::offerRecovery()
 void TForm1::setLanguage(int language)
 {
     commitEdits();
-    m_state.config().language = language;
+    m_doc.config().language = language;
     SelectLanguage();
     ApplyLanguage();
 }
@@ -438,49 +436,49 @@ void TForm1::runTransfer(bool read)
 {
     commitEdits();
     StringGrid1->setCurrentCell(1, 1);
-    TProgramDialog dialog(m_state, link::OpCode::Codeplug,
+    TProgramDialog dialog(m_doc, link::OpCode::Codeplug,
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_state.langText(read ? HintRead : HintWrite));
+    dialog.setWindowTitle(m_doc.langText(read ? HintRead : HintWrite));
     dialog.exec();
-    m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace().has_value());
+    m_menus->MenuFile_SaveTrace->setEnabled(m_doc.lastTrace().has_value());
     // The read's result reaches the model only now, after its message.
     const ProgramState *result = dialog.completedResult();
     if (!result)
         return;
     if (read) {
         // With the automatic search on, where the radio answered.
-        m_doc->replace(*result, Origin::radio(QStringLiteral("COM%1").arg(dialog.usedPort()),
-                                              QDateTime::currentDateTime()));
+        m_doc.replace(*result, Origin::radio(QStringLiteral("COM%1").arg(dialog.usedPort()),
+                                             QDateTime::currentDateTime()));
     } else {
-        m_state.program() = *result;
-        m_doc->markWritten();
+        m_doc.program() = *result;
+        m_doc.markWritten();
     }
 }
 
 void TForm1::MenuEdit_WriteSeveralClick()
 {
     commitEdits();
-    TGangWriteDlg dialog(m_state, this);
+    TGangWriteDlg dialog(m_doc, this);
     dialog.exec();
     if (dialog.wroteAny())
-        m_doc->markWritten();
+        m_doc.markWritten();
 }
 
 void TForm1::MenuFile_SaveTraceClick()
 {
-    if (m_state.lastTrace())
-        tracecommands::saveTrace(m_state, this, *m_state.lastTrace());
+    if (m_doc.lastTrace())
+        tracecommands::saveTrace(m_doc, this, *m_doc.lastTrace());
 }
 
 void TForm1::MenuPortClick()
 {
-    TCommunicationPort dialog(m_state, this);
+    TCommunicationPort dialog(m_doc, this);
     dialog.exec();
 }
 
 void TForm1::MenuEdit_PasswordClick()
 {
-    TSetPasswordDlg dialog(m_state, this);
+    TSetPasswordDlg dialog(m_doc, this);
     dialog.exec();
     modelTouched();
 }
@@ -488,7 +486,7 @@ void TForm1::MenuEdit_PasswordClick()
 void TForm1::MenuEdit_SetRadioNewPDClick()
 {
     commitEdits();
-    TNewPasswordDlg dialog(m_state, this);
+    TNewPasswordDlg dialog(m_doc, this);
     dialog.exec();
     modelTouched();
 }
@@ -501,10 +499,10 @@ void TForm1::MenuAdjustmentClick()
 void TForm1::openAdjustment(const QString &path)
 {
     TPasswordDlg prompt(
-        m_state,
+        m_doc,
         [this, &prompt, path] {
             TAdjustmentDlg dialog(
-                m_state, [this] { MenuEdit_WriteClick(); }, &prompt);
+                m_doc, [this] { MenuEdit_WriteClick(); }, &prompt);
             if (!path.isEmpty())
                 dialog.openCalibration(path);
             dialog.exec();
@@ -516,12 +514,12 @@ void TForm1::openAdjustment(const QString &path)
 void TForm1::MenuEdit_CompareRadioClick()
 {
     commitEdits();
-    TCompareDlg::compareWithRadio(m_state, this);
+    TCompareDlg::compareWithRadio(m_doc, this);
 }
 
 void TForm1::MenuAboutClick()
 {
-    TAboutDlg dialog(m_state, this);
+    TAboutDlg dialog(m_doc, this);
     dialog.exec();
 }
 
@@ -530,11 +528,11 @@ void TForm1::MenuAboutClick()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_promptOnClose) {
-        TMyWarnDlg_3 prompt(m_state.lang(), this);
-        prompt.Label1->setText(m_state.langText(SaveQuestion));
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.NoBtn->setText(m_state.langText(NoText));
-        prompt.CancelBtn->setText(m_state.langText(CancelText));
+        TMyWarnDlg_3 prompt(m_doc.lang(), this);
+        prompt.Label1->setText(m_doc.langText(SaveQuestion));
+        prompt.OKBtn->setText(m_doc.langText(YesText));
+        prompt.NoBtn->setText(m_doc.langText(NoText));
+        prompt.CancelBtn->setText(m_doc.langText(CancelText));
         const int answer = prompt.exec();
         // "Yes" and then a save that was cancelled or failed keeps the
         // window, and the edits, rather than losing them.
@@ -559,8 +557,8 @@ void TForm1::endRun()
     if (m_runEnded)
         return;
     m_runEnded = true;
-    saveConfig(m_state.configPath(), m_state.config());
-    m_doc->tracker().end();
+    saveConfig(m_doc.configPath(), m_doc.config());
+    m_doc.tracker().end();
 }
 
 } // namespace t880

@@ -15,7 +15,6 @@
 #include "ui/tbackupsdlg.h"
 #include "ui/tcomparedlg.h"
 #include "ui/tprogramdialog.h"
-#include "ui/document.h"
 
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -52,25 +51,24 @@ enum Text : int {
 
 void TForm1::MenuFile_NewClick()
 {
-    TMyWarnDlg_2 prompt(m_state.lang(), this);
-    prompt.Label1->setText(m_state.langText(ClearAll));
-    prompt.OKBtn->setText(m_state.langText(OkText));
-    prompt.CancelBtn->setText(m_state.langText(CancelText));
+    TMyWarnDlg_2 prompt(m_doc.lang(), this);
+    prompt.Label1->setText(m_doc.langText(ClearAll));
+    prompt.OKBtn->setText(m_doc.langText(OkText));
+    prompt.CancelBtn->setText(m_doc.langText(CancelText));
     if (prompt.exec() != QDialog::Accepted)
         return;
-    ProgramState fresh = m_doc->program();
+    ProgramState fresh = m_doc.program();
     fresh.applyNewDefaults();
-    m_doc->replace(fresh, Origin::newDefaults());
+    m_doc.replace(fresh, Origin::newDefaults());
 }
 
 void TForm1::MenuFile_OpenClick()
 {
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    const QString path =
-        filedialogs::askOpenPath(m_state, this, FileKind::Codeplug, m_state.langText(OpenTitle),
-                                 QStringLiteral("OpenDialog"),
-                                 {m_state.langText(FileFilter), m_state.langText(BackupFilter)});
+    const QString path = filedialogs::askOpenPath(
+        m_doc, this, FileKind::Codeplug, m_doc.langText(OpenTitle), QStringLiteral("OpenDialog"),
+        {m_doc.langText(FileFilter), m_doc.langText(BackupFilter)});
     if (!path.isEmpty())
         openCodeplug(path);
 }
@@ -81,31 +79,31 @@ bool TForm1::openCodeplug(const QString &path)
     backup::Backup kept;
     if (backup::load(path, kept).ok())
         return openBackup(path, kept);
-    CodeplugData opened = m_doc->codeplug();
+    CodeplugData opened = m_doc.codeplug();
     const FileResult result = codeplugfile::load(path, opened);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
         return false;
     }
     // A file given at the start counts as much as one chosen in the dialog.
-    filedialogs::rememberFolder(m_state.config(), FileKind::Codeplug, path);
-    m_doc->replace(opened, Origin::file(path));
+    filedialogs::rememberFolder(m_doc.config(), FileKind::Codeplug, path);
+    m_doc.replace(opened, Origin::file(path));
     return true;
 }
 
 bool TForm1::MenuFile_SaveClick()
 {
     // Save keeps to the window's file; only a model without one asks where.
-    if (m_doc->currentFile().isEmpty())
-        return saveWithDialog(m_state.langText(SaveTitle));
+    if (m_doc.currentFile().isEmpty())
+        return saveWithDialog(m_doc.langText(SaveTitle));
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    return saveCodeplug(m_doc->currentFile());
+    return saveCodeplug(m_doc.currentFile());
 }
 
 bool TForm1::MenuFile_SaveAsClick()
 {
-    return saveWithDialog(text::menuCaption(m_state.langText(SaveAsItem)));
+    return saveWithDialog(text::menuCaption(m_doc.langText(SaveAsItem)));
 }
 
 bool TForm1::saveWithDialog(const QString &title)
@@ -113,34 +111,34 @@ bool TForm1::saveWithDialog(const QString &title)
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
     const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Codeplug, title, QStringLiteral("SaveDialog"),
-        m_state.langText(FileFilter), codeplugfile::Suffix, m_doc->currentFile());
+        m_doc, this, FileKind::Codeplug, title, QStringLiteral("SaveDialog"),
+        m_doc.langText(FileFilter), codeplugfile::Suffix, m_doc.currentFile());
     return !path.isEmpty() && saveCodeplug(path);
 }
 
 bool TForm1::saveCodeplug(const QString &path)
 {
-    const FileResult result = codeplugfile::save(path, m_state.program().codeplug);
+    const FileResult result = codeplugfile::save(path, m_doc.program().codeplug);
     if (!result.ok()) {
         showFileError(CannotSave, path, result);
         return false;
     }
-    m_doc->markSaved(path);
+    m_doc.markSaved(path);
     updateTitle();
     return true;
 }
 
 void TForm1::showFileError(int headline, const QString &path, const FileResult &result)
 {
-    t880::showFileError(m_state.lang(), this, m_state.langText(headline), path, result,
+    t880::showFileError(m_doc.lang(), this, m_doc.langText(headline), path, result,
                         MainFileErrorTexts);
 }
 
 void TForm1::MenuFile_ImportCsvClick()
 {
     commitEdits();
-    csvcommands::importCsv(m_state, this, [this] {
-        m_doc->recordStep(StepName(ImportCsvItem));
+    csvcommands::importCsv(m_doc, this, [this] {
+        m_doc.recordStep(StepName(ImportCsvItem));
         ApplyLanguage();
     });
 }
@@ -148,8 +146,8 @@ void TForm1::MenuFile_ImportCsvClick()
 void TForm1::MenuFile_ExportCsvClick()
 {
     commitEdits();
-    const QString file = m_doc->currentFile();
-    csvcommands::exportCsv(m_state, this,
+    const QString file = m_doc.currentFile();
+    csvcommands::exportCsv(m_doc, this,
                            file.isEmpty() ? QString() : QFileInfo(file).completeBaseName());
 }
 
@@ -165,19 +163,19 @@ void TForm1::MenuFile_PrintClick()
 
 bool TForm1::printTo(QPrinter &printer)
 {
-    return print::printChannelSheet(printer, m_state.program().codeplug, m_state.lang());
+    return print::printChannelSheet(printer, m_doc.program().codeplug, m_doc.lang());
 }
 
 void TForm1::MenuFile_ExportPdfClick()
 {
     commitEdits();
     const QString base =
-        m_doc->currentFile().isEmpty()
+        m_doc.currentFile().isEmpty()
             ? QString()
-            : QFileInfo(m_doc->currentFile()).completeBaseName() + QStringLiteral(".pdf");
+            : QFileInfo(m_doc.currentFile()).completeBaseName() + QStringLiteral(".pdf");
     const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Pdf, text::menuCaption(m_state.langText(ExportPdfItem)),
-        QStringLiteral("PdfDialog"), m_state.langText(PdfFilter), QStringLiteral("pdf"), base);
+        m_doc, this, FileKind::Pdf, text::menuCaption(m_doc.langText(ExportPdfItem)),
+        QStringLiteral("PdfDialog"), m_doc.langText(PdfFilter), QStringLiteral("pdf"), base);
     if (!path.isEmpty())
         exportPdf(path);
 }
@@ -185,7 +183,7 @@ void TForm1::MenuFile_ExportPdfClick()
 bool TForm1::exportPdf(const QString &path)
 {
     const FileResult result =
-        print::writeChannelSheetPdf(path, m_state.program().codeplug, m_state.lang());
+        print::writeChannelSheetPdf(path, m_doc.program().codeplug, m_doc.lang());
     if (!result.ok()) {
         showFileError(CannotWritePdf, path, result);
         return false;
@@ -196,13 +194,13 @@ bool TForm1::exportPdf(const QString &path)
 void TForm1::MenuFile_CompareFileClick()
 {
     commitEdits();
-    TCompareDlg::compareWithFile(m_state, this);
+    TCompareDlg::compareWithFile(m_doc, this);
 }
 
 void TForm1::MenuFile_BackupsClick()
 {
     commitEdits();
-    TBackupsDlg dialog(m_state, QString(), this);
+    TBackupsDlg dialog(m_doc, QString(), this);
     if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
         return;
     const QString path = dialog.chosen()->path;
@@ -224,13 +222,13 @@ bool TForm1::openBackup(const QString &path)
 
 bool TForm1::openBackup(const QString &path, const backup::Backup &kept)
 {
-    CodeplugData opened = m_doc->codeplug();
+    CodeplugData opened = m_doc.codeplug();
     const FileResult result = backup::codeplugOf(kept, opened);
     if (!result.ok()) {
         showFileError(CannotOpen, path, result);
         return false;
     }
-    m_doc->replace(opened, Origin::backup(kept.port, kept.time.toLocalTime()));
+    m_doc.replace(opened, Origin::backup(kept.port, kept.time.toLocalTime()));
     return true;
 }
 
@@ -246,21 +244,21 @@ void TForm1::restoreBackup(const QString &path)
         (calibration && !backup::calibrationArea(kept)))
         return; // the dialog offers no such backup
     if (calibration) {
-        TMyWarnDlg_2 prompt(m_state.lang(), this);
+        TMyWarnDlg_2 prompt(m_doc.lang(), this);
         prompt.setObjectName(QStringLiteral("RestoreCalibrationPrompt"));
-        prompt.Label1->setText(m_state.langText(RestoreCalibration));
+        prompt.Label1->setText(m_doc.langText(RestoreCalibration));
         prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(YesText));
-        prompt.CancelBtn->setText(m_state.langText(NoText));
+        prompt.OKBtn->setText(m_doc.langText(YesText));
+        prompt.CancelBtn->setText(m_doc.langText(NoText));
         if (prompt.exec() != QDialog::Accepted)
             return;
     }
     link::RestorePlan plan;
     plan.kind = kept.kind;
     plan.blocks = backup::restoreBlocks(kept);
-    TProgramDialog dialog(m_state, calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
+    TProgramDialog dialog(m_doc, calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
                           link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_state.langText(HintWrite));
+    dialog.setWindowTitle(m_doc.langText(HintWrite));
     dialog.setRestorePlan(std::move(plan));
     dialog.exec();
 }

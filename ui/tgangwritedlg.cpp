@@ -5,10 +5,10 @@
 #include "link/gangtransfer.h"
 #include "link/outcometext.h"
 #include "link/portmap.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
-#include "ui/document.h"
 
 #include <QAction>
 #include <QCheckBox>

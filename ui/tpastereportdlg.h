@@ -22,8 +22,7 @@ class Document;
 /// raster: 446.00625"), or an empty text for a row taken as it stood. With
 /// \a withLine, every row has a line, beginning with its line in the file
 /// ("Line 3, CH05: taken as it stands").
-QString reportLine(const Document &state, const channelcsv::RowPreview &row,
-                   bool withLine = false);
+QString reportLine(const Document &state, const channelcsv::RowPreview &row, bool withLine = false);
 /// The summary and every non-empty line of \a preview; with \a everyRow,
 /// every row with its line in the file (an import's preview).
 QStringList reportLines(const Document &state, const channelcsv::Preview &preview,

@@ -4,9 +4,9 @@
 #include "link/outcometext.h"
 #include "link/serialtransfer.h"
 #include "text/menucaption.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tdoctordlg.h"
-#include "ui/document.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -41,8 +41,8 @@ public:
     /// window's configuration.
     TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode, QWidget *parent);
     /// The same over the ports of \a map (tests bind a virtual radio here).
-    TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode,
-                   const link::PortMap &map, QWidget *parent);
+    TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode, const link::PortMap &map,
+                   QWidget *parent);
     ~TProgramDialog() override;
 
     /// How the transfer ended; Running until it has.

@@ -3,9 +3,9 @@
 #include "codeplug/safefile.h"
 #include "link/serialtrace.h"
 #include "text/menucaption.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
-#include "ui/document.h"
 
 #include <QDateTime>
 
