@@ -103,7 +103,11 @@ bool importCsvFile(Document &state, QWidget *parent, const QString &path,
     report.askFirst();
     if (report.exec() != QDialog::Accepted)
         return false;
-    if (channelcsv::applyPreview(state.program().codeplug, preview).isEmpty())
+    QList<int> taken;
+    state.edit(StepName(ImportItem), [&](ProgramState &program) {
+        taken = channelcsv::applyPreview(program.codeplug, preview);
+    });
+    if (taken.isEmpty())
         return false;
     changed();
     return true;

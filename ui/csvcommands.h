@@ -18,8 +18,8 @@ class Document;
 namespace csvcommands {
 
 /// Asks for a CSV file and imports it into the window's codeplug after the
-/// preview; \a changed runs once the channels are in (the caller records
-/// the step and shows the model). Returns true when something was taken.
+/// preview, as one step; \a changed runs once the channels are in (the
+/// caller shows the model). Returns true when something was taken.
 bool importCsv(Document &state, QWidget *parent, const std::function<void()> &changed);
 /// The same for a given file, without the file dialog.
 bool importCsvFile(Document &state, QWidget *parent, const QString &path,

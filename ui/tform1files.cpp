@@ -43,7 +43,6 @@ enum Text : int {
     ExportPdfItem = 316,
     PdfFilter = 317,
     CannotWritePdf = 318,
-    ImportCsvItem = 362,
     SaveAsItem = 605,
 };
 
@@ -137,10 +136,7 @@ void TForm1::showFileError(int headline, const QString &path, const FileResult &
 void TForm1::MenuFile_ImportCsvClick()
 {
     commitEdits();
-    csvcommands::importCsv(m_doc, this, [this] {
-        m_doc.recordStep(StepName(ImportCsvItem));
-        ApplyLanguage();
-    });
+    csvcommands::importCsv(m_doc, this, [this] { ApplyLanguage(); });
 }
 
 void TForm1::MenuFile_ExportCsvClick()
