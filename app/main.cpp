@@ -1,7 +1,7 @@
 // t880-gui: the desktop window of the programming software.
 #include "factory/calibrationfile.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -95,9 +95,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    t880::WindowState state;
-    state.configPath =
-        t880::configLocation(parser.value(config), QCoreApplication::applicationDirPath());
+    t880::Document state;
+    state.setConfigPath(
+        t880::configLocation(parser.value(config), QCoreApplication::applicationDirPath()));
     t880::TForm1 window(state);
     window.show();
     // The desktop hands over both kinds of file; which one it is follows the

@@ -249,6 +249,19 @@ bool toCodeplug(const Backup &b, CodeplugState &state)
     return true;
 }
 
+FileResult codeplugOf(const Backup &b, CodeplugData &data, ProgramDate *programDate)
+{
+    CodeplugState state;
+    state.codeplug = data;
+    if (!toCodeplug(b, state))
+        return {FileError::CannotRead,
+                QStringLiteral("the backup holds no codeplug (it is a calibration backup)")};
+    data = state.codeplug;
+    if (programDate)
+        *programDate = state.lastProgramDate;
+    return {};
+}
+
 std::vector<int> channelsInUse(const Backup &b)
 {
     CodeplugState state;
@@ -316,15 +329,7 @@ FileResult loadCodeplugOrBackup(const QString &path, CodeplugData &data, Program
     const FileResult r = backup::load(path, b);
     if (!r.ok())
         return r;
-    CodeplugState state;
-    state.codeplug = data;
-    if (!backup::toCodeplug(b, state))
-        return {FileError::CannotRead,
-                QStringLiteral("the backup holds no codeplug (it is a calibration backup)")};
-    data = state.codeplug;
-    if (programDate)
-        *programDate = state.lastProgramDate;
-    return {};
+    return backup::codeplugOf(b, data, programDate);
 }
 
 } // namespace t880

@@ -78,6 +78,12 @@ FileResult load(const QString &path, Backup &out);
 /// they are in \a state). False, and nothing changed, for a calibration
 /// backup or one without the codeplug area.
 bool toCodeplug(const Backup &backup, CodeplugState &state);
+/// The codeplug of a loaded backup onto \a data, as loadCodeplugOrBackup()
+/// gives it for the backup's file; \a programDate, when given, receives the
+/// programming date the radio held. A calibration backup is refused with
+/// CannotRead and nothing changes.
+FileResult codeplugOf(const Backup &backup, CodeplugData &data,
+                      ProgramDate *programDate = nullptr);
 /// Channels 1..16 in use in a codeplug backup; empty for others.
 std::vector<int> channelsInUse(const Backup &backup);
 

@@ -352,7 +352,7 @@ void commitRow(CodeplugState &work, int n, const ImportOptions &options, RowValu
 {
     using namespace channeledit;
     if (options.replaceChannels)
-        cleanChannel(work.codeplug, n);
+        StringGridCleanRow(work.codeplug, n);
     if (v.rx) {
         commitRxFrequency(work, n, mhz(*v.rx));
         noteRaster(v, "Frequency", *v.rx, work.codeplug.channel(n).rxFreq());
@@ -516,7 +516,7 @@ Preview previewTable(const CodeplugState &state, const csv::Table &table,
             row.refusalValue = refused->value;
         } else {
             if (values.clear)
-                channeledit::cleanChannel(work.codeplug, n);
+                channeledit::StringGridCleanRow(work.codeplug, n);
             else
                 commitRow(work, n, options, values);
             row.record = work.codeplug.channel(n);

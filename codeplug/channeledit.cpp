@@ -53,7 +53,7 @@ EditResult commitRxFrequency(CodeplugState &state, int n, const QString &text)
     const FrequencyReading reading =
         readFrequencyText(text, state.activeBandLow, state.activeBandHigh);
     if (reading.kind == FrequencyKind::Empty) {
-        cleanChannel(state.codeplug, n);
+        StringGridCleanRow(state.codeplug, n);
         return EditResult::TakenOutOfUse;
     }
     if (reading.kind == FrequencyKind::NotANumber)
@@ -99,7 +99,7 @@ void autoFullChannel(CodeplugData &codeplug, int n)
     codeplug.setChannelUsed(n, true);
 }
 
-void cleanChannel(CodeplugData &codeplug, int n)
+void StringGridCleanRow(CodeplugData &codeplug, int n)
 {
     if (validChannel(n))
         codeplug.setChannelUsed(n, false);

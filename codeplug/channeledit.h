@@ -80,8 +80,9 @@ EditResult commitTxFrequency(CodeplugState &state, int n, const QString &text);
 /// carrier squelch, busy lock off; marks it in use.
 void autoFullChannel(CodeplugData &codeplug, int n);
 
-/// Takes channel \a n out of use; the record's bytes are left as they are.
-void cleanChannel(CodeplugData &codeplug, int n);
+/// The channel grid's row clearing: takes channel \a n out of use, so its
+/// row shows empty; the record's bytes are left as they are.
+void StringGridCleanRow(CodeplugData &codeplug, int n);
 
 /// Commits a tone text into the receive (RxToneColumn) or transmit
 /// (TxToneColumn) tone. A receive tone that appears on a carrier-squelch

@@ -7,7 +7,7 @@
 #include "testsupport.h"
 
 #include "ui/factory/tadjustmentdlg.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -117,7 +117,7 @@ private:
 
     struct Shown
     {
-        WindowState state;
+        Document state;
         int codeplugWrites = 0;
         int gainAtWrite = -1; ///< the mic gain the record held when "..." ran
         std::unique_ptr<TAdjustmentDlg> dialog;
@@ -126,14 +126,14 @@ private:
     std::unique_ptr<Shown> show(int language = 0)
     {
         auto s = std::make_unique<Shown>();
-        s->state.config.language = language;
-        s->state.lang.applyLanguageSetting(language);
+        s->state.config().language = language;
+        s->state.lang().applyLanguageSetting(language);
         Shown *raw = s.get();
         s->dialog = std::make_unique<TAdjustmentDlg>(
             s->state,
             [raw] {
                 ++raw->codeplugWrites;
-                raw->gainAtWrite = raw->state.program.calibration.raw[0x45];
+                raw->gainAtWrite = raw->state.program().calibration.raw[0x45];
             },
             nullptr);
         s->dialog->show();
@@ -158,11 +158,11 @@ private:
         return typed;
     }
 
-    void bindRadio(WindowState &state)
+    void bindRadio(Document &state)
     {
-        state.config.port = 1;
-        state.config.autoSearchPort = false;
-        state.config.portPaths[1] = path(QStringLiteral("radio"));
+        state.config().port = 1;
+        state.config().autoSearchPort = false;
+        state.config().portPaths[1] = path(QStringLiteral("radio"));
     }
 
     bool startRadio(VirtualRadioProcess &radio, const QByteArray &memory)
@@ -267,11 +267,11 @@ void TestAdjustmentDlg::typingAndLeaving()
     QFETCH(QByteArray, bytes);
     auto s = show();
     QVERIFY(s);
-    const CalibrationData before = s->state.program.calibration;
+    const CalibrationData before = s->state.program().calibration;
     const QString typed = type(*s->dialog, control, keys, clear);
     QTEST(typed, "whileTyping");
     QTEST(s->dialog->field(control)->text(), "afterLeaving");
-    const CalibrationData &after = s->state.program.calibration;
+    const CalibrationData &after = s->state.program().calibration;
     for (int i = 0; i < CalibrationData::Size; ++i) {
         const bool inField = i >= offset && i < offset + bytes.size();
         const int expected = inField ? quint8(bytes[i - offset]) : before.raw[std::size_t(i)];
@@ -283,7 +283,7 @@ void TestAdjustmentDlg::upDownsAndCheckBoxes()
 {
     auto s = show();
     QVERIFY(s);
-    const CalibrationData &r = s->state.program.calibration;
+    const CalibrationData &r = s->state.program().calibration;
     QSpinBox *ud = s->dialog->squelchOffset(0);
     auto *text = s->dialog->findChild<QLineEdit *>(QStringLiteral("sSQ_offset_0"));
     QVERIFY(ud && text);
@@ -343,7 +343,7 @@ void TestAdjustmentDlg::halfTypedValue()
     QFETCH(QString, leave);
     auto s = show();
     QVERIFY(s);
-    CalibrationData &r = s->state.program.calibration;
+    CalibrationData &r = s->state.program().calibration;
     r.raw[std::size_t(offset)] = quint8(before);
     s->dialog->display();
     auto *w = s->dialog->findChild<QWidget *>(control);
@@ -397,9 +397,9 @@ void TestAdjustmentDlg::newAsksFirst()
     auto s = show(1);
     QVERIFY(s);
     type(*s->dialog, QStringLiteral("eFreq_0"), QStringLiteral("222"), true);
-    s->state.program.calibration.raw[0x4D] = 77; // a status value too
+    s->state.program().calibration.raw[0x4D] = 77; // a status value too
     s->dialog->display();
-    const CalibrationData edited = s->state.program.calibration;
+    const CalibrationData edited = s->state.program().calibration;
     QString question;
     auto prompt = pressWhenShown(QStringLiteral("MyWarnDlg_2"), answer, &question);
     s->dialog->bNew->click();
@@ -408,11 +408,11 @@ void TestAdjustmentDlg::newAsksFirst()
     if (reset) {
         CalibrationData defaults;
         defaults.applyCalibrationDefaults();
-        QVERIFY(s->state.program.calibration == defaults);
+        QVERIFY(s->state.program().calibration == defaults);
         QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0"))->text(), QStringLiteral("400"));
         QCOMPARE(s->dialog->field(QStringLiteral("sCurBatt"))->text(), QStringLiteral("0"));
     } else {
-        QVERIFY(s->state.program.calibration == edited);
+        QVERIFY(s->state.program().calibration == edited);
         QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0"))->text(), QStringLiteral("222"));
         QCOMPARE(s->dialog->field(QStringLiteral("sCurBatt"))->text(), QStringLiteral("77"));
     }
@@ -449,7 +449,7 @@ void TestAdjustmentDlg::openShowsEveryValue()
     QCOMPARE(setup.filters, QStringList(QStringLiteral("Kovra File(*.kzxa)")));
     QVERIFY(!setup.caseSensitive);
     QCOMPARE(
-        QByteArray(reinterpret_cast<const char *>(s->state.program.calibration.raw.data()), 120),
+        QByteArray(reinterpret_cast<const char *>(s->state.program().calibration.raw.data()), 120),
         file);
     const std::pair<const char *, const char *> shown[] = {
         {"eFreq_0", "450"},    {"eFreq_0_H", "32"}, {"eFreq_0_L", "16"}, {"eFreq_1", "0"},
@@ -482,7 +482,7 @@ void TestAdjustmentDlg::refusedFileChangesNothing()
     QVERIFY(writeFile(path(name), content));
     auto s = show();
     QVERIFY(s);
-    const CalibrationData before = s->state.program.calibration;
+    const CalibrationData before = s->state.program().calibration;
     QString message;
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
     QVERIFY(!s->dialog->openCalibration(path(name)));
@@ -490,7 +490,7 @@ void TestAdjustmentDlg::refusedFileChangesNothing()
     QVERIFY2(message.contains(adjustText(0, 26)), qPrintable(message));
     QVERIFY2(message.contains(adjustText(0, reason)), qPrintable(message));
     QVERIFY2(message.contains(path(name)), qPrintable(message));
-    QVERIFY(s->state.program.calibration == before);
+    QVERIFY(s->state.program().calibration == before);
     QCOMPARE(s->dialog->field(QStringLiteral("eFreq_0"))->text(), QStringLiteral("400"));
 }
 
@@ -529,7 +529,7 @@ void TestAdjustmentDlg::savedBesideTheOpenedFile()
                                                  defaultArea().left(120)));
     auto s = show();
     QVERIFY(s);
-    QString &remembered = s->state.config.folders[std::size_t(FileKind::Calibration)];
+    QString &remembered = s->state.config().folders[std::size_t(FileKind::Calibration)];
     QVERIFY(s->dialog->openCalibration(folder + QStringLiteral("/r.kzxa")));
     QCOMPARE(remembered, folder);
     remembered = m_dir.path();
@@ -557,8 +557,8 @@ void TestAdjustmentDlg::hiddenFieldsKeepTheirValues()
 {
     auto s = show();
     QVERIFY(s);
-    s->state.program.calibration.raw[0x03] = 21;     // eFreq_0_M
-    s->state.program.calibration.raw[0x5A + 9] = 99; // eBatt_Tbl_L9
+    s->state.program().calibration.raw[0x03] = 21;     // eFreq_0_M
+    s->state.program().calibration.raw[0x5A + 9] = 99; // eBatt_Tbl_L9
     s->dialog->display();
     for (const char *control :
          {"eFreq_0_M", "eBatt_Tbl_L9", "eFreq_0_RSSI", "ePinPian_N", "sPkdet_rssi"}) {
@@ -570,8 +570,8 @@ void TestAdjustmentDlg::hiddenFieldsKeepTheirValues()
     QCOMPARE(s->dialog->field(QStringLiteral("eBatt_Tbl_L9"))->text(), QStringLiteral("99"));
     // Editing a shown field leaves them be.
     type(*s->dialog, QStringLiteral("eFreq_0_H"), QStringLiteral("40"), true);
-    QCOMPARE(int(s->state.program.calibration.raw[0x03]), 21);
-    QCOMPARE(int(s->state.program.calibration.raw[0x63]), 99);
+    QCOMPARE(int(s->state.program().calibration.raw[0x03]), 21);
+    QCOMPARE(int(s->state.program().calibration.raw[0x63]), 99);
     QVERIFY(s->dialog->field(QStringLiteral("eModu_th"))->isVisible());
     QVERIFY(!s->dialog->field(QStringLiteral("eModu_th"))->isEnabled());
 }

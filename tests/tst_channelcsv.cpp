@@ -340,7 +340,7 @@ void TestChannelCsv::importMatchesTyping()
     type(typed, 3,
          {QStringLiteral("438.5"), QStringLiteral("433.5"), QStringLiteral("D432I"),
           QStringLiteral("67.0"), false, false, false, QStringLiteral("AB中文")});
-    channeledit::cleanChannel(typed.codeplug, 5);
+    channeledit::StringGridCleanRow(typed.codeplug, 5);
     type(typed, 5,
          {QStringLiteral("445.00625"), QStringLiteral("445.60625"), QStringLiteral("100.0"),
           QStringLiteral("100.0"), true, true, true, QString()});

@@ -5,8 +5,9 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/channelgrid.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -29,14 +30,14 @@ const char *const kEditors[] = {"Edit_ChFreq",         "ComboBox1",     "cbChInf
                                 "cbChInfor_Bandwidth", "cbChInfor_SCN", "cbChInfor_BusyFit"};
 
 // Channel 3 in use at 446.00625 MHz with the defaults of a new channel.
-void putChannel3(WindowState &state)
+void putChannel3(Document &state)
 {
     ChannelRecord r;
     r.setRxFreq(446006250);
     r.setTxFreq(446006250);
     r.raw[ChannelRecord::Offset::optionB] = 0xB0;
-    state.program.codeplug.setChannel(3, r);
-    state.program.codeplug.setChannelUsed(3, true);
+    state.program().codeplug.setChannel(3, r);
+    state.program().codeplug.setChannelUsed(3, true);
 }
 
 } // namespace
@@ -47,12 +48,12 @@ class TestChannelGrid : public QObject
 
 private:
     QTemporaryDir m_dir;
-    WindowState *m_state = nullptr;
+    Document *m_state = nullptr;
     TForm1 *m_window = nullptr;
-    QTableView *m_grid = nullptr;
+    ChannelGrid *m_grid = nullptr;
 
     QString configPath() const { return m_dir.filePath(QStringLiteral("_config.ini")); }
-    ChannelRecord channel(int n) const { return m_state->program.codeplug.channel(n); }
+    ChannelRecord channel(int n) const { return m_state->program().codeplug.channel(n); }
     QString t(int n) const { return m_state->langText(n); }
 
     QModelIndex cell(int channel, int column) const
@@ -150,14 +151,14 @@ void TestChannelGrid::init()
 {
     QFile::remove(configPath());
     QVERIFY(writeFile(configPath(), "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
-    m_state = new WindowState;
-    m_state->configPath = configPath();
+    m_state = new Document;
+    m_state->setConfigPath(configPath());
     m_window = new TForm1(*m_state);
     putChannel3(*m_state);
     refresh();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
-    m_grid = m_window->findChild<QTableView *>(QStringLiteral("StringGrid1"));
+    m_grid = m_window->findChild<ChannelGrid *>(QStringLiteral("StringGrid1"));
     QVERIFY(m_grid);
 }
 
@@ -205,7 +206,7 @@ void TestChannelGrid::receiveFrequency()
     QVERIFY(shownEditors().isEmpty());
     QVERIFY(m_grid->hasFocus());
     QCOMPARE(channel(channelNo).rxFreq(), rx);
-    QVERIFY(m_state->program.codeplug.isChannelUsed(channelNo));
+    QVERIFY(m_state->program().codeplug.isChannelUsed(channelNo));
     if (channelNo == 5) {
         // A first frequency fills the row with the defaults of a new channel.
         QCOMPARE(rowText(5),
@@ -225,7 +226,7 @@ void TestChannelGrid::clearAndRetypeReceive()
     QTest::keyClick(editor, Qt::Key_Backspace);
     QCOMPARE(editor->text(), QString());
     enter(editor);
-    QVERIFY(!m_state->program.codeplug.isChannelUsed(3));
+    QVERIFY(!m_state->program().codeplug.isChannelUsed(3));
     QCOMPARE(rowText(3), QStringList(8, QString()));
     QCOMPARE(channel(3).rxFreq(), 446006250u); // the record's bytes stay
 
@@ -233,7 +234,7 @@ void TestChannelGrid::clearAndRetypeReceive()
     editor = shown<QLineEdit>("Edit_ChFreq");
     QVERIFY(editor);
     typeAndEnter(editor, QStringLiteral("446.1"));
-    QVERIFY(m_state->program.codeplug.isChannelUsed(3));
+    QVERIFY(m_state->program().codeplug.isChannelUsed(3));
     QCOMPARE(rowText(3),
              (QStringList{"446.10000", "446.10000", "Off", "Off", t(26), t(28), t(30), t(32)}));
 }
@@ -248,7 +249,7 @@ void TestChannelGrid::clearTransmit()
     enter(editor);
     QCOMPARE(channel(3).txFreq(), 0u);
     QCOMPARE(cellText(3, 2), QStringLiteral("0"));
-    QVERIFY(m_state->program.codeplug.isChannelUsed(3));
+    QVERIFY(m_state->program().codeplug.isChannelUsed(3));
 }
 
 void TestChannelGrid::typedPoints_data()
@@ -330,7 +331,7 @@ void TestChannelGrid::toneSetsSquelchMode()
                                : Tone{quint8(oldRxType), quint16(oldRxType == 1 ? 885 : 0x2813)});
     r.setSquelchMode(oldMode);
     r.setDtmfFlag(dtmf);
-    m_state->program.codeplug.setChannel(3, r);
+    m_state->program().codeplug.setChannel(3, r);
     refresh();
 
     click(3, column);
@@ -355,7 +356,7 @@ void TestChannelGrid::nonstandardToneNote()
     auto *page = m_window->findChild<QWidget *>(QStringLiteral("TabSheet_ChInfo"));
     const QPoint cellTopLeft =
         m_grid->viewport()->mapTo(page, m_grid->visualRect(cell(3, 3)).topLeft());
-    QCOMPARE(m_state->toneEditorPos, cellTopLeft);
+    QCOMPARE(m_grid->toneEditorPos(), cellTopLeft);
     QTest::keyClick(editor, Qt::Key_Backspace);
     typeAndEnter(editor, QStringLiteral("69.4"));
     QCOMPARE(channel(3).rxTone(), (Tone{1, 694}));
@@ -402,18 +403,18 @@ void TestChannelGrid::nonstandardToneHint()
     ChannelRecord r = channel(3);
     r.setRxTone({1, 694});
     r.setTxTone({1, 670});
-    m_state->program.codeplug.setChannel(3, r);
+    m_state->program().codeplug.setChannel(3, r);
     refresh();
 
     QTest::mouseMove(m_grid->viewport(), m_grid->visualRect(cell(3, 3)).center());
     QTRY_VERIFY(QToolTip::isVisible());
     QCOMPARE(QToolTip::text(), t(251));
-    QCOMPARE(m_state->hintCol, 3);
-    QCOMPARE(m_state->hintRow, 3);
+    QCOMPARE(m_grid->hintCol(), 3);
+    QCOMPARE(m_grid->hintRow(), 3);
 
     QTest::mouseMove(m_grid->viewport(), m_grid->visualRect(cell(3, 4)).center());
     QTRY_VERIFY(!QToolTip::isVisible());
-    QCOMPARE(m_state->hintCol, 4);
+    QCOMPARE(m_grid->hintCol(), 4);
 }
 
 void TestChannelGrid::busyLockPicker_data()
@@ -440,13 +441,13 @@ void TestChannelGrid::busyLockPicker()
     QFETCH(int, after);
 
     // Channel 4 with busy lock 2 leaves the picker on CAT.
-    m_state->program.codeplug.enterChannelFrequency(4, 446100000);
+    m_state->program().codeplug.enterChannelFrequency(4, 446100000);
     ChannelRecord r4 = channel(4);
     r4.setBusyLock(2);
-    m_state->program.codeplug.setChannel(4, r4);
+    m_state->program().codeplug.setChannel(4, r4);
     ChannelRecord r3 = channel(3);
     r3.setBusyLock(stored);
-    m_state->program.codeplug.setChannel(3, r3);
+    m_state->program().codeplug.setChannel(3, r3);
     refresh();
     QCOMPARE(cellText(3, 8), t(stored == 0 ? 32 : 33));
 
@@ -562,7 +563,7 @@ void TestChannelGrid::emptyRowOpensNothing()
         QTest::keyClick(m_grid, Qt::Key(key));
         QCOMPARE(shownEditors(), QStringList());
     }
-    QVERIFY(!m_state->program.codeplug.isChannelUsed(5));
+    QVERIFY(!m_state->program().codeplug.isChannelUsed(5));
 }
 
 // Arrows, a typed digit that starts the text, F2 and Enter to open and to
@@ -712,8 +713,8 @@ void TestChannelGrid::sizesSurviveRun()
     QTest::mouseRelease(top->viewport(), Qt::LeftButton, {}, QPoint(edge + 40, y));
     QCOMPARE(top->sectionSize(2), before + 40);
     m_grid->verticalHeader()->resizeSection(4, 30); // channel 5's row
-    QCOMPARE(m_state->config.channelColumnWidths[3], before + 40);
-    QCOMPARE(m_state->config.channelRowHeights[5], 30);
+    QCOMPARE(m_state->config().channelColumnWidths[3], before + 40);
+    QCOMPARE(m_state->config().channelRowHeights[5], 30);
 
     m_window->closeWithoutPrompt();
     const QByteArray text = readFile(configPath());
@@ -723,8 +724,8 @@ void TestChannelGrid::sizesSurviveRun()
     QVERIFY(text.contains("\nChSG_Row4=20\n"));
     QVERIFY(text.contains("\nChSG_Col0=30\nChSG_Col1=64\n")); // widened for the font only
 
-    WindowState again;
-    again.configPath = configPath();
+    Document again;
+    again.setConfigPath(configPath());
     TForm1 next(again);
     auto *grid = next.findChild<QTableView *>(QStringLiteral("StringGrid1"));
     QCOMPARE(grid->horizontalHeader()->sectionSize(2), before + 40);

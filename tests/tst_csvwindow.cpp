@@ -6,8 +6,8 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -62,10 +62,10 @@ class TestCsvWindow : public QObject
 private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    void configure(WindowState &state)
+    void configure(Document &state)
     {
-        state.configPath = path(QStringLiteral("_config.ini"));
-        writeFile(state.configPath, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n");
+        state.setConfigPath(path(QStringLiteral("_config.ini")));
+        writeFile(state.configPath(), "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n");
     }
 
 private slots:
@@ -88,12 +88,12 @@ void TestCsvWindow::importPreview_data()
 void TestCsvWindow::importPreview()
 {
     QFETCH(bool, accept);
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
     const QString file = path(QStringLiteral("list.csv"));
     QVERIFY(writeFile(file, kList));
-    const QByteArray before = state.program.codeplug.toByteArray();
+    const QByteArray before = state.program().codeplug.toByteArray();
 
     auto chosen = chooseFile(QStringLiteral("ImportCsvDialog"), file);
     QString lines;
@@ -113,7 +113,7 @@ void TestCsvWindow::importPreview()
              qPrintable(rows.at(1)));
     QVERIFY2(rows.at(2).contains(QStringLiteral("145.5")), qPrintable(rows.at(2)));
 
-    const CodeplugData &c = state.program.codeplug;
+    const CodeplugData &c = state.program().codeplug;
     if (!accept) {
         QVERIFY(c.toByteArray() == before);
         return;
@@ -159,11 +159,11 @@ void TestCsvWindow::channelsInUse()
     QFETCH(QString, answer);
     QFETCH(QStringList, lines);
     QFETCH(QString, after);
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    state.program.codeplug.enterChannelFrequency(1, 431000000);
-    state.program.codeplug.enterChannelFrequency(2, 432000000);
+    state.program().codeplug.enterChannelFrequency(1, 431000000);
+    state.program().codeplug.enterChannelFrequency(2, 432000000);
     const QString file = path(QStringLiteral("inuse.csv"));
     QVERIFY(writeFile(file, "Location,Frequency,Comment\r\n"
                             "1,438.500000,\"hill\r\ntop\"\r\n"
@@ -189,35 +189,35 @@ void TestCsvWindow::channelsInUse()
     QCOMPARE(preview->seen, !lines.isEmpty());
     if (preview->seen)
         QCOMPARE(shown->split(QLatin1Char('\n')), lines);
-    QCOMPARE(layout(state.program.codeplug), after);
+    QCOMPARE(layout(state.program().codeplug), after);
     window.closeWithoutPrompt();
 }
 
 void TestCsvWindow::notAChannelList()
 {
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
     const QString file = path(QStringLiteral("notes.csv"));
     QVERIFY(writeFile(file, "just,some\r\nwords,here\r\n"));
-    const QByteArray before = state.program.codeplug.toByteArray();
+    const QByteArray before = state.program().codeplug.toByteArray();
     auto chosen = chooseFile(QStringLiteral("ImportCsvDialog"), file);
     QString message;
     auto told = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
     window.findChild<QAction *>(QStringLiteral("MenuFile_ImportCsv"))->trigger();
     QVERIFY(chosen->seen && told->seen);
     QVERIFY(message.startsWith(mainText(366)));
-    QVERIFY(state.program.codeplug.toByteArray() == before);
+    QVERIFY(state.program().codeplug.toByteArray() == before);
     window.closeWithoutPrompt();
 }
 
 // The header line of the exchange format, then one row per channel in use.
 void TestCsvWindow::exportWritesTheList()
 {
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    state.program.codeplug.enterChannelFrequency(4, 446006250);
+    state.program().codeplug.enterChannelFrequency(4, 446006250);
     const QString file = path(QStringLiteral("out.csv"));
     auto chosen = chooseFile(QStringLiteral("ExportCsvDialog"), file);
     window.findChild<QAction *>(QStringLiteral("MenuFile_ExportCsv"))->trigger();

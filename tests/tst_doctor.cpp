@@ -7,9 +7,9 @@
 #include "windowradio.h"
 
 #include "link/serial/doctor.h"
+#include "ui/document.h"
 #include "ui/tdoctordlg.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
@@ -428,10 +428,10 @@ void TestDoctor::windowDetails()
 {
     QFETCH(int, language);
     QFETCH(QString, words);
-    WindowState state;
-    state.lang.applyLanguageSetting(language);
-    state.config.port = 1;
-    state.config.autoSearchPort = false;
+    Document state;
+    state.lang().applyLanguageSetting(language);
+    state.config().port = 1;
+    state.config().autoSearchPort = false;
     link::PortMap map;
     const QString device = path(QStringLiteral("no-cable-here"));
     map.bind(1, device);
@@ -472,9 +472,9 @@ void TestDoctor::windowSearchesAfterSilence()
     QVERIFY(startRadio(radio, dir, radioMemory(dir)));
     PresentPort silent;
     QVERIFY(!silent.path().isEmpty());
-    WindowState state;
-    state.config.port = 2;
-    state.config.autoSearchPort = false;
+    Document state;
+    state.config().port = 2;
+    state.config().autoSearchPort = false;
     link::PortMap map;
     map.bind(1, dir + QStringLiteral("/radio"));
     map.bind(2, silent.path());
@@ -505,9 +505,9 @@ void TestDoctor::windowSearchesAfterSilence()
     QCOMPARE(dialog.outcome(), link::Outcome::Success);
     QCOMPARE(result, QStringLiteral("SUCCESS"));
     // The user's own choice of port stays as it was.
-    QVERIFY(!state.config.autoSearchPort);
+    QVERIFY(!state.config().autoSearchPort);
     QVERIFY(dialog.takeResult());
-    QCOMPARE(state.program.codeplug.setting(Setting::tot), 60u);
+    QCOMPARE(state.program().codeplug.setting(Setting::tot), 60u);
 }
 
 QTEST_MAIN(TestDoctor)

@@ -5,10 +5,10 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/document.h"
 #include "ui/documenttracker.h"
 #include "ui/config/recoverystore.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -66,8 +66,8 @@ QStringList copiesIn(const QString &folder)
 // \a folder.
 int runAndGetKilled(const QString &folder, const QString &file, const QString &config)
 {
-    WindowState state;
-    state.configPath = config;
+    Document state;
+    state.setConfigPath(config);
     TForm1 window(state);
     window.enableRecovery(folder);
     window.show();
@@ -116,8 +116,8 @@ void TestDocument::init()
 // window's; Save then keeps to it without asking.
 void TestDocument::titleFollowsTheModel()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     const QString program = mainText(0, 0);
     QCOMPARE(shownTitle(&window), program);
@@ -187,15 +187,15 @@ void TestDocument::titleAfterRadioRead()
 // so does the normal end of the run.
 void TestDocument::copyKeptWhileChanged()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     auto *window = new TForm1(state);
     window->enableRecovery(recoveryFolder());
     pickSquelch(*window, 3);
     QTRY_COMPARE_WITH_TIMEOUT(copiesIn(recoveryFolder()).size(), 1,
                               DocumentTracker::RecoveryDelayMs + 5000);
     const QString copy = QDir(recoveryFolder()).filePath(copiesIn(recoveryFolder()).first());
-    QCOMPARE(readFile(copy), state.program.codeplug.toByteArray());
+    QCOMPARE(readFile(copy), state.program().codeplug.toByteArray());
     QCOMPARE(readFile(copy).at(SqlAt), char(3));
 
     QVERIFY(window->saveCodeplug(path(QStringLiteral("kept.Kzx"))));
@@ -232,8 +232,8 @@ void TestDocument::killedRunIsOffered()
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
     QCOMPARE(copiesIn(recoveryFolder()).size(), 1);
 
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     window.enableRecovery(recoveryFolder());
     QString question;
@@ -245,12 +245,12 @@ void TestDocument::killedRunIsOffered()
     QVERIFY(question.startsWith(mainText(0, 282).left(30)));
     QVERIFY(copiesIn(recoveryFolder()).isEmpty());
     if (accept) {
-        QCOMPARE(state.program.codeplug.toByteArray(), codeplugWithSql(7));
+        QCOMPARE(state.program().codeplug.toByteArray(), codeplugWithSql(7));
         QVERIFY(window.isModelModified());
         QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("cbSQL"))->currentText(),
                  QStringLiteral("7"));
     } else {
-        QCOMPARE(state.program.codeplug.setting(Setting::sql), 5u); // still New
+        QCOMPARE(state.program().codeplug.setting(Setting::sql), 5u); // still New
         QVERIFY(!window.isModelModified());
     }
     // Offered once only.
@@ -261,8 +261,8 @@ void TestDocument::killedRunIsOffered()
 // Two windows at once: the copy of one that still runs is not the other's.
 void TestDocument::runningWindowsCopyIsNotOffered()
 {
-    WindowState first;
-    first.configPath = configPath();
+    Document first;
+    first.setConfigPath(configPath());
     TForm1 one(first);
     one.enableRecovery(recoveryFolder());
     pickSquelch(one, 6);

@@ -215,11 +215,11 @@ void TestGangWindow::radiosAtOnce()
     for (std::size_t i = 0; i < radios.size(); ++i)
         QVERIFY(startRadioIn(processes[i], QLatin1String(radios[i].name), mem, radios[i].faults));
 
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     TForm1 window(state);
     const CodeplugData cp = codeplugToWrite();
-    state.program.codeplug = cp;
+    state.program().codeplug = cp;
 
     window.show();
     std::map<QString, RowSeen> rows;
@@ -313,11 +313,11 @@ void TestGangWindow::repeatRounds()
     const QString one = linkOf(QStringLiteral("line1"));
     const QString two = linkOf(QStringLiteral("line2"));
 
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     TForm1 window(state);
     window.setLanguage(text::Language(language));
-    state.program.codeplug = codeplugToWrite();
+    state.program().codeplug = codeplugToWrite();
 
     QStringList counts;
     QString prompt;
@@ -362,13 +362,13 @@ void TestGangWindow::repeatRounds()
     QCOMPARE(unplugged.result.section(QLatin1Char('\n'), 1), mainText(language, 275));
     // The choice is kept for the next time: the port still there comes
     // back ticked, the unplugged one is no longer offered.
-    QCOMPARE(state.config.gangPorts, (QStringList{one, two}));
+    QCOMPARE(state.config().gangPorts, (QStringList{one, two}));
     window.closeWithoutPrompt();
-    const QByteArray config = readFile(state.configPath);
+    const QByteArray config = readFile(state.configPath());
     QVERIFY2(config.contains("\nGangPorts=" + QFile::encodeName(one + u';' + two) + '\n'),
              config.constData());
-    WindowState again;
-    again.configPath = state.configPath;
+    Document again;
+    again.setConfigPath(state.configPath());
     TForm1 next(again);
     RowSeen offered;
     int unpluggedRow = 0;
@@ -401,7 +401,7 @@ void TestGangWindow::closingMidRound()
             n += fd.symLinkTarget() == device;
         return n;
     };
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), link);
     TForm1 window(state);
     bool wasRunning = false;
@@ -450,7 +450,7 @@ void TestGangWindow::addPortRefusesWhatIsNoPort()
     writeFile(path(QStringLiteral("plain.txt")), "x");
     QDir(m_dir.path()).mkpath(QStringLiteral("data"));
     const QString device = path(given);
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     TForm1 window(state);
     QString message;
@@ -483,7 +483,7 @@ void TestGangWindow::addPortKnowsALinkFromItsDevice()
     const QString link = path(QStringLiteral("twice/radio"));
     const QString device = QFileInfo(link).canonicalFilePath();
     QVERIFY2(device.startsWith(QStringLiteral("/dev/pts/")), qPrintable(device));
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     TForm1 window(state);
     int rowsBefore = -1;
@@ -517,7 +517,7 @@ void TestGangWindow::portBindingsListed()
     const QString link = path(QStringLiteral("bound-radio"));
     QVERIFY(QFile::link(present.path(), link));
     const QString missing = path(QStringLiteral("none"));
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), missing, QStringLiteral("COM2=%1\n").arg(link));
     TForm1 window(state);
     auto seen = whenModal(QStringLiteral("GangWriteDlg"), [&](QWidget *w) {
@@ -562,11 +562,11 @@ void TestGangWindow::traceMasksPassword()
     VirtualRadioProcess radio;
     QVERIFY(startRadioIn(radio, name, radioMemory(m_dir.path()),
                          {QStringLiteral("--password"), QStringLiteral("Secret7")}));
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), linkOf(name));
     TForm1 window(state);
-    state.program.codeplug = codeplugToWrite();
-    state.program.codeplug.setText(TextField::radioPassword, "Secret7");
+    state.program().codeplug = codeplugToWrite();
+    state.program().codeplug.setText(TextField::radioPassword, "Secret7");
 
     const QString traceFile = path(name + QStringLiteral("-trace.txt"));
     QString offered;

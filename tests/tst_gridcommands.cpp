@@ -6,8 +6,8 @@
 #include "testsupport.h"
 
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -69,12 +69,12 @@ class TestGridCommands : public QObject
 
 private:
     QTemporaryDir m_dir;
-    WindowState *m_state = nullptr;
+    Document *m_state = nullptr;
     TForm1 *m_window = nullptr;
     QTableView *m_grid = nullptr;
 
-    CodeplugData &codeplug() { return m_state->program.codeplug; }
-    QByteArray bytes() const { return m_state->program.codeplug.toByteArray(); }
+    CodeplugData &codeplug() { return m_state->program().codeplug; }
+    QByteArray bytes() const { return m_state->program().codeplug.toByteArray(); }
     QAction *action(const char *name) const
     {
         return m_window->findChild<QAction *>(QLatin1String(name));
@@ -87,9 +87,9 @@ private:
     {
         QStringList used;
         for (int n = 1; n <= CodeplugData::Channels; ++n) {
-            if (m_state->program.codeplug.isChannelUsed(n))
+            if (m_state->program().codeplug.isChannelUsed(n))
                 used << QStringLiteral("%1:%2").arg(n).arg(
-                    m_state->program.codeplug.channel(n).rxFreq() / 1000);
+                    m_state->program().codeplug.channel(n).rxFreq() / 1000);
         }
         return used.join(QLatin1Char(' '));
     }
@@ -155,11 +155,11 @@ void TestGridCommands::init()
 {
     const QString config = m_dir.filePath(QStringLiteral("_config.ini"));
     QVERIFY(writeFile(config, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
-    m_state = new WindowState;
-    m_state->configPath = config;
+    m_state = new Document;
+    m_state->setConfigPath(config);
     m_window = new TForm1(*m_state);
-    m_state->program.activeBandLow = kBandLow;
-    m_state->program.activeBandHigh = kBandHigh;
+    m_state->program().activeBandLow = kBandLow;
+    m_state->program().activeBandHigh = kBandHigh;
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
     m_grid = m_window->findChild<QTableView *>(QStringLiteral("StringGrid1"));

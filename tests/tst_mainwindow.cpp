@@ -5,10 +5,10 @@
 #include "testsupport.h"
 
 #include "codeplug/codeplugfile.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -123,13 +123,13 @@ private slots:
 // Chinese and band 2 (400-490 MHz) are the defaults.
 void TestMainWindow::firstRunCreatesConfiguration()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     {
         TForm1 window(state);
         QVERIFY(QFile::exists(configPath()));
-        QCOMPARE(state.program.activeBandLow, 400000000u);
-        QCOMPARE(state.program.activeBandHigh, 490000000u);
+        QCOMPARE(state.program().activeBandLow, 400000000u);
+        QCOMPARE(state.program().activeBandHigh, 490000000u);
         QCOMPARE(shownTitle(&window), mainText(1, 0));
         QVERIFY(findAction(&window, "MenuLanguage_Chs")->isChecked());
         window.closeWithoutPrompt();
@@ -150,12 +150,12 @@ void TestMainWindow::editedConfigurationSurvivesRun()
                               "[Band]\nband-2 min=144000000\nband-2 max=148000000\n"
                               "band Selete=1\nmy note=keep me\n";
     QVERIFY(writeFile(configPath(), edited));
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     {
         TForm1 window(state);
-        QCOMPARE(state.program.activeBandLow, 144000000u);
-        QCOMPARE(state.program.activeBandHigh, 148000000u);
+        QCOMPARE(state.program().activeBandLow, 144000000u);
+        QCOMPARE(state.program().activeBandHigh, 148000000u);
         findAction(&window, "MenuLanguage_En")->trigger();
         QVERIFY(!findAction(&window, "MenuEdit_VerifyReads")->isChecked());
         findAction(&window, "MenuEdit_VerifyReads")->trigger();
@@ -165,8 +165,8 @@ void TestMainWindow::editedConfigurationSurvivesRun()
     QVERIFY(text.startsWith("; my radios\n[config]\nPort=1\nLanguage=0\n"));
     QVERIFY(text.endsWith("\n[t880]\nVerifyReads=1\n"));
     // The check mark comes back with the next run.
-    WindowState next;
-    next.configPath = configPath();
+    Document next;
+    next.setConfigPath(configPath());
     TForm1 again(next);
     QVERIFY(findAction(&again, "MenuEdit_VerifyReads")->isChecked());
     again.closeWithoutPrompt();
@@ -201,12 +201,12 @@ void TestMainWindow::bandSelection()
     QFETCH(quint32, high);
     QFETCH(QByteArray, written);
     QVERIFY(writeFile(configPath(), "[config]\nLanguage=0\n[Band]\n" + band));
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     {
         TForm1 window(state);
-        QCOMPARE(state.program.activeBandLow, low);
-        QCOMPARE(state.program.activeBandHigh, high);
+        QCOMPARE(state.program().activeBandLow, low);
+        QCOMPARE(state.program().activeBandHigh, high);
         window.closeWithoutPrompt();
     }
     QVERIFY2(readFile(configPath()).contains(written), readFile(configPath()).constData());
@@ -232,8 +232,8 @@ void TestMainWindow::closePrompt()
     QFETCH(QString, saveAs);
     QFETCH(bool, closes);
     QFETCH(bool, saved);
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -257,18 +257,18 @@ void TestMainWindow::closePrompt()
     QCOMPARE(QFile::exists(path(QStringLiteral("closing.Kzx"))), saved);
     if (saved)
         QVERIFY(readFile(path(QStringLiteral("closing.Kzx"))) ==
-                state.program.codeplug.toByteArray());
+                state.program().codeplug.toByteArray());
     QFile::remove(path(QStringLiteral("closing.Kzx")));
     window.closeWithoutPrompt();
 }
 
 void TestMainWindow::newCommand()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
-    state.program.codeplug.setSetting(Setting::sql, 9);
-    state.program.lastProgramDate = ProgramDate{2024, 3, 5, 14, 7};
+    state.program().codeplug.setSetting(Setting::sql, 9);
+    state.program().lastProgramDate = ProgramDate{2024, 3, 5, 14, 7};
     window.ApplyLanguage();
     auto *dateBox = window.findChild<QLabel *>(QStringLiteral("sLastWriteTime"));
     QCOMPARE(dateBox->text(), QStringLiteral("2024-3-5  14:7"));
@@ -278,12 +278,12 @@ void TestMainWindow::newCommand()
     window.MenuFile_NewClick();
     QVERIFY(seen->seen);
     QCOMPARE(message, mainText(1, 155));
-    QCOMPARE(state.program.codeplug.setting(Setting::sql), 9u);
+    QCOMPARE(state.program().codeplug.setting(Setting::sql), 9u);
 
     seen = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
     window.MenuFile_NewClick();
     QVERIFY(seen->seen);
-    QCOMPARE(state.program.codeplug.setting(Setting::sql), 5u);
+    QCOMPARE(state.program().codeplug.setting(Setting::sql), 5u);
     QCOMPARE(dateBox->text(), QString());
     window.closeWithoutPrompt();
 }
@@ -292,20 +292,20 @@ void TestMainWindow::newCommand()
 // Cancel in the close prompt.
 void TestMainWindow::keyboardAnswers()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    state.program.codeplug.setSetting(Setting::sql, 9);
+    state.program().codeplug.setSetting(Setting::sql, 9);
     auto seen = keyWhenShown(QStringLiteral("MyWarnDlg_2"), Qt::Key_Escape);
     window.MenuFile_NewClick();
     QVERIFY(seen->seen);
-    QCOMPARE(state.program.codeplug.setting(Setting::sql), 9u);
+    QCOMPARE(state.program().codeplug.setting(Setting::sql), 9u);
     seen = keyWhenShown(QStringLiteral("MyWarnDlg_2"), Qt::Key_Return);
     window.MenuFile_NewClick();
     QVERIFY(seen->seen);
-    QCOMPARE(state.program.codeplug.setting(Setting::sql), 5u);
+    QCOMPARE(state.program().codeplug.setting(Setting::sql), 5u);
 
     seen = keyWhenShown(QStringLiteral("MyWarnDlg_3"), Qt::Key_Escape);
     window.close();
@@ -348,10 +348,10 @@ void TestMainWindow::openCommand()
     else
         QVERIFY(writeFile(file, content));
 
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
-    const QByteArray before = state.program.codeplug.toByteArray();
+    const QByteArray before = state.program().codeplug.toByteArray();
     auto dialog = typeIntoFileDialog(QStringLiteral("OpenDialog"), file);
     QString message;
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
@@ -359,13 +359,13 @@ void TestMainWindow::openCommand()
     QVERIFY(dialog->seen);
     if (reasonText < 0) {
         QVERIFY(!warned->seen);
-        QVERIFY(state.program.codeplug.toByteArray() == content.left(CodeplugData::Size));
+        QVERIFY(state.program().codeplug.toByteArray() == content.left(CodeplugData::Size));
     } else {
         QVERIFY(warned->seen);
         QVERIFY2(message.contains(file), qPrintable(message));
         QVERIFY2(message.contains(mainText(1, 269)), qPrintable(message));
         QVERIFY2(message.contains(mainText(1, reasonText)), qPrintable(message));
-        QVERIFY(state.program.codeplug.toByteArray() == before);
+        QVERIFY(state.program().codeplug.toByteArray() == before);
     }
     window.closeWithoutPrompt();
 }
@@ -373,16 +373,16 @@ void TestMainWindow::openCommand()
 // A name typed without extension gets .Kzx; the file holds the model.
 void TestMainWindow::saveCommand()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
-    state.program.codeplug.setSetting(Setting::toa, 7);
+    state.program().codeplug.setSetting(Setting::toa, 7);
     auto dialog = typeIntoFileDialog(QStringLiteral("SaveDialog"), path(QStringLiteral("saved")));
     QVERIFY(window.MenuFile_SaveClick());
     QVERIFY(dialog->seen);
     const QByteArray written = readFile(path(QStringLiteral("saved.Kzx")));
     QCOMPARE(written.size(), CodeplugData::Size);
-    QVERIFY(written == state.program.codeplug.toByteArray());
+    QVERIFY(written == state.program().codeplug.toByteArray());
     QCOMPARE(std::uint8_t(written[0xAD5]), std::uint8_t(7));
     window.closeWithoutPrompt();
 }
@@ -406,8 +406,8 @@ void TestMainWindow::fileDialogsRememberTheirFolder()
     QVERIFY(writeFile(radios + QStringLiteral("/hills.Kzx"), codeplug.toByteArray()));
 
     {
-        WindowState state;
-        state.configPath = configPath();
+        Document state;
+        state.setConfigPath(configPath());
         TForm1 window(state);
         const auto opened =
             folderOf(QStringLiteral("OpenDialog"), radios + QStringLiteral("/hills.Kzx"));
@@ -418,15 +418,15 @@ void TestMainWindow::fileDialogsRememberTheirFolder()
         QCOMPARE(*exported, papers);
         window.closeWithoutPrompt();
     }
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     const auto opened = folderOf(QStringLiteral("OpenDialog"));
     window.MenuFile_OpenClick();
     QCOMPARE(*opened, QDir(radios).canonicalPath());
     const QString valley = home + QStringLiteral("/Papers/valley.Kzx");
     QVERIFY(writeFile(valley, codeplug.toByteArray()) && window.openCodeplug(valley));
-    state.config.folders[std::size_t(FileKind::Codeplug)] = radios;
+    state.config().folders[std::size_t(FileKind::Codeplug)] = radios;
     const auto savedAs = folderOf(QStringLiteral("SaveDialog"));
     window.MenuFile_SaveAsClick();
     QCOMPARE(*savedAs, papers);
@@ -444,11 +444,11 @@ void TestMainWindow::portDialog()
     map.bind(1, one.path());
     map.bind(3, three.path());
     map.bind(5, path(QStringLiteral("gone")));
-    WindowState state;
-    state.config.port = 5;
-    state.config.autoSearchPort = false;
+    Document state;
+    state.config().port = 5;
+    state.config().autoSearchPort = false;
     TCommunicationPort dialog(state, map, nullptr);
-    QCOMPARE(state.config.port, 1);
+    QCOMPARE(state.config().port, 1);
     for (int n = 1; n <= 9; ++n) {
         auto *rb = dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM%1").arg(n));
         QVERIFY(rb);
@@ -462,7 +462,7 @@ void TestMainWindow::portDialog()
     saveShot(&dialog, QStringLiteral("CommunicationPort"));
     dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM3"))->click();
     dialog.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
-    QCOMPARE(state.config.port, 3);
+    QCOMPARE(state.config().port, 3);
 }
 
 // The search switch takes effect at once, also when the dialog is cancelled.
@@ -471,9 +471,9 @@ void TestMainWindow::portDialogSearchSwitch()
     PresentPort two;
     link::PortMap map;
     map.bind(2, two.path());
-    WindowState state;
-    state.config.port = 2;
-    state.config.autoSearchPort = true;
+    Document state;
+    state.config().port = 2;
+    state.config().autoSearchPort = true;
     TCommunicationPort dialog(state, map, nullptr);
     const auto button = [&dialog](int n) {
         return dialog.findChild<QRadioButton *>(QStringLiteral("rbCOM%1").arg(n));
@@ -482,12 +482,12 @@ void TestMainWindow::portDialogSearchSwitch()
         QVERIFY(!button(n)->isEnabled());
     QVERIFY(button(2)->isChecked());
     dialog.findChild<QCheckBox *>(QStringLiteral("cAutoSeachPort"))->click();
-    QVERIFY(!state.config.autoSearchPort);
+    QVERIFY(!state.config().autoSearchPort);
     for (int n = 1; n <= 9; ++n)
         QCOMPARE(button(n)->isEnabled(), n == 2);
     dialog.findChild<QPushButton *>(QStringLiteral("CancelBtn"))->click();
-    QVERIFY(!state.config.autoSearchPort);
-    QCOMPARE(state.config.port, 2);
+    QVERIFY(!state.config().autoSearchPort);
+    QCOMPARE(state.config().port, 2);
 }
 
 void TestMainWindow::languageSwitch_data()
@@ -505,11 +505,11 @@ void TestMainWindow::languageSwitch()
 {
     QFETCH(QString, item);
     QFETCH(int, language);
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     findAction(&window, item.toLatin1().constData())->trigger();
-    QCOMPARE(state.config.language, language);
+    QCOMPARE(state.config().language, language);
     const std::pair<const char *, int> actions[] = {{"MenuFile_New", 2},
                                                     {"MenuFile_Open", 3},
                                                     {"MenuFile_Save", 4},
@@ -549,8 +549,8 @@ void TestMainWindow::languageSwitch()
 
 void TestMainWindow::aboutBox()
 {
-    WindowState state;
-    state.configPath = configPath();
+    Document state;
+    state.setConfigPath(configPath());
     TForm1 window(state);
     window.setLanguage(text::Language::English);
     QStringList texts;

@@ -6,8 +6,8 @@
 #include "testsupport.h"
 
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -40,7 +40,7 @@ class TestNameColumn : public QObject
 
 private:
     QTemporaryDir m_dir;
-    WindowState *m_state = nullptr;
+    Document *m_state = nullptr;
     TForm1 *m_window = nullptr;
     QTableView *m_grid = nullptr;
 
@@ -70,10 +70,10 @@ void TestNameColumn::start()
 {
     if (!QFile::exists(configPath()))
         QVERIFY(writeFile(configPath(), "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
-    m_state = new WindowState;
-    m_state->configPath = configPath();
+    m_state = new Document;
+    m_state->setConfigPath(configPath());
     m_window = new TForm1(*m_state);
-    m_state->program.codeplug.enterChannelFrequency(2, 438500000);
+    m_state->program().codeplug.enterChannelFrequency(2, 438500000);
     m_window->ApplyLanguage();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -135,7 +135,7 @@ void TestNameColumn::typedName()
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the store is posted
     QCOMPARE(nameCell(2).data().toString(), shown);
-    QCOMPARE(m_state->program.codeplug.toByteArray().mid(nameOffset(2), 6), bytes);
+    QCOMPARE(m_state->program().codeplug.toByteArray().mid(nameOffset(2), 6), bytes);
     QVERIFY(nameCell(2).data(ChannelTableModel::ChangedRole).toBool());
 }
 
@@ -143,7 +143,7 @@ void TestNameColumn::unusedChannelHasNoName()
 {
     QVERIFY(!(m_grid->model()->flags(nameCell(5)) & Qt::ItemIsEditable));
     QVERIFY(!m_grid->model()->setData(nameCell(5), QStringLiteral("X")));
-    QCOMPARE(m_state->program.codeplug.toByteArray().mid(nameOffset(5), 6), QByteArray(6, '\0'));
+    QCOMPARE(m_state->program().codeplug.toByteArray().mid(nameOffset(5), 6), QByteArray(6, '\0'));
 }
 
 // The width is the user's, from one run to the next, and the standard keys
@@ -162,7 +162,7 @@ void TestNameColumn::widthKept()
 // File > Export PDF: one page, the channel's name and frequency on it.
 void TestNameColumn::exportPdf()
 {
-    QVERIFY(m_state->program.codeplug.channel(2).rxFreq() == 438500000);
+    QVERIFY(m_state->program().codeplug.channel(2).rxFreq() == 438500000);
     QVERIFY(m_window->findChild<QTableView *>()->model()->setData(nameCell(2), "HILL"));
     const QString pdf = path(QStringLiteral("sheet.pdf"));
     auto dialog = whenModal(QStringLiteral("PdfDialog"), [pdf](QWidget *w) {

@@ -5,8 +5,8 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -69,7 +69,7 @@ class TestOptionPages : public QObject
 
 private:
     QTemporaryDir m_dir;
-    WindowState *m_state = nullptr;
+    Document *m_state = nullptr;
     TForm1 *m_window = nullptr;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -114,8 +114,8 @@ void TestOptionPages::init()
 {
     const QString config = path(QStringLiteral("_config.ini"));
     QVERIFY(writeFile(config, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
-    m_state = new WindowState;
-    m_state->configPath = config;
+    m_state = new Document;
+    m_state->setConfigPath(config);
     m_window = new TForm1(*m_state);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -202,7 +202,7 @@ void TestOptionPages::newDefaults()
     QFETCH(QString, control);
     QFETCH(QString, shown);
     // Something else first, so that New has something to undo.
-    m_state->program.codeplug.replaceLeading(noisyBlock());
+    m_state->program().codeplug.replaceLeading(noisyBlock());
     m_window->ApplyLanguage();
     auto seen = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
     m_window->MenuFile_NewClick();
@@ -263,7 +263,7 @@ void TestOptionPages::valuesWithoutItem()
 // Every list is rebuilt in the new language and keeps its selection.
 void TestOptionPages::languageSwitchKeepsSelections()
 {
-    CodeplugData &c = m_state->program.codeplug;
+    CodeplugData &c = m_state->program().codeplug;
     c.setSetting(Setting::sql, 2);
     c.setSetting(Setting::tot, 45);
     c.setSetting(Setting::toa, 0);
@@ -313,8 +313,8 @@ void TestOptionPages::batterySaveGreysRate()
     QVERIFY(!rate->isEnabled());
     QCOMPARE(rate->currentText(), QStringLiteral("1:3"));
     QTest::keyClick(m_window, Qt::Key_Tab);
-    QTRY_COMPARE(m_state->program.codeplug.setting(Setting::batterySave), 0u);
-    QCOMPARE(m_state->program.codeplug.setting(Setting::batterySaveRate), 3u);
+    QTRY_COMPARE(m_state->program().codeplug.setting(Setting::batterySave), 0u);
+    QCOMPARE(m_state->program().codeplug.setting(Setting::batterySaveRate), 3u);
     // Reshown from the model, the list stays grey; a click brings it back.
     m_window->ApplyLanguage();
     QVERIFY(!rate->isEnabled());
@@ -354,7 +354,7 @@ void TestOptionPages::eleventhCharacterRemoved()
     QCOMPARE(kill->text(), QStringLiteral("*123456789"));
     QCOMPARE(kill->cursorPosition(), 10);
     m_window->findChild<QAction *>(QStringLiteral("MenuLanguage_En"))->trigger(); // commits
-    QCOMPARE(m_state->program.codeplug.code(CodeField::dizzyCode).count(), 10);
+    QCOMPARE(m_state->program().codeplug.code(CodeField::dizzyCode).count(), 10);
 }
 
 void TestOptionPages::refusedCharacters_data()
@@ -605,7 +605,7 @@ void TestOptionPages::changedSettingMarked()
     saveShot(m_window, QStringLiteral("options-changed-mark"));
 
     m_window->findChild<QAction *>(QStringLiteral("MenuEdit_Undo"))->trigger();
-    QCOMPARE(m_state->program.codeplug.setting(Setting::tot), 180u);
+    QCOMPARE(m_state->program().codeplug.setting(Setting::tot), 180u);
     QVERIFY(!mark->isVisible());
 
     tot->setFocus();

@@ -6,8 +6,8 @@
 #include "radioprocess.h"
 #include "testsupport.h"
 
+#include "ui/document.h"
 #include "ui/tform1.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -55,9 +55,9 @@ void clickLater(QWidget *dialog, const char *button)
         QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
 }
 
-QByteArray passwordOf(const WindowState &state, TextField f)
+QByteArray passwordOf(const Document &state, TextField f)
 {
-    return state.program.codeplug.text(f);
+    return state.program().codeplug.text(f);
 }
 
 } // namespace
@@ -70,13 +70,14 @@ private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    void configure(WindowState &state)
+    void configure(Document &state)
     {
-        state.configPath = path(QStringLiteral("_config.ini"));
-        writeFile(state.configPath, QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
-                                                   "[ports]\nCOM1=%1\n")
-                                        .arg(path(QStringLiteral("radio")))
-                                        .toUtf8());
+        state.setConfigPath(path(QStringLiteral("_config.ini")));
+        writeFile(state.configPath(),
+                  QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n"
+                                 "[ports]\nCOM1=%1\n")
+                      .arg(path(QStringLiteral("radio")))
+                      .toUtf8());
     }
 
     QAction *menu(TForm1 &window, const char *name)
@@ -168,10 +169,10 @@ void TestPasswordDialogs::claimedPassword()
 {
     QFETCH(QString, typed);
     QFETCH(QString, button);
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    state.program.codeplug.setText(TextField::radioPassword, "old");
+    state.program().codeplug.setText(TextField::radioPassword, "old");
     QString title;
     auto seen = whenModal(QStringLiteral("SetPasswordDlg"), [&](QWidget *w) {
         title = w->windowTitle();
@@ -211,10 +212,10 @@ void TestPasswordDialogs::newPasswordOk()
 {
     QFETCH(QString, entry);
     QFETCH(QString, confirmation);
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    state.program.codeplug.setText(TextField::newRadioPassword, "before");
+    state.program().codeplug.setText(TextField::newRadioPassword, "before");
     QString message;
     QPointer<QWidget> dialog;
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
@@ -235,10 +236,10 @@ void TestPasswordDialogs::newPasswordOk()
 
 void TestPasswordDialogs::writeMismatchKeepsDialogOpen()
 {
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    state.program.codeplug.setText(TextField::newRadioPassword, "before");
+    state.program().codeplug.setText(TextField::newRadioPassword, "before");
     QString message;
     bool openAfterWrite = false;
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
@@ -278,10 +279,10 @@ void TestPasswordDialogs::checkBoxStored()
 {
     QFETCH(Qt::Key, leaveBy);
     QFETCH(QString, button);
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    QVERIFY(state.program.codeplug.setting(Setting::writeNewPassword) == 0);
+    QVERIFY(state.program().codeplug.setting(Setting::writeNewPassword) == 0);
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
     auto seen = whenModal(QStringLiteral("NewPasswordDlg"), [&](QWidget *w) {
         auto *box = w->findChild<QCheckBox *>(QStringLiteral("cbWriteWithNewPD"));
@@ -298,7 +299,7 @@ void TestPasswordDialogs::checkBoxStored()
     });
     menu(window, "MenuEdit_SetRadioNewPD")->trigger();
     QVERIFY(seen->seen);
-    QTEST(state.program.codeplug.setting(Setting::writeNewPassword) != 0, "stored");
+    QTEST(state.program().codeplug.setting(Setting::writeNewPassword) != 0, "stored");
     window.closeWithoutPrompt();
 }
 
@@ -316,7 +317,7 @@ void TestPasswordDialogs::accessPrompt()
 {
     QFETCH(QString, entry);
     QFETCH(bool, opens);
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
     QVERIFY(menu(window, "MenuAdjustment")->isEnabled());
@@ -370,18 +371,18 @@ void TestPasswordDialogs::calibrationFileGiven()
     QFETCH(bool, loaded);
     const QString file = path(QStringLiteral("given.kzxa"));
     QVERIFY(writeFile(file, content));
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
-    const CalibrationData before = state.program.calibration;
+    const CalibrationData before = state.program().calibration;
     auto prompt = whenModal(QStringLiteral("PasswordDlg"), [&](QWidget *w) {
         typeInto(w, "eInput", entry);
         QTest::keyClick(w->findChild<QLineEdit *>(QStringLiteral("eInput")), Qt::Key_Return);
     });
     QByteArray shown;
     auto calibration = whenModal(QStringLiteral("AdjustmentDlg"), [&](QWidget *w) {
-        shown = QByteArray(reinterpret_cast<const char *>(state.program.calibration.raw.data()),
-                           int(state.program.calibration.raw.size()));
+        shown = QByteArray(reinterpret_cast<const char *>(state.program().calibration.raw.data()),
+                           int(state.program().calibration.raw.size()));
         QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
     });
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
@@ -392,7 +393,7 @@ void TestPasswordDialogs::calibrationFileGiven()
     if (loaded)
         QCOMPARE(describeDiff(shown, content), QString());
     else
-        QVERIFY(state.program.calibration == before);
+        QVERIFY(state.program().calibration == before);
     QVERIFY(!QApplication::activeModalWidget());
     window.closeWithoutPrompt();
 }
@@ -408,7 +409,7 @@ void TestPasswordDialogs::passwordWriteThenReads()
                         {QStringLiteral("--variant"), QStringLiteral("S"),
                          QStringLiteral("--memory"), path(QStringLiteral("memory.bin")),
                          QStringLiteral("--password"), QStringLiteral("old1")}));
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
 
@@ -443,7 +444,7 @@ void TestPasswordDialogs::codeplugWriteCarriesNewPassword()
     QVERIFY(radio.start(path(QStringLiteral("radio")),
                         {QStringLiteral("--variant"), QStringLiteral("S"),
                          QStringLiteral("--memory"), path(QStringLiteral("memory.bin"))}));
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
     auto warned = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn");
@@ -455,7 +456,7 @@ void TestPasswordDialogs::codeplugWriteCarriesNewPassword()
     });
     menu(window, "MenuEdit_SetRadioNewPD")->trigger();
     QVERIFY(seen->seen && warned->seen);
-    QCOMPARE(state.program.codeplug.setting(Setting::writeNewPassword), 1u);
+    QCOMPARE(state.program().codeplug.setting(Setting::writeNewPassword), 1u);
 
     QString message;
     auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
@@ -481,7 +482,7 @@ void TestPasswordDialogs::passwordWriteCutShort()
                         {QStringLiteral("--variant"), QStringLiteral("S"),
                          QStringLiteral("--memory"), path(QStringLiteral("memory.bin")),
                          QStringLiteral("--silent-after"), QStringLiteral("52")}));
-    WindowState state;
+    Document state;
     configure(state);
     TForm1 window(state);
     bool stayedOpen = false;
@@ -508,10 +509,10 @@ void TestPasswordDialogs::calibrationDialogWritesCodeplug()
         QVERIFY(radio.start(path(QStringLiteral("radio")),
                             {QStringLiteral("--variant"), QStringLiteral("S"),
                              QStringLiteral("--memory"), path(QStringLiteral("memory.bin"))}));
-        WindowState state;
+        Document state;
         configure(state);
         TForm1 window(state);
-        state.program.codeplug.enterChannelFrequency(3, 438500000);
+        state.program().codeplug.enterChannelFrequency(3, 438500000);
         QString message;
         auto start = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
         auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);

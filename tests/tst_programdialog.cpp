@@ -6,9 +6,9 @@
 
 #include "codeplug/backupstore.h"
 #include "codeplug/codeplugfile.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -29,7 +29,7 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     // A configuration that binds COM1 to \a device, search off, English.
-    void configure(WindowState &state, const QString &device, const QString &more = QString())
+    void configure(Document &state, const QString &device, const QString &more = QString())
     {
         configureWindow(state, m_dir.path(), device, more);
     }
@@ -71,7 +71,7 @@ void TestProgramDialog::readFillsTheWindow()
                  .exitCode,
              0);
 
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
     window.show();
@@ -88,9 +88,9 @@ void TestProgramDialog::readFillsTheWindow()
     QCOMPARE(message, programText(0, 3));
     // The keyboard is back where it was: Ctrl+R works without a click.
     QTRY_COMPARE(QApplication::focusWidget(), grid);
-    QVERIFY(state.program.codeplug.toByteArray() == readFile(reference));
-    QCOMPARE(state.program.codeplug.setting(Setting::tot), 60u);
-    QCOMPARE(state.program.lastProgramDate.year, 2026);
+    QVERIFY(state.program().codeplug.toByteArray() == readFile(reference));
+    QCOMPARE(state.program().codeplug.setting(Setting::tot), 60u);
+    QCOMPARE(state.program().lastProgramDate.year, 2026);
     window.closeWithoutPrompt();
 }
 
@@ -118,10 +118,10 @@ void TestProgramDialog::writePutsTheModelIntoTheRadio()
 
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem));
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
-    state.program.codeplug = cp;
+    state.program().codeplug = cp;
     QString message;
     auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
     auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
@@ -161,7 +161,7 @@ void TestProgramDialog::windowKeepsBackups()
     const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem));
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")), config);
     TForm1 window(state);
     for (const bool write : {false, true}) {
@@ -169,7 +169,7 @@ void TestProgramDialog::windowKeepsBackups()
         auto dialog = pressWhenShown(QStringLiteral("ProgramDialog"), "ProgramStart");
         auto result = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
         if (write) {
-            state.program.codeplug.enterChannelFrequency(7, 145500000);
+            state.program().codeplug.enterChannelFrequency(7, 145500000);
             window.MenuEdit_WriteClick();
         } else {
             window.MenuEdit_ReadClick();
@@ -206,7 +206,7 @@ void TestProgramDialog::failedWriteNamesItsBackup()
     // Silent after the connect request, 4 password readings, 46 backup
     // readings, 16 calibration readings and 5 writes.
     QVERIFY(startRadio(radio, mem, {QStringLiteral("--silent-after"), QStringLiteral("72")}));
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
     QString message;
@@ -235,10 +235,10 @@ void TestProgramDialog::closingMidTransfer()
     const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem, {QStringLiteral("--reply-delay"), QStringLiteral("150")}));
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
-    const QByteArray before = state.program.codeplug.toByteArray();
+    const QByteArray before = state.program().codeplug.toByteArray();
     QPointer<TProgramDialog> shown;
     auto dialog = whenModal(QStringLiteral("ProgramDialog"), [&shown](QWidget *w) {
         shown = qobject_cast<TProgramDialog *>(w);
@@ -256,7 +256,7 @@ void TestProgramDialog::closingMidTransfer()
     poll.stop();
     QVERIFY(dialog->seen);
     QVERIFY(!message->seen);
-    QVERIFY(state.program.codeplug.toByteArray() == before);
+    QVERIFY(state.program().codeplug.toByteArray() == before);
     window.closeWithoutPrompt();
 }
 
@@ -275,10 +275,10 @@ void TestProgramDialog::escapeKey()
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, radioMemory(m_dir.path()),
                        {QStringLiteral("--reply-delay"), QStringLiteral("40")}));
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
-    const QByteArray before = state.program.codeplug.toByteArray();
+    const QByteArray before = state.program().codeplug.toByteArray();
     QPointer<TProgramDialog> shown;
     auto dialog = whenModal(QStringLiteral("ProgramDialog"), [&shown, started](QWidget *w) {
         shown = qobject_cast<TProgramDialog *>(w);
@@ -305,9 +305,9 @@ void TestProgramDialog::escapeKey()
     if (started) {
         QVERIFY(pressedMidway);
         QCOMPARE(message, programText(0, 3));
-        QCOMPARE(state.program.codeplug.setting(Setting::tot), 60u);
+        QCOMPARE(state.program().codeplug.setting(Setting::tot), 60u);
     } else {
-        QVERIFY(state.program.codeplug.toByteArray() == before);
+        QVERIFY(state.program().codeplug.toByteArray() == before);
     }
     window.closeWithoutPrompt();
 }
@@ -316,7 +316,7 @@ void TestProgramDialog::escapeKey()
 // it with OK, also when the Details button has the focus.
 void TestProgramDialog::portThatDoesNotExist()
 {
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("no-radio-here")));
     TForm1 window(state);
     QString message;
@@ -348,7 +348,7 @@ void TestProgramDialog::backupThatCannotBeKept()
     const QByteArray mem = radioMemory(m_dir.path());
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem));
-    WindowState state;
+    Document state;
     configure(state, path(QStringLiteral("radio")));
     TForm1 window(state);
     QString message;
@@ -381,9 +381,9 @@ void TestProgramDialog::searchNamesWhereTheRadioAnswered()
                          {QStringLiteral("--silent-after"), QStringLiteral("0")}));
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, mem));
-    WindowState state;
-    state.configPath = path(QStringLiteral("_config.ini"));
-    writeFile(state.configPath,
+    Document state;
+    state.setConfigPath(path(QStringLiteral("_config.ini")));
+    writeFile(state.configPath(),
               QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"
                              "[ports]\nCOM1=%1\nCOM2=%2\n")
                   .arg(path(QStringLiteral("silent")), path(QStringLiteral("radio")))
@@ -396,7 +396,7 @@ void TestProgramDialog::searchNamesWhereTheRadioAnswered()
     const QString title = window.windowTitle();
     QVERIFY2(title.contains(QStringLiteral("COM2")) && !title.contains(QStringLiteral("COM1")),
              qPrintable(title));
-    QCOMPARE(state.config.port, 1); // the setting stays as the user made it
+    QCOMPARE(state.config().port, 1); // the setting stays as the user made it
     window.closeWithoutPrompt();
 }
 

@@ -91,7 +91,7 @@ private slots:
 // Both on by default; switched off, they stay off in the configuration.
 void TestSafetyWindow::switchesKeptInConfiguration()
 {
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     {
         TForm1 window(state);
@@ -103,14 +103,14 @@ void TestSafetyWindow::switchesKeptInConfiguration()
         QCOMPARE(verify->text(), mainText(0, 288));
         backupFirst->trigger();
         verify->trigger();
-        QVERIFY(!state.config.backupBeforeWrite && !state.config.verifyAfterWrite);
+        QVERIFY(!state.config().backupBeforeWrite && !state.config().verifyAfterWrite);
         window.closeWithoutPrompt();
     }
-    const QByteArray text = readFile(state.configPath);
+    const QByteArray text = readFile(state.configPath());
     QVERIFY2(text.contains("BackupBeforeWrite=0") && text.contains("VerifyAfterWrite=0"),
              text.constData());
-    WindowState again;
-    again.configPath = state.configPath;
+    Document again;
+    again.setConfigPath(state.configPath());
     TForm1 next(again);
     QVERIFY(!next.findChild<QAction *>(QStringLiteral("MenuEdit_VerifyAfterWrite"))->isChecked());
     next.closeWithoutPrompt();
@@ -127,13 +127,13 @@ void TestSafetyWindow::compareWithFile_data()
 void TestSafetyWindow::compareWithFile()
 {
     QFETCH(bool, same);
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("none")));
     TForm1 window(state);
     CodeplugData mine;
     mine.applyNewDefaults();
     mine.enterChannelFrequency(2, 446006250);
-    state.program.codeplug = mine;
+    state.program().codeplug = mine;
     CodeplugData theirs = mine;
     if (!same) {
         ChannelRecord ch = theirs.channel(2);
@@ -153,7 +153,7 @@ void TestSafetyWindow::compareWithFile()
     window.findChild<QAction *>(QStringLiteral("MenuFile_CompareFile"))->trigger();
     QVERIFY(chosen->seen && shown->seen);
     QCOMPARE(seen->title, mainText(0, 293).arg(QStringLiteral("theirs.Kzx")));
-    QVERIFY(state.program.codeplug == mine);
+    QVERIFY(state.program().codeplug == mine);
     if (same) {
         QVERIFY(seen->noDifferencesShown);
         QVERIFY(seen->rows.isEmpty());
@@ -172,15 +172,15 @@ void TestSafetyWindow::compareWithRadio()
 {
     VirtualRadioProcess radio;
     QVERIFY(startRadio(radio, m_dir.path(), radioMemory(m_dir.path())));
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("radio")));
     TForm1 window(state);
-    const CodeplugData before = state.program.codeplug;
+    const CodeplugData before = state.program().codeplug;
     std::shared_ptr<ModalSeen> shown;
     auto seen = captureCompare(shown);
     runAnswered([&] { window.MenuEdit_CompareRadioClick(); });
     QVERIFY(shown->seen);
-    QVERIFY(state.program.codeplug == before);
+    QVERIFY(state.program().codeplug == before);
     QVERIFY(seen->rows.contains(QStringList{"TOT(S)", "180", "60"}));
     QVERIFY(seen->rows.contains(QStringList{"CH04 RX Freq.", "-", "446.00625"}));
     const std::vector<backup::Entry> kept = backup::list(backup::defaultFolder());
@@ -188,7 +188,7 @@ void TestSafetyWindow::compareWithRadio()
     QCOMPARE(kept.front().backup.operation, backup::Operation::Compare);
 
     // That backup chosen in Compare with file leaves the codeplug folder.
-    QString &codeplugs = state.config.folders[std::size_t(FileKind::Codeplug)];
+    QString &codeplugs = state.config().folders[std::size_t(FileKind::Codeplug)];
     codeplugs = m_dir.path();
     auto chosen = whenModal(QStringLiteral("CompareFileDialog"), [&kept](QWidget *w) {
         qobject_cast<QFileDialog *>(w)->selectFile(kept.front().path);
@@ -206,7 +206,7 @@ void TestSafetyWindow::compareWithRadio()
 void TestSafetyWindow::backupsOpenAndRestore()
 {
     const QByteArray first = radioMemory(m_dir.path(), 2);
-    WindowState state;
+    Document state;
     configureWindow(state, m_dir.path(), path(QStringLiteral("radio")));
     TForm1 window(state);
     CodeplugData asRead;
@@ -214,7 +214,7 @@ void TestSafetyWindow::backupsOpenAndRestore()
         VirtualRadioProcess radio;
         QVERIFY(startRadio(radio, m_dir.path(), first));
         runAnswered([&] { window.MenuEdit_ReadClick(); });
-        asRead = state.program.codeplug;
+        asRead = state.program().codeplug;
     }
     QCOMPARE(asRead.setting(Setting::sql), 2u);
 
@@ -233,7 +233,7 @@ void TestSafetyWindow::backupsOpenAndRestore()
     QVERIFY(seeNew->seen);
     window.MenuFile_BackupsClick();
     QVERIFY(seeOpen->seen);
-    QVERIFY(state.program.codeplug == asRead);
+    QVERIFY(state.program().codeplug == asRead);
     QVERIFY(shownTitle(&window).startsWith(mainText(0, 281).section(QLatin1Char('%'), 0, 0)));
 
     // Another codeplug goes into the radio; the backup puts the first back.

@@ -8,11 +8,12 @@
 
 #include "codeplug/channeledit.h"
 #include "codeplug/codeplugdiff.h"
+#include "codeplug/optionedit.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/tform1.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -75,7 +76,7 @@ class TestUndo : public QObject
 
 private:
     QTemporaryDir m_dir;
-    WindowState *m_state = nullptr;
+    Document *m_state = nullptr;
     TForm1 *m_window = nullptr;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -91,7 +92,7 @@ private:
     // Chooses item \a index of the list \a name on the options page and
     // leaves it, as a user does.
     void chooseOption(const char *name, int index);
-    QByteArray bytes() const { return m_state->program.codeplug.toByteArray(); }
+    QByteArray bytes() const { return m_state->program().codeplug.toByteArray(); }
 
 private slots:
     void init();
@@ -111,8 +112,8 @@ void TestUndo::init()
 {
     const QString config = path(QStringLiteral("_config.ini"));
     QVERIFY(writeFile(config, "[config]\nPort=1\nLanguage=0\nAutoSeachPort=1\n"));
-    m_state = new WindowState;
-    m_state->configPath = config;
+    m_state = new Document;
+    m_state->setConfigPath(config);
     m_window = new TForm1(*m_state);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -302,7 +303,7 @@ void TestUndo::everyNameInTheUsersWords()
 
     QVERIFY(grid()->setData(grid()->cell(1, 1), QStringLiteral("438.5")));
     chooseOption("cbTOT", 4);
-    m_state->program.codeplug.setCode(CodeField::aniCode, optionedit::codeFromText("123"));
+    m_state->program().codeplug.setCode(CodeField::aniCode, optionedit::codeFromText("123"));
     m_window->modelTouched();
     auto cleared = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
     m_window->MenuFile_NewClick();
@@ -360,9 +361,9 @@ void TestUndo::everyNameInTheUsersWords()
     CodeplugData before;
     before.applyNewDefaults();
     const auto fieldNames = [&](const CodeplugData &after) {
-        check(UndoHistory::describe(before, after, m_state->lang));
+        check(UndoHistory::describe(before, after, m_state->lang()));
         for (const DiffEntry &e : diffCodeplugs(before, after))
-            check(diffLine(e, m_state->lang));
+            check(diffLine(e, m_state->lang()));
     };
     for (const SettingInfo &s : settingTable()) {
         CodeplugData after = before;

@@ -6,7 +6,7 @@
 #include "testsupport.h"
 
 #include "codeplug/codeplugfile.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QDir>
 
@@ -41,11 +41,11 @@ inline QByteArray radioMemory(const QString &dir, int sql = 5)
 
 /// A configuration in \a dir that binds COM1 to \a device, search off,
 /// English, plus \a more.
-inline void configureWindow(WindowState &state, const QString &dir, const QString &device,
+inline void configureWindow(Document &state, const QString &dir, const QString &device,
                             const QString &more = QString())
 {
-    state.configPath = dir + QStringLiteral("/_config.ini");
-    writeFile(state.configPath,
+    state.setConfigPath(dir + QStringLiteral("/_config.ini"));
+    writeFile(state.configPath(),
               QStringLiteral("[config]\nPort=1\nLanguage=0\nAutoSeachPort=0\n[ports]\nCOM1=%1\n")
                       .arg(device)
                       .toUtf8() +

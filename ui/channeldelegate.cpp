@@ -6,8 +6,8 @@
 #include "text/textnames.h"
 #include "ui/changemark.h"
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/focusreturn.h"
-#include "ui/windowstate.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -126,7 +126,7 @@ void ToneCombo::keyPressEvent(QKeyEvent *event)
 
 // --- the delegate ------------------------------------------------------------
 
-ChannelDelegate::ChannelDelegate(WindowState &state, QWidget *editorParent, QObject *parent)
+ChannelDelegate::ChannelDelegate(Document &state, QWidget *editorParent, QObject *parent)
     : QStyledItemDelegate(parent), m_state(state)
 {
     Edit_ChFreq = new FrequencyEdit(editorParent);
@@ -200,8 +200,8 @@ void ChannelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
 bool ChannelDelegate::frequencyIsNoNumber() const
 {
-    return readFrequencyText(Edit_ChFreq->text(), m_state.program.activeBandLow,
-                             m_state.program.activeBandHigh)
+    return readFrequencyText(Edit_ChFreq->text(), m_state.program().activeBandLow,
+                             m_state.program().activeBandHigh)
                .kind == FrequencyKind::NotANumber;
 }
 
@@ -247,7 +247,7 @@ void ChannelDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
         ComboBox1->setEditText(start.isEmpty() ? cellText : start);
     } else if (auto *picker = qobject_cast<QComboBox *>(editor)) {
         const ChannelRecord r =
-            m_state.program.codeplug.channel(ChannelTableModel::channelOf(index));
+            m_state.program().codeplug.channel(ChannelTableModel::channelOf(index));
         m_openedIndex = pickerIndex(r, column, picker->currentIndex());
         picker->setCurrentIndex(m_openedIndex);
     }

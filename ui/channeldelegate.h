@@ -13,7 +13,7 @@
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 /// The frequency editor: digits and one point, at most nine characters.
 class FrequencyEdit : public QLineEdit
@@ -44,7 +44,7 @@ class ChannelDelegate : public QStyledItemDelegate
 public:
     /// Creates the six controls, hidden, as children of \a editorParent (the
     /// grid's viewport).
-    ChannelDelegate(WindowState &state, QWidget *editorParent, QObject *parent = nullptr);
+    ChannelDelegate(Document &state, QWidget *editorParent, QObject *parent = nullptr);
 
     /// The cell as the style draws it, and a small corner mark on a cell
     /// changed since the codeplug was last opened, read or saved.
@@ -83,7 +83,7 @@ public:
     QLineEdit *Edit_ChName = nullptr;
 
 private:
-    WindowState &m_state;
+    Document &m_state;
     mutable QPointer<QWidget> m_open;
     mutable QString m_startText;
     // What the control showed when it opened: leaving it unchanged stores

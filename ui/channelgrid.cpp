@@ -4,8 +4,8 @@
 #include "text/textnames.h"
 #include "ui/channeldelegate.h"
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -38,12 +38,12 @@ bool isEnter(const QKeyEvent *e)
 
 } // namespace
 
-ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(parent), m_state(state)
+ChannelGrid::ChannelGrid(Document &document, QWidget *parent) : QTableView(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("StringGrid1"));
-    m_model = new ChannelTableModel(state, this);
+    m_model = new ChannelTableModel(document, this);
     setModel(m_model);
-    m_delegate = new ChannelDelegate(state, viewport(), this);
+    m_delegate = new ChannelDelegate(document, viewport(), this);
     setItemDelegate(m_delegate);
 
     // The grid opens its controls itself, by the rules of openCell().
@@ -70,14 +70,14 @@ ChannelGrid::ChannelGrid(WindowState &state, QWidget *parent) : QTableView(paren
                 if (m_fitting)
                     return;
                 if (section + 1 == ChannelTableModel::NameColumn)
-                    m_state.config.nameColumnWidth = size;
+                    m_doc.config().nameColumnWidth = size;
                 else
-                    m_state.config.channelColumnWidths[std::size_t(section + 1)] = size;
+                    m_doc.config().channelColumnWidths[std::size_t(section + 1)] = size;
             });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
                 if (!m_fitting)
-                    m_state.config.channelRowHeights[std::size_t(section + 1)] = size;
+                    m_doc.config().channelRowHeights[std::size_t(section + 1)] = size;
             });
 
     // The corner plays the number column's header, "NO.".
@@ -121,14 +121,14 @@ void ChannelGrid::applyLanguage()
 {
     m_delegate->applyLanguage();
     m_model->updateAll();
-    sTiShi_0->setText(m_state.langText(text::MainText::NonstandardValue));
+    sTiShi_0->setText(m_doc.langText(text::MainText::NonstandardValue));
     sTiShi_0->adjustSize();
     if (m_corner) {
-        m_corner->setAccessibleName(m_state.langText(text::MainText::NumberColumn));
+        m_corner->setAccessibleName(m_doc.langText(text::MainText::NumberColumn));
         m_corner->setToolTip(m_model->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString());
         m_corner->update();
     }
-    setAccessibleName(m_state.langText(text::MainText::ChannelsPage));
+    setAccessibleName(m_doc.langText(text::MainText::ChannelsPage));
     fitTexts();
 }
 
@@ -167,8 +167,7 @@ void ChannelGrid::fitTexts()
             horizontalHeader()->resizeSection(section, needed);
     }
     const int numberWidth =
-        widest(headerMetrics,
-               {QStringLiteral("88"), m_state.langText(text::MainText::NumberColumn)}) +
+        widest(headerMetrics, {QStringLiteral("88"), m_doc.langText(text::MainText::NumberColumn)}) +
         kHeaderMargin;
     if (verticalHeader()->width() < numberWidth)
         verticalHeader()->setFixedWidth(numberWidth);
@@ -177,7 +176,7 @@ void ChannelGrid::fitTexts()
 
 void ChannelGrid::applySizes()
 {
-    const AppConfig &c = m_state.config;
+    const AppConfig &c = m_doc.config();
     // Copies: resizing writes back into the configuration as it goes.
     const auto widths = c.channelColumnWidths;
     const auto heights = c.channelRowHeights;
@@ -213,17 +212,6 @@ void ChannelGrid::setCurrentCell(int column, int channel)
     setCurrentIndex(m_model->cell(channel, column));
 }
 
-void ChannelGrid::StringGridUpdataRow(int channel)
-{
-    m_model->updateRow(channel);
-}
-
-void ChannelGrid::StringGridCleanRow(int channel)
-{
-    cleanChannel(m_state.program.codeplug, channel);
-    m_model->updateRow(channel);
-}
-
 // --- opening the controls ----------------------------------------------------
 
 void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
@@ -232,8 +220,8 @@ void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
     // frequency: nothing opens there.
     if (!index.isValid() || !(m_model->flags(index) & Qt::ItemIsEditable))
         return;
-    m_state.editCol = ChannelTableModel::gridColumnOf(index);
-    m_state.editRow = ChannelTableModel::channelOf(index);
+    m_editCol = ChannelTableModel::gridColumnOf(index);
+    m_editRow = ChannelTableModel::channelOf(index);
     m_bulkChannels = bulkChannels(index);
     m_delegate->startWith(startText);
     // Making the current cell current again would drop a selection of
@@ -256,7 +244,7 @@ void ChannelGrid::openCell(const QModelIndex &index, const QString &startText)
             line->end(false);
     }
     if (editor == m_delegate->ComboBox1)
-        m_state.toneEditorPos = editor->mapTo(sTiShi_0->parentWidget(), QPoint(0, 0));
+        m_toneEditorPos = editor->mapTo(sTiShi_0->parentWidget(), QPoint(0, 0));
 }
 
 QList<int> ChannelGrid::bulkChannels(const QModelIndex &index) const
@@ -293,7 +281,7 @@ void ChannelGrid::commitData(QWidget *editor)
     else if (auto *picker = qobject_cast<QComboBox *>(editor))
         value = picker->currentIndex();
     const QList<int> channels = m_bulkChannels;
-    const int column = m_state.editCol;
+    const int column = m_editCol;
     m_bulkChannels.clear();
     emit bulkEdited(column, channels, value);
 }
@@ -370,15 +358,14 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
         return;
     const int column = ChannelTableModel::gridColumnOf(index);
     const int channel = ChannelTableModel::channelOf(index);
-    if (column == m_state.hintCol && channel == m_state.hintRow)
+    if (column == m_hintCol && channel == m_hintRow)
         return;
-    m_state.hintCol = column;
-    m_state.hintRow = channel;
-    if (isNonstandardTone(m_state.program.codeplug, channel, column)) {
+    m_hintCol = column;
+    m_hintRow = channel;
+    if (isNonstandardTone(m_doc.program().codeplug, channel, column)) {
         // At once, not after the usual tool-tip delay.
-        QToolTip::showText(event->globalPosition().toPoint(),
-                           m_state.langText(text::MainText::NonstandardValue), viewport(),
-                           visualRect(index));
+        QToolTip::showText(event->globalPosition().toPoint(), m_doc.langText(text::MainText::NonstandardValue),
+                           viewport(), visualRect(index));
     } else {
         QToolTip::hideText();
     }
@@ -404,7 +391,7 @@ void ChannelGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHin
         QTableView::closeEditor(editor, hint);
     }
     if (tone)
-        onToneCommitted(m_state.editRow, m_state.editCol);
+        onToneCommitted(m_editRow, m_editCol);
 }
 
 void ChannelGrid::refuseFrequency()
@@ -419,8 +406,8 @@ void ChannelGrid::refuseFrequency()
 void ChannelGrid::showFrequencyRefusal()
 {
     m_refusalShowing = true;
-    TUserWarnDlg message(m_state, this);
-    message.setMessage(m_state.langText(text::MainText::NotAFrequency).arg(m_refusedText));
+    TUserWarnDlg message(m_doc.lang(), this);
+    message.setMessage(m_doc.langText(text::MainText::NotAFrequency).arg(m_refusedText));
     message.exec();
     m_refusalShowing = false;
     if (m_delegate->openEditor() == m_delegate->Edit_ChFreq) {
@@ -431,13 +418,13 @@ void ChannelGrid::showFrequencyRefusal()
 
 void ChannelGrid::onToneCommitted(int channel, int column)
 {
-    if (!isNonstandardTone(m_state.program.codeplug, channel, column)) {
+    if (!isNonstandardTone(m_doc.program().codeplug, channel, column)) {
         sTiShi_0->hide();
         return;
     }
-    sTiShi_0->setText(m_state.langText(text::MainText::NonstandardValue));
+    sTiShi_0->setText(m_doc.langText(text::MainText::NonstandardValue));
     sTiShi_0->adjustSize();
-    sTiShi_0->move(m_state.toneEditorPos + kNoteOffset);
+    sTiShi_0->move(m_toneEditorPos + kNoteOffset);
     sTiShi_0->raise();
     sTiShi_0->show();
 }
@@ -464,7 +451,7 @@ void ChannelGrid::paintCorner()
     option.state |= QStyle::State_Enabled;
     option.palette.setCurrentColorGroup(QPalette::Active);
     option.rect = m_corner->rect();
-    option.text = m_state.langText(text::MainText::NumberColumn);
+    option.text = m_doc.langText(text::MainText::NumberColumn);
     option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.orientation = Qt::Horizontal;

@@ -5,6 +5,7 @@
 // started from its receive-frequency cell only.
 #pragma once
 
+#include <QPoint>
 #include <QTableView>
 #include <QTimer>
 
@@ -12,7 +13,7 @@ class QLabel;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 class ChannelDelegate;
 class ChannelTableModel;
 
@@ -20,9 +21,9 @@ class ChannelGrid : public QTableView
 {
     Q_OBJECT
 public:
-    /// The grid over the channels of \a state; the nonstandard-tone note is
+    /// The grid over the channels of \a document; the nonstandard-tone note is
     /// placed on \a parent (the page) so it may reach past the grid.
-    explicit ChannelGrid(WindowState &state, QWidget *parent = nullptr);
+    ChannelGrid(Document &document, QWidget *parent = nullptr);
     ~ChannelGrid() override;
 
     /// Headers, cell texts, picker lists and the note in the current language.
@@ -36,13 +37,12 @@ public:
     /// Makes cell (\a column, \a channel) current, as grid coordinates.
     void setCurrentCell(int column, int channel);
 
-    /// Redraws row \a channel from the model (an empty row when not in use).
-    void StringGridUpdataRow(int channel);
-    /// Takes channel \a channel out of use and empties its row.
-    void StringGridCleanRow(int channel);
-
     ChannelTableModel *channelModel() const { return m_model; }
-    ChannelDelegate *channelDelegate() const { return m_delegate; }
+    /// Top left of the tone editor when last placed, in the page.
+    QPoint toneEditorPos() const { return m_toneEditorPos; }
+    /// The cell the mouse last moved onto (grid coordinates; -1 before).
+    int hintCol() const { return m_hintCol; }
+    int hintRow() const { return m_hintRow; }
     QLabel *sTiShi_0 = nullptr;
 
 signals:
@@ -69,13 +69,19 @@ private:
     void paintCorner();
     void fitTexts();
 
-    WindowState &m_state;
+    Document &m_doc;
     ChannelTableModel *m_model = nullptr;
     ChannelDelegate *m_delegate = nullptr;
     QWidget *m_corner = nullptr;
     QPersistentModelIndex m_pressed;
     bool m_fitting = false;    ///< widening for the font, not the user's sizing
     QList<int> m_bulkChannels; ///< the selected channels when a control opened for several
+    // The cell whose control was opened last, in grid coordinates.
+    int m_editCol = 0;
+    int m_editRow = 0;
+    int m_hintCol = -1;
+    int m_hintRow = -1;
+    QPoint m_toneEditorPos;
     // A frequency text that is no number keeps its editor open and is named
     // in a message once the focus has settled.
     bool m_keepEditor = false;

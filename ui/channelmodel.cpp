@@ -3,8 +3,7 @@
 #include "codeplug/channelcsv.h"
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
-#include "text/textnames.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QColor>
 #include <QHash>
@@ -45,9 +44,17 @@ int ChannelTableModel::gridColumnOfList(const QString &header)
     return columns.value(header.toLower(), -1);
 }
 
-ChannelTableModel::ChannelTableModel(WindowState &state, QObject *parent)
-    : QAbstractTableModel(parent), m_state(state)
-{}
+ChannelTableModel::ChannelTableModel(Document &document, QObject *parent)
+    : QAbstractTableModel(parent), m_doc(document)
+{
+    connect(&m_doc, &Document::channelsChanged, this, [this](int first, int last) {
+        emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
+        for (int channel = first; channel <= last; ++channel)
+            StringGridUpdataRow(channel);
+    });
+    // The changed-cell marks compare with the baseline.
+    connect(&m_doc, &Document::baselineChanged, this, &ChannelTableModel::updateAll);
+}
 
 int ChannelTableModel::rowCount(const QModelIndex &parent) const
 {
@@ -64,7 +71,7 @@ QString ChannelTableModel::cellText(const CodeplugData &codeplug, int channel, i
     if (column == NameColumn)
         return codeplug.isChannelUsed(channel) ? nameText(codeplug.channel(channel)) : QString();
     const CellText cell = rowTexts(codeplug, channel)[std::size_t(column)];
-    return cell.textNumber >= 0 ? m_state.langText(cell.textNumber) : cell.text;
+    return cell.textNumber >= 0 ? m_doc.langText(cell.textNumber) : cell.text;
 }
 
 QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
@@ -77,9 +84,9 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole: {
         if (role == Qt::EditRole && column >= PowerColumn && column != NameColumn) {
-            return pickerIndex(m_state.program.codeplug.channel(channel), column);
+            return pickerIndex(m_doc.codeplug().channel(channel), column);
         }
-        return cellText(m_state.program.codeplug, channel, column);
+        return cellText(m_doc.codeplug(), channel, column);
     }
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
@@ -88,11 +95,11 @@ QVariant ChannelTableModel::data(const QModelIndex &index, int role) const
             return OddRowColor;
         return {};
     case ChangedRole:
-        return cellText(m_state.program.codeplug, channel, column) !=
-               cellText(m_state.baseline, channel, column);
+        return cellText(m_doc.codeplug(), channel, column) !=
+               cellText(m_doc.baseline(), channel, column);
     case Qt::ToolTipRole:
-        if (column != NameColumn && isNonstandardTone(m_state.program.codeplug, channel, column))
-            return m_state.langText(text::MainText::NonstandardValue);
+        if (column != NameColumn && isNonstandardTone(m_doc.codeplug(), channel, column))
+            return m_doc.langText(text::MainText::NonstandardValue);
         return {};
     default:
         return {};
@@ -105,18 +112,17 @@ QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation,
         return int(Qt::AlignCenter);
     if (orientation == Qt::Vertical) {
         if (role == Qt::DisplayRole)
-            return rowTexts(m_state.program.codeplug, section + 1)[NumberColumn].text;
+            return rowTexts(m_doc.codeplug(), section + 1)[NumberColumn].text;
         if (role == Qt::ToolTipRole)
-            return m_state.langText(text::MainText::NumberTip);
+            return m_doc.langText(text::MainText::NumberTip);
         if (role == Qt::BackgroundRole && (section + 1) % 2 == 1)
             return OddRowColor;
         return {};
     }
     if (role == Qt::DisplayRole)
-        return m_state.langText(headerText(section + FirstColumn));
-    // The tips follow the number's own, one a column, as the headers do.
+        return m_doc.langText(headerText(section + FirstColumn));
     if (role == Qt::ToolTipRole)
-        return m_state.langText(text::MainText::NumberTip + section + FirstColumn);
+        return m_doc.langText(text::MainText::NumberTip + section + FirstColumn);
     return {};
 }
 
@@ -138,25 +144,29 @@ bool ChannelTableModel::setData(const QModelIndex &index, const QVariant &value,
     const int channel = channelOf(index);
     const int column = gridColumnOf(index);
     EditResult result = EditResult::Refused;
-    switch (column) {
-    case RxFreqColumn:
-        result = commitRxFrequency(m_state.program, channel, value.toString());
-        break;
-    case TxFreqColumn:
-        result = commitTxFrequency(m_state.program, channel, value.toString());
-        break;
-    case RxToneColumn:
-    case TxToneColumn:
-        result = commitTone(m_state.program.codeplug, channel, column, value.toString());
-        break;
-    case NameColumn:
-        result = commitName(m_state.program.codeplug, channel, value.toString());
-        break;
-    default:
-        result = commitPicker(m_state.program.codeplug, channel, column, value.toInt());
-        break;
-    }
-    updateRow(channel);
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        switch (column) {
+        case RxFreqColumn:
+            result = commitRxFrequency(program, channel, value.toString());
+            break;
+        case TxFreqColumn:
+            result = commitTxFrequency(program, channel, value.toString());
+            break;
+        case RxToneColumn:
+        case TxToneColumn:
+            result = commitTone(program.codeplug, channel, column, value.toString());
+            break;
+        case NameColumn:
+            result = commitName(program.codeplug, channel, value.toString());
+            break;
+        default:
+            result = commitPicker(program.codeplug, channel, column, value.toInt());
+            break;
+        }
+    });
+    // Also when nothing changed: the cell shows the stored value again, not
+    // the text as it was typed.
+    StringGridUpdataRow(channel);
     if (column == RxToneColumn || column == TxToneColumn)
         emit toneCommitted(channel, column);
     return result != EditResult::Refused;
@@ -169,10 +179,10 @@ QModelIndex ChannelTableModel::cell(int channel, int column) const
 
 bool ChannelTableModel::isChannelUsed(int channel) const
 {
-    return m_state.program.codeplug.isChannelUsed(channel);
+    return m_doc.codeplug().isChannelUsed(channel);
 }
 
-void ChannelTableModel::updateRow(int channel)
+void ChannelTableModel::StringGridUpdataRow(int channel)
 {
     emit dataChanged(cell(channel, FirstColumn), cell(channel, NameColumn));
 }
@@ -181,7 +191,8 @@ void ChannelTableModel::updateAll()
 {
     emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
-    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    for (int channel = 1; channel <= CodeplugData::Channels; ++channel)
+        StringGridUpdataRow(channel);
 }
 
 } // namespace t880

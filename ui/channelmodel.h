@@ -12,7 +12,7 @@
 namespace t880 {
 
 class CodeplugData;
-struct WindowState;
+class Document;
 
 class ChannelTableModel : public QAbstractTableModel
 {
@@ -34,7 +34,9 @@ public:
     /// codeplug as last opened, read or saved).
     static constexpr int ChangedRole = Qt::UserRole + 1;
 
-    explicit ChannelTableModel(WindowState &state, QObject *parent = nullptr);
+    /// The channels of \a document, which every edit goes through; the
+    /// rows follow its changes.
+    ChannelTableModel(Document &document, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -61,9 +63,11 @@ public:
     static int headerText(int column) { return text::MainText::NumberColumn + column; }
 
     bool isChannelUsed(int channel) const;
-    /// Redraws the row of \a channel from the model.
-    void updateRow(int channel);
-    /// Redraws every row and header (a new model, a new language).
+    /// Redraws the row of \a channel from the model (an empty row when the
+    /// channel is not in use).
+    void StringGridUpdataRow(int channel);
+    /// Redraws every header and, one by one, every row (a new model, a new
+    /// language).
     void updateAll();
 
 signals:
@@ -74,7 +78,7 @@ private:
     /// The text of a cell (grid columns 1..9) of \a codeplug.
     QString cellText(const CodeplugData &codeplug, int channel, int column) const;
 
-    WindowState &m_state;
+    Document &m_doc;
 };
 
 } // namespace t880

@@ -5,10 +5,10 @@
 #include "codeplug/safefile.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/windowstate.h"
 
 #include <QFileInfo>
 
@@ -20,21 +20,21 @@ namespace {
 constexpr qint64 MaxCsvSize = 1 << 20;
 
 // The channels in use that rows of \a preview would replace.
-QStringList channelsReplaced(const WindowState &state, const channelcsv::Preview &preview)
+QStringList channelsReplaced(const Document &state, const channelcsv::Preview &preview)
 {
     QStringList channels;
     for (const channelcsv::RowPreview &row : preview.rows) {
         if (row.outcome != channelcsv::Outcome::Refused &&
-            state.program.codeplug.isChannelUsed(row.channel))
-            channels << channelLabel(row.channel, state.lang);
+            state.program().codeplug.isChannelUsed(row.channel))
+            channels << channelLabel(row.channel, state.lang());
     }
     return channels;
 }
 
 // Yes replaces the channels in use, No keeps them, Cancel stops the import.
-int askReplace(const WindowState &state, QWidget *parent, const QStringList &channels)
+int askReplace(const Document &state, QWidget *parent, const QStringList &channels)
 {
-    TMyWarnDlg_3 prompt(state, parent);
+    TMyWarnDlg_3 prompt(state.lang(), parent);
     prompt.setObjectName(QStringLiteral("ReplaceChannelsPrompt"));
     prompt.Label1->setText(
         state.langText(text::MainText::ReplacesInUse).arg(channels.join(QStringLiteral(", "))) +
@@ -48,7 +48,7 @@ int askReplace(const WindowState &state, QWidget *parent, const QStringList &cha
 
 } // namespace
 
-bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> &changed)
+bool importCsv(Document &state, QWidget *parent, const std::function<void()> &changed)
 {
     const QString path = filedialogs::askOpenPath(
         state, parent, FileKind::Csv,
@@ -57,20 +57,19 @@ bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> 
     return !path.isEmpty() && importCsvFile(state, parent, path, changed);
 }
 
-bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
+bool importCsvFile(Document &state, QWidget *parent, const QString &path,
                    const std::function<void()> &changed)
 {
     QByteArray bytes;
     if (const FileResult read = readSmallFile(path, MaxCsvSize, bytes); !read.ok()) {
-        showFileError(state, parent, state.langText(text::MainText::CannotOpen), path, read,
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotOpen), path, read,
                       MainFileErrorTexts);
         return false;
     }
-    channelcsv::Preview preview = channelcsv::previewCsv(state.program, bytes);
+    channelcsv::Preview preview = channelcsv::previewCsv(state.program(), bytes);
     if (!preview.readable()) {
-        TUserWarnDlg message(state, parent);
-        message.setMessage(state.langText(text::MainText::NoChannelListInFile) + QLatin1Char('\n') +
-                           path);
+        TUserWarnDlg message(state.lang(), parent);
+        message.setMessage(state.langText(text::MainText::NoChannelListInFile) + QLatin1Char('\n') + path);
         message.exec();
         return false;
     }
@@ -81,7 +80,7 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
         if (answer == TMyWarnDlg_3::No) {
             channelcsv::ImportOptions keep;
             keep.keepChannelsInUse = true;
-            preview = channelcsv::previewCsv(state.program, bytes, keep);
+            preview = channelcsv::previewCsv(state.program(), bytes, keep);
         }
     }
     // Every row, taken, adjusted or refused, before anything changes.
@@ -93,13 +92,17 @@ bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
     report.askFirst();
     if (report.exec() != QDialog::Accepted)
         return false;
-    if (channelcsv::applyPreview(state.program.codeplug, preview).isEmpty())
+    QList<int> taken;
+    state.edit(StepName(text::MainText::ImportCsvItem), [&](ProgramState &program) {
+        taken = channelcsv::applyPreview(program.codeplug, preview);
+    });
+    if (taken.isEmpty())
         return false;
     changed();
     return true;
 }
 
-bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase)
+bool exportCsv(Document &state, QWidget *parent, const QString &suggestedBase)
 {
     const QString path = filedialogs::askSavePath(
         state, parent, FileKind::Csv,
@@ -110,12 +113,12 @@ bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase
     return !path.isEmpty() && exportCsvFile(state, parent, path);
 }
 
-bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &path)
+bool exportCsvFile(const Document &state, QWidget *parent, const QString &path)
 {
     const FileResult written =
-        writeFileAtomically(path, channelcsv::exportCsv(state.program.codeplug));
+        writeFileAtomically(path, channelcsv::exportCsv(state.program().codeplug));
     if (!written.ok()) {
-        showFileError(state, parent, state.langText(text::MainText::CannotWriteCsv), path, written,
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotWriteCsv), path, written,
                       MainFileErrorTexts);
         return false;
     }

@@ -13,22 +13,22 @@ class QWidget;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 namespace csvcommands {
 
 /// Asks for a CSV file and imports it into the window's codeplug after the
-/// preview; \a changed runs once the channels are in (the caller records
-/// the step and shows the model). Returns true when something was taken.
-bool importCsv(WindowState &state, QWidget *parent, const std::function<void()> &changed);
+/// preview, as one step; \a changed runs once the channels are in (the
+/// caller shows the model). Returns true when something was taken.
+bool importCsv(Document &state, QWidget *parent, const std::function<void()> &changed);
 /// The same for a given file, without the file dialog.
-bool importCsvFile(WindowState &state, QWidget *parent, const QString &path,
+bool importCsvFile(Document &state, QWidget *parent, const QString &path,
                    const std::function<void()> &changed);
 
 /// Asks for a file name and writes every channel in use as CSV.
-bool exportCsv(WindowState &state, QWidget *parent, const QString &suggestedBase);
+bool exportCsv(Document &state, QWidget *parent, const QString &suggestedBase);
 /// The same for a given path.
-bool exportCsvFile(const WindowState &state, QWidget *parent, const QString &path);
+bool exportCsvFile(const Document &state, QWidget *parent, const QString &path);
 
 } // namespace csvcommands
 } // namespace t880

@@ -2,7 +2,7 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/safefile.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -55,11 +55,11 @@ void rememberFolder(AppConfig &config, FileKind kind, const QString &path)
     config.folders[std::size_t(kind)] = QFileInfo(path).absolutePath();
 }
 
-QString askOpenPath(WindowState &state, QWidget *parent, FileKind kind, const QString &title,
+QString askOpenPath(Document &state, QWidget *parent, FileKind kind, const QString &title,
                     const QString &name, const QStringList &filters)
 {
     QFileDialog dialog(parent, title);
-    prepare(dialog, name, startFolder(state.config, kind));
+    prepare(dialog, name, startFolder(state.config(), kind));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
@@ -67,11 +67,11 @@ QString askOpenPath(WindowState &state, QWidget *parent, FileKind kind, const QS
     // The codeplug dialogs offer backups too, which the program keeps in a
     // folder of its own: the user's codeplugs are not there.
     if (!path.isEmpty() && !(kind == FileKind::Codeplug && isBackup(path)))
-        rememberFolder(state.config, kind, path);
+        rememberFolder(state.config(), kind, path);
     return path;
 }
 
-QString askSavePath(WindowState &state, QWidget *parent, FileKind kind, const QString &title,
+QString askSavePath(Document &state, QWidget *parent, FileKind kind, const QString &title,
                     const QString &name, const QString &filter, const QString &suffix,
                     const QString &suggested)
 {
@@ -81,7 +81,7 @@ QString askSavePath(WindowState &state, QWidget *parent, FileKind kind, const QS
     const QFileInfo offered(suggested);
     const bool placed = offered.isAbsolute() && offered.absoluteDir().exists();
     QFileDialog dialog(parent, title);
-    prepare(dialog, name, placed ? offered.absolutePath() : startFolder(state.config, kind));
+    prepare(dialog, name, placed ? offered.absolutePath() : startFolder(state.config(), kind));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
@@ -91,7 +91,7 @@ QString askSavePath(WindowState &state, QWidget *parent, FileKind kind, const QS
     const QString path = chosenFile(dialog);
     if (path.isEmpty())
         return QString();
-    rememberFolder(state.config, kind, path);
+    rememberFolder(state.config(), kind, path);
     return withDefaultSuffix(path, suffix);
 }
 

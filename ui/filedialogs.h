@@ -15,7 +15,7 @@ class QWidget;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 namespace filedialogs {
 
@@ -28,13 +28,13 @@ void rememberFolder(AppConfig &config, FileKind kind, const QString &path);
 /// Asks for an existing file of \a kind with the program's own file dialog
 /// (\a name is its object name). Returns its path, empty when cancelled. A
 /// backup chosen in a codeplug dialog leaves the codeplug folder as it was.
-QString askOpenPath(WindowState &state, QWidget *parent, FileKind kind, const QString &title,
+QString askOpenPath(Document &state, QWidget *parent, FileKind kind, const QString &title,
                     const QString &name, const QStringList &filters);
 /// Asks where to save a file of \a kind, offering the file name of
 /// \a suggested: in its own folder when \a suggested is an absolute path
 /// into a folder that exists, else in the kind's folder. Returns the path
 /// chosen, \a suffix added when it has none; empty when cancelled.
-QString askSavePath(WindowState &state, QWidget *parent, FileKind kind, const QString &title,
+QString askSavePath(Document &state, QWidget *parent, FileKind kind, const QString &title,
                     const QString &name, const QString &filter, const QString &suffix,
                     const QString &suggested);
 

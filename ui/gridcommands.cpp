@@ -5,10 +5,10 @@
 #include "text/textnames.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tbatchsetdlg.h"
 #include "ui/tpastereportdlg.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,10 +77,8 @@ QByteArray keepColumns(const QByteArray &text, const std::set<int> &gridColumns)
 
 } // namespace
 
-GridCommands::GridCommands(WindowState &state, ChannelGrid *grid, QWidget *dialogParent,
-                           std::function<void(const StepName &)> recordStep)
-    : QObject(grid), m_state(state), m_grid(grid), m_dialogParent(dialogParent),
-      m_recordStep(std::move(recordStep))
+GridCommands::GridCommands(Document &document, ChannelGrid *grid, QWidget *dialogParent)
+    : QObject(grid), m_doc(document), m_grid(grid), m_dialogParent(dialogParent)
 {
     m_cut = newAction(this, "MenuEdit_Cut", QKeySequence::Cut);
     m_copy = newAction(this, "MenuEdit_Copy", QKeySequence::Copy);
@@ -140,8 +138,8 @@ void GridCommands::applyLanguage()
                                                {m_sort, text::MainText::SortChannels},
                                                {m_batchSet, text::MainText::BatchSet}};
     for (const auto &[a, n] : texts)
-        a->setText(m_state.langText(n));
-    m_batchSet->setText(m_state.langText(text::MainText::BatchSet) + QStringLiteral("..."));
+        a->setText(m_doc.langText(n));
+    m_batchSet->setText(m_doc.langText(text::MainText::BatchSet) + QStringLiteral("..."));
 }
 
 QList<int> GridCommands::selectedChannels() const
@@ -154,22 +152,20 @@ QList<int> GridCommands::selectedChannels() const
     return QList<int>(rows.begin(), rows.end());
 }
 
-GridCommands::Slot GridCommands::slot(int n) const
+GridCommands::Slot GridCommands::slot(const CodeplugData &codeplug, int n)
 {
-    return {m_state.program.codeplug.channel(n), m_state.program.codeplug.isChannelUsed(n)};
+    return {codeplug.channel(n), codeplug.isChannelUsed(n)};
 }
 
-void GridCommands::store(int n, const Slot &s)
+void GridCommands::store(CodeplugData &codeplug, int n, const Slot &s)
 {
-    m_state.program.codeplug.setChannel(n, s.record);
-    m_state.program.codeplug.setChannelUsed(n, s.used);
+    codeplug.setChannel(n, s.record);
+    codeplug.setChannelUsed(n, s.used);
 }
 
-void GridCommands::finish(const StepName &name)
+void GridCommands::finish(const StepName &name, const std::function<void(CodeplugData &)> &change)
 {
-    // The step first: the redraw's own record then finds nothing new.
-    m_recordStep(name);
-    m_grid->channelModel()->updateAll();
+    m_doc.edit(name, [&change](ProgramState &program) { change(program.codeplug); });
 }
 
 void GridCommands::selectChannels(int first, int last)
@@ -189,7 +185,7 @@ void GridCommands::showReport(int title, const Preview &preview)
 {
     if (preview.count(Outcome::Adjusted) == 0 && preview.count(Outcome::Refused) == 0)
         return;
-    TPasteReportDlg dialog(m_state, m_state.langText(title), reportLines(m_state, preview),
+    TPasteReportDlg dialog(m_doc, m_doc.langText(title), reportLines(m_doc, preview),
                            m_dialogParent);
     dialog.exec();
 }
@@ -202,7 +198,7 @@ void GridCommands::copy()
     const QList<int> channels = selectedChannels();
     if (channels.isEmpty())
         return;
-    QByteArray text = channelcsv::clipboardText(m_state.program.codeplug, channels);
+    QByteArray text = channelcsv::clipboardText(m_doc.codeplug(), channels);
     // Some cells of a row, not all: only their columns, so a paste changes
     // just those fields of the channels it meets.
     std::set<int> columns;
@@ -224,9 +220,11 @@ void GridCommands::cut()
         wholeChannels = wholeChannels || ChannelTableModel::gridColumnOf(index) == RxFreqColumn;
     if (!wholeChannels)
         return;
-    for (int n : selectedChannels())
-        cleanChannel(m_state.program.codeplug, n);
-    finish(StepName(text::MainText::Cut));
+    const QList<int> cut = selectedChannels();
+    finish(StepName(text::MainText::Cut), [&cut](CodeplugData &codeplug) {
+        for (int n : cut)
+            StringGridCleanRow(codeplug, n);
+    });
 }
 
 void GridCommands::paste()
@@ -245,7 +243,7 @@ void GridCommands::pasteText(const QByteArray &text)
         for (int n = targets.front() + 1; n <= Channels; ++n)
             targets << n;
     }
-    const Preview preview = channelcsv::previewClipboard(m_state.program, text, {targets, false});
+    const Preview preview = channelcsv::previewClipboard(m_doc.program(), text, {targets, false});
     // A header naming none of the channel list's columns is some other text
     // (a word, a sentence): nothing to paste, and saying so.
     bool known = false;
@@ -253,13 +251,14 @@ void GridCommands::pasteText(const QByteArray &text)
         known = known || channelcsv::columns().contains(name, Qt::CaseInsensitive) ||
                 name.compare(channelcsv::BusyLockHeader, Qt::CaseInsensitive) == 0;
     if (!preview.readable() || !known || preview.rows.isEmpty()) {
-        TUserWarnDlg warning(m_state, m_dialogParent);
-        warning.setMessage(m_state.langText(text::MainText::NoChannelListOnClipboard));
+        TUserWarnDlg warning(m_doc.lang(), m_dialogParent);
+        warning.setMessage(m_doc.langText(text::MainText::NoChannelListOnClipboard));
         warning.exec();
         return;
     }
-    const QList<int> changed = channelcsv::applyPreview(m_state.program.codeplug, preview);
-    finish(StepName(text::MainText::Paste));
+    QList<int> changed;
+    finish(StepName(text::MainText::Paste),
+           [&](CodeplugData &codeplug) { changed = channelcsv::applyPreview(codeplug, preview); });
     if (!changed.isEmpty())
         selectChannels(*std::min_element(changed.begin(), changed.end()),
                        *std::max_element(changed.begin(), changed.end()));
@@ -271,9 +270,11 @@ void GridCommands::pasteText(const QByteArray &text)
 void GridCommands::clearChannels()
 {
     m_grid->commitEditor();
-    for (int n : selectedChannels())
-        cleanChannel(m_state.program.codeplug, n);
-    finish(StepName(text::MainText::ClearChannels));
+    const QList<int> cleared = selectedChannels();
+    finish(StepName(text::MainText::ClearChannels), [&cleared](CodeplugData &codeplug) {
+        for (int n : cleared)
+            StringGridCleanRow(codeplug, n);
+    });
 }
 
 void GridCommands::insertEmpty()
@@ -283,18 +284,19 @@ void GridCommands::insertEmpty()
     if (channels.isEmpty())
         return;
     const int at = channels.front();
-    if (m_state.program.codeplug.isChannelUsed(Channels)) {
-        TMyWarnDlg_2 question(m_state, m_dialogParent);
-        question.Label1->setText(m_state.langText(text::MainText::FallsOff));
-        question.OKBtn->setText(m_state.langText(text::MainText::Ok));
-        question.CancelBtn->setText(m_state.langText(text::MainText::Cancel));
+    if (m_doc.codeplug().isChannelUsed(Channels)) {
+        TMyWarnDlg_2 question(m_doc.lang(), m_dialogParent);
+        question.Label1->setText(m_doc.langText(text::MainText::FallsOff));
+        question.OKBtn->setText(m_doc.langText(text::MainText::Ok));
+        question.CancelBtn->setText(m_doc.langText(text::MainText::Cancel));
         if (question.exec() != QDialog::Accepted)
             return;
     }
-    for (int n = Channels; n > at; --n)
-        store(n, slot(n - 1));
-    cleanChannel(m_state.program.codeplug, at);
-    finish(StepName(text::MainText::InsertChannel));
+    finish(StepName(text::MainText::InsertChannel), [at](CodeplugData &codeplug) {
+        for (int n = Channels; n > at; --n)
+            store(codeplug, n, slot(codeplug, n - 1));
+        StringGridCleanRow(codeplug, at);
+    });
     selectChannels(at, at);
 }
 
@@ -304,18 +306,20 @@ void GridCommands::deleteAndShiftUp()
     const QList<int> gone = selectedChannels();
     if (gone.isEmpty())
         return;
-    QList<Slot> kept;
-    for (int n = gone.front(); n <= Channels; ++n) {
-        if (!gone.contains(n))
-            kept << slot(n);
-    }
-    int n = gone.front();
-    for (const Slot &s : kept)
-        store(n++, s);
-    // The freed channels at the end keep their bytes but are no longer in use.
-    for (; n <= Channels; ++n)
-        cleanChannel(m_state.program.codeplug, n);
-    finish(StepName(text::MainText::DeleteChannel));
+    finish(StepName(text::MainText::DeleteChannel), [&gone](CodeplugData &codeplug) {
+        QList<Slot> kept;
+        for (int n = gone.front(); n <= Channels; ++n) {
+            if (!gone.contains(n))
+                kept << slot(codeplug, n);
+        }
+        int n = gone.front();
+        for (const Slot &s : kept)
+            store(codeplug, n++, s);
+        // The freed channels at the end keep their bytes but are no longer
+        // in use.
+        for (; n <= Channels; ++n)
+            StringGridCleanRow(codeplug, n);
+    });
     selectChannels(gone.front(), gone.front());
 }
 
@@ -331,91 +335,94 @@ void GridCommands::moveBy(int delta)
         return; // already at the edge: nothing moves
     // The neighbour passes to the other side of the block.
     const int neighbour = delta < 0 ? first - 1 : last + 1;
-    const Slot passing = slot(neighbour);
-    if (delta < 0) {
-        for (int n = first; n <= last; ++n)
-            store(n - 1, slot(n));
-        store(last, passing);
-    } else {
-        for (int n = last; n >= first; --n)
-            store(n + 1, slot(n));
-        store(first, passing);
-    }
-    finish(StepName(delta < 0 ? text::MainText::MoveUp : text::MainText::MoveDown));
+    finish(StepName(delta < 0 ? text::MainText::MoveUp : text::MainText::MoveDown), [=](CodeplugData &codeplug) {
+        const Slot passing = slot(codeplug, neighbour);
+        if (delta < 0) {
+            for (int n = first; n <= last; ++n)
+                store(codeplug, n - 1, slot(codeplug, n));
+            store(codeplug, last, passing);
+        } else {
+            for (int n = last; n >= first; --n)
+                store(codeplug, n + 1, slot(codeplug, n));
+            store(codeplug, first, passing);
+        }
+    });
     selectChannels(first + delta, last + delta);
 }
 
 void GridCommands::sortByRxFrequency()
 {
     m_grid->commitEditor();
-    QList<Slot> all;
-    for (int n = 1; n <= Channels; ++n)
-        all << slot(n);
-    // Channels in use first, by receive frequency; equal ones keep their order.
-    std::stable_sort(all.begin(), all.end(), [](const Slot &a, const Slot &b) {
-        if (a.used != b.used)
-            return a.used;
-        return a.used && a.record.rxFreq() < b.record.rxFreq();
+    finish(StepName(text::MainText::SortChannels), [](CodeplugData &codeplug) {
+        QList<Slot> all;
+        for (int n = 1; n <= Channels; ++n)
+            all << slot(codeplug, n);
+        // Channels in use first, by receive frequency; equal ones keep their
+        // order.
+        std::stable_sort(all.begin(), all.end(), [](const Slot &a, const Slot &b) {
+            if (a.used != b.used)
+                return a.used;
+            return a.used && a.record.rxFreq() < b.record.rxFreq();
+        });
+        for (int n = 1; n <= Channels; ++n)
+            store(codeplug, n, all[n - 1]);
     });
-    for (int n = 1; n <= Channels; ++n)
-        store(n, all[n - 1]);
-    finish(StepName(text::MainText::SortChannels));
 }
 
 // --- several channels at once ------------------------------------------------
 
 void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVariant &value)
 {
-    CodeplugData &codeplug = m_state.program.codeplug;
-    for (int n : channels) {
-        if (!codeplug.isChannelUsed(n))
-            continue;
-        if (column == RxToneColumn || column == TxToneColumn)
-            commitTone(codeplug, n, column, value.toString());
-        else if (column >= PowerColumn && column < ColumnCount)
-            commitPicker(codeplug, n, column, value.toInt());
-    }
     // Named after the column's header, as the grid shows it.
-    finish(StepName(text::MainText::EditStep, ChannelTableModel::headerText(column)));
+    finish(StepName(text::MainText::EditStep, ChannelTableModel::headerText(column)), [&](CodeplugData &codeplug) {
+        for (int n : channels) {
+            if (!codeplug.isChannelUsed(n))
+                continue;
+            if (column == RxToneColumn || column == TxToneColumn)
+                commitTone(codeplug, n, column, value.toString());
+            else if (column >= PowerColumn && column < ColumnCount)
+                commitPicker(codeplug, n, column, value.toInt());
+        }
+    });
 }
 
 Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)
 {
     m_grid->commitEditor();
-    CodeplugState &program = m_state.program;
     // The report names the column as a pasted list would.
     const QString column = QStringLiteral("Frequency");
     Preview report;
-    for (int n = first; n <= last; ++n) {
-        RowPreview row;
-        row.channel = n;
-        row.line = n - first + 1;
-        const qint64 hz = startHz + (n - first) * stepHz;
-        const QString wanted = hz >= 0 && hz <= 0xFFFFFFFFLL
-                                   ? codec::formatFrequency(std::uint32_t(hz))
-                                   : QString::number(double(hz) / 1e6, 'f', 5);
-        // Beyond the band the rules would pull every further channel onto
-        // the band's edge: many channels on one frequency, none of them the
-        // one asked for. Such a channel is left alone and reported.
-        if (hz < qint64(program.activeBandLow) || hz > qint64(program.activeBandHigh)) {
-            row.outcome = Outcome::Refused;
-            row.refusal = channelcsv::Refusal::OutsideBand;
-            row.refusalColumn = column;
-            row.refusalValue = wanted;
+    m_doc.edit(StepName(text::MainText::BatchSet), [&](ProgramState &program) {
+        for (int n = first; n <= last; ++n) {
+            RowPreview row;
+            row.channel = n;
+            row.line = n - first + 1;
+            const qint64 hz = startHz + (n - first) * stepHz;
+            const QString wanted = hz >= 0 && hz <= 0xFFFFFFFFLL
+                                       ? codec::formatFrequency(std::uint32_t(hz))
+                                       : QString::number(double(hz) / 1e6, 'f', 5);
+            // Beyond the band the rules would pull every further channel onto
+            // the band's edge: many channels on one frequency, none of them the
+            // one asked for. Such a channel is left alone and reported.
+            if (hz < qint64(program.activeBandLow) || hz > qint64(program.activeBandHigh)) {
+                row.outcome = Outcome::Refused;
+                row.refusal = channelcsv::Refusal::OutsideBand;
+                row.refusalColumn = column;
+                row.refusalValue = wanted;
+                report.rows << row;
+                continue;
+            }
+            commitRxFrequency(program, n, wanted);
+            const QString stored = codec::formatFrequency(program.codeplug.channel(n).rxFreq());
+            commitTxFrequency(program, n, stored);
+            if (stored != wanted) {
+                row.outcome = Outcome::Adjusted;
+                row.adjustments << channelcsv::AdjustmentNote{
+                    channelcsv::Adjustment::MovedOntoRaster, column, wanted, stored};
+            }
             report.rows << row;
-            continue;
         }
-        commitRxFrequency(program, n, wanted);
-        const QString stored = codec::formatFrequency(program.codeplug.channel(n).rxFreq());
-        commitTxFrequency(program, n, stored);
-        if (stored != wanted) {
-            row.outcome = Outcome::Adjusted;
-            row.adjustments << channelcsv::AdjustmentNote{channelcsv::Adjustment::MovedOntoRaster,
-                                                          column, wanted, stored};
-        }
-        report.rows << row;
-    }
-    finish(StepName(text::MainText::BatchSet));
+    });
     return report;
 }
 
@@ -423,7 +430,7 @@ void GridCommands::batchSet()
 {
     m_grid->commitEditor();
     const QList<int> channels = selectedChannels();
-    TBatchSetDlg dialog(m_state, m_dialogParent);
+    TBatchSetDlg dialog(m_doc, m_dialogParent);
     if (channels.size() > 1)
         dialog.setChannels(channels.front(), channels.back());
     else if (!channels.isEmpty())

@@ -1,8 +1,7 @@
 // The channel grid's commands on whole channels: copy, cut and paste through
 // the clipboard's tab-separated text, clear, insert, delete, move and sort,
-// a value chosen once for several channels, and Batch Set. Each command
-// changes the codeplug first, then records one named undo step, then
-// redraws, so the redraw finds nothing left to record.
+// a value chosen once for several channels, and Batch Set. Each command is
+// one named edit of the document.
 #pragma once
 
 #include "codeplug/channelcsv.h"
@@ -20,23 +19,20 @@ class QWidget;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 class ChannelGrid;
+class CodeplugData;
 
 class GridCommands : public QObject
 {
     Q_OBJECT
 public:
-    /// Commands on \a grid; \a recordStep records the change as one undo
-    /// step of the given name; dialogs open over \a dialogParent.
-    GridCommands(WindowState &state, ChannelGrid *grid, QWidget *dialogParent,
-                 std::function<void(const StepName &)> recordStep);
+    /// Commands on \a grid, each one edit of \a document; dialogs open
+    /// over \a dialogParent.
+    GridCommands(Document &document, ChannelGrid *grid, QWidget *dialogParent);
 
     /// Cut, Copy, Paste, then the row commands (for the Edit menu).
     QList<QAction *> actions() const;
-    QAction *batchSetAction() const { return m_batchSet; }
-    /// The grid's context menu ("GridMenu").
-    QMenu *contextMenu() const { return m_menu; }
     void applyLanguage();
 
     /// The channels of the grid's selection (or its current cell), 1..16, in order.
@@ -70,17 +66,17 @@ private:
         ChannelRecord record;
         bool used = false;
     };
-    Slot slot(int n) const;
-    void store(int n, const Slot &s);
+    static Slot slot(const CodeplugData &codeplug, int n);
+    static void store(CodeplugData &codeplug, int n, const Slot &s);
     void moveBy(int delta);
-    void finish(const StepName &name);
+    /// Applies \a change to the codeplug as the one step \a name.
+    void finish(const StepName &name, const std::function<void(CodeplugData &)> &change);
     void selectChannels(int first, int last);
     void showReport(int title, const channelcsv::Preview &preview);
 
-    WindowState &m_state;
+    Document &m_doc;
     ChannelGrid *m_grid;
     QWidget *m_dialogParent;
-    std::function<void(const StepName &)> m_recordStep;
     QMenu *m_menu = nullptr;
     QAction *m_cut = nullptr;
     QAction *m_copy = nullptr;

@@ -2,8 +2,8 @@
 
 #include "text/textnames.h"
 #include "ui/changemark.h"
+#include "ui/document.h"
 #include "ui/dropdownstyle.h"
-#include "ui/windowstate.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -26,7 +26,7 @@ Setting keySetting(bool sideKey)
 
 } // namespace
 
-KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state(state)
+KeyPage::KeyPage(Document &document, QWidget *parent) : QWidget(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Key"));
     auto *group = new QGroupBox(this);
@@ -47,7 +47,8 @@ KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state
     sKey_2_Short->setBuddy(cbKey_2_Short);
     m_marks[0] = new ChangeMark(cbKey_1_Short);
     m_marks[1] = new ChangeMark(cbKey_2_Short);
-    connect(this, &KeyPage::edited, this, &KeyPage::showChanges);
+    connect(&m_doc, &Document::settingsChanged, this, &KeyPage::showChanges);
+    connect(&m_doc, &Document::baselineChanged, this, &KeyPage::showChanges);
 
     auto *grid = new QGridLayout(group);
     grid->addWidget(sKey_1_Short, 0, 0);
@@ -68,6 +69,12 @@ KeyPage::KeyPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state
     dropDowns->limit(cbKey_2_Short);
 }
 
+void KeyPage::BuildKeyFunctionLists()
+{
+    m_keyFunctionsA = optionedit::keyFunctionsA();
+    m_keyFunctionsB = optionedit::keyFunctionsB();
+}
+
 void KeyPage::applyLanguage()
 {
     const std::pair<QComboBox *, QLabel *> keys[] = {{cbKey_1_Short, sKey_1_Short},
@@ -75,21 +82,19 @@ void KeyPage::applyLanguage()
     for (const auto &[box, label] : keys) {
         const bool sideKey = box == cbKey_1_Short;
         const std::vector<optionedit::KeyFunction> &list =
-            sideKey ? m_state.keyFunctionsA : m_state.keyFunctionsB;
-        const QString caption =
-            m_state.langText(sideKey ? text::MainText::SideKey : text::MainText::FuncKey);
-        const QString tip =
-            m_state.langText(sideKey ? text::MainText::SideKeyTip : text::MainText::FuncKeyTip);
+            sideKey ? m_keyFunctionsA : m_keyFunctionsB;
+        const QString caption = m_doc.langText(sideKey ? text::MainText::SideKey : text::MainText::FuncKey);
+        const QString tip = m_doc.langText(sideKey ? text::MainText::SideKeyTip : text::MainText::FuncKeyTip);
         label->setText(caption);
         label->setToolTip(tip);
         box->setToolTip(tip);
         box->setAccessibleName(caption);
         box->clear();
         for (const optionedit::KeyFunction &f : list)
-            box->addItem(m_state.langText(f.textNumber));
+            box->addItem(m_doc.langText(f.textNumber));
         // A code in neither list shows no selection.
         const int index =
-            optionedit::keyIndex(list, m_state.program.codeplug.setting(keySetting(sideKey)));
+            optionedit::keyIndex(list, m_doc.program().codeplug.setting(keySetting(sideKey)));
         m_shown[sideKey ? 0 : 1] = index;
         box->setCurrentIndex(index);
     }
@@ -107,8 +112,8 @@ void KeyPage::showChanges()
 {
     for (const bool sideKey : {true, false}) {
         const Setting s = keySetting(sideKey);
-        m_marks[sideKey ? 0 : 1]->setChanged(m_state.program.codeplug.setting(s) !=
-                                             m_state.baseline.setting(s));
+        m_marks[sideKey ? 0 : 1]->setChanged(m_doc.program().codeplug.setting(s) !=
+                                             m_doc.baseline().setting(s));
     }
 }
 
@@ -127,11 +132,12 @@ void KeyPage::commitKey(QComboBox *box)
     if (box->currentIndex() < 0 || box->currentIndex() == shown)
         return;
     const std::optional<int> code = optionedit::keyCodeForText(
-        m_state.keyFunctionsA, box->currentText(), [this](int n) { return m_state.langText(n); });
+        m_keyFunctionsA, box->currentText(), [this](int n) { return m_doc.langText(n); });
     if (code) {
-        m_state.program.codeplug.setSetting(keySetting(sideKey), std::uint32_t(*code));
         shown = box->currentIndex();
-        emit edited();
+        m_doc.edit(StepName(), [&](ProgramState &program) {
+            program.codeplug.setSetting(keySetting(sideKey), std::uint32_t(*code));
+        });
     }
 }
 

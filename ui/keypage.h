@@ -4,7 +4,11 @@
 // shows, looked up in the side key's list (the longer of the two).
 #pragma once
 
+#include "codeplug/optionedit.h"
+
 #include <QWidget>
+
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -12,13 +16,14 @@ class QLabel;
 namespace t880 {
 
 class ChangeMark;
-struct WindowState;
+class Document;
 
 class KeyPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit KeyPage(WindowState &state, QWidget *parent = nullptr);
+    /// The page over \a document's key settings; every write goes through it.
+    KeyPage(Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds both lists from the window's key-function lists in the
     /// current language and shows the model.
@@ -29,13 +34,12 @@ public:
     /// Marks a key whose function differs from the codeplug as last opened,
     /// read, saved or made new.
     void showChanges();
+    /// Fills the two key-function lists from the current language (at the
+    /// start of every language change, before applyLanguage()).
+    void BuildKeyFunctionLists();
 
     QLabel *sKey_1_Short, *sKey_2_Short;
     QComboBox *cbKey_1_Short, *cbKey_2_Short;
-
-signals:
-    /// A control wrote its field into the model.
-    void edited();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -43,7 +47,10 @@ protected:
 private:
     void commitKey(QComboBox *box);
 
-    WindowState &m_state;
+    Document &m_doc;
+    /// Key-function lists A (side key) and B (function key).
+    std::vector<optionedit::KeyFunction> m_keyFunctionsA;
+    std::vector<optionedit::KeyFunction> m_keyFunctionsB;
     int m_shown[2] = {-1, -1}; ///< the items selected when the model was last shown
     ChangeMark *m_marks[2] = {nullptr, nullptr};
 };

@@ -2,8 +2,8 @@
 
 #include "text/menucaption.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/icons.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QEvent>
@@ -159,15 +159,15 @@ void MainMenus::buildToolBar(QMainWindow *window)
         ToolBar1->widgetForAction(a)->installEventFilter(this);
 }
 
-void MainMenus::applyLanguage(const WindowState &state)
+void MainMenus::applyLanguage(const Document &state)
 {
     // The language items and the switches.
-    MenuLanguage_En->setChecked(state.config.language == 0);
-    MenuLanguage_Chs->setChecked(state.config.language == 1);
-    MenuLanguage_Cht->setChecked(state.config.language == 2);
-    MenuEdit_VerifyReads->setChecked(state.config.verifyReads);
-    MenuEdit_BackupBeforeWrite->setChecked(state.config.backupBeforeWrite);
-    MenuEdit_VerifyAfterWrite->setChecked(state.config.verifyAfterWrite);
+    MenuLanguage_En->setChecked(state.config().language == 0);
+    MenuLanguage_Chs->setChecked(state.config().language == 1);
+    MenuLanguage_Cht->setChecked(state.config().language == 2);
+    MenuEdit_VerifyReads->setChecked(state.config().verifyReads);
+    MenuEdit_BackupBeforeWrite->setChecked(state.config().backupBeforeWrite);
+    MenuEdit_VerifyAfterWrite->setChecked(state.config().verifyAfterWrite);
 
     const auto t = [&state](int n) {
         return state.langText(n);

@@ -13,7 +13,7 @@ class QToolBar;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class MainMenus : public QObject
 {
@@ -25,7 +25,7 @@ public:
 
     /// Captions, hints and check marks from \a state's language and
     /// configuration; the undo items are the window's.
-    void applyLanguage(const WindowState &state);
+    void applyLanguage(const Document &state);
 
     QToolBar *ToolBar1 = nullptr;
     QMenu *MenuFile = nullptr;

@@ -1,8 +1,8 @@
 #include "ui/messagedialogs.h"
 
 #include "codeplug/safefile.h"
+#include "text/applang.h"
 #include "text/textnames.h"
-#include "ui/windowstate.h"
 
 #include <QDir>
 
@@ -18,11 +18,11 @@ const FileErrorTexts MainFileErrorTexts = {
     text::TextTable::Main,        text::MainText::FileTooShort, text::MainText::NotRegularFile,
     text::MainText::FileTooLarge, text::MainText::IsFolder,     text::MainText::NoFolder};
 
-QString fileErrorReason(const WindowState &state, const FileResult &result,
+QString fileErrorReason(const text::TAppLang &lang, const FileResult &result,
                         const FileErrorTexts &texts)
 {
     const auto t = [&](int n) {
-        return state.tableText(texts.table, n);
+        return lang.text(texts.table, n);
     };
     switch (result.error) {
     case FileError::TooShort:
@@ -40,11 +40,11 @@ QString fileErrorReason(const WindowState &state, const FileResult &result,
     }
 }
 
-void showFileError(const WindowState &state, QWidget *parent, const QString &headline,
+void showFileError(const text::TAppLang &lang, QWidget *parent, const QString &headline,
                    const QString &path, const FileResult &result, const FileErrorTexts &texts)
 {
-    const QString reason = fileErrorReason(state, result, texts);
-    TUserWarnDlg message(state, parent);
+    const QString reason = fileErrorReason(lang, result, texts);
+    TUserWarnDlg message(lang, parent);
     message.setMessage(
         QStringLiteral("%1\n%2\n%3").arg(headline, QDir::toNativeSeparators(path), reason));
     message.exec();
@@ -94,13 +94,13 @@ void arrange(QDialog *dialog, QLabel *label, std::initializer_list<QPushButton *
 
 } // namespace
 
-TUserWarnDlg::TUserWarnDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
+TUserWarnDlg::TUserWarnDlg(const text::TAppLang &lang, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("UserWarnDlg"));
-    setWindowTitle(state.langText(text::MainText::Title));
+    setWindowTitle(lang.text(text::TextTable::Main, text::MainText::Title));
     WarnDlgText = messageLabel(this, "WarnDlgText", 0);
     OKBtn = button(this, "OKBtn");
-    OKBtn->setText(state.tableText(text::TextTable::Warn, text::WarnText::Ok));
+    OKBtn->setText(lang.text(text::TextTable::Warn, text::WarnText::Ok));
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     arrange(this, WarnDlgText, {OKBtn});
@@ -125,10 +125,10 @@ QPushButton *TUserWarnDlg::addButton(const QString &text, const char *name)
     return b;
 }
 
-TMyWarnDlg_2::TMyWarnDlg_2(const WindowState &state, QWidget *parent) : QDialog(parent)
+TMyWarnDlg_2::TMyWarnDlg_2(const text::TAppLang &lang, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("MyWarnDlg_2"));
-    setWindowTitle(state.langText(text::MainText::Title));
+    setWindowTitle(lang.text(text::TextTable::Main, text::MainText::Title));
     Label1 = messageLabel(this, "Label1", 12);
     OKBtn = button(this, "OKBtn");
     CancelBtn = button(this, "CancelBtn");
@@ -138,10 +138,10 @@ TMyWarnDlg_2::TMyWarnDlg_2(const WindowState &state, QWidget *parent) : QDialog(
     arrange(this, Label1, {OKBtn, CancelBtn});
 }
 
-TMyWarnDlg_3::TMyWarnDlg_3(const WindowState &state, QWidget *parent) : QDialog(parent)
+TMyWarnDlg_3::TMyWarnDlg_3(const text::TAppLang &lang, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("MyWarnDlg_3"));
-    setWindowTitle(state.langText(text::MainText::Title));
+    setWindowTitle(lang.text(text::TextTable::Main, text::MainText::Title));
     Label1 = messageLabel(this, "Label1", 10);
     OKBtn = button(this, "OKBtn");
     NoBtn = button(this, "NoBtn");

@@ -13,8 +13,10 @@ class QPushButton;
 
 namespace t880 {
 
+namespace text {
+class TAppLang;
+}
 struct FileResult;
-struct WindowState;
 
 /// Where the reasons of a refused or failed file are, in a text table.
 struct FileErrorTexts
@@ -31,13 +33,13 @@ extern const FileErrorTexts MainFileErrorTexts;
 
 /// Why a file could not be opened or saved, in the user's language (or the
 /// system's own words when there is no text for it).
-QString fileErrorReason(const WindowState &state, const FileResult &result,
+QString fileErrorReason(const text::TAppLang &lang, const FileResult &result,
                         const FileErrorTexts &texts);
 
 /// Tells, in TUserWarnDlg, that \a path could not be opened or saved:
 /// \a headline, the path, and the reason in the user's language (or the
 /// system's own words when it has no text).
-void showFileError(const WindowState &state, QWidget *parent, const QString &headline,
+void showFileError(const text::TAppLang &lang, QWidget *parent, const QString &headline,
                    const QString &path, const FileResult &result, const FileErrorTexts &texts);
 
 /// One message and an OK button whose caption comes from the message
@@ -46,7 +48,7 @@ class TUserWarnDlg : public QDialog
 {
     Q_OBJECT
 public:
-    TUserWarnDlg(const WindowState &state, QWidget *parent);
+    TUserWarnDlg(const text::TAppLang &lang, QWidget *parent);
     void setMessage(const QString &text);
     /// Adds a button named \a name before OK; the caller connects it. OK
     /// stays the default: Enter never presses the added button.
@@ -61,7 +63,7 @@ class TMyWarnDlg_2 : public QDialog
 {
     Q_OBJECT
 public:
-    TMyWarnDlg_2(const WindowState &state, QWidget *parent);
+    TMyWarnDlg_2(const text::TAppLang &lang, QWidget *parent);
     QLabel *Label1;
     QPushButton *OKBtn;
     QPushButton *CancelBtn;
@@ -74,7 +76,7 @@ class TMyWarnDlg_3 : public QDialog
     Q_OBJECT
 public:
     enum Result { Cancel = 0, Ok = 1, No = 2 };
-    TMyWarnDlg_3(const WindowState &state, QWidget *parent);
+    TMyWarnDlg_3(const text::TAppLang &lang, QWidget *parent);
     QLabel *Label1;
     QPushButton *OKBtn;
     QPushButton *NoBtn;

@@ -3,8 +3,8 @@
 #include "text/menucaption.h"
 #include "text/textnames.h"
 #include "ui/changemark.h"
+#include "ui/document.h"
 #include "ui/dropdownstyle.h"
-#include "ui/windowstate.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,7 +32,7 @@ template <class W> W *named(QWidget *parent, const char *name)
 
 } // namespace
 
-OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent), m_state(state)
+OptionsPage::OptionsPage(Document &document, QWidget *parent) : QWidget(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("TabSheet_Option"));
 
@@ -128,7 +128,8 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
     }
     // The rate means something only while battery saving is on.
     connect(cSaving, &QCheckBox::clicked, cbSaving_Rate, &QWidget::setEnabled);
-    connect(this, &OptionsPage::edited, this, &OptionsPage::showChanges);
+    connect(&m_doc, &Document::settingsChanged, this, &OptionsPage::showChanges);
+    connect(&m_doc, &Document::baselineChanged, this, &OptionsPage::showChanges);
 
     // Labels and controls in two aligned columns; the lists of a group are
     // made equally wide by applyLanguage().
@@ -188,9 +189,9 @@ OptionsPage::OptionsPage(WindowState &state, QWidget *parent) : QWidget(parent),
 
 void OptionsPage::applyLanguage()
 {
-    const CodeplugData &codeplug = m_state.program.codeplug;
+    const CodeplugData &codeplug = m_doc.program().codeplug;
     const optionedit::TextLookup text = [this](int n) {
-        return m_state.langText(n);
+        return m_doc.langText(n);
     };
     for (ListControl &c : m_lists) {
         c.label->setText(text(c.textNumber));
@@ -241,8 +242,8 @@ void OptionsPage::applyLanguage()
 
 void OptionsPage::showChanges()
 {
-    const CodeplugData &now = m_state.program.codeplug;
-    const CodeplugData &before = m_state.baseline;
+    const CodeplugData &now = m_doc.program().codeplug;
+    const CodeplugData &before = m_doc.baseline();
     for (const ListControl &c : m_lists) {
         const Setting s = optionedit::listSetting(c.list);
         c.mark->setChanged(now.setting(s) != before.setting(s));
@@ -290,10 +291,12 @@ void OptionsPage::commitList(ListControl &c)
     const int index = c.box->currentIndex();
     if (index == c.shown)
         return;
-    if (optionedit::commitItem(m_state.program.codeplug, c.list, index)) {
+    bool taken = false;
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        taken = optionedit::commitItem(program.codeplug, c.list, index);
+    });
+    if (taken)
         c.shown = index;
-        emit edited();
-    }
 }
 
 void OptionsPage::commitCheck(CheckControl &c)
@@ -303,8 +306,10 @@ void OptionsPage::commitCheck(CheckControl &c)
     if (c.box->isChecked() == c.shown)
         return;
     c.shown = c.box->isChecked();
-    m_state.program.codeplug.setSetting(optionedit::checkSetting(c.check), c.shown ? 1 : 0);
-    emit edited();
+    const bool checked = c.shown;
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        program.codeplug.setSetting(optionedit::checkSetting(c.check), checked ? 1 : 0);
+    });
 }
 
 void OptionsPage::commitCode(CodeControl &c)
@@ -314,8 +319,10 @@ void OptionsPage::commitCode(CodeControl &c)
     if (c.edit->text() == c.shown)
         return;
     c.shown = c.edit->text();
-    m_state.program.codeplug.setCode(c.field, optionedit::codeFromText(c.shown));
-    emit edited();
+    const QString text = c.shown;
+    m_doc.edit(StepName(), [&](ProgramState &program) {
+        program.codeplug.setCode(c.field, optionedit::codeFromText(text));
+    });
 }
 
 void OptionsPage::onCodeEdited(QLineEdit *edit)

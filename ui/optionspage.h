@@ -21,13 +21,14 @@ class QLineEdit;
 namespace t880 {
 
 class ChangeMark;
-struct WindowState;
+class Document;
 
 class OptionsPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit OptionsPage(WindowState &state, QWidget *parent = nullptr);
+    /// The page over \a document's settings; every write goes through it.
+    OptionsPage(Document &document, QWidget *parent = nullptr);
 
     /// Rebuilds every list in the current language and shows the model.
     void applyLanguage();
@@ -50,10 +51,6 @@ public:
     QComboBox *cbDizzyState;
     QLineEdit *eDizzy, *eStun, *eActivation, *eANI;
     QCheckBox *cD_SideTone, *cSendANI;
-
-signals:
-    /// A control wrote its field into the model.
-    void edited();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -96,7 +93,7 @@ private:
     void onCodeEdited(QLineEdit *edit);
     bool filterCodeKey(QLineEdit *edit, class QKeyEvent *event);
 
-    WindowState &m_state;
+    Document &m_doc;
     std::array<ListControl, 6> m_lists;
     std::array<CheckControl, 4> m_checks;
     std::array<CodeControl, 4> m_codes;

@@ -1,8 +1,8 @@
 #include "ui/taboutdlg.h"
 
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/icons.h"
-#include "ui/windowstate.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -26,7 +26,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int pointS
 
 } // namespace
 
-TAboutDlg::TAboutDlg(const WindowState &state, QWidget *parent) : QDialog(parent)
+TAboutDlg::TAboutDlg(const Document &state, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDlg"));
     setWindowTitle(state.langText(text::MainText::About));

@@ -8,13 +8,13 @@ class QPushButton;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TAboutDlg : public QDialog
 {
     Q_OBJECT
 public:
-    TAboutDlg(const WindowState &state, QWidget *parent);
+    TAboutDlg(const Document &state, QWidget *parent);
     QLabel *sName;
     QLabel *sVersion;
     QLabel *sMakerCaption;

@@ -3,7 +3,7 @@
 #include "codeplug/backupfile.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -36,7 +36,7 @@ int operationTextNumber(backup::Operation operation)
     return text::MainText::PasswordWrite;
 }
 
-QString kindText(const WindowState &state, RadioKind kind)
+QString kindText(const Document &state, RadioKind kind)
 {
     const QString name = backup::kindName(kind);
     return name == QLatin1String("legacy") ? state.langText(text::MainText::OlderKind) : name;
@@ -44,7 +44,7 @@ QString kindText(const WindowState &state, RadioKind kind)
 
 } // namespace
 
-TBackupsDlg::TBackupsDlg(const WindowState &state, const QString &folder, QWidget *parent)
+TBackupsDlg::TBackupsDlg(const Document &state, const QString &folder, QWidget *parent)
     : QDialog(parent), m_state(state),
       m_entries(backup::list(folder.isEmpty() ? backup::defaultFolder() : folder))
 {

@@ -16,7 +16,7 @@ class QTableWidget;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TBackupsDlg : public QDialog
 {
@@ -25,7 +25,7 @@ public:
     enum class Choice { None, Open, Restore };
 
     /// The backups in \a folder (empty: the user's backup folder).
-    TBackupsDlg(const WindowState &state, const QString &folder, QWidget *parent);
+    TBackupsDlg(const Document &state, const QString &folder, QWidget *parent);
 
     Choice choice() const { return m_choice; }
     /// The backup chosen; null when none.
@@ -43,7 +43,7 @@ private:
     void selectionChanged();
     void finish(Choice choice);
 
-    const WindowState &m_state;
+    const Document &m_state;
     std::vector<backup::Entry> m_entries;
     Choice m_choice = Choice::None;
 };

@@ -2,8 +2,8 @@
 
 #include "codeplug/tonecodec.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -30,8 +30,7 @@ QLineEdit *frequencyField(const char *name, QWidget *parent)
 
 } // namespace
 
-TBatchSetDlg::TBatchSetDlg(const WindowState &state, QWidget *parent)
-    : QDialog(parent), m_state(state)
+TBatchSetDlg::TBatchSetDlg(const Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("TBatchSetDlg"));
     const auto t = [&](int n) {
@@ -46,7 +45,7 @@ TBatchSetDlg::TBatchSetDlg(const WindowState &state, QWidget *parent)
         box->setRange(1, CodeplugData::Channels);
     seEndCh->setValue(CodeplugData::Channels);
     edStartFreq = frequencyField("edStartFreq", this);
-    edStartFreq->setText(codec::formatFrequency(state.program.activeBandLow));
+    edStartFreq->setText(codec::formatFrequency(state.program().activeBandLow));
     edStep = frequencyField("edStep", this);
     edStep->setText(QStringLiteral("0.02500"));
 
@@ -99,7 +98,7 @@ void TBatchSetDlg::tryAccept()
     const std::optional<std::uint32_t> step = codec::parseFrequency(edStep->text().trimmed());
     // An empty field reads as 0 Hz, which is no start frequency.
     if (!start || *start == 0 || !step || startChannel() > endChannel()) {
-        TUserWarnDlg warning(m_state, this);
+        TUserWarnDlg warning(m_state.lang(), this);
         warning.setMessage(m_state.langText(text::MainText::BadBatchValues));
         warning.exec();
         return;

@@ -12,13 +12,13 @@ class QSpinBox;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TBatchSetDlg : public QDialog
 {
     Q_OBJECT
 public:
-    TBatchSetDlg(const WindowState &state, QWidget *parent);
+    TBatchSetDlg(const Document &state, QWidget *parent);
 
     void setChannels(int first, int last);
     int startChannel() const;
@@ -41,7 +41,7 @@ public:
 private:
     void tryAccept();
 
-    const WindowState &m_state;
+    const Document &m_state;
     qint64 m_startHz = 0;
     qint64 m_stepHz = 0;
 };

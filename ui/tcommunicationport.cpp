@@ -2,7 +2,7 @@
 
 #include "text/menucaption.h"
 #include "text/textnames.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -48,12 +48,11 @@ QString shortDevice(const QString &path)
 
 } // namespace
 
-TCommunicationPort::TCommunicationPort(WindowState &state, QWidget *parent)
-    : TCommunicationPort(state, link::PortMap::withBindings(state.config.portPaths), parent)
+TCommunicationPort::TCommunicationPort(Document &state, QWidget *parent)
+    : TCommunicationPort(state, link::PortMap::withBindings(state.config().portPaths), parent)
 {}
 
-TCommunicationPort::TCommunicationPort(WindowState &state, const link::PortMap &map,
-                                       QWidget *parent)
+TCommunicationPort::TCommunicationPort(Document &state, const link::PortMap &map, QWidget *parent)
     : QDialog(parent), m_state(state), m_map(map)
 {
     setObjectName(QStringLiteral("CommunicationPort"));
@@ -108,16 +107,16 @@ TCommunicationPort::TCommunicationPort(WindowState &state, const link::PortMap &
 
     // Creation, in the dialog's order: the switch, all buttons off, the
     // ports present, a stored port that is not present becomes 1.
-    cAutoSeachPort->setChecked(m_state.config.autoSearchPort);
+    cAutoSeachPort->setChecked(m_state.config().autoSearchPort);
     for (QRadioButton *rb : rbCOM)
         rb->setEnabled(false);
     ListComPorts();
-    if (std::find(m_portList.begin(), m_portList.end(), m_state.config.port) == m_portList.end())
-        m_state.config.port = 1;
-    if (!m_state.config.autoSearchPort)
+    if (std::find(m_portList.begin(), m_portList.end(), m_state.config().port) == m_portList.end())
+        m_state.config().port = 1;
+    if (!m_state.config().autoSearchPort)
         enablePresent();
-    if (m_state.config.port >= 1 && m_state.config.port <= 9)
-        rbCOM[std::size_t(m_state.config.port - 1)]->setChecked(true);
+    if (m_state.config().port >= 1 && m_state.config().port <= 9)
+        rbCOM[std::size_t(m_state.config().port - 1)]->setChecked(true);
 
     connect(cAutoSeachPort, &QCheckBox::clicked, this, &TCommunicationPort::cAutoSeachPortClick);
     connect(OKBtn, &QPushButton::clicked, this, &TCommunicationPort::OKBtnClick);
@@ -137,9 +136,9 @@ void TCommunicationPort::enablePresent()
 
 void TCommunicationPort::cAutoSeachPortClick()
 {
-    m_state.config.autoSearchPort = cAutoSeachPort->isChecked();
+    m_state.config().autoSearchPort = cAutoSeachPort->isChecked();
     ListComPorts();
-    if (m_state.config.autoSearchPort) {
+    if (m_state.config().autoSearchPort) {
         for (QRadioButton *rb : rbCOM)
             rb->setEnabled(false);
     } else {
@@ -151,7 +150,7 @@ void TCommunicationPort::OKBtnClick()
 {
     for (int i = 0; i < 9; ++i) {
         if (rbCOM[std::size_t(i)]->isChecked())
-            m_state.config.port = i + 1;
+            m_state.config().port = i + 1;
     }
     accept();
 }

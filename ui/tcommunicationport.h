@@ -18,7 +18,7 @@ class QRadioButton;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TCommunicationPort : public QDialog
 {
@@ -26,8 +26,8 @@ class TCommunicationPort : public QDialog
 public:
     /// \a map numbers the devices; by default the system's ports with the
     /// configuration file's bindings.
-    TCommunicationPort(WindowState &state, QWidget *parent);
-    TCommunicationPort(WindowState &state, const link::PortMap &map, QWidget *parent);
+    TCommunicationPort(Document &state, QWidget *parent);
+    TCommunicationPort(Document &state, const link::PortMap &map, QWidget *parent);
 
     QGroupBox *gbCOM;
     std::array<QRadioButton *, 9> rbCOM{};
@@ -41,7 +41,7 @@ private:
     void OKBtnClick();
     void enablePresent();
 
-    WindowState &m_state;
+    Document &m_state;
     link::PortMap m_map;
     std::vector<int> m_portList;
 };

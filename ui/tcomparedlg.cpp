@@ -3,10 +3,10 @@
 #include "codeplug/backupfile.h"
 #include "codeplug/codeplugdiff.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -18,7 +18,12 @@
 
 namespace t880 {
 
-TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSide,
+namespace {
+
+
+} // namespace
+
+TCompareDlg::TCompareDlg(const Document &state, const CodeplugData &windowSide,
                          const CodeplugData &other, int otherColumn, const QString &what,
                          QWidget *parent)
     : QDialog(parent)
@@ -44,11 +49,11 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
     tDifferences->setVisible(!entries.empty());
     for (int row = 0; row < int(entries.size()); ++row) {
         const DiffEntry &e = entries[std::size_t(row)];
-        tDifferences->setItem(row, 0, new QTableWidgetItem(diffField(e, state.lang)));
+        tDifferences->setItem(row, 0, new QTableWidgetItem(diffField(e, state.lang())));
         tDifferences->setItem(
-            row, 1, new QTableWidgetItem(diffValue(e.oldText, e.oldTextNumber, state.lang)));
+            row, 1, new QTableWidgetItem(diffValue(e.oldText, e.oldTextNumber, state.lang())));
         tDifferences->setItem(
-            row, 2, new QTableWidgetItem(diffValue(e.newText, e.newTextNumber, state.lang)));
+            row, 2, new QTableWidgetItem(diffValue(e.newText, e.newTextNumber, state.lang())));
     }
     tDifferences->resizeColumnsToContents();
     tDifferences->horizontalHeader()->setStretchLastSection(true);
@@ -68,7 +73,7 @@ TCompareDlg::TCompareDlg(const WindowState &state, const CodeplugData &windowSid
     resize(entries.empty() ? QSize(360, 120) : QSize(620, 440));
 }
 
-void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
+void TCompareDlg::compareWithFile(Document &state, QWidget *parent)
 {
     const QString path = filedialogs::askOpenPath(state, parent, FileKind::Codeplug,
                                                   state.langText(text::MainText::OpenTitle),
@@ -79,19 +84,19 @@ void TCompareDlg::compareWithFile(WindowState &state, QWidget *parent)
         return;
     // The file is read onto a copy of the window's codeplug, as File > Open
     // would read it; the window's own stays as it is.
-    CodeplugData other = state.program.codeplug;
+    CodeplugData other = state.program().codeplug;
     const FileResult result = loadCodeplugOrBackup(path, other);
     if (!result.ok()) {
-        showFileError(state, parent, state.langText(text::MainText::CannotOpen), path, result,
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotOpen), path, result,
                       MainFileErrorTexts);
         return;
     }
-    TCompareDlg compare(state, state.program.codeplug, other, text::MainText::FileColumn,
+    TCompareDlg compare(state, state.program().codeplug, other, text::MainText::FileColumn,
                         QFileInfo(path).fileName(), parent);
     compare.exec();
 }
 
-void TCompareDlg::compareWithRadio(WindowState &state, QWidget *parent)
+void TCompareDlg::compareWithRadio(Document &state, QWidget *parent)
 {
     TProgramDialog read(state, link::OpCode::Codeplug, link::ReadMode::Read, parent);
     read.setWindowTitle(state.langText(text::MainText::HintRead));
@@ -100,7 +105,7 @@ void TCompareDlg::compareWithRadio(WindowState &state, QWidget *parent)
     const ProgramState *radio = read.completedResult();
     if (!radio)
         return; // the transfer said why
-    TCompareDlg compare(state, state.program.codeplug, radio->codeplug, text::MainText::RadioColumn,
+    TCompareDlg compare(state, state.program().codeplug, radio->codeplug, text::MainText::RadioColumn,
                         QStringLiteral("COM%1").arg(read.usedPort()), parent);
     compare.exec();
 }

@@ -13,7 +13,7 @@ class QTableWidget;
 namespace t880 {
 
 class CodeplugData;
-struct WindowState;
+class Document;
 
 class TCompareDlg : public QDialog
 {
@@ -22,15 +22,15 @@ public:
     /// The differences from \a windowSide to \a other; \a otherColumn is the
     /// text number of the other side's column ("In the radio", "In the
     /// file"), \a what names the other side in the title.
-    TCompareDlg(const WindowState &state, const CodeplugData &windowSide, const CodeplugData &other,
+    TCompareDlg(const Document &state, const CodeplugData &windowSide, const CodeplugData &other,
                 int otherColumn, const QString &what, QWidget *parent);
 
     /// File > Compare with file: asks for a codeplug file or backup, shows
     /// its differences. A file that cannot be read is reported.
-    static void compareWithFile(WindowState &state, QWidget *parent);
+    static void compareWithFile(Document &state, QWidget *parent);
     /// Edit > Compare with radio: reads the radio (kept as a backup, the
     /// window's codeplug untouched) and shows the differences.
-    static void compareWithRadio(WindowState &state, QWidget *parent);
+    static void compareWithRadio(Document &state, QWidget *parent);
 
     QLabel *sNoDifferences;
     QTableWidget *tDifferences;

@@ -1,7 +1,7 @@
 #include "ui/tdoctordlg.h"
 
 #include "text/textnames.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -16,7 +16,7 @@ namespace {
 
 } // namespace
 
-TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &report, bool offerSearch,
+TDoctorDlg::TDoctorDlg(const Document &state, const link::DoctorReport &report, bool offerSearch,
                        QWidget *parent)
     : QDialog(parent)
 {
@@ -28,7 +28,7 @@ TDoctorDlg::TDoctorDlg(const WindowState &state, const link::DoctorReport &repor
     FindingsText->setAccessibleName(state.langText(text::MainText::DoctorTitle));
     FindingsText->setReadOnly(true);
     FindingsText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    FindingsText->setPlainText(report.lines(state.lang).join(u'\n'));
+    FindingsText->setPlainText(report.lines(state.lang()).join(u'\n'));
     const QFontMetrics fm(FindingsText->font());
     FindingsText->setMinimumSize(fm.averageCharWidth() * 72, fm.lineSpacing() * 14);
 

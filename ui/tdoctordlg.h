@@ -13,7 +13,7 @@ class QPushButton;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TDoctorDlg : public QDialog
 {
@@ -23,7 +23,7 @@ public:
     enum Result { Closed = QDialog::Rejected, SearchAgain = 2 };
 
     /// \a offerSearch: the search button is shown when the findings offer it.
-    TDoctorDlg(const WindowState &state, const link::DoctorReport &report, bool offerSearch,
+    TDoctorDlg(const Document &state, const link::DoctorReport &report, bool offerSearch,
                QWidget *parent);
 
     QPlainTextEdit *FindingsText;

@@ -1,20 +1,15 @@
 #include "ui/tform1.h"
 
-#include "codeplug/backupfile.h"
-#include "codeplug/codeplugfile.h"
+#include "text/textnames.h"
 #include "ui/factory/tadjustmentdlg.h"
 #include "ui/factory/tnewpassworddlg.h"
 #include "ui/factory/tpassworddlg.h"
 #include "ui/factory/tsetpassworddlg.h"
 #include "link/serial/portmap.h"
-#include "print/channelsheet.h"
-#include "text/menucaption.h"
-#include "text/textnames.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
-#include "ui/csvcommands.h"
+#include "ui/document.h"
 #include "ui/documenttracker.h"
-#include "ui/filedialogs.h"
 #include "ui/focusreturn.h"
 #include "ui/gridcommands.h"
 #include "ui/icons.h"
@@ -23,27 +18,21 @@
 #include "ui/messagedialogs.h"
 #include "ui/optionspage.h"
 #include "ui/taboutdlg.h"
-#include "ui/tbackupsdlg.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tcomparedlg.h"
 #include "ui/tgangwritedlg.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
 #include "ui/undohistory.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -56,14 +45,15 @@ namespace t880 {
 
 namespace {
 
+
 } // namespace
 
-TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+TForm1::TForm1(Document &document, QWidget *parent) : QMainWindow(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(icons::appIcon());
     // 1. A fresh model, port 1, the calibration defaults: the state is new.
-    m_state.config.port = 1;
+    m_doc.config().port = 1;
     m_menus = new MainMenus(this);
     new FocusReturn(this);
     connectMenus();
@@ -79,18 +69,8 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     bHide->setAccessibleName(QStringLiteral(" "));
     // 5. The active band.
     selectActiveBand();
-    m_state.baseline = m_state.program.codeplug;
-    // What the window holds, for the title's mark and the recovery copy;
-    // the undo history of every change.
-    m_document = new DocumentTracker(m_state.program.codeplug, this);
-    m_history = new UndoHistory(
-        m_state.program.codeplug, m_state.lang,
-        [this] {
-            ApplyLanguage();
-            m_document->touch();
-        },
-        this);
-    QUndoStack *steps = m_history->stack();
+    connect(&m_doc, &Document::codeplugReplaced, this, &TForm1::ApplyLanguage);
+    QUndoStack *steps = m_doc.history().stack();
     connect(steps, &QUndoStack::canUndoChanged, m_menus->MenuEdit_Undo, &QAction::setEnabled);
     connect(steps, &QUndoStack::canRedoChanged, m_menus->MenuEdit_Redo, &QAction::setEnabled);
     connect(steps, &QUndoStack::indexChanged, this, [this] { updateUndoTexts(); });
@@ -98,21 +78,16 @@ TForm1::TForm1(WindowState &state, QWidget *parent) : QMainWindow(parent), m_sta
     m_menus->MenuEdit_Redo->setEnabled(false);
     connect(m_menus->MenuEdit_Undo, &QAction::triggered, this, [this] {
         commitEdits();
-        m_history->stack()->undo();
+        m_doc.history().stack()->undo();
     });
     connect(m_menus->MenuEdit_Redo, &QAction::triggered, this, [this] {
         commitEdits();
-        m_history->stack()->redo();
+        m_doc.history().stack()->redo();
     });
-    m_gridCommands = new GridCommands(m_state, StringGrid1, this,
-                                      [this](const StepName &name) { recordStep(name); });
+    m_gridCommands = new GridCommands(m_doc, StringGrid1, this);
     m_menus->MenuEdit->insertActions(m_menus->MenuEdit_Read, m_gridCommands->actions());
     m_menus->MenuEdit->insertSeparator(m_menus->MenuEdit_Read);
-    connect(m_document, &DocumentTracker::modifiedChanged, this, [this] { updateTitle(); });
-    connect(StringGrid1->channelModel(), &QAbstractItemModel::dataChanged, this,
-            &TForm1::modelTouched);
-    connect(TabSheet_Option, &OptionsPage::edited, this, &TForm1::modelTouched);
-    connect(TabSheet_Key, &KeyPage::edited, this, &TForm1::modelTouched);
+    connect(&m_doc, &Document::modifiedChanged, this, [this] { updateTitle(); });
     // 7. The language, then every text and value.
     SelectLanguage();
     ApplyLanguage();
@@ -144,14 +119,14 @@ void TForm1::connectMenus()
             &TForm1::MenuFile_SaveTraceClick);
     // A transfer run from any dialog leaves its trace behind.
     connect(m_menus->MenuFile, &QMenu::aboutToShow, this,
-            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value()); });
+            [this] { m_menus->MenuFile_SaveTrace->setEnabled(m_doc.lastTrace().has_value()); });
     connect(m_menus->MenuEdit_VerifyReads, &QAction::toggled, this,
-            [this](bool on) { m_state.config.verifyReads = on; });
+            [this](bool on) { m_doc.config().verifyReads = on; });
     connect(m_menus->MenuPort, &QAction::triggered, this, &TForm1::MenuPortClick);
     connect(m_menus->MenuEdit_BackupBeforeWrite, &QAction::toggled, this,
-            [this](bool on) { m_state.config.backupBeforeWrite = on; });
+            [this](bool on) { m_doc.config().backupBeforeWrite = on; });
     connect(m_menus->MenuEdit_VerifyAfterWrite, &QAction::toggled, this,
-            [this](bool on) { m_state.config.verifyAfterWrite = on; });
+            [this](bool on) { m_doc.config().verifyAfterWrite = on; });
     connect(m_menus->MenuFile_CompareFile, &QAction::triggered, this,
             &TForm1::MenuFile_CompareFileClick);
     connect(m_menus->MenuFile_Backups, &QAction::triggered, this, &TForm1::MenuFile_BackupsClick);
@@ -183,8 +158,8 @@ void TForm1::buildPages()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet_ChInfo = new QWidget;
     TabSheet_ChInfo->setObjectName(QStringLiteral("TabSheet_ChInfo"));
-    TabSheet_Option = new OptionsPage(m_state);
-    TabSheet_Key = new KeyPage(m_state);
+    TabSheet_Option = new OptionsPage(m_doc);
+    TabSheet_Key = new KeyPage(m_doc);
     PageControl1->addTab(TabSheet_ChInfo, QString());
     PageControl1->addTab(TabSheet_Option, QString());
     PageControl1->addTab(TabSheet_Key, QString());
@@ -202,7 +177,7 @@ void TForm1::buildPages()
                                             Qt::TextSelectableByKeyboard);
     sLastWriteTime->setFocusPolicy(Qt::TabFocus);
     sLastWrite->setBuddy(sLastWriteTime);
-    StringGrid1 = new ChannelGrid(m_state, TabSheet_ChInfo);
+    StringGrid1 = new ChannelGrid(m_doc, TabSheet_ChInfo);
     auto *channelLayout = new QVBoxLayout(TabSheet_ChInfo);
     channelLayout->addWidget(StringGrid1, 1);
     auto *status = new QHBoxLayout;
@@ -216,32 +191,32 @@ void TForm1::buildPages()
 
 void TForm1::readConfiguration()
 {
-    const ConfigLoad load = loadConfig(m_state.configPath);
-    m_state.config = load.config;
+    const ConfigLoad load = loadConfig(m_doc.configPath());
+    m_doc.config() = load.config;
     if (!load.existed)
         return;
     // A stored port that is not present now falls back to the first.
     const std::vector<int> present =
-        link::PortMap::withBindings(m_state.config.portPaths).openablePorts();
-    if (std::find(present.begin(), present.end(), m_state.config.port) == present.end())
-        m_state.config.port = 1;
+        link::PortMap::withBindings(m_doc.config().portPaths).openablePorts();
+    if (std::find(present.begin(), present.end(), m_doc.config().port) == present.end())
+        m_doc.config().port = 1;
 }
 
 void TForm1::selectActiveBand()
 {
-    int band = m_state.config.selectedBand;
+    int band = m_doc.config().selectedBand;
     if (band < 1 || band > 5)
         band = 0;
-    m_state.config.selectedBand = band;
-    m_state.program.activeBandLow = m_state.config.bands[std::size_t(band)].min;
-    m_state.program.activeBandHigh = m_state.config.bands[std::size_t(band)].max;
+    m_doc.config().selectedBand = band;
+    m_doc.program().activeBandLow = m_doc.config().bands[std::size_t(band)].min;
+    m_doc.program().activeBandHigh = m_doc.config().bands[std::size_t(band)].max;
 }
 
 // --- language ----------------------------------------------------------------
 
 void TForm1::SelectLanguage()
 {
-    m_state.lang.applyLanguageSetting(m_state.config.language);
+    m_doc.selectLanguage();
     loadQtTranslations();
 }
 
@@ -253,9 +228,9 @@ void TForm1::loadQtTranslations()
         m_qtTranslator.reset();
     }
     QString locale;
-    if (m_state.lang.language() == text::Language::Simplified)
+    if (m_doc.lang().language() == text::Language::Simplified)
         locale = QStringLiteral("zh_CN");
-    else if (m_state.lang.language() == text::Language::Traditional)
+    else if (m_doc.lang().language() == text::Language::Traditional)
         locale = QStringLiteral("zh_TW");
     if (locale.isEmpty())
         return;
@@ -269,28 +244,27 @@ void TForm1::loadQtTranslations()
 
 void TForm1::BuildKeyFunctionLists()
 {
-    m_state.keyFunctionsA = optionedit::keyFunctionsA();
-    m_state.keyFunctionsB = optionedit::keyFunctionsB();
+    TabSheet_Key->BuildKeyFunctionLists();
 }
 
 void TForm1::ApplyLanguage()
 {
     // 1. Menus and tool bar; the key-function lists.
-    m_menus->applyLanguage(m_state);
+    m_menus->applyLanguage(m_doc);
     BuildKeyFunctionLists();
 
     // 2. Title and undo items.
     const auto t = [this](int n) {
-        return m_state.langText(n);
+        return m_doc.langText(n);
     };
     updateTitle();
     updateUndoTexts();
 
     // 3. The selected band: the first band whose limits are the active ones.
     for (int k = 0; k < AppConfig::Bands; ++k) {
-        const BandLimits &b = m_state.config.bands[std::size_t(k)];
-        if (b.min == m_state.program.activeBandLow && b.max == m_state.program.activeBandHigh) {
-            m_state.config.selectedBand = k;
+        const BandLimits &b = m_doc.config().bands[std::size_t(k)];
+        if (b.min == m_doc.program().activeBandLow && b.max == m_doc.program().activeBandHigh) {
+            m_doc.config().selectedBand = k;
             break;
         }
     }
@@ -316,7 +290,7 @@ void TForm1::ApplyLanguage()
 
 QString TForm1::lastProgramDateText() const
 {
-    const ProgramDate &d = m_state.program.lastProgramDate;
+    const ProgramDate &d = m_doc.program().lastProgramDate;
     // A codeplug that never went through a radio has no date to show.
     if (d.year == 0 && d.month == 0 && d.day == 0 && d.hour == 0 && d.minute == 0)
         return QString();
@@ -332,66 +306,64 @@ void TForm1::updateUndoTexts()
 {
     // Without a step the items say what they do, with nothing after it.
     m_menus->MenuEdit_Undo->setText(
-        m_state.langText(text::MainText::UndoItem).arg(m_history->undoName()).trimmed());
+        m_doc.langText(text::MainText::UndoItem).arg(m_doc.history().undoName()).trimmed());
     m_menus->MenuEdit_Redo->setText(
-        m_state.langText(text::MainText::RedoItem).arg(m_history->redoName()).trimmed());
+        m_doc.langText(text::MainText::RedoItem).arg(m_doc.history().redoName()).trimmed());
 }
 
 void TForm1::updateTitle()
 {
     // The document's name, then the program's; Qt puts the change mark in
     // place of "[*]".
-    const QString name = m_document->documentName(m_state.langText(text::MainText::RadioDocument));
-    const QString program = m_state.langText(text::MainText::Title);
+    const QString name = m_doc.tracker().documentName(m_doc.langText(text::MainText::RadioDocument));
+    const QString program = m_doc.langText(text::MainText::Title);
     setWindowTitle(name.isEmpty() ? program + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + program);
-    setWindowModified(m_document->isModified());
+    setWindowModified(m_doc.isModified());
 }
 
 bool TForm1::isModelModified() const
 {
-    return m_document->isModified();
+    return m_doc.isModified();
 }
 
 void TForm1::modelTouched()
 {
-    m_history->record();
-    m_document->touch();
+    m_doc.touched();
 }
 
 void TForm1::recordStep(const StepName &name)
 {
-    m_history->record(name);
-    m_document->touch();
+    m_doc.recordStep(name);
 }
 
 void TForm1::enableRecovery(const QString &folder)
 {
-    m_document->enableRecovery(folder);
+    m_doc.tracker().enableRecovery(folder);
 }
 
 void TForm1::offerRecovery()
 {
-    for (const RecoveryStore::Orphan &orphan : m_document->orphans()) {
-        TMyWarnDlg_2 prompt(m_state, this);
+    DocumentTracker &tracker = m_doc.tracker();
+    for (const RecoveryStore::Orphan &orphan : tracker.orphans()) {
+        TMyWarnDlg_2 prompt(m_doc.lang(), this);
         prompt.setObjectName(QStringLiteral("RecoveryPrompt"));
         prompt.Label1->setText(
-            m_state.langText(text::MainText::RecoveryQuestion)
+            m_doc.langText(text::MainText::RecoveryQuestion)
                 .arg(orphan.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
-        prompt.CancelBtn->setText(m_state.langText(text::MainText::No));
+        prompt.OKBtn->setText(m_doc.langText(text::MainText::Yes));
+        prompt.CancelBtn->setText(m_doc.langText(text::MainText::No));
         if (prompt.exec() != QDialog::Accepted) {
-            m_document->discard(orphan);
+            tracker.discard(orphan);
             continue;
         }
-        const QByteArray bytes = m_document->adopt(orphan);
+        const QByteArray bytes = tracker.adopt(orphan);
         if (bytes.size() != CodeplugData::Size)
             continue; // unreadable: nothing to restore from it
-        m_state.program.codeplug.replaceLeading(bytes);
-        m_history->record();
-        m_document->setRecovered();
-        ApplyLanguage();
+        CodeplugData recovered = m_doc.codeplug();
+        recovered.replaceLeading(bytes);
+        m_doc.replace(recovered, Origin::recovery());
         return;
     }
 }
@@ -399,7 +371,7 @@ void TForm1::offerRecovery()
 void TForm1::setLanguage(text::Language language)
 {
     commitEdits();
-    m_state.config.language = int(language);
+    m_doc.config().language = int(language);
     SelectLanguage();
     ApplyLanguage();
 }
@@ -422,102 +394,6 @@ void TForm1::commitEdits()
         had->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::MenuFile_NewClick()
-{
-    TMyWarnDlg_2 prompt(m_state, this);
-    prompt.Label1->setText(m_state.langText(text::MainText::ClearAll));
-    prompt.OKBtn->setText(m_state.langText(text::MainText::Ok));
-    prompt.CancelBtn->setText(m_state.langText(text::MainText::Cancel));
-    if (prompt.exec() != QDialog::Accepted)
-        return;
-    m_state.program.applyNewDefaults();
-    m_history->record(StepName(text::MainText::FileNew));
-    m_document->setNew();
-    m_state.baseline = m_state.program.codeplug;
-    ApplyLanguage();
-}
-
-void TForm1::MenuFile_OpenClick()
-{
-    PageControl1->setCurrentWidget(TabSheet_ChInfo);
-    commitEdits();
-    const QString path = filedialogs::askOpenPath(m_state, this, FileKind::Codeplug,
-                                                  m_state.langText(text::MainText::OpenTitle),
-                                                  QStringLiteral("OpenDialog"),
-                                                  {m_state.langText(text::MainText::CodeplugFilter),
-                                                   m_state.langText(text::MainText::BackupFilter)});
-    if (!path.isEmpty())
-        openCodeplug(path);
-}
-
-bool TForm1::openCodeplug(const QString &path)
-{
-    // A backup opens as well: its codeplug, as a read from its radio gave it.
-    backup::Backup kept;
-    if (backup::load(path, kept).ok())
-        return openBackup(path);
-    const FileResult result = codeplugfile::load(path, m_state.program.codeplug);
-    if (!result.ok()) {
-        showFileError(text::MainText::CannotOpen, path, result);
-        return false;
-    }
-    m_history->record(StepName(text::MainText::FileOpen, -1, QFileInfo(path).fileName()));
-    m_document->setFile(path);
-    // A file given at the start counts as much as one chosen in the dialog.
-    filedialogs::rememberFolder(m_state.config, FileKind::Codeplug, path);
-    m_state.baseline = m_state.program.codeplug;
-    ApplyLanguage();
-    return true;
-}
-
-bool TForm1::MenuFile_SaveClick()
-{
-    // Save keeps to the window's file; only a model without one asks where.
-    if (m_document->currentFile().isEmpty())
-        return saveWithDialog(m_state.langText(text::MainText::SaveTitle));
-    PageControl1->setCurrentWidget(TabSheet_ChInfo);
-    commitEdits();
-    return saveCodeplug(m_document->currentFile());
-}
-
-bool TForm1::MenuFile_SaveAsClick()
-{
-    return saveWithDialog(text::menuCaption(m_state.langText(text::MainText::SaveAsItem)));
-}
-
-bool TForm1::saveWithDialog(const QString &title)
-{
-    PageControl1->setCurrentWidget(TabSheet_ChInfo);
-    commitEdits();
-    const QString path = filedialogs::askSavePath(m_state, this, FileKind::Codeplug, title,
-                                                  QStringLiteral("SaveDialog"),
-                                                  m_state.langText(text::MainText::CodeplugFilter),
-                                                  codeplugfile::Suffix, m_document->currentFile());
-    return !path.isEmpty() && saveCodeplug(path);
-}
-
-bool TForm1::saveCodeplug(const QString &path)
-{
-    const FileResult result = codeplugfile::save(path, m_state.program.codeplug);
-    if (!result.ok()) {
-        showFileError(text::MainText::CannotSave, path, result);
-        return false;
-    }
-    m_document->setFile(path);
-    m_state.baseline = m_state.program.codeplug;
-    StringGrid1->channelModel()->updateAll();
-    TabSheet_Option->showChanges();
-    TabSheet_Key->showChanges();
-    updateTitle();
-    return true;
-}
-
-void TForm1::showFileError(int headline, const QString &path, const FileResult &result)
-{
-    t880::showFileError(m_state, this, m_state.langText(headline), path, result,
-                        MainFileErrorTexts);
-}
-
 void TForm1::MenuEdit_ReadClick()
 {
     runTransfer(true);
@@ -532,51 +408,49 @@ void TForm1::runTransfer(bool read)
 {
     commitEdits();
     StringGrid1->setCurrentCell(1, 1);
-    TProgramDialog dialog(m_state, link::OpCode::Codeplug,
+    TProgramDialog dialog(m_doc, link::OpCode::Codeplug,
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
-    dialog.setWindowTitle(
-        m_state.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
+    dialog.setWindowTitle(m_doc.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
     dialog.exec();
-    m_menus->MenuFile_SaveTrace->setEnabled(m_state.lastTrace.has_value());
+    m_menus->MenuFile_SaveTrace->setEnabled(m_doc.lastTrace().has_value());
     // The read's result reaches the model only now, after its message.
-    if (!dialog.takeResult())
+    const ProgramState *result = dialog.completedResult();
+    if (!result)
         return;
     if (read) {
-        m_history->record(StepName(text::MainText::EditRead));
-        m_state.baseline = m_state.program.codeplug;
         // With the automatic search on, where the radio answered.
-        m_document->setReadFromRadio(QStringLiteral("COM%1").arg(dialog.usedPort()),
-                                     QDateTime::currentDateTime());
-        ApplyLanguage();
+        m_doc.replace(*result, Origin::radio(QStringLiteral("COM%1").arg(dialog.usedPort()),
+                                             QDateTime::currentDateTime()));
     } else {
-        m_document->setWritten();
+        m_doc.program() = *result;
+        m_doc.markWritten();
     }
 }
 
 void TForm1::MenuEdit_WriteSeveralClick()
 {
     commitEdits();
-    TGangWriteDlg dialog(m_state, this);
+    TGangWriteDlg dialog(m_doc, this);
     dialog.exec();
     if (dialog.wroteAny())
-        m_document->setWritten();
+        m_doc.markWritten();
 }
 
 void TForm1::MenuFile_SaveTraceClick()
 {
-    if (m_state.lastTrace)
-        tracecommands::saveTrace(m_state, this, *m_state.lastTrace);
+    if (m_doc.lastTrace())
+        tracecommands::saveTrace(m_doc, this, *m_doc.lastTrace());
 }
 
 void TForm1::MenuPortClick()
 {
-    TCommunicationPort dialog(m_state, this);
+    TCommunicationPort dialog(m_doc, this);
     dialog.exec();
 }
 
 void TForm1::MenuEdit_PasswordClick()
 {
-    TSetPasswordDlg dialog(m_state, this);
+    TSetPasswordDlg dialog(m_doc, this);
     dialog.exec();
     modelTouched();
 }
@@ -584,7 +458,7 @@ void TForm1::MenuEdit_PasswordClick()
 void TForm1::MenuEdit_SetRadioNewPDClick()
 {
     commitEdits();
-    TNewPasswordDlg dialog(m_state, this);
+    TNewPasswordDlg dialog(m_doc, this);
     dialog.exec();
     modelTouched();
 }
@@ -597,10 +471,10 @@ void TForm1::MenuAdjustmentClick()
 void TForm1::openAdjustment(const QString &path)
 {
     TPasswordDlg prompt(
-        m_state,
+        m_doc,
         [this, &prompt, path] {
             TAdjustmentDlg dialog(
-                m_state, [this] { MenuEdit_WriteClick(); }, &prompt);
+                m_doc, [this] { MenuEdit_WriteClick(); }, &prompt);
             if (!path.isEmpty())
                 dialog.openCalibration(path);
             dialog.exec();
@@ -609,144 +483,15 @@ void TForm1::openAdjustment(const QString &path)
     prompt.exec();
 }
 
-void TForm1::MenuFile_ImportCsvClick()
-{
-    commitEdits();
-    csvcommands::importCsv(m_state, this, [this] {
-        m_history->record(StepName(text::MainText::ImportCsvItem));
-        ApplyLanguage();
-        m_document->touch();
-    });
-}
-
-void TForm1::MenuFile_ExportCsvClick()
-{
-    commitEdits();
-    const QString file = m_document->currentFile();
-    csvcommands::exportCsv(m_state, this,
-                           file.isEmpty() ? QString() : QFileInfo(file).completeBaseName());
-}
-
-void TForm1::MenuFile_PrintClick()
-{
-    commitEdits();
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    if (dialog.exec() == QDialog::Accepted)
-        printTo(printer);
-}
-
-bool TForm1::printTo(QPrinter &printer)
-{
-    return print::printChannelSheet(printer, m_state.program.codeplug, m_state.lang);
-}
-
-void TForm1::MenuFile_ExportPdfClick()
-{
-    commitEdits();
-    const QString base =
-        m_document->currentFile().isEmpty()
-            ? QString()
-            : QFileInfo(m_document->currentFile()).completeBaseName() + QStringLiteral(".pdf");
-    const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Pdf,
-        text::menuCaption(m_state.langText(text::MainText::ExportPdfItem)),
-        QStringLiteral("PdfDialog"), m_state.langText(text::MainText::PdfFilter),
-        QStringLiteral("pdf"), base);
-    if (!path.isEmpty())
-        exportPdf(path);
-}
-
-bool TForm1::exportPdf(const QString &path)
-{
-    const FileResult result =
-        print::writeChannelSheetPdf(path, m_state.program.codeplug, m_state.lang);
-    if (!result.ok()) {
-        showFileError(text::MainText::CannotWritePdf, path, result);
-        return false;
-    }
-    return true;
-}
-
-void TForm1::MenuFile_CompareFileClick()
-{
-    commitEdits();
-    TCompareDlg::compareWithFile(m_state, this);
-}
-
 void TForm1::MenuEdit_CompareRadioClick()
 {
     commitEdits();
-    TCompareDlg::compareWithRadio(m_state, this);
-}
-
-void TForm1::MenuFile_BackupsClick()
-{
-    commitEdits();
-    TBackupsDlg dialog(m_state, QString(), this);
-    if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
-        return;
-    const QString path = dialog.chosen()->path;
-    if (dialog.choice() == TBackupsDlg::Choice::Open)
-        openBackup(path);
-    else if (dialog.choice() == TBackupsDlg::Choice::Restore)
-        restoreBackup(path);
-}
-
-bool TForm1::openBackup(const QString &path)
-{
-    backup::Backup kept;
-    FileResult result = backup::load(path, kept);
-    if (result.ok())
-        result = loadCodeplugOrBackup(path, m_state.program.codeplug);
-    if (!result.ok()) {
-        showFileError(text::MainText::CannotOpen, path, result);
-        return false;
-    }
-    const QDateTime taken = kept.time.toLocalTime();
-    m_history->record(
-        StepName(text::MainText::FileOpen, -1, taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    m_document->setReadFromRadio(kept.port, taken);
-    m_state.baseline = m_state.program.codeplug;
-    ApplyLanguage();
-    return true;
-}
-
-void TForm1::restoreBackup(const QString &path)
-{
-    backup::Backup kept;
-    if (const FileResult result = backup::load(path, kept); !result.ok()) {
-        showFileError(text::MainText::CannotOpen, path, result);
-        return;
-    }
-    const bool calibration = kept.content() == backup::Content::Calibration;
-    if (kept.content() == backup::Content::Nothing ||
-        (calibration && !backup::calibrationArea(kept)))
-        return; // the dialog offers no such backup
-    if (calibration) {
-        TMyWarnDlg_2 prompt(m_state, this);
-        prompt.setObjectName(QStringLiteral("RestoreCalibrationPrompt"));
-        prompt.Label1->setText(m_state.langText(text::MainText::RestoreCalibration));
-        prompt.Label1->setWordWrap(true);
-        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
-        prompt.CancelBtn->setText(m_state.langText(text::MainText::No));
-        if (prompt.exec() != QDialog::Accepted)
-            return;
-    }
-    link::RestorePlan plan;
-    plan.kind = kept.kind;
-    plan.blocks = backup::restoreBlocks(kept);
-    TProgramDialog dialog(m_state, calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
-                          link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_state.langText(text::MainText::HintWrite));
-    dialog.setRestorePlan(std::move(plan));
-    dialog.exec();
+    TCompareDlg::compareWithRadio(m_doc, this);
 }
 
 void TForm1::MenuAboutClick()
 {
-    TAboutDlg dialog(m_state, this);
+    TAboutDlg dialog(m_doc, this);
     dialog.exec();
 }
 
@@ -755,11 +500,11 @@ void TForm1::MenuAboutClick()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_promptOnClose) {
-        TMyWarnDlg_3 prompt(m_state, this);
-        prompt.Label1->setText(m_state.langText(text::MainText::SaveQuestion));
-        prompt.OKBtn->setText(m_state.langText(text::MainText::Yes));
-        prompt.NoBtn->setText(m_state.langText(text::MainText::No));
-        prompt.CancelBtn->setText(m_state.langText(text::MainText::Cancel));
+        TMyWarnDlg_3 prompt(m_doc.lang(), this);
+        prompt.Label1->setText(m_doc.langText(text::MainText::SaveQuestion));
+        prompt.OKBtn->setText(m_doc.langText(text::MainText::Yes));
+        prompt.NoBtn->setText(m_doc.langText(text::MainText::No));
+        prompt.CancelBtn->setText(m_doc.langText(text::MainText::Cancel));
         const int answer = prompt.exec();
         // "Yes" and then a save that was cancelled or failed keeps the
         // window, and the edits, rather than losing them.
@@ -784,8 +529,8 @@ void TForm1::endRun()
     if (m_runEnded)
         return;
     m_runEnded = true;
-    saveConfig(m_state.configPath, m_state.config);
-    m_document->end();
+    saveConfig(m_doc.configPath(), m_doc.config());
+    m_doc.tracker().end();
 }
 
 } // namespace t880

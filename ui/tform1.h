@@ -1,7 +1,7 @@
 // The main window: menus, tool bar and the three pages, the commands that
 // reach every other part of the program, the close prompt and the
-// configuration file. It owns nothing but widgets: the state it shows and
-// edits is the WindowState it is given.
+// configuration file. It owns nothing but widgets: what it shows and edits
+// is the document it is given.
 #pragma once
 
 #include "text/applang.h"
@@ -19,21 +19,24 @@ class QTranslator;
 
 namespace t880 {
 
+namespace backup {
+struct Backup;
+}
 class ChannelGrid;
-class DocumentTracker;
+class Document;
 class GridCommands;
 class KeyPage;
 class MainMenus;
 class OptionsPage;
-struct WindowState;
 
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    /// Builds the window, reads (or creates) the configuration file at
-    /// state.configPath and shows the model in the configured language.
-    explicit TForm1(WindowState &state, QWidget *parent = nullptr);
+    /// Builds the window over \a document, reads (or creates) the
+    /// configuration file at its configPath() and shows the model in the
+    /// configured language.
+    explicit TForm1(Document &document, QWidget *parent = nullptr);
     ~TForm1() override;
 
     /// Re-fetches every caption, list and shown value from the current text
@@ -121,6 +124,7 @@ private:
     void buildPages();
     void readConfiguration();
     void selectActiveBand();
+    bool openBackup(const QString &path, const backup::Backup &kept);
     void commitEdits();
     void runTransfer(bool read);
     void loadQtTranslations();
@@ -128,14 +132,12 @@ private:
     void showFileError(int headline, const QString &path, const struct FileResult &result);
     QString lastProgramDateText() const;
 
-    WindowState &m_state;
+    Document &m_doc;
     bool m_promptOnClose = true;
     bool m_runEnded = false;
     void updateTitle();
     void updateUndoTexts();
 
-    DocumentTracker *m_document = nullptr;
-    UndoHistory *m_history = nullptr;
     GridCommands *m_gridCommands = nullptr;
     MainMenus *m_menus = nullptr;
     std::unique_ptr<QTranslator> m_qtTranslator;

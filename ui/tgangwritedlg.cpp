@@ -5,10 +5,10 @@
 #include "link/outcometext.h"
 #include "link/serial/portmap.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
 #include "ui/tracecommands.h"
-#include "ui/windowstate.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -59,8 +59,8 @@ bool isCharacterDevice(const QString &path)
 
 } // namespace
 
-TGangWriteDlg::TGangWriteDlg(WindowState &state, QWidget *parent)
-    : QDialog(parent), m_state(state), m_checked(state.config.gangPorts)
+TGangWriteDlg::TGangWriteDlg(Document &state, QWidget *parent)
+    : QDialog(parent), m_state(state), m_checked(state.config().gangPorts)
 {
     setObjectName(QStringLiteral("GangWriteDlg"));
     const auto t = [this](int n) {
@@ -215,7 +215,7 @@ void TGangWriteDlg::refreshPorts()
     // The configuration's bindings (a virtual radio's link, say): a binding
     // and the device it names are one row, and one whose device is missing
     // is listed greyed rather than left out.
-    for (const auto &[number, bound] : m_state.config.portPaths) {
+    for (const auto &[number, bound] : m_state.config().portPaths) {
         const QString canonical = QFileInfo(bound).canonicalFilePath();
         const auto same = std::find_if(rows.begin(), rows.end(), [&](const PortRow &r) {
             return r.device == bound ||
@@ -299,7 +299,7 @@ void TGangWriteDlg::AddPortBtnClick()
     // "ttyUSB0" and "pts/3" as the system names them, as on the command line.
     const QString path = QDir::cleanPath(link::resolvePortPath(typed).path);
     if (!isCharacterDevice(path)) {
-        TUserWarnDlg message(m_state, this);
+        TUserWarnDlg message(m_state.lang(), this);
         message.setMessage(m_state.langText(text::MainText::NotAPort).arg(path));
         message.exec();
         return;
@@ -342,21 +342,21 @@ void TGangWriteDlg::StartBtnClick()
         canonical << c;
     }
     if (devices.isEmpty()) {
-        TUserWarnDlg message(m_state, this);
+        TUserWarnDlg message(m_state.lang(), this);
         message.setMessage(m_state.langText(text::MainText::NoPortChosen));
         message.exec();
         return;
     }
-    m_state.config.gangPorts = devices;
+    m_state.config().gangPorts = devices;
     if (!cbRepeat->isChecked())
         m_done = m_failed = 0;
 
     // The last round's transfers (and their traces) give way to this one's.
-    m_gang = std::make_unique<link::GangTransfer>(m_state.program, link::OpCode::Codeplug,
+    m_gang = std::make_unique<link::GangTransfer>(m_state.program(), link::OpCode::Codeplug,
                                                   link::ReadMode::Write, devices);
-    m_gang->setVerifyReads(m_state.config.verifyReads);
+    m_gang->setVerifyReads(m_state.config().verifyReads);
     // The same safety as the window's own Write.
-    m_gang->setSafety(transferSafetyFrom(m_state.config));
+    m_gang->setSafety(transferSafetyFrom(m_state.config()));
 
     link::GangTransfer *gang = m_gang.get();
     connect(gang, &link::GangTransfer::progressUpdated, this, [this](int index, int percent) {
@@ -473,14 +473,14 @@ QString TGangWriteDlg::resultText(int index) const
     const QString seconds = QString::number(double(transfer.elapsedMs()) / 1000.0, 'f', 1);
     const QString said = outcome == link::Outcome::Closed
                              ? m_state.langText(text::MainText::Stopped)
-                             : link::outcomeText(outcome, m_state.lang);
+                             : link::outcomeText(outcome, m_state.lang());
     QString text = m_state.langText(text::MainText::TimedResult).arg(said, seconds);
     const link::PortFailure &failure = transfer.portFailure();
     if (outcome == link::Outcome::CommunicationFalse && !failure.path.isEmpty())
         text += QLatin1Char('\n') +
                 m_state.langText(portProblemTextNumber(link::classifyPortFailure(failure)));
     // A write that did not end well names the way back.
-    const QStringList notes = link::backupNoteLines(transfer.backupPath(), false, m_state.lang);
+    const QStringList notes = link::backupNoteLines(transfer.backupPath(), false, m_state.lang());
     if (outcome != link::Outcome::Success && !notes.isEmpty())
         text += QLatin1Char('\n') + notes.join(QLatin1Char('\n'));
     return text;
@@ -509,7 +509,7 @@ void TGangWriteDlg::SaveTraceBtnClick()
 void TGangWriteDlg::reject()
 {
     if (isRunning()) {
-        TMyWarnDlg_2 prompt(m_state, this);
+        TMyWarnDlg_2 prompt(m_state.lang(), this);
         prompt.setObjectName(QStringLiteral("StopGangPrompt"));
         prompt.Label1->setText(m_state.langText(text::MainText::StopQuestion));
         prompt.Label1->setWordWrap(true);

@@ -28,7 +28,7 @@ namespace t880 {
 namespace link {
 class GangTransfer;
 }
-struct WindowState;
+class Document;
 
 class TGangWriteDlg : public QDialog
 {
@@ -37,15 +37,11 @@ public:
     /// Columns of the port table.
     enum Column { PortColumn, AdapterColumn, ProgressColumn, ResultColumn, Columns };
 
-    TGangWriteDlg(WindowState &state, QWidget *parent);
+    TGangWriteDlg(Document &state, QWidget *parent);
     ~TGangWriteDlg() override;
 
     /// Whether a round is being written.
     bool isRunning() const;
-    /// Radios written well and radios that failed, in this round or, with
-    /// Repeat on, since Repeat was switched on.
-    int doneCount() const { return m_done; }
-    int failedCount() const { return m_failed; }
     /// Whether any radio took the codeplug while the dialog was open.
     bool wroteAny() const { return m_wroteAny; }
     /// The ports whose check box is on, in the table's order.
@@ -87,13 +83,15 @@ private:
     QProgressBar *progressBar(int row) const;
     QString resultText(int index) const;
 
-    WindowState &m_state;
+    Document &m_state;
     QAction *m_saveTraceAction = nullptr;
     std::unique_ptr<link::GangTransfer> m_gang;
     QStringList m_addedPorts; ///< ports given by path; kept across Refresh
     QStringList m_checked;
     bool m_filling = false;
     bool m_wroteAny = false;
+    // Radios written well and radios that failed, in this round or, with
+    // Repeat on, since Repeat was switched on.
     int m_done = 0;
     int m_failed = 0;
 };

@@ -4,7 +4,7 @@
 #include "codeplug/tonecodec.h"
 #include "text/textnames.h"
 #include "ui/channelmodel.h"
-#include "ui/windowstate.h"
+#include "ui/document.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -31,7 +31,7 @@ int columnCaption(const QString &column)
     return ChannelTableModel::headerText(grid);
 }
 
-QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
+QString adjustmentText(const Document &state, const AdjustmentNote &note)
 {
     const auto t = [&](int n) {
         return state.langText(n);
@@ -52,12 +52,12 @@ QString adjustmentText(const WindowState &state, const AdjustmentNote &note)
         return t(text::MainText::PowerTaken)
             .arg(note.from, t(note.highPower ? text::MainText::High : text::MainText::Low));
     case Adjustment::MovedToEmptyChannel:
-        return t(text::MainText::MovedToEmpty).arg(channelLabel(note.from.toInt(), state.lang));
+        return t(text::MainText::MovedToEmpty).arg(channelLabel(note.from.toInt(), state.lang()));
     }
     return QString();
 }
 
-QString refusalText(const WindowState &state, const RowPreview &row)
+QString refusalText(const Document &state, const RowPreview &row)
 {
     const auto t = [&](int n) {
         return state.langText(n);
@@ -68,8 +68,8 @@ QString refusalText(const WindowState &state, const RowPreview &row)
         return QString();
     case Refusal::OutsideBand:
         return t(text::MainText::OutsideBand)
-            .arg(column, row.refusalValue, codec::formatFrequency(state.program.activeBandLow),
-                 codec::formatFrequency(state.program.activeBandHigh));
+            .arg(column, row.refusalValue, codec::formatFrequency(state.program().activeBandLow),
+                 codec::formatFrequency(state.program().activeBandHigh));
     case Refusal::UnsupportedMode:
         return t(text::MainText::ModeRefused).arg(row.refusalValue);
     case Refusal::LocationOutOfRange:
@@ -85,15 +85,14 @@ QString refusalText(const WindowState &state, const RowPreview &row)
     case Refusal::ToneNotTaken:
         return t(text::MainText::ToneNotTaken).arg(row.refusalValue);
     case Refusal::NoEmptyChannel:
-        return t(text::MainText::NoEmptyChannel)
-            .arg(channelLabel(row.refusalValue.toInt(), state.lang));
+        return t(text::MainText::NoEmptyChannel).arg(channelLabel(row.refusalValue.toInt(), state.lang()));
     }
     return QString();
 }
 
 } // namespace
 
-QString reportLine(const WindowState &state, const RowPreview &row, bool withLine)
+QString reportLine(const Document &state, const RowPreview &row, bool withLine)
 {
     QStringList notes;
     if (row.outcome == Outcome::Refused) {
@@ -105,9 +104,9 @@ QString reportLine(const WindowState &state, const RowPreview &row, bool withLin
     if (notes.isEmpty() && !withLine)
         return QString();
     // Only a row nothing was done to is taken as it stands.
-    const QString said = notes.isEmpty() ? state.langText(text::MainText::TakenAsIs)
-                                         : notes.join(QStringLiteral("; "));
-    const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang) : QString();
+    const QString said =
+        notes.isEmpty() ? state.langText(text::MainText::TakenAsIs) : notes.join(QStringLiteral("; "));
+    const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang()) : QString();
     if (withLine)
         return channel.isEmpty() ? state.langText(text::MainText::LineNote).arg(row.line).arg(said)
                                  : state.langText(text::MainText::LineChannelNote)
@@ -117,7 +116,7 @@ QString reportLine(const WindowState &state, const RowPreview &row, bool withLin
                              : state.langText(text::MainText::ChannelNote).arg(channel, said);
 }
 
-QStringList reportLines(const WindowState &state, const Preview &preview, bool everyRow)
+QStringList reportLines(const Document &state, const Preview &preview, bool everyRow)
 {
     QStringList lines{state.langText(text::MainText::PasteSummary)
                           .arg(preview.count(Outcome::Taken))
@@ -131,7 +130,7 @@ QStringList reportLines(const WindowState &state, const Preview &preview, bool e
     return lines;
 }
 
-TPasteReportDlg::TPasteReportDlg(const WindowState &state, const QString &title,
+TPasteReportDlg::TPasteReportDlg(const Document &state, const QString &title,
                                  const QStringList &lines, QWidget *parent)
     : QDialog(parent)
 {

@@ -5,9 +5,9 @@
 #include "link/serial/serialtransfer.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tdoctordlg.h"
-#include "ui/windowstate.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -40,14 +40,14 @@ int portProblemTextNumber(link::PortProblem problem)
     return 278;
 }
 
-TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
+TProgramDialog::TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode,
                                QWidget *parent)
-    : TProgramDialog(state, op, mode, link::PortMap::withBindings(state.config.portPaths), parent)
+    : TProgramDialog(state, op, mode, link::PortMap::withBindings(state.config().portPaths), parent)
 {}
 
-TProgramDialog::TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
+TProgramDialog::TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode,
                                const link::PortMap &map, QWidget *parent)
-    : QDialog(parent), m_state(state), m_op(op), m_mode(mode), m_map(map), m_work(state.program)
+    : QDialog(parent), m_state(state), m_op(op), m_mode(mode), m_map(map), m_work(state.program())
 {
     setObjectName(QStringLiteral("ProgramDialog"));
     using text::TextTable;
@@ -99,7 +99,7 @@ TProgramDialog::~TProgramDialog()
         return;
     m_transfer->cancel();
     // Also a transfer that was closed: what a bug report needs.
-    m_state.lastTrace = m_transfer->trace();
+    m_state.lastTrace() = m_transfer->trace();
 }
 
 const link::SerialTrace *TProgramDialog::trace() const
@@ -113,17 +113,17 @@ void TProgramDialog::ProgramStartClick()
         return; // each dialog runs one transfer
     ProgramStart->setEnabled(false);
     CancelBtn->setEnabled(false);
-    startTransfer(m_state.config.autoSearchPort);
+    startTransfer(m_state.config().autoSearchPort);
 }
 
 void TProgramDialog::startTransfer(bool autoSearch)
 {
     link::PortSettings ports;
-    ports.port = m_state.config.port;
+    ports.port = m_state.config().port;
     ports.autoSearch = autoSearch;
     m_transfer = std::make_unique<link::SerialTransfer>(m_work, m_op, m_mode, ports, m_map);
-    m_transfer->setVerifyReads(m_state.config.verifyReads);
-    link::TransferSafety safety = transferSafetyFrom(m_state.config);
+    m_transfer->setVerifyReads(m_state.config().verifyReads);
+    link::TransferSafety safety = transferSafetyFrom(m_state.config());
     safety.readOperation = m_readOperation;
     if (m_restorePlan) {
         safety.writeOperation = backup::Operation::Restore;
@@ -142,10 +142,10 @@ void TProgramDialog::startTransfer(bool autoSearch)
 QString TProgramDialog::resultMessage(link::Outcome outcome) const
 {
     using text::TextTable;
-    QStringList lines{link::outcomeText(outcome, m_state.lang)};
+    QStringList lines{link::outcomeText(outcome, m_state.lang())};
     // What went wrong with this transfer, in a line; Details tells the rest.
     if (outcome == link::Outcome::CommunicationFalse && m_diagnosis) {
-        const QString first = m_diagnosis->headline(m_state.lang);
+        const QString first = m_diagnosis->headline(m_state.lang());
         if (!first.isEmpty())
             lines << first;
     }
@@ -155,7 +155,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
         // Where the backup was to go, why it could not, and how to go on.
         lines << m_state.langText(text::MainText::BackupNotKept)
                      .arg(QDir::toNativeSeparators(m_transfer->backupFolder()))
-              << fileErrorReason(m_state, m_transfer->backupResult(), MainFileErrorTexts)
+              << fileErrorReason(m_state.lang(), m_transfer->backupResult(), MainFileErrorTexts)
               << m_state.langText(text::MainText::WithoutBackup)
                      .arg(text::menuCaption(m_state.langText(text::MainText::EditMenu)),
                           m_state.langText(text::MainText::BackupBeforeWrite));
@@ -166,14 +166,14 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
     if (passwordAtStake)
         lines << m_state.tableText(TextTable::Program, text::ProgramText::PasswordAtStake);
     // A write names the backup it kept: the way back, when it did not end well.
-    lines << link::backupNoteLines(m_transfer->backupPath(), passwordAtStake, m_state.lang);
+    lines << link::backupNoteLines(m_transfer->backupPath(), passwordAtStake, m_state.lang());
     return lines.join(u'\n');
 }
 
 void TProgramDialog::transferEnded(link::Outcome outcome)
 {
     m_outcome = outcome;
-    m_state.lastTrace = m_transfer->trace();
+    m_state.lastTrace() = m_transfer->trace();
     if (outcome == link::Outcome::Closed)
         return; // the user closed the window: no message
     m_diagnosis.reset();
@@ -191,7 +191,7 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
         }
     }
     ProgressBar1->setValue(0);
-    TUserWarnDlg message(m_state, this);
+    TUserWarnDlg message(m_state.lang(), this);
     message.setMessage(resultMessage(outcome));
     if (outcome == link::Outcome::CommunicationFalse) {
         QPushButton *details =
@@ -206,7 +206,7 @@ void TProgramDialog::transferEnded(link::Outcome outcome)
         // port choice stays as the user set it. The failed transfer may have
         // filled part of the copy, so the next one starts from the window's.
         m_transfer.release()->deleteLater();
-        m_work = m_state.program;
+        m_work = m_state.program();
         m_outcome = link::Outcome::Running;
         startTransfer(true);
         return;
@@ -218,7 +218,7 @@ int TProgramDialog::usedPort() const
 {
     if (m_transfer && m_transfer->portNumber() > 0)
         return m_transfer->portNumber();
-    return m_state.config.port;
+    return m_state.config().port;
 }
 
 void TProgramDialog::showDiagnosis(QDialog *message)
@@ -226,7 +226,7 @@ void TProgramDialog::showDiagnosis(QDialog *message)
     const link::DoctorReport report =
         m_diagnosis ? *m_diagnosis : link::diagnoseTransfer(*m_transfer);
     // With the automatic search on, every port was tried already.
-    TDoctorDlg doctor(m_state, report, !m_state.config.autoSearchPort, message);
+    TDoctorDlg doctor(m_state, report, !m_state.config().autoSearchPort, message);
     if (doctor.exec() == TDoctorDlg::SearchAgain) {
         m_searchAgain = true;
         message->accept();
@@ -249,7 +249,7 @@ bool TProgramDialog::takeResult()
     const ProgramState *result = completedResult();
     if (!result)
         return false;
-    m_state.program = *result;
+    m_state.program() = *result;
     return true;
 }
 

@@ -28,7 +28,7 @@ class SerialTrace;
 class SerialTransfer;
 enum class PortProblem;
 } // namespace link
-struct WindowState;
+class Document;
 
 /// The main table's text that says why a port could not be opened.
 int portProblemTextNumber(link::PortProblem problem);
@@ -39,10 +39,10 @@ class TProgramDialog : public QDialog
 public:
     /// A transfer of \a op in direction \a mode over the ports of the
     /// window's configuration.
-    TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode, QWidget *parent);
+    TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode, QWidget *parent);
     /// The same over the ports of \a map (tests bind a virtual radio here).
-    TProgramDialog(WindowState &state, link::OpCode op, link::ReadMode mode,
-                   const link::PortMap &map, QWidget *parent);
+    TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode, const link::PortMap &map,
+                   QWidget *parent);
     ~TProgramDialog() override;
 
     /// How the transfer ended; Running until it has.
@@ -89,7 +89,7 @@ private:
     void showDiagnosis(QDialog *message);
     QString resultMessage(link::Outcome outcome) const;
 
-    WindowState &m_state;
+    Document &m_state;
     const link::OpCode m_op;
     const link::ReadMode m_mode;
     link::PortMap m_map;

@@ -4,9 +4,9 @@
 #include "link/serialtrace.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
+#include "ui/document.h"
 #include "ui/filedialogs.h"
 #include "ui/messagedialogs.h"
-#include "ui/windowstate.h"
 
 #include <QDateTime>
 
@@ -18,7 +18,7 @@ QString defaultTraceName()
         .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
 }
 
-bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace)
+bool saveTrace(Document &state, QWidget *parent, const link::SerialTrace &trace)
 {
     const QString title = text::menuCaption(state.langText(text::MainText::SaveTraceItem));
     const QString path = filedialogs::askSavePath(
@@ -27,12 +27,12 @@ bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &tra
     return !path.isEmpty() && saveTraceFile(state, parent, trace, path);
 }
 
-bool saveTraceFile(const WindowState &state, QWidget *parent, const link::SerialTrace &trace,
+bool saveTraceFile(const Document &state, QWidget *parent, const link::SerialTrace &trace,
                    const QString &path)
 {
     const FileResult written = trace.save(path);
     if (!written.ok()) {
-        showFileError(state, parent, state.langText(text::MainText::CannotSaveTrace), path, written,
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotSaveTrace), path, written,
                       MainFileErrorTexts);
         return false;
     }

@@ -12,7 +12,7 @@ namespace t880 {
 namespace link {
 class SerialTrace;
 }
-struct WindowState;
+class Document;
 
 namespace tracecommands {
 
@@ -21,10 +21,10 @@ QString defaultTraceName();
 
 /// Asks where to save \a trace and saves it there; a failure is reported.
 /// Returns true when the file was written.
-bool saveTrace(WindowState &state, QWidget *parent, const link::SerialTrace &trace);
+bool saveTrace(Document &state, QWidget *parent, const link::SerialTrace &trace);
 
 /// Writes \a trace to \a path atomically; a failure is reported.
-bool saveTraceFile(const WindowState &state, QWidget *parent, const link::SerialTrace &trace,
+bool saveTraceFile(const Document &state, QWidget *parent, const link::SerialTrace &trace,
                    const QString &path);
 
 } // namespace tracecommands

@@ -2,17 +2,15 @@
 
 #include "factory/calibrationfields.h"
 #include "factory/calibrationfile.h"
-#include "ui/factory/offsetspinbox.h"
 #include "text/textnames.h"
+#include "ui/document.h"
+#include "ui/factory/offsetspinbox.h"
 #include "ui/filedialogs.h"
 #include "ui/focusreturn.h"
 #include "ui/messagedialogs.h"
-#include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -89,7 +87,7 @@ QGroupBox *group(const QString &title, QWidget *parent)
 
 } // namespace
 
-TAdjustmentDlg::TAdjustmentDlg(WindowState &state, std::function<void()> writeCodeplug,
+TAdjustmentDlg::TAdjustmentDlg(Document &state, std::function<void()> writeCodeplug,
                                QWidget *parent)
     : QDialog(parent), m_state(state), m_writeCodeplug(std::move(writeCodeplug))
 {
@@ -307,8 +305,8 @@ QWidget *TAdjustmentDlg::buildThresholdGroup()
     box->addStretch();
 
     const auto store = [this](const char *name, bool on) {
-        m_state.program.calibration.setValue(*findCalibrationField(QLatin1String(name)),
-                                             on ? 1 : 0);
+        m_state.program().calibration.setValue(*findCalibrationField(QLatin1String(name)),
+                                               on ? 1 : 0);
     };
     connect(cModu_dten, &QCheckBox::clicked, this, [store](bool on) { store("cModu_dten", on); });
     connect(cPkdet_dten, &QCheckBox::clicked, this, [store](bool on) { store("cPkdet_dten", on); });
@@ -505,7 +503,7 @@ void TAdjustmentDlg::commitField(QLineEdit *edit)
     const CalibrationEdit *rule = m_edits.value(edit);
     if (!rule)
         return;
-    const QString shown = commitCalibrationEdit(*rule, edit->text(), m_state.program.calibration);
+    const QString shown = commitCalibrationEdit(*rule, edit->text(), m_state.program().calibration);
     if (shown != edit->text()) {
         const QSignalBlocker block(edit);
         edit->setText(shown);
@@ -533,7 +531,7 @@ void TAdjustmentDlg::revertFocusedField()
             continue;
         const CalibrationField *f =
             findCalibrationField(QStringLiteral("udSQ_offset_%1").arg(it.key()));
-        it.value()->showValue(m_state.program.calibration.value(*f));
+        it.value()->showValue(m_state.program().calibration.value(*f));
         it.value()->selectAll();
     }
 }
@@ -548,7 +546,7 @@ void TAdjustmentDlg::showValue(QLineEdit *edit)
     const CalibrationField *f = findCalibrationField(edit->objectName());
     if (!f)
         return;
-    int value = m_state.program.calibration.value(*f);
+    int value = m_state.program().calibration.value(*f);
     if (edit->objectName().contains(QLatin1String("_cmp")))
         value = value != 0 ? 1 : 0;
     // The whole value, even one longer than the field keeps: a file may
@@ -560,13 +558,13 @@ void TAdjustmentDlg::showValue(QLineEdit *edit)
 void TAdjustmentDlg::udSQ_offsetClick(int k, int position)
 {
     const CalibrationField *f = findCalibrationField(QStringLiteral("udSQ_offset_%1").arg(k));
-    m_state.program.calibration.setValue(*f, position);
+    m_state.program().calibration.setValue(*f, position);
     m_offsetTexts.value(k)->setText(QString::number(position));
 }
 
 void TAdjustmentDlg::display()
 {
-    const CalibrationData &record = m_state.program.calibration;
+    const CalibrationData &record = m_state.program().calibration;
     for (QLineEdit *edit : std::as_const(m_fields))
         showValue(edit);
     cModu_dten->setChecked(record.value(*findCalibrationField(QStringLiteral("cModu_dten"))) != 0);
@@ -578,110 +576,6 @@ void TAdjustmentDlg::display()
         m_offsets.value(k)->showValue(value);
         m_offsetTexts.value(k)->setText(QString::number(value));
     }
-}
-
-// --- commands ----------------------------------------------------------------
-
-void TAdjustmentDlg::bNewClick()
-{
-    commitFocusedField();
-    TMyWarnDlg_2 prompt(m_state, this);
-    prompt.Label1->setText(text(text::AdjustText::ClearAll));
-    prompt.OKBtn->setText(text(text::AdjustText::Ok));
-    prompt.CancelBtn->setText(text(text::AdjustText::Cancel));
-    if (prompt.exec() != QDialog::Accepted)
-        return;
-    m_state.program.calibration.applyCalibrationDefaults();
-    display();
-}
-
-void TAdjustmentDlg::bOpenClick()
-{
-    commitFocusedField();
-    const QString path = filedialogs::askOpenPath(
-        m_state, this, FileKind::Calibration, text(text::AdjustText::OpenTitle),
-        QStringLiteral("OpenDialog"), {text(text::AdjustText::FileFilter)});
-    if (!path.isEmpty())
-        openCalibration(path);
-}
-
-bool TAdjustmentDlg::openCalibration(const QString &path)
-{
-    const FileResult result = calibrationfile::load(path, m_state.program.calibration);
-    if (!result.ok()) {
-        showFileError(text::AdjustText::CannotOpen, path, result);
-        return false;
-    }
-    m_lastFile = QFileInfo(path).absoluteFilePath();
-    // A file given at the start counts as much as one chosen in the dialog.
-    filedialogs::rememberFolder(m_state.config, FileKind::Calibration, path);
-    display();
-    return true;
-}
-
-void TAdjustmentDlg::bSaveClick()
-{
-    commitFocusedField();
-    const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Calibration, text(text::AdjustText::SaveTitle),
-        QStringLiteral("SaveDialog"), text(text::AdjustText::FileFilter), calibrationfile::Suffix,
-        m_lastFile);
-    if (!path.isEmpty())
-        saveCalibration(path);
-}
-
-bool TAdjustmentDlg::saveCalibration(const QString &path)
-{
-    const FileResult result = calibrationfile::save(path, m_state.program.calibration);
-    if (!result.ok()) {
-        showFileError(text::AdjustText::CannotSave, path, result);
-        return false;
-    }
-    m_lastFile = QFileInfo(path).absoluteFilePath();
-    return true;
-}
-
-void TAdjustmentDlg::showFileError(int headline, const QString &path, const FileResult &result)
-{
-    static const FileErrorTexts texts = {
-        text::TextTable::Adjust,          text::AdjustText::FileTooShort,
-        text::AdjustText::NotRegularFile, text::AdjustText::FileTooLarge,
-        text::AdjustText::IsFolder,       text::AdjustText::NoFolder};
-    t880::showFileError(m_state, this, text(headline), path, result, texts);
-}
-
-bool TAdjustmentDlg::runTransfer(link::OpCode op, bool read)
-{
-    commitFocusedField();
-    TProgramDialog dialog(m_state, op, read ? link::ReadMode::Read : link::ReadMode::Write, this);
-    dialog.setWindowTitle(
-        m_state.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
-    dialog.exec();
-    return dialog.takeResult();
-}
-
-void TAdjustmentDlg::bWriteClick()
-{
-    runTransfer(link::OpCode::Calibration, false);
-}
-
-void TAdjustmentDlg::bReadClick()
-{
-    if (runTransfer(link::OpCode::Calibration, true))
-        display();
-}
-
-void TAdjustmentDlg::Read1846StatusClick()
-{
-    if (runTransfer(link::OpCode::Status, true))
-        display();
-}
-
-void TAdjustmentDlg::Button1Click()
-{
-    commitFocusedField();
-    if (m_writeCodeplug)
-        m_writeCodeplug();
 }
 
 } // namespace t880

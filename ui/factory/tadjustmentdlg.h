@@ -25,14 +25,14 @@ enum class OpCode : int;
 struct CalibrationEdit;
 struct FileResult;
 class OffsetSpinBox;
-struct WindowState;
+class Document;
 
 class TAdjustmentDlg : public QDialog
 {
     Q_OBJECT
 public:
     /// \a writeCodeplug is the main window's Write to radio, run by "...".
-    TAdjustmentDlg(WindowState &state, std::function<void()> writeCodeplug, QWidget *parent);
+    TAdjustmentDlg(Document &state, std::function<void()> writeCodeplug, QWidget *parent);
 
     /// The edit field or read-only text named \a control, or nullptr.
     QLineEdit *field(const QString &control) const { return m_fields.value(control); }
@@ -98,7 +98,7 @@ private:
     void showFileError(int headline, const QString &path, const FileResult &result);
     QString text(int n) const;
 
-    WindowState &m_state;
+    Document &m_state;
     std::function<void()> m_writeCodeplug;
     QHash<QString, QLineEdit *> m_fields;
     QHash<QLineEdit *, const CalibrationEdit *> m_edits;

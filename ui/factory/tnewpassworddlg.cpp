@@ -1,11 +1,11 @@
 #include "ui/factory/tnewpassworddlg.h"
 
 #include "factory/passwordentry.h"
-#include "ui/factory/passwordfield.h"
 #include "text/textnames.h"
+#include "ui/factory/passwordfield.h"
+#include "ui/document.h"
 #include "ui/messagedialogs.h"
 #include "ui/tprogramdialog.h"
-#include "ui/windowstate.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -19,8 +19,7 @@ namespace t880 {
 
 namespace {}
 
-TNewPasswordDlg::TNewPasswordDlg(WindowState &state, QWidget *parent)
-    : QDialog(parent), m_state(state)
+TNewPasswordDlg::TNewPasswordDlg(Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("NewPasswordDlg"));
     setWindowTitle(state.langText(text::MainText::NewPassword));
@@ -36,7 +35,7 @@ TNewPasswordDlg::TNewPasswordDlg(WindowState &state, QWidget *parent)
     eSureInput->setAccessibleName(state.langText(text::MainText::NewPasswordSure));
     cbWriteWithNewPD = new QCheckBox(state.langText(text::MainText::WriteWithNewPassword), this);
     cbWriteWithNewPD->setObjectName(QStringLiteral("cbWriteWithNewPD"));
-    cbWriteWithNewPD->setChecked(state.program.codeplug.setting(Setting::writeNewPassword) != 0);
+    cbWriteWithNewPD->setChecked(state.program().codeplug.setting(Setting::writeNewPassword) != 0);
     cbWriteWithNewPD->installEventFilter(this);
     bWrite = makeDialogButton(this, "bWrite", state.langText(text::MainText::WriteButton));
     OKBtn = makeDialogButton(this, "OKBtn", state.langText(text::MainText::Ok));
@@ -82,13 +81,13 @@ bool TNewPasswordDlg::eventFilter(QObject *watched, QEvent *event)
 
 void TNewPasswordDlg::cbWriteWithNewPDExit()
 {
-    m_state.program.codeplug.setSetting(Setting::writeNewPassword,
-                                        cbWriteWithNewPD->isChecked() ? 1 : 0);
+    m_state.program().codeplug.setSetting(Setting::writeNewPassword,
+                                          cbWriteWithNewPD->isChecked() ? 1 : 0);
 }
 
 void TNewPasswordDlg::showMessage(const QString &text)
 {
-    TUserWarnDlg message(m_state, this);
+    TUserWarnDlg message(m_state.lang(), this);
     message.setMessage(text);
     message.exec();
 }
@@ -100,7 +99,7 @@ bool TNewPasswordDlg::takeNewPassword()
         showMessage(m_state.langText(text::MainText::PasswordNoMatch));
         return false;
     }
-    m_state.program.codeplug.setText(TextField::newRadioPassword, *bytes);
+    m_state.program().codeplug.setText(TextField::newRadioPassword, *bytes);
     return true;
 }
 

@@ -11,13 +11,13 @@ class QPushButton;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TNewPasswordDlg : public QDialog
 {
     Q_OBJECT
 public:
-    TNewPasswordDlg(WindowState &state, QWidget *parent);
+    TNewPasswordDlg(Document &state, QWidget *parent);
 
     QLabel *sInput;
     QLabel *sSureInput;
@@ -40,7 +40,7 @@ private:
     bool takeNewPassword();
     void showMessage(const QString &text);
 
-    WindowState &m_state;
+    Document &m_state;
 };
 
 } // namespace t880

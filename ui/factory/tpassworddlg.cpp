@@ -1,9 +1,9 @@
 #include "ui/factory/tpassworddlg.h"
 
 #include "factory/passwordentry.h"
-#include "ui/factory/passwordfield.h"
 #include "text/textnames.h"
-#include "ui/windowstate.h"
+#include "ui/factory/passwordfield.h"
+#include "ui/document.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -13,7 +13,7 @@ namespace t880 {
 
 namespace {}
 
-TPasswordDlg::TPasswordDlg(const WindowState &state, std::function<void()> openCalibration,
+TPasswordDlg::TPasswordDlg(const Document &state, std::function<void()> openCalibration,
                            QWidget *parent)
     : QDialog(parent), m_openCalibration(std::move(openCalibration))
 {

@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TPasswordDlg : public QDialog
 {
@@ -19,7 +19,7 @@ class TPasswordDlg : public QDialog
 public:
     /// \a openCalibration runs (modally, from OK) when the access code is
     /// right; the prompt closes after it returns.
-    TPasswordDlg(const WindowState &state, std::function<void()> openCalibration, QWidget *parent);
+    TPasswordDlg(const Document &state, std::function<void()> openCalibration, QWidget *parent);
 
     QLineEdit *eInput;
     QPushButton *OKBtn;

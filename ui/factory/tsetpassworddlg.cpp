@@ -1,9 +1,9 @@
 #include "ui/factory/tsetpassworddlg.h"
 
 #include "factory/passwordentry.h"
-#include "ui/factory/passwordfield.h"
 #include "text/textnames.h"
-#include "ui/windowstate.h"
+#include "ui/factory/passwordfield.h"
+#include "ui/document.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,8 +14,7 @@ namespace t880 {
 
 namespace {}
 
-TSetPasswordDlg::TSetPasswordDlg(WindowState &state, QWidget *parent)
-    : QDialog(parent), m_state(state)
+TSetPasswordDlg::TSetPasswordDlg(Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SetPasswordDlg"));
     setWindowTitle(state.langText(text::MainText::PasswordTitle));
@@ -50,7 +49,7 @@ void TSetPasswordDlg::OKBtnClick()
 {
     // The field's validator lets through only what the codeplug can hold.
     if (const auto bytes = passwordBytes(eInput->text()))
-        m_state.program.codeplug.setText(TextField::radioPassword, *bytes);
+        m_state.program().codeplug.setText(TextField::radioPassword, *bytes);
     accept();
 }
 

@@ -10,13 +10,13 @@ class QPushButton;
 
 namespace t880 {
 
-struct WindowState;
+class Document;
 
 class TSetPasswordDlg : public QDialog
 {
     Q_OBJECT
 public:
-    TSetPasswordDlg(WindowState &state, QWidget *parent);
+    TSetPasswordDlg(Document &state, QWidget *parent);
 
     QLabel *sPassword;
     QLineEdit *eInput;
@@ -26,7 +26,7 @@ public:
 private:
     void OKBtnClick();
 
-    WindowState &m_state;
+    Document &m_state;
 };
 
 } // namespace t880
