@@ -2,8 +2,8 @@
 // 1, 2, 4 and 8 virtual radios on paced 9600 baud lines, each written with
 // its backup and read-back, all from one thread. Prints the wall time of
 // each round and its ratio to one radio alone.
-#include "link/serial/gangtransfer.h"
 #include "link/programstate.h"
+#include "link/serial/gangtransfer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

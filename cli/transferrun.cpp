@@ -1,8 +1,8 @@
 #include "cli/transferrun.h"
 
 #include "factory/passwordentry.h"
-#include "link/serial/doctor.h"
 #include "link/outcometext.h"
+#include "link/serial/doctor.h"
 #include "link/serial/serialtransfer.h"
 #include "text/applang.h"
 #include "text/textnames.h"

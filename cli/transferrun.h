@@ -3,8 +3,8 @@
 
 #include "cli/command.h"
 #include "codeplug/backupstore.h"
-#include "link/serial/portmap.h"
 #include "link/programstate.h"
+#include "link/serial/portmap.h"
 #include "link/transferengine.h"
 #include "ui/config/appconfig.h"
 

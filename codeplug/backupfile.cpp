@@ -286,8 +286,7 @@ std::vector<std::pair<int, QByteArray>> restoreBlocks(const Backup &b)
         else if (content == Content::Codeplug && b.kind == RadioKind::Legacy)
             take = memorymap::Legacy.contains(address);
         else if (content == Content::Codeplug)
-            take = memorymap::Codeplug.contains(address) ||
-                   memorymap::Password.contains(address);
+            take = memorymap::Codeplug.contains(address) || memorymap::Password.contains(address);
         if (take)
             out.emplace_back(address, data);
     }

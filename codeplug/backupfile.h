@@ -82,8 +82,7 @@ bool toCodeplug(const Backup &backup, CodeplugState &state);
 /// gives it for the backup's file; \a programDate, when given, receives the
 /// programming date the radio held. A calibration backup is refused with
 /// CannotRead and nothing changes.
-FileResult codeplugOf(const Backup &backup, CodeplugData &data,
-                      ProgramDate *programDate = nullptr);
+FileResult codeplugOf(const Backup &backup, CodeplugData &data, ProgramDate *programDate = nullptr);
 /// Channels 1..16 in use in a codeplug backup; empty for others.
 std::vector<int> channelsInUse(const Backup &backup);
 

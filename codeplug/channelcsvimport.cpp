@@ -506,7 +506,7 @@ Preview previewTable(const CodeplugState &state, const csv::Table &table,
         if (!refused)
             refused = readRow(reader, work, n, options, values);
         if (refused && movedFrom > 0 && n > 0) {
-            claimed.remove(n); // the next row that moves may have it
+            claimed.remove(n);       // the next row that moves may have it
             row.channel = movedFrom; // refused, it went nowhere: named by its own channel
         }
         if (refused) {

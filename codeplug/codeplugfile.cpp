@@ -1,6 +1,5 @@
 #include "codeplug/codeplugfile.h"
 
-
 namespace t880 {
 
 namespace codeplugfile {

@@ -38,8 +38,7 @@ struct RadioImage
         static constexpr int tot = 0x156;
         static constexpr int scanMask = 0x15F;
         static constexpr int passwordBlock = memorymap::imageOffset(memorymap::Password.first);
-        static constexpr int calibrationArea =
-            memorymap::imageOffset(memorymap::Calibration.first);
+        static constexpr int calibrationArea = memorymap::imageOffset(memorymap::Calibration.first);
         static constexpr int legacyChannels = memorymap::Legacy.first;
         static constexpr int legacyChannelSize = 16;
         static constexpr int legacyScanMask = 0x17E;

@@ -9,10 +9,10 @@
 // 'Y', status reply) and what it is decoded onto (bit 3: a foreign codeplug
 // and record, every byte of them byte 1; else New and the factory record).
 // From byte 2 on come the memory, the area or the reply, from their start.
-#include "link/programstate.h"
 #include "codeplug/radioimage.h"
 #include "factory/calibrationdata.h"
 #include "fuzzsupport.h"
+#include "link/programstate.h"
 
 #include <algorithm>
 #include <memory>

@@ -39,7 +39,8 @@ QStringList backupNoteLines(const QString &backupPath, bool passwordAtStake,
 {
     if (backupPath.isEmpty())
         return {};
-    QStringList lines{lang.text(text::TextTable::Program, text::ProgramText::BackupNote), backupPath};
+    QStringList lines{lang.text(text::TextTable::Program, text::ProgramText::BackupNote),
+                      backupPath};
     if (passwordAtStake)
         lines << lang.text(text::TextTable::Program, text::ProgramText::OldPasswordInBackup);
     return lines;

@@ -21,7 +21,7 @@ constexpr std::uint8_t ReadRequest = 0x52; // 'R'
 // answers a read with the write that would put the block back.
 constexpr std::uint8_t ReadReply = 0x57;    // 'W'
 constexpr std::uint8_t WriteRequest = 0x57; // 'W'
-constexpr std::uint8_t End = 0x45; // 'E'
+constexpr std::uint8_t End = 0x45;          // 'E'
 constexpr int StatusReplySize = 6;
 constexpr int Block = memorymap::BlockSize;
 constexpr int ReadReplySize = Block + 4;

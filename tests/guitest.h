@@ -113,8 +113,8 @@ whenModal(const QString &objectName, std::function<void(QWidget *)> answer, int 
 /// test that has returned.
 inline void disarmModalWaits()
 {
-    const auto waits = qApp->findChildren<QTimer *>(QStringLiteral("ModalWait"),
-                                                    Qt::FindDirectChildrenOnly);
+    const auto waits =
+        qApp->findChildren<QTimer *>(QStringLiteral("ModalWait"), Qt::FindDirectChildrenOnly);
     for (QTimer *t : waits) {
         t->stop();
         t->deleteLater();

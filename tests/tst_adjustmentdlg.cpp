@@ -6,8 +6,8 @@
 #include "radioprocess.h"
 #include "testsupport.h"
 
-#include "ui/factory/tadjustmentdlg.h"
 #include "ui/document.h"
+#include "ui/factory/tadjustmentdlg.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -525,8 +525,8 @@ void TestAdjustmentDlg::saveWritesTheRecord()
 void TestAdjustmentDlg::savedBesideTheOpenedFile()
 {
     const QString folder = path(QStringLiteral("bench"));
-    QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/r.kzxa"),
-                                                 defaultArea().left(120)));
+    QVERIFY(QDir().mkpath(folder) &&
+            writeFile(folder + QStringLiteral("/r.kzxa"), defaultArea().left(120)));
     auto s = show();
     QVERIFY(s);
     QString &remembered = s->state.config().folders[std::size_t(FileKind::Calibration)];

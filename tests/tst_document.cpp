@@ -5,9 +5,9 @@
 #include "guitest.h"
 #include "testsupport.h"
 
+#include "ui/config/recoverystore.h"
 #include "ui/document.h"
 #include "ui/documenttracker.h"
-#include "ui/config/recoverystore.h"
 #include "ui/tform1.h"
 
 #include <QComboBox>

@@ -376,11 +376,10 @@ private slots:
         VirtualRadioProcess radio;
         QVERIFY(startRadio(radio, QStringLiteral("S"), QByteArray()));
         QProcess host;
-        host.start(setpriv,
-                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                    QStringLiteral("--clear-groups"), QStringLiteral(T880_CLI_PATH),
-                    QStringLiteral("status"), QStringLiteral("--port"),
-                    path(QStringLiteral("radio"))});
+        host.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                             QStringLiteral("--clear-groups"), QStringLiteral(T880_CLI_PATH),
+                             QStringLiteral("status"), QStringLiteral("--port"),
+                             path(QStringLiteral("radio"))});
         QVERIFY(host.waitForFinished(30000));
         const QByteArray err = host.readAllStandardError();
         if (host.exitCode() == 126 || host.exitCode() == 127)

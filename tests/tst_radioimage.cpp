@@ -3,8 +3,8 @@
 // the conversions back into the codeplug. Every expected byte is worked out
 // by hand from the layouts (frequency words as Hz / 125 or 2 Hz / 125, BCD
 // digits, DCS codewords checked against the worked examples of the codec).
-#include "link/programstate.h"
 #include "codeplug/radioimage.h"
+#include "link/programstate.h"
 
 #include "testsupport.h"
 #include "tst_radioimage_helpers.h"

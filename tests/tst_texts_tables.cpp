@@ -677,11 +677,14 @@ void TestTextTables::menuCaptions_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("letter inside a word, dots") << "Save &As..." << "Save As";
-    QTest::newRow("Chinese accelerator, dots") << "另存为(&A)..." << "另存为";
-    QTest::newRow("a bracketed word is no accelerator")
-        << "Chinese(&Simplified)" << "Chinese(Simplified)";
-    QTest::newRow("the ellipsis character; points inside stay") << "Ver. 2.0…" << "Ver. 2.0";
+    QTest::newRow("letter inside a word, dots") << "Save &As..."
+                                                << "Save As";
+    QTest::newRow("Chinese accelerator, dots") << "另存为(&A)..."
+                                               << "另存为";
+    QTest::newRow("a bracketed word is no accelerator") << "Chinese(&Simplified)"
+                                                        << "Chinese(Simplified)";
+    QTest::newRow("the ellipsis character; points inside stay") << "Ver. 2.0…"
+                                                                << "Ver. 2.0";
 }
 
 void TestTextTables::menuCaptions()

@@ -166,9 +166,9 @@ void ChannelGrid::fitTexts()
         if (horizontalHeader()->sectionSize(section) < needed)
             horizontalHeader()->resizeSection(section, needed);
     }
-    const int numberWidth =
-        widest(headerMetrics, {QStringLiteral("88"), m_doc.langText(text::MainText::NumberColumn)}) +
-        kHeaderMargin;
+    const int numberWidth = widest(headerMetrics, {QStringLiteral("88"),
+                                                   m_doc.langText(text::MainText::NumberColumn)}) +
+                            kHeaderMargin;
     if (verticalHeader()->width() < numberWidth)
         verticalHeader()->setFixedWidth(numberWidth);
     m_fitting = false;
@@ -364,8 +364,9 @@ void ChannelGrid::mouseMoveEvent(QMouseEvent *event)
     m_hintRow = channel;
     if (isNonstandardTone(m_doc.program().codeplug, channel, column)) {
         // At once, not after the usual tool-tip delay.
-        QToolTip::showText(event->globalPosition().toPoint(), m_doc.langText(text::MainText::NonstandardValue),
-                           viewport(), visualRect(index));
+        QToolTip::showText(event->globalPosition().toPoint(),
+                           m_doc.langText(text::MainText::NonstandardValue), viewport(),
+                           visualRect(index));
     } else {
         QToolTip::hideText();
     }

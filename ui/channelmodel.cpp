@@ -12,10 +12,7 @@ namespace t880 {
 
 using namespace channeledit;
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 const QColor ChannelTableModel::OddRowColor = QColor(192, 220, 192);
 

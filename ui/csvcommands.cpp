@@ -69,7 +69,8 @@ bool importCsvFile(Document &state, QWidget *parent, const QString &path,
     channelcsv::Preview preview = channelcsv::previewCsv(state.program(), bytes);
     if (!preview.readable()) {
         TUserWarnDlg message(state.lang(), parent);
-        message.setMessage(state.langText(text::MainText::NoChannelListInFile) + QLatin1Char('\n') + path);
+        message.setMessage(state.langText(text::MainText::NoChannelListInFile) + QLatin1Char('\n') +
+                           path);
         message.exec();
         return false;
     }
@@ -118,8 +119,8 @@ bool exportCsvFile(const Document &state, QWidget *parent, const QString &path)
     const FileResult written =
         writeFileAtomically(path, channelcsv::exportCsv(state.program().codeplug));
     if (!written.ok()) {
-        showFileError(state.lang(), parent, state.langText(text::MainText::CannotWriteCsv), path, written,
-                      MainFileErrorTexts);
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotWriteCsv), path,
+                      written, MainFileErrorTexts);
         return false;
     }
     return true;

@@ -19,7 +19,8 @@ StepName stepOf(const Origin &origin)
     case Origin::Kind::Radio:
         return StepName(text::MainText::EditRead);
     case Origin::Kind::Backup:
-        return StepName(text::MainText::FileOpen, -1, origin.when.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        return StepName(text::MainText::FileOpen, -1,
+                        origin.when.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     case Origin::Kind::Recovery:
         break;
     }

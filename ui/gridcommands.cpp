@@ -335,18 +335,19 @@ void GridCommands::moveBy(int delta)
         return; // already at the edge: nothing moves
     // The neighbour passes to the other side of the block.
     const int neighbour = delta < 0 ? first - 1 : last + 1;
-    finish(StepName(delta < 0 ? text::MainText::MoveUp : text::MainText::MoveDown), [=](CodeplugData &codeplug) {
-        const Slot passing = slot(codeplug, neighbour);
-        if (delta < 0) {
-            for (int n = first; n <= last; ++n)
-                store(codeplug, n - 1, slot(codeplug, n));
-            store(codeplug, last, passing);
-        } else {
-            for (int n = last; n >= first; --n)
-                store(codeplug, n + 1, slot(codeplug, n));
-            store(codeplug, first, passing);
-        }
-    });
+    finish(StepName(delta < 0 ? text::MainText::MoveUp : text::MainText::MoveDown),
+           [=](CodeplugData &codeplug) {
+               const Slot passing = slot(codeplug, neighbour);
+               if (delta < 0) {
+                   for (int n = first; n <= last; ++n)
+                       store(codeplug, n - 1, slot(codeplug, n));
+                   store(codeplug, last, passing);
+               } else {
+                   for (int n = last; n >= first; --n)
+                       store(codeplug, n + 1, slot(codeplug, n));
+                   store(codeplug, first, passing);
+               }
+           });
     selectChannels(first + delta, last + delta);
 }
 
@@ -374,16 +375,17 @@ void GridCommands::sortByRxFrequency()
 void GridCommands::bulkEdit(int column, const QList<int> &channels, const QVariant &value)
 {
     // Named after the column's header, as the grid shows it.
-    finish(StepName(text::MainText::EditStep, ChannelTableModel::headerText(column)), [&](CodeplugData &codeplug) {
-        for (int n : channels) {
-            if (!codeplug.isChannelUsed(n))
-                continue;
-            if (column == RxToneColumn || column == TxToneColumn)
-                commitTone(codeplug, n, column, value.toString());
-            else if (column >= PowerColumn && column < ColumnCount)
-                commitPicker(codeplug, n, column, value.toInt());
-        }
-    });
+    finish(StepName(text::MainText::EditStep, ChannelTableModel::headerText(column)),
+           [&](CodeplugData &codeplug) {
+               for (int n : channels) {
+                   if (!codeplug.isChannelUsed(n))
+                       continue;
+                   if (column == RxToneColumn || column == TxToneColumn)
+                       commitTone(codeplug, n, column, value.toString());
+                   else if (column >= PowerColumn && column < ColumnCount)
+                       commitPicker(codeplug, n, column, value.toInt());
+               }
+           });
 }
 
 Preview GridCommands::batchFill(int first, int last, qint64 startHz, qint64 stepHz)

@@ -83,8 +83,10 @@ void KeyPage::applyLanguage()
         const bool sideKey = box == cbKey_1_Short;
         const std::vector<optionedit::KeyFunction> &list =
             sideKey ? m_keyFunctionsA : m_keyFunctionsB;
-        const QString caption = m_doc.langText(sideKey ? text::MainText::SideKey : text::MainText::FuncKey);
-        const QString tip = m_doc.langText(sideKey ? text::MainText::SideKeyTip : text::MainText::FuncKeyTip);
+        const QString caption =
+            m_doc.langText(sideKey ? text::MainText::SideKey : text::MainText::FuncKey);
+        const QString tip =
+            m_doc.langText(sideKey ? text::MainText::SideKeyTip : text::MainText::FuncKeyTip);
         label->setText(caption);
         label->setToolTip(tip);
         box->setToolTip(tip);

@@ -18,10 +18,7 @@
 
 namespace t880 {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 TCompareDlg::TCompareDlg(const Document &state, const CodeplugData &windowSide,
                          const CodeplugData &other, int otherColumn, const QString &what,
@@ -87,8 +84,8 @@ void TCompareDlg::compareWithFile(Document &state, QWidget *parent)
     CodeplugData other = state.program().codeplug;
     const FileResult result = loadCodeplugOrBackup(path, other);
     if (!result.ok()) {
-        showFileError(state.lang(), parent, state.langText(text::MainText::CannotOpen), path, result,
-                      MainFileErrorTexts);
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotOpen), path,
+                      result, MainFileErrorTexts);
         return;
     }
     TCompareDlg compare(state, state.program().codeplug, other, text::MainText::FileColumn,
@@ -105,8 +102,9 @@ void TCompareDlg::compareWithRadio(Document &state, QWidget *parent)
     const ProgramState *radio = read.completedResult();
     if (!radio)
         return; // the transfer said why
-    TCompareDlg compare(state, state.program().codeplug, radio->codeplug, text::MainText::RadioColumn,
-                        QStringLiteral("COM%1").arg(read.usedPort()), parent);
+    TCompareDlg compare(state, state.program().codeplug, radio->codeplug,
+                        text::MainText::RadioColumn, QStringLiteral("COM%1").arg(read.usedPort()),
+                        parent);
     compare.exec();
 }
 

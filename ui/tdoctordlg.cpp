@@ -11,10 +11,7 @@
 
 namespace t880 {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 TDoctorDlg::TDoctorDlg(const Document &state, const link::DoctorReport &report, bool offerSearch,
                        QWidget *parent)

@@ -1,15 +1,15 @@
 #include "ui/tform1.h"
 
-#include "text/textnames.h"
-#include "ui/factory/tadjustmentdlg.h"
-#include "ui/factory/tnewpassworddlg.h"
-#include "ui/factory/tpassworddlg.h"
-#include "ui/factory/tsetpassworddlg.h"
 #include "link/serial/portmap.h"
+#include "text/textnames.h"
 #include "ui/channelgrid.h"
 #include "ui/channelmodel.h"
 #include "ui/document.h"
 #include "ui/documenttracker.h"
+#include "ui/factory/tadjustmentdlg.h"
+#include "ui/factory/tnewpassworddlg.h"
+#include "ui/factory/tpassworddlg.h"
+#include "ui/factory/tsetpassworddlg.h"
 #include "ui/focusreturn.h"
 #include "ui/gridcommands.h"
 #include "ui/icons.h"
@@ -43,10 +43,7 @@
 
 namespace t880 {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 TForm1::TForm1(Document &document, QWidget *parent) : QMainWindow(parent), m_doc(document)
 {
@@ -315,7 +312,8 @@ void TForm1::updateTitle()
 {
     // The document's name, then the program's; Qt puts the change mark in
     // place of "[*]".
-    const QString name = m_doc.tracker().documentName(m_doc.langText(text::MainText::RadioDocument));
+    const QString name =
+        m_doc.tracker().documentName(m_doc.langText(text::MainText::RadioDocument));
     const QString program = m_doc.langText(text::MainText::Title);
     setWindowTitle(name.isEmpty() ? program + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + program);
@@ -410,7 +408,8 @@ void TForm1::runTransfer(bool read)
     StringGrid1->setCurrentCell(1, 1);
     TProgramDialog dialog(m_doc, link::OpCode::Codeplug,
                           read ? link::ReadMode::Read : link::ReadMode::Write, this);
-    dialog.setWindowTitle(m_doc.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
+    dialog.setWindowTitle(
+        m_doc.langText(read ? text::MainText::HintRead : text::MainText::HintWrite));
     dialog.exec();
     m_menus->MenuFile_SaveTrace->setEnabled(m_doc.lastTrace().has_value());
     // The read's result reaches the model only now, after its message.

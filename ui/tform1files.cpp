@@ -24,10 +24,7 @@
 
 namespace t880 {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 void TForm1::MenuFile_NewClick()
 {
@@ -46,9 +43,11 @@ void TForm1::MenuFile_OpenClick()
 {
     PageControl1->setCurrentWidget(TabSheet_ChInfo);
     commitEdits();
-    const QString path = filedialogs::askOpenPath(
-        m_doc, this, FileKind::Codeplug, m_doc.langText(text::MainText::OpenTitle), QStringLiteral("OpenDialog"),
-        {m_doc.langText(text::MainText::CodeplugFilter), m_doc.langText(text::MainText::BackupFilter)});
+    const QString path = filedialogs::askOpenPath(m_doc, this, FileKind::Codeplug,
+                                                  m_doc.langText(text::MainText::OpenTitle),
+                                                  QStringLiteral("OpenDialog"),
+                                                  {m_doc.langText(text::MainText::CodeplugFilter),
+                                                   m_doc.langText(text::MainText::BackupFilter)});
     if (!path.isEmpty())
         openCodeplug(path);
 }
@@ -151,8 +150,10 @@ void TForm1::MenuFile_ExportPdfClick()
             ? QString()
             : QFileInfo(m_doc.currentFile()).completeBaseName() + QStringLiteral(".pdf");
     const QString path = filedialogs::askSavePath(
-        m_doc, this, FileKind::Pdf, text::menuCaption(m_doc.langText(text::MainText::ExportPdfItem)),
-        QStringLiteral("PdfDialog"), m_doc.langText(text::MainText::PdfFilter), QStringLiteral("pdf"), base);
+        m_doc, this, FileKind::Pdf,
+        text::menuCaption(m_doc.langText(text::MainText::ExportPdfItem)),
+        QStringLiteral("PdfDialog"), m_doc.langText(text::MainText::PdfFilter),
+        QStringLiteral("pdf"), base);
     if (!path.isEmpty())
         exportPdf(path);
 }

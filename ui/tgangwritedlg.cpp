@@ -1,8 +1,8 @@
 #include "ui/tgangwritedlg.h"
 
+#include "link/outcometext.h"
 #include "link/serial/doctor.h"
 #include "link/serial/gangtransfer.h"
-#include "link/outcometext.h"
 #include "link/serial/portmap.h"
 #include "text/textnames.h"
 #include "ui/document.h"

@@ -85,7 +85,8 @@ QString refusalText(const Document &state, const RowPreview &row)
     case Refusal::ToneNotTaken:
         return t(text::MainText::ToneNotTaken).arg(row.refusalValue);
     case Refusal::NoEmptyChannel:
-        return t(text::MainText::NoEmptyChannel).arg(channelLabel(row.refusalValue.toInt(), state.lang()));
+        return t(text::MainText::NoEmptyChannel)
+            .arg(channelLabel(row.refusalValue.toInt(), state.lang()));
     }
     return QString();
 }
@@ -104,8 +105,8 @@ QString reportLine(const Document &state, const RowPreview &row, bool withLine)
     if (notes.isEmpty() && !withLine)
         return QString();
     // Only a row nothing was done to is taken as it stands.
-    const QString said =
-        notes.isEmpty() ? state.langText(text::MainText::TakenAsIs) : notes.join(QStringLiteral("; "));
+    const QString said = notes.isEmpty() ? state.langText(text::MainText::TakenAsIs)
+                                         : notes.join(QStringLiteral("; "));
     const QString channel = row.channel > 0 ? channelLabel(row.channel, state.lang()) : QString();
     if (withLine)
         return channel.isEmpty() ? state.langText(text::MainText::LineNote).arg(row.line).arg(said)

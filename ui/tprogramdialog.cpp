@@ -1,7 +1,7 @@
 #include "ui/tprogramdialog.h"
 
-#include "link/serial/doctor.h"
 #include "link/outcometext.h"
+#include "link/serial/doctor.h"
 #include "link/serial/serialtransfer.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
@@ -19,10 +19,7 @@
 
 namespace t880 {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 int portProblemTextNumber(link::PortProblem problem)
 {

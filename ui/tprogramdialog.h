@@ -7,9 +7,9 @@
 #pragma once
 
 #include "codeplug/backupfile.h"
+#include "link/programstate.h"
 #include "link/serial/doctor.h"
 #include "link/serial/portmap.h"
-#include "link/programstate.h"
 #include "link/transferengine.h"
 
 #include <QDialog>

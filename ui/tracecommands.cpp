@@ -32,8 +32,8 @@ bool saveTraceFile(const Document &state, QWidget *parent, const link::SerialTra
 {
     const FileResult written = trace.save(path);
     if (!written.ok()) {
-        showFileError(state.lang(), parent, state.langText(text::MainText::CannotSaveTrace), path, written,
-                      MainFileErrorTexts);
+        showFileError(state.lang(), parent, state.langText(text::MainText::CannotSaveTrace), path,
+                      written, MainFileErrorTexts);
         return false;
     }
     return true;

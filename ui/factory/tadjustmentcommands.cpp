@@ -29,9 +29,9 @@ void TAdjustmentDlg::bNewClick()
 void TAdjustmentDlg::bOpenClick()
 {
     commitFocusedField();
-    const QString path =
-        filedialogs::askOpenPath(m_state, this, FileKind::Calibration, text(text::AdjustText::OpenTitle),
-                                 QStringLiteral("OpenDialog"), {text(text::AdjustText::FileFilter)});
+    const QString path = filedialogs::askOpenPath(
+        m_state, this, FileKind::Calibration, text(text::AdjustText::OpenTitle),
+        QStringLiteral("OpenDialog"), {text(text::AdjustText::FileFilter)});
     if (!path.isEmpty())
         openCalibration(path);
 }
@@ -54,8 +54,9 @@ void TAdjustmentDlg::bSaveClick()
 {
     commitFocusedField();
     const QString path = filedialogs::askSavePath(
-        m_state, this, FileKind::Calibration, text(text::AdjustText::SaveTitle), QStringLiteral("SaveDialog"),
-        text(text::AdjustText::FileFilter), calibrationfile::Suffix, m_lastFile);
+        m_state, this, FileKind::Calibration, text(text::AdjustText::SaveTitle),
+        QStringLiteral("SaveDialog"), text(text::AdjustText::FileFilter), calibrationfile::Suffix,
+        m_lastFile);
     if (!path.isEmpty())
         saveCalibration(path);
 }
@@ -74,7 +75,9 @@ bool TAdjustmentDlg::saveCalibration(const QString &path)
 void TAdjustmentDlg::showFileError(int headline, const QString &path, const FileResult &result)
 {
     static const FileErrorTexts texts = {
-        text::TextTable::Adjust, text::AdjustText::FileTooShort, text::AdjustText::NotRegularFile, text::AdjustText::FileTooLarge, text::AdjustText::IsFolder, text::AdjustText::NoFolder};
+        text::TextTable::Adjust,          text::AdjustText::FileTooShort,
+        text::AdjustText::NotRegularFile, text::AdjustText::FileTooLarge,
+        text::AdjustText::IsFolder,       text::AdjustText::NoFolder};
     t880::showFileError(m_state.lang(), this, text(headline), path, result, texts);
 }
 

@@ -2,8 +2,8 @@
 
 #include "factory/passwordentry.h"
 #include "text/textnames.h"
-#include "ui/factory/passwordfield.h"
 #include "ui/document.h"
+#include "ui/factory/passwordfield.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
