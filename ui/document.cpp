@@ -156,6 +156,17 @@ void Document::markWritten()
     m_tracker->setWritten();
 }
 
+void Document::markWritten(const ProgramState &written)
+{
+    m_program = written;
+    markWritten();
+}
+
+void Document::adopt(const ProgramState &program)
+{
+    m_program = program;
+}
+
 void Document::selectLanguage()
 {
     m_lang.applyLanguageSetting(m_config.language);

@@ -85,6 +85,14 @@ public:
     void markSaved(const QString &path);
     /// The codeplug was just written into a radio: nothing is left unsaved.
     void markWritten();
+    /// As above, with the programming state the write left behind (its
+    /// programming date, the radio's kind).
+    void markWritten(const ProgramState &written);
+    /// The programming state a transfer other than a codeplug read or write
+    /// left behind (the calibration, the transceiver status, a new password)
+    /// becomes the document's, as it stands: no step, no signal. A caller
+    /// whose transfer changed the codeplug records that as a step.
+    void adopt(const ProgramState &program);
 
     /// Port, Language, AutoSeachPort, band table, selected band, grid sizes,
     /// application names and port bindings, as read at start and written at

@@ -421,8 +421,7 @@ void TForm1::runTransfer(bool read)
         m_doc.replace(*result, Origin::radio(QStringLiteral("COM%1").arg(dialog.usedPort()),
                                              QDateTime::currentDateTime()));
     } else {
-        m_doc.program() = *result;
-        m_doc.markWritten();
+        m_doc.markWritten(*result);
     }
 }
 

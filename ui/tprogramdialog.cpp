@@ -246,7 +246,7 @@ bool TProgramDialog::takeResult()
     const ProgramState *result = completedResult();
     if (!result)
         return false;
-    m_state.program() = *result;
+    m_state.adopt(*result);
     return true;
 }
 
