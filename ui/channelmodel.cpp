@@ -12,8 +12,6 @@ namespace t880 {
 
 using namespace channeledit;
 
-namespace {} // namespace
-
 const QColor ChannelTableModel::OddRowColor = QColor(192, 220, 192);
 
 int ChannelTableModel::gridColumnOfList(const QString &header)

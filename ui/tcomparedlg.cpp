@@ -18,8 +18,6 @@
 
 namespace t880 {
 
-namespace {} // namespace
-
 TCompareDlg::TCompareDlg(const Document &state, const CodeplugData &windowSide,
                          const CodeplugData &other, int otherColumn, const QString &what,
                          QWidget *parent)

@@ -11,8 +11,6 @@
 
 namespace t880 {
 
-namespace {} // namespace
-
 TDoctorDlg::TDoctorDlg(const Document &state, const link::DoctorReport &report, bool offerSearch,
                        QWidget *parent)
     : QDialog(parent)

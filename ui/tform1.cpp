@@ -43,8 +43,6 @@
 
 namespace t880 {
 
-namespace {} // namespace
-
 TForm1::TForm1(Document &document, QWidget *parent) : QMainWindow(parent), m_doc(document)
 {
     setObjectName(QStringLiteral("Form1"));

@@ -24,8 +24,6 @@
 
 namespace t880 {
 
-namespace {} // namespace
-
 void TForm1::MenuFile_NewClick()
 {
     TMyWarnDlg_2 prompt(m_doc.lang(), this);

@@ -19,22 +19,20 @@
 
 namespace t880 {
 
-namespace {} // namespace
-
 int portProblemTextNumber(link::PortProblem problem)
 {
     switch (problem) {
     case link::PortProblem::NoSuchDevice:
-        return 275;
+        return text::MainText::PortMissing;
     case link::PortProblem::InUse:
-        return 276;
+        return text::MainText::PortInUse;
     case link::PortProblem::NoPermission:
-        return 277;
+        return text::MainText::PortNoPermission;
     case link::PortProblem::NotSerial:
     case link::PortProblem::Other:
         break;
     }
-    return 278;
+    return text::MainText::PortCannotOpen;
 }
 
 TProgramDialog::TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode,

@@ -11,7 +11,6 @@
 
 namespace t880 {
 
-namespace {}
 
 TPasswordDlg::TPasswordDlg(const Document &state, std::function<void()> openCalibration,
                            QWidget *parent)
