@@ -17,8 +17,6 @@
 
 namespace t880 {
 
-namespace {}
-
 TNewPasswordDlg::TNewPasswordDlg(Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("NewPasswordDlg"));

@@ -11,7 +11,6 @@
 
 namespace t880 {
 
-
 TPasswordDlg::TPasswordDlg(const Document &state, std::function<void()> openCalibration,
                            QWidget *parent)
     : QDialog(parent), m_openCalibration(std::move(openCalibration))

@@ -12,7 +12,6 @@
 
 namespace t880 {
 
-
 TSetPasswordDlg::TSetPasswordDlg(Document &state, QWidget *parent) : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("SetPasswordDlg"));
