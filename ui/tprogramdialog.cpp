@@ -23,16 +23,16 @@ int portProblemTextNumber(link::PortProblem problem)
 {
     switch (problem) {
     case link::PortProblem::NoSuchDevice:
-        return text::MainText::PortMissing;
+        return text::MainText::OpenPortMissing;
     case link::PortProblem::InUse:
-        return text::MainText::PortInUse;
+        return text::MainText::OpenPortInUse;
     case link::PortProblem::NoPermission:
-        return text::MainText::PortNoPermission;
+        return text::MainText::OpenPortNoPermission;
     case link::PortProblem::NotSerial:
     case link::PortProblem::Other:
         break;
     }
-    return text::MainText::PortCannotOpen;
+    return text::MainText::OpenPortFailed;
 }
 
 TProgramDialog::TProgramDialog(Document &state, link::OpCode op, link::ReadMode mode,
