@@ -1,5 +1,6 @@
 #include "ui/tcommunicationport.h"
 
+#include "link/serial/serialport.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
 #include "ui/document.h"
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSerialPortInfo>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -25,25 +25,28 @@ namespace {
 QString adapterDescription(const QString &path)
 {
     const QString real = QFileInfo(path).canonicalFilePath();
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (info.systemLocation() != path && info.systemLocation() != real)
+    for (const link::PortInfo &info : link::systemPortInfos()) {
+        if (info.path != path && info.path != real)
             continue;
-        QString text = info.description();
-        if (!info.manufacturer().isEmpty() && !text.contains(info.manufacturer()))
-            text = info.manufacturer() + u' ' + text;
-        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-            text += QStringLiteral(" (USB %1:%2)")
-                        .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                        .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        QString text = info.description;
+        if (!info.manufacturer.isEmpty() && !text.contains(info.manufacturer))
+            text = info.manufacturer + u' ' + text;
+        if (!info.usbId.isEmpty())
+            text += QStringLiteral(" (USB %1)").arg(info.usbId);
         return text.trimmed();
     }
     return QString();
 }
 
-// Short device name beside the number: ttyUSB0 rather than /dev/ttyUSB0.
+// Short device name beside the number: ttyUSB0 rather than /dev/ttyUSB0,
+// COM3 rather than \\.\COM3.
 QString shortDevice(const QString &path)
 {
-    return path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : QFileInfo(path).fileName();
+    if (path.startsWith(QLatin1String("/dev/")))
+        return path.mid(5);
+    if (path.startsWith(QLatin1String("\\\\.\\")))
+        return path.mid(4);
+    return QFileInfo(path).fileName();
 }
 
 } // namespace

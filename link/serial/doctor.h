@@ -5,6 +5,7 @@
 // its own.
 #pragma once
 
+#include "link/serial/serialport.h"
 #include "text/applang.h"
 
 #include <QList>
@@ -16,18 +17,6 @@
 namespace t880::link {
 
 class SerialTransfer;
-
-/// A serial device present on the machine.
-struct PortInfo
-{
-    QString path;         ///< the device, such as /dev/ttyUSB0
-    QString description;  ///< the adapter's own name, when it gives one
-    QString manufacturer; ///< its maker, when it gives one
-    QString usbId;        ///< vendor:product in hex, such as 1a86:7523; empty when not USB
-};
-
-/// The serial devices QSerialPortInfo finds now.
-QList<PortInfo> systemPortInfos();
 
 /// Where the doctor looks; the defaults are this machine and this process.
 struct DoctorEnvironment

@@ -1,29 +1,10 @@
 #include "link/serial/portmap.h"
 
-#include <QFileInfo>
-
-#include <QSerialPort>
-#include <QSerialPortInfo>
+#include "link/serial/serialport.h"
 
 #include <algorithm>
 
 namespace t880::link {
-
-PortPath resolvePortPath(const QString &name)
-{
-    const QFileInfo here(name);
-    if (here.isAbsolute())
-        return {name, {name}};
-    const QString local = here.absoluteFilePath();
-    const QString device = QStringLiteral("/dev/") + name;
-    // exists() follows links; a link that points nowhere is still the
-    // user's own file (a virtual radio that stopped), not a device name.
-    if (here.exists() || here.isSymLink())
-        return {local, {local}};
-    if (QFileInfo::exists(device))
-        return {device, {device}};
-    return {device, {local, device}};
-}
 
 namespace {
 
@@ -78,21 +59,6 @@ std::vector<QString> PortMap::orderDevices(std::vector<QString> paths)
     return paths;
 }
 
-PortMap PortMap::systemPorts()
-{
-    std::vector<QString> paths;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        paths.push_back(info.systemLocation());
-    PortMap map;
-    int number = 1;
-    for (const QString &p : orderDevices(paths)) {
-        if (number > MaxPorts)
-            break;
-        map.bind(number++, p);
-    }
-    return map;
-}
-
 PortMap PortMap::withBindings(const std::map<int, QString> &bindings)
 {
     PortMap map = systemPorts();
@@ -105,10 +71,9 @@ std::vector<int> PortMap::openablePorts() const
 {
     std::vector<int> present;
     for (int n : numbers()) {
-        QSerialPort probe;
-        probe.setPortName(path(n));
-        if (probe.open(QIODevice::ReadWrite)) {
-            probe.close();
+        const std::unique_ptr<SerialPort> probe = SerialPort::create();
+        if (probe->open(path(n))) {
+            probe->close();
             present.push_back(n);
         }
     }

@@ -3,23 +3,9 @@
 #include "codeplug/backupfile.h"
 #include "codeplug/memorymap.h"
 
-#include <QFile>
-
-#include <cerrno>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace t880::link {
 
 namespace {
-
-bool applyLineSettings(QSerialPort &port)
-{
-    return port.setBaudRate(QSerialPort::Baud9600) && port.setDataBits(QSerialPort::Data8) &&
-           port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::TwoStop) &&
-           port.setFlowControl(QSerialPort::NoFlowControl);
-}
 
 const char *outcomeName(Outcome outcome)
 {
@@ -48,27 +34,9 @@ const char *outcomeName(Outcome outcome)
 
 } // namespace
 
-PortProblem classifyPortFailure(const PortFailure &f)
-{
-    const QByteArray path = QFile::encodeName(f.path);
-    struct stat st = {};
-    if (::stat(path.constData(), &st) != 0)
-        return errno == EACCES ? PortProblem::NoPermission : PortProblem::NoSuchDevice;
-    if (f.error == QSerialPort::DeviceNotFoundError)
-        return PortProblem::NoSuchDevice;
-    if (!S_ISCHR(st.st_mode))
-        return PortProblem::NotSerial;
-    // The port layer reports a port held by another program as a permission
-    // error too; only a device we may not open needs the group advice.
-    if (f.error == QSerialPort::PermissionError)
-        return ::access(path.constData(), R_OK | W_OK) == 0 ? PortProblem::InUse
-                                                            : PortProblem::NoPermission;
-    return PortProblem::Other;
-}
-
 SerialTransfer::SerialTransfer(ProgramState &state, OpCode op, ReadMode mode, PortSettings ports,
                                PortMap map, QObject *parent)
-    : QObject(parent), m_map(std::move(map)), m_op(op), m_mode(mode),
+    : QObject(parent), m_map(std::move(map)), m_port(SerialPort::create()), m_op(op), m_mode(mode),
       m_engine(state, *this, op, mode, ports)
 {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
@@ -83,15 +51,14 @@ SerialTransfer::SerialTransfer(ProgramState &state, OpCode op, ReadMode mode, Po
     m_timers[std::size_t(Timer::Pause)].setSingleShot(true);
     // Taking the bytes as soon as they arrive, not only on the poll, lets a
     // reply count the moment it is complete.
-    connect(&m_port, &QSerialPort::readyRead, this, &SerialTransfer::poll);
+    connect(m_port.get(), &SerialPort::readyRead, this, &SerialTransfer::poll);
 }
 
 SerialTransfer::~SerialTransfer()
 {
     if (m_engine.isRunning())
         m_engine.close();
-    if (m_port.isOpen())
-        m_port.close();
+    m_port->close();
 }
 
 void SerialTransfer::start()
@@ -149,7 +116,7 @@ void SerialTransfer::poll()
 {
     if (!m_engine.isPolling())
         return;
-    const QByteArray bytes = m_port.readAll();
+    const QByteArray bytes = m_port->readAll();
     m_bytesReceived += bytes.size();
     m_trace.radioSent(now(), bytes);
     m_engine.receive(bytes);
@@ -164,79 +131,57 @@ bool SerialTransfer::openPort(int port)
 {
     const QString path = m_map.path(port);
     if (path.isEmpty()) {
-        m_portFailure = {QStringLiteral("COM%1").arg(port), QSerialPort::DeviceNotFoundError,
+        m_portFailure = {QStringLiteral("COM%1").arg(port), PortError::NotFound,
                          QStringLiteral("no serial device is bound to this port number")};
         return false;
     }
-    m_port.setPortName(path);
     m_openedPath = path;
     m_openedPort = port;
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        m_portFailure = {path, m_port.error(), m_port.errorString()};
+    if (!m_port->open(path)) {
+        m_portFailure = {path, m_port->error(), m_port->errorString()};
         m_trace.note(now(), QStringLiteral("cannot open %1: %2").arg(path, m_portFailure.detail));
-        return false;
-    }
-    if (!applyLineSettings(m_port)) {
-        m_portFailure = {path, m_port.error(), m_port.errorString()};
-        m_trace.note(
-            now(), QStringLiteral("cannot set 9600 8N2 on %1: %2").arg(path, m_portFailure.detail));
-        m_port.close();
         return false;
     }
     m_trace.note(now(), QStringLiteral("open %1 9600 8N2").arg(path));
     // A port that failed earlier in an automatic search is not what went
     // wrong once another one opened.
     m_portFailure = {};
-    // A pseudo-terminal or a three-wire cable has no modem lines; the
-    // radio does not need them, so a refusal here is no error.
-    m_port.setDataTerminalReady(true);
-    m_port.setRequestToSend(true);
-    m_port.clearError();
     return true;
 }
 
 void SerialTransfer::closePort()
 {
-    if (m_port.isOpen()) {
-        m_port.close();
+    if (m_port->isOpen()) {
+        m_port->close();
         m_trace.note(now(), QStringLiteral("close"));
     }
 }
 
 void SerialTransfer::purgePort()
 {
-    if (m_port.isOpen()) {
-        m_port.clear(QSerialPort::AllDirections);
+    if (m_port->isOpen()) {
+        m_port->clear(true);
         // Whatever the port object had buffered already: in the trace, as
         // every byte that came.
-        m_trace.radioSent(now(), m_port.readAll());
+        m_trace.radioSent(now(), m_port->readAll());
     }
 }
 
 void SerialTransfer::discardInput()
 {
-    if (m_port.isOpen()) {
-        m_port.clear(QSerialPort::Input);
-        m_trace.radioSent(now(), m_port.readAll());
+    if (m_port->isOpen()) {
+        m_port->clear(false);
+        m_trace.radioSent(now(), m_port->readAll());
     }
 }
 
 bool SerialTransfer::send(const QByteArray &bytes)
 {
-    if (!m_port.isOpen())
+    if (!m_port->isOpen())
         return false;
-    m_port.clearError();
     m_trace.hostSent(now(), bytes);
-    const qint64 written = m_port.write(bytes);
-    if (written != bytes.size()) {
-        m_trace.note(now(), QStringLiteral("send failed: %1").arg(m_port.errorString()));
-        return false;
-    }
-    // flush() returns false also when everything was already on its way;
-    // only an error of the port means the bytes did not leave.
-    m_port.flush();
-    if (m_port.error() != QSerialPort::NoError && m_port.error() != QSerialPort::TimeoutError) {
-        m_trace.note(now(), QStringLiteral("send failed: %1").arg(m_port.errorString()));
+    if (!m_port->write(bytes)) {
+        m_trace.note(now(), QStringLiteral("send failed: %1").arg(m_port->errorString()));
         return false;
     }
     m_bytesSent += bytes.size();

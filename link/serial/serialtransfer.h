@@ -1,19 +1,20 @@
-// Runs a programming transfer over a real serial port: QSerialPort and
+// Runs a programming transfer over a real serial port: the system's port and
 // QTimer drive the transfer engine on the thread that owns this object.
 #pragma once
 
 #include "codeplug/backupstore.h"
 #include "link/serial/portmap.h"
+#include "link/serial/serialport.h"
 #include "link/serialtrace.h"
 #include "link/transferengine.h"
 #include "link/transfersafety.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSerialPort>
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 namespace t880::link {
 
@@ -22,7 +23,7 @@ namespace t880::link {
 struct PortFailure
 {
     QString path;
-    QSerialPort::SerialPortError error = QSerialPort::NoError;
+    PortError error = PortError::None;
     QString detail;
 };
 
@@ -107,7 +108,7 @@ private:
     bool keepBackup(backup::Operation operation);
 
     PortMap m_map;
-    QSerialPort m_port;
+    std::unique_ptr<SerialPort> m_port;
     std::array<QTimer, 4> m_timers;
     PortFailure m_portFailure;
     qint64 m_bytesSent = 0;
