@@ -6,36 +6,10 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include <sys/stat.h>
 
 namespace t880::backup {
 
 namespace {
-
-// Makes \a folder and the folders above it; on failure, the system's reason
-// for the first one that could not be made ("Not a directory" when a file
-// stands in the way, "Permission denied", ...).
-FileResult makeFolder(const QString &folder)
-{
-    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
-    QString path;
-    for (const QString &part : clean.split(u'/', Qt::SkipEmptyParts)) {
-        path += u'/' + part;
-        const QByteArray native = QFile::encodeName(path);
-        if (::mkdir(native.constData(), 0777) == 0)
-            continue;
-        const int error = errno;
-        struct stat st;
-        if (error == EEXIST && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-            continue;
-        return {FileError::CannotWrite,
-                QString::fromLocal8Bit(std::strerror(error == EEXIST ? ENOTDIR : error))};
-    }
-    return {};
-}
 
 bool newerFirst(const Entry &a, const Entry &b)
 {
@@ -56,7 +30,7 @@ Stored store(const QString &folder, const Backup &backup, const Limits &limits)
 {
     if (folder.isEmpty())
         return {{FileError::NoFolder, QStringLiteral("no data folder")}, QString()};
-    if (const FileResult made = makeFolder(folder); !made.ok())
+    if (const FileResult made = makeFolders(folder); !made.ok())
         return {made, QString()};
     const QString stem = backup.time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
                          u'-' + operationName(backup.operation) + u'-' + kindName(backup.kind);

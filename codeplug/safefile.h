@@ -55,6 +55,11 @@ FileResult checkWritableTarget(const QString &path);
 /// behind are removed once they are a minute old.
 FileResult writeFileAtomically(const QString &path, const QByteArray &data);
 
+/// Makes \a folder and the folders above it; on failure, the system's
+/// reason for the first one that could not be made ("Not a directory" when a
+/// file stands in the way, "Permission denied", ...).
+FileResult makeFolders(const QString &folder);
+
 /// An English description of a failed file operation, for the command line.
 QString describeFileResult(const FileResult &result, const QString &path, int expectedSize);
 

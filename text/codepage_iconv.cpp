@@ -1,3 +1,4 @@
+// GBK and Big5 through iconv, where the C library has it.
 #include "text/codepage.h"
 
 #include <iconv.h>
