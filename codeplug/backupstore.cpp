@@ -22,7 +22,7 @@ bool newerFirst(const Entry &a, const Entry &b)
 
 QString defaultFolder()
 {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     return data.isEmpty() ? QString() : QDir(data).filePath(QStringLiteral("backups"));
 }
 

@@ -18,7 +18,8 @@ struct Limits
 };
 
 /// The user's backup folder: "backups" in the program's data folder
-/// (QStandardPaths::AppDataLocation, which honours XDG_DATA_HOME).
+/// (QStandardPaths::AppLocalDataLocation: XDG_DATA_HOME on Linux,
+/// %LOCALAPPDATA% on Windows).
 QString defaultFolder();
 
 struct Stored

@@ -1,5 +1,7 @@
 #include "ui/config/appconfig.h"
 
+#include "ui/config/configplace.h"
+
 #include "codeplug/backupfile.h"
 #include "link/transfersafety.h"
 #include "packaging/installpaths.h"
@@ -7,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <climits>
@@ -16,7 +17,6 @@
 #include <optional>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace t880 {
 
@@ -283,12 +283,8 @@ std::array<BandLimits, AppConfig::Bands> AppConfig::defaultBands()
 
 QString configLocation(const QString &explicitPath, const QString &executableDir, MakeFolder make)
 {
-    return configLocation(
-        explicitPath, executableDir,
-        [](const QString &folder) {
-            return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
-        },
-        QString::fromUtf8(install::BinDir), make);
+    return configLocation(explicitPath, executableDir, configplace::mayWrite,
+                          QString::fromUtf8(install::BinDir), make);
 }
 
 QString configLocation(const QString &explicitPath, const QString &executableDir,
@@ -304,7 +300,7 @@ QString configLocation(const QString &explicitPath, const QString &executableDir
     if (!executableDir.isEmpty() && !sameFolder(executableDir, installedBinDir) &&
         mayWrite(executableDir))
         return QDir(executableDir).filePath(kFileName);
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString folder = configplace::userFolder();
     if (folder.isEmpty())
         return QDir(executableDir).filePath(kFileName); // nowhere better; loading says why
     // Made for the first run to write the file into.

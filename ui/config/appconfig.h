@@ -94,7 +94,7 @@ struct AppConfig
 /// `_config.ini` in the folder of the executable (\a executableDir) when that
 /// folder may be written and is not the folder the build installs programs
 /// into, else in the user's configuration folder
-/// (QStandardPaths::AppConfigLocation, created when missing unless \a make
+/// (configplace::userFolder(), created when missing unless \a make
 /// says not to: a reader that never writes the file leaves the disk alone).
 enum class MakeFolder { Yes, No };
 QString configLocation(const QString &explicitPath, const QString &executableDir,

@@ -30,7 +30,7 @@ RecoveryStore::~RecoveryStore() = default;
 
 QString RecoveryStore::defaultFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
            QStringLiteral("/recovery");
 }
 
