@@ -27,8 +27,6 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
 namespace t880 {
 
 namespace {
@@ -47,14 +45,6 @@ QString adapterText(const link::PortInfo &info)
     if (!info.usbId.isEmpty())
         text += QStringLiteral(" (%1)").arg(info.usbId);
     return text.trimmed();
-}
-
-// A serial port is a character device; a link to one (as the virtual radio
-// makes) counts as the device it points to.
-bool isCharacterDevice(const QString &path)
-{
-    struct stat st = {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
 } // namespace
@@ -172,7 +162,7 @@ TGangWriteDlg::TGangWriteDlg(Document &state, QWidget *parent)
 
     // Ports chosen before that are not listed (given by path) stay offered.
     for (const QString &device : std::as_const(m_checked)) {
-        if (isCharacterDevice(device))
+        if (link::isSerialDevice(device))
             m_addedPorts << device;
     }
     refreshPorts();
@@ -222,7 +212,7 @@ void TGangWriteDlg::refreshPorts()
                    (!canonical.isEmpty() && QFileInfo(r.device).canonicalFilePath() == canonical);
         });
         if (same == rows.end())
-            rows.push_back({bound, QString(), number, isCharacterDevice(bound)});
+            rows.push_back({bound, QString(), number, link::isSerialDevice(bound)});
         else if (same->number == 0)
             same->number = number;
     }
@@ -298,7 +288,7 @@ void TGangWriteDlg::AddPortBtnClick()
         return;
     // "ttyUSB0" and "pts/3" as the system names them, as on the command line.
     const QString path = QDir::cleanPath(link::resolvePortPath(typed).path);
-    if (!isCharacterDevice(path)) {
+    if (!link::isSerialDevice(path)) {
         TUserWarnDlg message(m_state.lang(), this);
         message.setMessage(m_state.langText(text::MainText::NotAPort).arg(path));
         message.exec();

@@ -19,6 +19,10 @@ struct PortPath
     QStringList tried; ///< every place looked at, for the message when none exists
 };
 PortPath resolvePortPath(const QString &name);
+/// Whether \a path names a serial port present now (a character device, or
+/// a link to one as the virtual radio makes; on Windows a COM port the
+/// system lists).
+bool isSerialDevice(const QString &path);
 
 class PortMap
 {

@@ -30,6 +30,12 @@ PortPath resolvePortPath(const QString &name)
     return {device, {local, device}};
 }
 
+bool isSerialDevice(const QString &path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
 PortMap PortMap::systemPorts()
 {
     std::vector<QString> paths;
