@@ -161,6 +161,6 @@ makensis -V2 -DVERSION="$version" -DDEPLOY="$deploy" -DOUTFILE="$installer" \
     "$root/packaging/windows/installer.nsi"
 
 if [ "$smoke" = 1 ]; then
-    "$root/packaging/windows/smoke.sh" "$deploy"
+    "$root/packaging/windows/smoke.sh" "$deploy" "$installer"
 fi
 echo "$installer"

@@ -1,7 +1,9 @@
 ; The Windows installer: the programs under Program Files, a Start menu
 ; entry, .Kzx and .kzxa opening the window, and an uninstaller listed among
 ; the installed programs. makensis -DVERSION=... -DDEPLOY=... -DOUTFILE=...
-Unicode true
+; A 64-bit installer for 64-bit programs (it runs where a 32-bit one
+; would need the 32-bit subsystem).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "T-880 programming software"

@@ -5,11 +5,14 @@
 # every file and every radio memory must come out the same byte for byte.
 # The window is started in the three languages, with a screenshot of each.
 #
-#   packaging/windows/smoke.sh DEPLOY
+#   packaging/windows/smoke.sh DEPLOY [INSTALLER]
 #
+# With INSTALLER it is also installed silently, tried from Program Files, and
+# uninstalled.
 # Called by scripts/windows.sh; needs the Linux build's own packages.
 set -uo pipefail
-deploy=$(cd "$1" && pwd)
+deploy=$(cd "${1:?usage: smoke.sh DEPLOY [INSTALLER]}" && pwd)
+installer=${2:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out="$root/build-windows/smoke"
 linux="$root/build-windows/linux"
@@ -35,6 +38,10 @@ cmake -S "$root" -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=Release -DT880_BUILD_TE
     exit 1
 }
 t880="$linux/cli/t880"
+# The programs run from a copy: a portable copy keeps its _config.ini beside
+# them, and the folder the installer packs stays as it was made.
+cp -r "$deploy" "$out/programs"
+programs="$out/programs"
 
 # --- Wine ---------------------------------------------------------------------
 
@@ -85,7 +92,7 @@ radio windows "$out/windows.mem" || fail "the Windows side's radio"
 # a link in dosdevices is reset at every start.
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$out/windows" /f >>"$out/log" 2>&1
 wineserver -k
-win() { "${wine[@]}" "$deploy/t880.exe" "$@"; }
+win() { "${wine[@]}" "$programs/t880.exe" "$@"; }
 # The Windows programs print \r\n where Linux prints \n.
 same_text() { cmp -s <(tr -d '\r' <"$1") "$2"; }
 
@@ -108,8 +115,17 @@ check "status: the same report" same_text "$out/status-windows.txt" "$out/status
 
 "$t880" set-password --port "$out/linux" SMOKE1 >>"$out/log" 2>&1
 win set-password --port COM1 SMOKE1 >>"$out/log" 2>&1
-check "set-password: the radio's memory is the Linux build's, byte for byte" \
-    cmp "$out/linux.mem" "$out/windows.mem"
+# The password area (0x41D0..0x41EF) is sealed with random bytes at every
+# write: the rest of the memory must match, and the radio must then take the
+# new password from either side.
+outside_password() { head -c $((0x41D0)) "$1"; tail -c +$((0x41F0 + 1)) "$1"; }
+check "set-password: the radio's memory is the Linux build's outside the password area" \
+    cmp <(outside_password "$out/linux.mem") <(outside_password "$out/windows.mem")
+"$t880" read --port "$out/linux" --password SMOKE1 -o "$out/locked-linux.Kzx" >>"$out/log" 2>&1
+win read --port COM1 --password SMOKE1 -o "$(winepath -w "$out/locked-windows.Kzx")" \
+    >>"$out/log" 2>&1
+check "set-password: both radios take the new password, and read the same" \
+    cmp "$out/locked-linux.Kzx" "$out/locked-windows.Kzx"
 
 "$t880" new --demo "$out/new-linux.Kzx" >/dev/null
 win new --demo "$(winepath -w "$out/new-windows.Kzx")" >>"$out/log" 2>&1
@@ -124,12 +140,18 @@ check "show: the same listing" same_text "$out/show-windows.txt" "$out/show-linu
 
 # --- the window ---------------------------------------------------------------
 
-gui() { "${wine[@]}" "$deploy/t880-gui.exe" "$@"; }
-start=$(date +%s%N)
+gui() { "${wine[@]}" "$programs/t880-gui.exe" "$@"; }
+# COM2 leads to a pipe that nobody writes: opening it would wait for ever.
+# Start-up only lists the ports, so the window must not notice.
+mkfifo "$out/nowhere"
+wine reg add 'HKLM\Software\Wine\Ports' /v COM2 /t REG_SZ /d "$out/nowhere" /f >>"$out/log" 2>&1
+wineserver -k
+gui --startup-report >"$out/startup.txt" 2>>"$out/log"
+painted=$(tr -d '\r' <"$out/startup.txt" | sed -n 's/^first-paint-ms \([0-9]*\).*/\1/p')
+check "the window started plainly and painted within a second (${painted:-no} ms)" \
+    test "${painted:-99999}" -lt 1000
 gui --screenshot "$(winepath -w "$out/window-plain.png")" >>"$out/log" 2>&1
-took=$((($(date +%s%N) - start) / 1000000))
-check "the window started plainly (${took} ms, Wine's start included)" \
-    test -s "$out/window-plain.png"
+check "the window's plain start rendered: $out/window-plain.png" test -s "$out/window-plain.png"
 for pair in 0:en 1:chs 2:cht; do
     language=${pair%%:*}
     name=${pair##*:}
@@ -139,6 +161,30 @@ for pair in 0:en 1:chs 2:cht; do
         --screenshot "$(winepath -w "$out/window-$name.png")" >>"$out/log" 2>&1
     check "the window in $name: $out/window-$name.png" test -s "$out/window-$name.png"
 done
+
+# --- the installer ------------------------------------------------------------
+
+if [ -n "$installer" ]; then
+    installed="$WINEPREFIX/drive_c/Program Files/t880"
+    "${wine[@]}" "$installer" /S >>"$out/log" 2>&1
+    check "the installer put the programs under Program Files" test -f "$installed/t880-gui.exe"
+    check "the installer made the Start menu entry" test -f \
+        "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/T-880 programming software.lnk"
+    check ".Kzx and .kzxa open the window" sh -c \
+        "wine reg query 'HKLM\\Software\\Classes\\.Kzx' | grep -q t880.Codeplug &&
+         wine reg query 'HKLM\\Software\\Classes\\.kzxa' | grep -q t880.Calibration &&
+         wine reg query 'HKLM\\Software\\Classes\\t880.Codeplug\\shell\\open\\command' | grep -q t880-gui.exe"
+    "${wine[@]}" 'C:\Program Files\t880\t880.exe' new --demo \
+        "$(winepath -w "$out/installed.Kzx")" >>"$out/log" 2>&1
+    check "the installed t880.exe works" cmp "$out/new-linux.Kzx" "$out/installed.Kzx"
+    # The uninstaller runs from a copy of itself and returns at once.
+    "${wine[@]}" 'C:\Program Files\t880\uninstall.exe' /S >>"$out/log" 2>&1
+    for _ in $(seq 100); do
+        [ -e "$installed/t880-gui.exe" ] || break
+        sleep 0.2
+    done
+    check "the uninstaller took the programs away" test ! -e "$installed/t880-gui.exe"
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "smoke: $failures step(s) failed" >&2
