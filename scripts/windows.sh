@@ -34,7 +34,7 @@ say() { printf 'windows: %s\n' "$*" >&2; }
 # give the bytes the Windows programs must match), the cross tool chain, the
 # installer maker, Wine, and dpkg-dev for unpacking Qt's source.
 "$root/scripts/setup.sh" g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
-    nsis wine wine64 dpkg-dev
+    nsis wine wine64 dpkg-dev librsvg2-bin icoutils
 
 # Qt's host tools (moc, rcc, uic) are Debian's; the Windows Qt must be the
 # same version.
@@ -115,11 +115,17 @@ include("$toolchain")
 list(APPEND CMAKE_FIND_ROOT_PATH "$qt")
 list(APPEND CMAKE_PREFIX_PATH "$qt")
 TOOLCHAIN
+# The program's icon, in the sizes Windows shows.
+for size in 16 24 32 48 64 256; do
+    rsvg-convert -w "$size" -h "$size" "$root/packaging/t880-gui.svg" -o "$build/icon-$size.png"
+done
+icotool -c -o "$build/t880-gui.ico" "$build"/icon-{16,24,32,48,64}.png -r "$build/icon-256.png"
 say "building t880.exe and t880-gui.exe"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$build/toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DT880_BUILD_TESTS=OFF -DT880_BUILD_BENCH=OFF -DT880_MAN_PAGES=OFF >/dev/null
+    -DT880_BUILD_TESTS=OFF -DT880_BUILD_BENCH=OFF -DT880_MAN_PAGES=OFF \
+    -DT880_WINDOWS_ICON="$build/t880-gui.ico" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 # --- what a Windows machine needs beside them ------------------------------------

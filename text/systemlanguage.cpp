@@ -1,9 +1,5 @@
 #include "text/systemlanguage.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace t880::text {
 
 namespace {
@@ -117,15 +113,6 @@ quint16 languageIdForLocale(const QLocale &locale)
             return makeLangId(entry.primary, kSublangDefault);
     }
     return kEnglishUs;
-}
-
-quint16 systemLanguageId()
-{
-#ifdef Q_OS_WIN
-    return quint16(GetSystemDefaultLangID());
-#else
-    return languageIdForLocale(QLocale::system());
-#endif
 }
 
 } // namespace t880::text

@@ -190,9 +190,11 @@ void TForm1::readConfiguration()
     m_doc.config() = load.config;
     if (!load.existed)
         return;
-    // A stored port that is not present now falls back to the first.
+    // A stored port that is not present now falls back to the first. The
+    // system's list says what is present; opening each port to see would
+    // wait on a port that leads nowhere, before the window is even shown.
     const std::vector<int> present =
-        link::PortMap::withBindings(m_doc.config().portPaths).openablePorts();
+        link::PortMap::withBindings(m_doc.config().portPaths).numbers();
     if (std::find(present.begin(), present.end(), m_doc.config().port) == present.end())
         m_doc.config().port = 1;
 }

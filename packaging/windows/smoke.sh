@@ -146,6 +146,9 @@ gui() { "${wine[@]}" "$programs/t880-gui.exe" "$@"; }
 mkfifo "$out/nowhere"
 wine reg add 'HKLM\Software\Wine\Ports' /v COM2 /t REG_SZ /d "$out/nowhere" /f >>"$out/log" 2>&1
 wineserver -k
+# A configuration that names COM2: start-up checks it against the ports
+# present.
+printf '[config]\r\nPort=2\r\nLanguage=2\r\nAutoSeachPort=1\r\n' >"$programs/_config.ini"
 gui --startup-report >"$out/startup.txt" 2>>"$out/log"
 painted=$(tr -d '\r' <"$out/startup.txt" | sed -n 's/^first-paint-ms \([0-9]*\).*/\1/p')
 check "the window started plainly and painted within a second (${painted:-no} ms)" \
