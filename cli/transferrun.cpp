@@ -96,11 +96,7 @@ bool optionGiven(const QCommandLineParser &parser, const QCommandLineOption &opt
 // The result texts of the programming dialog; the command line speaks English.
 QString outcomeText(link::Outcome outcome)
 {
-    if (outcome == link::Outcome::Closed)
-        return QStringLiteral("Interrupted");
-    text::TAppLang lang;
-    lang.fSetLangType(text::Language::English);
-    return link::outcomeText(outcome, lang);
+    return link::outcomeEnglish(outcome);
 }
 
 InterruptWatch::InterruptWatch(std::function<void()> stop)
@@ -304,7 +300,7 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
                         describeFileResult(transfer.backupResult(), transfer.backupFolder(), 0)
                  << QStringLiteral("Make that folder writable (XDG_DATA_HOME moves it), or give "
                                    "--no-backup to write without keeping the radio's contents.");
-        result.exit = ExitBackupFailed;
+        result.exit = link::outcomeExitCode(outcome, false);
         return;
     }
     text::TAppLang english;
@@ -324,31 +320,10 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
                                        "(the new password, or else the old one)")
                             .arg(transfer.backupPath());
     }
-    if (!transfer.portFailure().path.isEmpty()) {
+    const bool portFailed = !transfer.portFailure().path.isEmpty();
+    if (portFailed)
         errLines << portAdvice(transfer.portFailure(), tried);
-        result.exit = ExitPortFailure;
-        return;
-    }
-    switch (outcome) {
-    case link::Outcome::PasswordError:
-        result.exit = ExitPassword;
-        break;
-    case link::Outcome::OldVersion:
-        result.exit = ExitOldVersion;
-        break;
-    case link::Outcome::Closed:
-        result.exit = ExitInterrupted;
-        break;
-    case link::Outcome::VerifyFailed:
-        result.exit = ExitVerifyFailed;
-        break;
-    case link::Outcome::WrongRadio:
-        result.exit = ExitWrongRadio;
-        break;
-    default:
-        result.exit = ExitNoAnswer;
-        break;
-    }
+    result.exit = link::outcomeExitCode(outcome, portFailed);
 }
 
 QStringList diagnosisLines(const link::SerialTransfer &transfer, const QCommandLineParser &parser,

@@ -3,6 +3,7 @@
 
 #include "cli/command.h"
 #include "codeplug/backupstore.h"
+#include "link/outcometext.h"
 #include "link/programstate.h"
 #include "link/serial/portmap.h"
 #include "link/transferengine.h"
@@ -20,17 +21,14 @@ class SerialTransfer;
 
 namespace t880::cli {
 
-/// Exit codes of the transfer verbs, one per kind of failure.
-enum TransferExit : int {
-    ExitNoAnswer = 3,     ///< "Communication False": no or wrong answer
-    ExitPassword = 4,     ///< "Password Error"
-    ExitOldVersion = 5,   ///< "Device is old version"
-    ExitPortFailure = 6,  ///< the port could not be opened
-    ExitInterrupted = 7,  ///< stopped by the user
-    ExitVerifyFailed = 8, ///< "Verify failed": the radio does not hold what was written
-    ExitBackupFailed = 9, ///< the backup before a write could not be kept; nothing written
-    ExitWrongRadio = 10,  ///< a restore into another kind of radio; nothing written
-};
+using link::ExitBackupFailed;
+using link::ExitInterrupted;
+using link::ExitNoAnswer;
+using link::ExitOldVersion;
+using link::ExitPassword;
+using link::ExitPortFailure;
+using link::ExitVerifyFailed;
+using link::ExitWrongRadio;
 
 struct TransferOptions
 {

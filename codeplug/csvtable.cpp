@@ -26,10 +26,10 @@ QString quoted(const QString &field, QChar separator)
 
 } // namespace
 
-Table readTable(const QByteArray &data, QChar separator)
+Table readTable(const QByteArray &data, QChar separator, qsizetype maxBytes)
 {
     Table table;
-    if (data.size() > MaxTableBytes) {
+    if (data.size() > maxBytes) {
         table.error = TableError::TooLarge;
         return table;
     }
@@ -113,21 +113,21 @@ Table readTable(const QByteArray &data, QChar separator)
     return table;
 }
 
+QByteArray writeLine(const QStringList &fields, QChar separator)
+{
+    QStringList q;
+    q.reserve(fields.size());
+    for (const QString &f : fields)
+        q.append(quoted(f, separator));
+    return (q.join(separator) + QLatin1String("\r\n")).toUtf8();
+}
+
 QByteArray writeTable(const QStringList &header, const QList<QStringList> &rows, QChar separator)
 {
-    QString out;
-    auto appendLine = [&](const QStringList &fields) {
-        QStringList q;
-        q.reserve(fields.size());
-        for (const QString &f : fields)
-            q.append(quoted(f, separator));
-        out += q.join(separator);
-        out += QLatin1String("\r\n");
-    };
-    appendLine(header);
+    QByteArray out = writeLine(header, separator);
     for (const QStringList &row : rows)
-        appendLine(row);
-    return out.toUtf8();
+        out += writeLine(row, separator);
+    return out;
 }
 
 QString describeTableError(const Table &table)

@@ -41,12 +41,16 @@ struct Table
 };
 
 /// Reads UTF-8 \a data separated by \a separator. The first record that is
-/// not blank is the header; its names are trimmed.
-Table readTable(const QByteArray &data, QChar separator);
+/// not blank is the header; its names are trimmed. Data above \a maxBytes is
+/// refused (TooLarge).
+Table readTable(const QByteArray &data, QChar separator, qsizetype maxBytes = MaxTableBytes);
 
 /// The table as UTF-8 text with CRLF line ends (what spreadsheets write), no
 /// byte-order mark; fields are quoted only where they must be.
 QByteArray writeTable(const QStringList &header, const QList<QStringList> &rows, QChar separator);
+
+/// One line of such a table, CRLF included.
+QByteArray writeLine(const QStringList &fields, QChar separator);
 
 /// An English description of a table error, for the command line.
 QString describeTableError(const Table &table);

@@ -46,4 +46,43 @@ QStringList backupNoteLines(const QString &backupPath, bool passwordAtStake,
     return lines;
 }
 
+int outcomeExitCode(Outcome outcome, bool portFailed)
+{
+    switch (outcome) {
+    case Outcome::Success:
+        return 0;
+    case Outcome::BackupFailed:
+        return ExitBackupFailed;
+    default:
+        break;
+    }
+    if (portFailed)
+        return ExitPortFailure;
+    switch (outcome) {
+    case Outcome::PasswordError:
+        return ExitPassword;
+    case Outcome::OldVersion:
+        return ExitOldVersion;
+    case Outcome::Closed:
+        return ExitInterrupted;
+    case Outcome::VerifyFailed:
+        return ExitVerifyFailed;
+    case Outcome::WrongRadio:
+        return ExitWrongRadio;
+    default:
+        return ExitNoAnswer;
+    }
+}
+
+QString outcomeEnglish(Outcome outcome)
+{
+    if (outcome == Outcome::Closed)
+        return QStringLiteral("Interrupted");
+    if (outcome == Outcome::Running)
+        return QStringLiteral("Running");
+    text::TAppLang lang;
+    lang.fSetLangType(text::Language::English);
+    return outcomeText(outcome, lang);
+}
+
 } // namespace t880::link

@@ -10,6 +10,27 @@
 
 namespace t880::link {
 
+/// The command line's exit codes of transfers, one per kind of failure; the
+/// production record keeps them for the window's transfers as well.
+enum TransferExit : int {
+    ExitNoAnswer = 3,     ///< "Communication False": no or wrong answer
+    ExitPassword = 4,     ///< "Password Error"
+    ExitOldVersion = 5,   ///< "Device is old version"
+    ExitPortFailure = 6,  ///< the port could not be opened
+    ExitInterrupted = 7,  ///< stopped by the user
+    ExitVerifyFailed = 8, ///< "Verify failed": the radio does not hold what was written
+    ExitBackupFailed = 9, ///< the backup before a write could not be kept; nothing written
+    ExitWrongRadio = 10,  ///< a restore into another kind of radio; nothing written
+};
+
+/// The exit code of a transfer that ended with \a outcome; \a portFailed
+/// when no port could be opened. 0 for a success.
+int outcomeExitCode(Outcome outcome, bool portFailed);
+
+/// The result as the command line and the production record say it, in
+/// English ("Interrupted" for a transfer the user stopped).
+QString outcomeEnglish(Outcome outcome);
+
 /// Number, in the programming dialog's table, of the text that reports
 /// \a outcome (ProgramText::Success, CommunicationFalse, PasswordError,
 /// OldVersion, VerifyFailed, BackupFailed, WrongRadio); -1 for a transfer the

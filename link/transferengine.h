@@ -99,6 +99,9 @@ public:
     virtual void startTimer(Timer timer, int ms) = 0;
     virtual void stopTimer(Timer timer) = 0;
     virtual void progressChanged(int /*percent*/) {}
+    /// The first block to be written into the radio goes out next (after
+    /// the backup before it was kept); once per transfer.
+    virtual void writingBegins() {}
     /// The transfer has ended; the port is closed and all timers are stopped.
     virtual void finished(Outcome outcome) = 0;
 };
@@ -167,6 +170,8 @@ public:
     /// transfer: after anything but a success the radio may hold neither the
     /// old password nor the new one.
     bool passwordBlockSent() const { return m_passwordBlockSent; }
+    /// Whether the transfer came to writing into the radio.
+    bool writingBegun() const { return m_writingBegun; }
 
     /// Runs the operation's completion actions (conversion into the model or
     /// the calibration record); only after a successful transfer, once.
@@ -348,6 +353,7 @@ private:
     bool m_passwordBlockSent = false;
     /// The blocks being read now are what the next writes are built from.
     bool m_buildsOnReading = false;
+    bool m_writingBegun = false;
     PasswordBlock m_firstPdBlock{};
 };
 

@@ -52,6 +52,10 @@ bool TransferEngine::enterPhase(std::size_t index)
             return false;
         if (phase.kind == PlanPhase::Kind::Verify)
             startVerify();
+        if (phase.kind == PlanPhase::Kind::Write && !m_writingBegun) {
+            m_writingBegun = true;
+            m_host.writingBegins();
+        }
         m_blockOffset = phase.offset;
         m_blockIsRead = phase.kind != PlanPhase::Kind::Write;
         m_buildsOnReading = phase.buildsOnReading;

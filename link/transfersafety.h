@@ -26,6 +26,19 @@ struct TransferSafety
     backup::Operation writeOperation = backup::Operation::Write;
     /// What the backup of a read calls its operation (a compare says so).
     backup::Operation readOperation = backup::Operation::Read;
+    /// Where a write keeps its note while it runs (see writejournal.h);
+    /// empty: no notes.
+    QString journalFolder;
+    /// The production record every write appends a line to; empty: none.
+    QString recordPath;
+};
+
+/// What a write puts into the radio, for its note and its record line.
+struct WriteSubject
+{
+    QString port;   ///< the port as the user named it
+    QString file;   ///< the file written; empty when there is none
+    QString sha256; ///< of that file's bytes
 };
 
 } // namespace t880::link

@@ -2,6 +2,8 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/memorymap.h"
+#include "codeplug/productionrecord.h"
+#include "link/outcometext.h"
 
 namespace t880::link {
 
@@ -86,19 +88,24 @@ void SerialTransfer::setSafety(const TransferSafety &safety)
     m_engine.setBackupSink([this] { return keepBackup(m_safety.writeOperation); });
 }
 
+backup::Operation SerialTransfer::operationName(backup::Operation asked) const
+{
+    if (m_op == OpCode::Calibration && asked == backup::Operation::Write)
+        return backup::Operation::CalibrationWrite;
+    if (m_op == OpCode::Calibration && asked == backup::Operation::Read)
+        return backup::Operation::CalibrationRead;
+    if (m_op == OpCode::Password && asked == backup::Operation::Write)
+        return backup::Operation::PasswordWrite;
+    return asked;
+}
+
 bool SerialTransfer::keepBackup(backup::Operation operation)
 {
     backup::Backup b;
     b.time = QDateTime::currentDateTimeUtc();
     b.kind = m_engine.radioKind();
     b.port = m_openedPath;
-    b.operation = operation;
-    if (m_op == OpCode::Calibration && operation == backup::Operation::Write)
-        b.operation = backup::Operation::CalibrationWrite;
-    if (m_op == OpCode::Calibration && operation == backup::Operation::Read)
-        b.operation = backup::Operation::CalibrationRead;
-    if (m_op == OpCode::Password && operation == backup::Operation::Write)
-        b.operation = backup::Operation::PasswordWrite;
+    b.operation = operationName(operation);
     // Only the areas the operation is about: the password area goes with the
     // codeplug, the calibration area with a calibration backup.
     for (const auto &[address, data] : m_engine.capturedBlocks()) {
@@ -203,10 +210,62 @@ void SerialTransfer::progressChanged(int percent)
     emit progressUpdated(percent);
 }
 
+void SerialTransfer::writingBegins()
+{
+    if (m_safety.journalFolder.isEmpty())
+        return;
+    // Noted before the first block goes out: from here on an ending the
+    // program does not live to see leaves the radio half written.
+    m_note = {};
+    m_note.port = m_subject.port.isEmpty() ? m_openedPath : m_subject.port;
+    m_note.device = m_openedPath;
+    m_note.operation = operationName(m_safety.writeOperation);
+    m_note.calibration = m_op == OpCode::Calibration;
+    m_note.file = m_subject.file;
+    m_note.backup = m_backupPath;
+    m_journalResult = journal::open(m_safety.journalFolder, m_note);
+    m_trace.note(now(), m_journalResult.ok()
+                            ? QStringLiteral("journal: %1").arg(m_note.path)
+                            : QStringLiteral("journal not written: %1").arg(m_journalResult.detail));
+}
+
+void SerialTransfer::closeJournal(Outcome outcome)
+{
+    journal::close(m_note);
+    m_note.path.clear();
+    // The radio now holds a whole write of that area: what an earlier write
+    // left unfinished there is no longer in it.
+    if (outcome == Outcome::Success && m_engine.writingBegun() && !m_safety.journalFolder.isEmpty())
+        journal::closeReplaced(m_safety.journalFolder, m_subject.port, m_openedPath,
+                               m_op == OpCode::Calibration);
+}
+
+void SerialTransfer::appendRecord(Outcome outcome)
+{
+    if (m_mode != ReadMode::Write || m_safety.recordPath.isEmpty())
+        return;
+    production::Line line;
+    line.time = QDateTime::currentDateTimeUtc();
+    line.computer = production::computerName();
+    line.operation = backup::operationName(operationName(m_safety.writeOperation));
+    line.port = m_subject.port.isEmpty() ? m_openedPath : m_subject.port;
+    line.device = m_openedPath;
+    line.radio = m_engine.radioAnswered() ? backup::kindName(m_engine.radioKind()) : QString();
+    line.file = m_subject.file;
+    line.sha256 = m_subject.sha256;
+    line.result = outcomeEnglish(outcome);
+    line.exitCode = outcomeExitCode(outcome, !m_portFailure.path.isEmpty());
+    line.seconds = double(m_endedMs) / 1000.0;
+    line.backup = m_backupPath;
+    m_recordResult = production::append(m_safety.recordPath, line, m_safety.limits.maxAgeDays);
+}
+
 void SerialTransfer::finished(Outcome outcome)
 {
     m_endedMs = now();
     m_trace.note(m_endedMs, QStringLiteral("end: %1").arg(QLatin1String(outcomeName(outcome))));
+    closeJournal(outcome);
+    appendRecord(outcome);
     // Kept before anyone hears of the success: the bytes are the radio's
     // own, before any conversion.
     if (outcome == Outcome::Success && m_mode == ReadMode::Read && m_safety.keepReads &&

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "codeplug/backupstore.h"
+#include "codeplug/writejournal.h"
 #include "link/serial/portmap.h"
 #include "link/serial/serialport.h"
 #include "link/serialtrace.h"
@@ -56,6 +57,13 @@ public:
     void setVerifyReads(bool on) { m_engine.setVerifyReads(on); }
     /// Backups and the read-back of writes; set before start().
     void setSafety(const TransferSafety &safety);
+    /// What a write puts into the radio, for the write journal and the
+    /// production record; set before start().
+    void setWriteSubject(const WriteSubject &subject) { m_subject = subject; }
+    /// Why the write's note or its line in the production record could not
+    /// be kept; ok() when nothing failed. Neither stops the transfer.
+    const FileResult &journalResult() const { return m_journalResult; }
+    const FileResult &recordResult() const { return m_recordResult; }
     /// Writes \a plan's raw blocks instead of building them (a restore);
     /// set before start().
     void setRestorePlan(RestorePlan plan) { m_engine.setRestorePlan(std::move(plan)); }
@@ -101,11 +109,16 @@ private:
     void startTimer(Timer timer, int ms) override;
     void stopTimer(Timer timer) override;
     void progressChanged(int percent) override;
+    void writingBegins() override;
     void finished(Outcome outcome) override;
 
     void poll();
     qint64 now() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
     bool keepBackup(backup::Operation operation);
+    /// What the backups, the journal and the record call this transfer.
+    backup::Operation operationName(backup::Operation asked) const;
+    void closeJournal(Outcome outcome);
+    void appendRecord(Outcome outcome);
 
     PortMap m_map;
     std::unique_ptr<SerialPort> m_port;
@@ -121,6 +134,10 @@ private:
     TransferSafety m_safety;
     QString m_backupPath;
     FileResult m_backupResult;
+    WriteSubject m_subject;
+    journal::Entry m_note;
+    FileResult m_journalResult;
+    FileResult m_recordResult;
     OpCode m_op;
     ReadMode m_mode;
     TransferEngine m_engine;

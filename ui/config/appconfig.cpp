@@ -1,4 +1,6 @@
 #include "ui/config/appconfig.h"
+#include "codeplug/productionrecord.h"
+#include "codeplug/writejournal.h"
 
 #include "ui/config/configplace.h"
 
@@ -386,6 +388,8 @@ link::TransferSafety transferSafetyFrom(const AppConfig &config)
     safety.limits = {config.backupMaxAgeDays, config.backupMaxCount};
     safety.backupBeforeWrite = config.backupBeforeWrite;
     safety.verifyAfterWrite = config.verifyAfterWrite;
+    safety.journalFolder = journal::defaultFolder();
+    safety.recordPath = production::defaultPath();
     return safety;
 }
 
