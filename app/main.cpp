@@ -108,11 +108,15 @@ int main(int argc, char *argv[])
     if (!file.isEmpty() && !calibration)
         window.openCodeplug(file);
     // Changes that are neither saved nor written are kept aside as they are
-    // made; what a run that did not end normally left is offered first.
+    // made; what a run that did not end normally left is offered first, then
+    // the writes into a radio it left unfinished.
     const bool oneShot = parser.isSet(startupReport) || parser.isSet(screenshot);
     if (!oneShot) {
         window.enableRecovery();
-        QTimer::singleShot(0, &window, &t880::TForm1::offerRecovery);
+        QTimer::singleShot(0, &window, [&window] {
+            window.offerRecovery();
+            window.offerUnfinishedWrites();
+        });
     }
     // From the running event loop: the access prompt and the dialog are modal.
     if (calibration && !oneShot)

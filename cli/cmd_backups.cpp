@@ -3,6 +3,10 @@
 #include "cli/transferrun.h"
 
 #include "codeplug/backupstore.h"
+#include "codeplug/writejournal.h"
+
+#include <QFileInfo>
+#include <QSet>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,13 +40,20 @@ int runBackups(const QStringList &args, Context &ctx)
     parser.setApplicationDescription(
         QStringLiteral("Lists the backups kept of every read and before every write, newest first: "
                        "time (UTC), radio kind, port, operation, the channels in use (or "
-                       "'calibration') and the file. They live in %1.")
+                       "'calibration') and the file. They live in %1. The backup taken before a "
+                       "write that did not finish is marked: it puts that radio back.")
             .arg(backupFolder()));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
     parser.addOption(json);
     if (int rc = parseVerb(parser, args, ctx, 0, 0); rc >= 0)
         return rc;
     const std::vector<backup::Entry> entries = backup::list(backupFolder());
+    QSet<QString> beforeUnfinished;
+    for (const journal::Entry &note : journal::unfinished(journal::defaultFolder()))
+        beforeUnfinished.insert(QFileInfo(note.backup).absoluteFilePath());
+    const auto marked = [&beforeUnfinished](const backup::Entry &e) {
+        return beforeUnfinished.contains(QFileInfo(e.path).absoluteFilePath());
+    };
     if (parser.isSet(json)) {
         QJsonArray list;
         for (const backup::Entry &e : entries) {
@@ -59,6 +70,7 @@ int runBackups(const QStringList &args, Context &ctx)
             for (int n : backup::channelsInUse(e.backup))
                 used.append(n);
             o.insert(QStringLiteral("channels"), used);
+            o.insert(QStringLiteral("beforeUnfinishedWrite"), marked(e));
             list.append(o);
         }
         QJsonObject top;
@@ -68,11 +80,13 @@ int runBackups(const QStringList &args, Context &ctx)
         return ExitOk;
     }
     for (const backup::Entry &e : entries) {
-        ctx.out << QStringLiteral("%1  %2  %3  %4  %5  %6\n")
+        ctx.out << QStringLiteral("%1  %2  %3  %4  %5  %6%7\n")
                        .arg(e.backup.time.toString(Qt::ISODate),
                             backup::kindName(e.backup.kind).leftJustified(6),
                             backup::operationName(e.backup.operation).leftJustified(17),
-                            e.backup.port, channelList(e.backup), e.path);
+                            e.backup.port, channelList(e.backup), e.path,
+                            marked(e) ? QStringLiteral("  (before a write that did not finish)")
+                                      : QString());
     }
     ctx.out.flush();
     return ExitOk;
@@ -123,6 +137,8 @@ int runRestore(const QStringList &args, Context &ctx)
     TransferSetup setup;
     setup.restore = plan;
     setup.writeOperation = backup::Operation::Restore;
+    setup.file = path;
+    warnUnfinished(chosenPorts(parser, options), ctx, path);
     return runTransfer(parser, options, state,
                        calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
                        link::ReadMode::Write, ctx, setup);

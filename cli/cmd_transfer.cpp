@@ -154,7 +154,9 @@ int runWrite(const QStringList &args, Context &ctx)
         return rc;
     if (!checkBeforeWrite(path, state.codeplug, parser.isSet(force), ctx))
         return ExitFailure;
-    return runTransfers(parser, options, state, OpCode::Codeplug, ReadMode::Write, ctx, {});
+    TransferSetup setup;
+    setup.file = path;
+    return runTransfers(parser, options, state, OpCode::Codeplug, ReadMode::Write, ctx, {}, setup);
 }
 
 int runCalibration(const QStringList &args, Context &ctx)
@@ -197,8 +199,12 @@ int runCalibration(const QStringList &args, Context &ctx)
                     ExitUsage);
     if (int rc = takeTransferOptions(parser, options, state, ctx, true, read); rc >= 0)
         return rc;
-    if (!read)
-        return runTransfers(parser, options, state, OpCode::Calibration, ReadMode::Write, ctx, {});
+    if (!read) {
+        TransferSetup setup;
+        setup.file = path;
+        return runTransfers(parser, options, state, OpCode::Calibration, ReadMode::Write, ctx, {},
+                            setup);
+    }
     if (int rc = checkOutputs(path, parser, options, ctx); rc >= 0)
         return rc;
     return runTransfers(parser, options, state, OpCode::Calibration, ReadMode::Read, ctx,

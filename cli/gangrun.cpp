@@ -149,12 +149,13 @@ QJsonObject resultObject(const RadioResult &r)
 
 int runTransfers(const QCommandLineParser &parser, const TransferOptions &options,
                  ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx,
-                 const AfterSuccess &afterSuccess)
+                 const AfterSuccess &afterSuccess, const TransferSetup &setup)
 {
     const std::vector<ChosenPort> ports = chosenPorts(parser, options);
+    warnUnfinished(ports, ctx);
     const bool json = jsonWanted(parser, options);
     if (ports.size() == 1 && !json) {
-        const int rc = runTransfer(parser, options, state, op, mode, ctx);
+        const int rc = runTransfer(parser, options, state, op, mode, ctx, setup);
         if (rc != ExitOk)
             return rc;
         RadioResult result;
@@ -171,7 +172,7 @@ int runTransfers(const QCommandLineParser &parser, const TransferOptions &option
         devices << port.device;
     link::GangTransfer gang(state, op, mode, devices);
     for (int i = 0; i < gang.size(); ++i)
-        configureTransfer(gang.transfer(i), parser, options, {});
+        configureTransfer(gang.transfer(i), parser, options, setup, ports[std::size_t(i)].given);
 
     std::vector<RadioResult> results(ports.size());
     ProgressLine progress(ports, ctx);

@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"diff", "Show what differs between two codeplugs, backups or a radio", runDiff},
     {"backups", "List the backups kept of every read and before every write", runBackups},
     {"restore", "Write a backup back into a radio exactly as it was taken", runRestore},
+    {"log", "Print the production record: every write into a radio", runLog},
     {"doctor", "Find out why a radio does not answer, and what to do about it", runDoctor},
     {"texts", "Print a text table in one language, as text or raw bytes", runTexts},
     {"emulate", "Run a virtual radio on a pseudo-terminal", runEmulate},

@@ -1,5 +1,6 @@
 #include "cli/transferrun.h"
 
+#include "codeplug/productionrecord.h"
 #include "factory/passwordentry.h"
 #include "link/outcometext.h"
 #include "link/serial/doctor.h"
@@ -91,7 +92,47 @@ bool optionGiven(const QCommandLineParser &parser, const QCommandLineOption &opt
     return parser.optionNames().contains(option.names().first());
 }
 
+// Neither a note nor a record line that could not be kept stops a write;
+// the user hears of it.
+void recordWarnings(const link::SerialTransfer &transfer, QStringList &errLines)
+{
+    if (const FileResult &r = transfer.journalResult(); !r.ok())
+        errLines << QStringLiteral("t880: warning: the write journal could not be kept: ") +
+                        describeFileResult(r, journal::defaultFolder(), 0);
+    if (const FileResult &r = transfer.recordResult(); !r.ok())
+        errLines << QStringLiteral("t880: warning: the production record could not be written: ") +
+                        describeFileResult(r, production::defaultPath(), 0);
+}
+
 } // namespace
+
+QString unfinishedWriteText(const journal::Entry &entry)
+{
+    text::TAppLang english;
+    english.fSetLangType(text::Language::English);
+    QString text = journal::unfinishedText(entry, english);
+    if (!entry.backup.isEmpty())
+        text += u' ' + QStringLiteral("To put it back: t880 restore %1 --port %2%3")
+                           .arg(entry.backup, entry.port,
+                                entry.calibration ? QStringLiteral(" --yes") : QString());
+    return text;
+}
+
+void warnUnfinished(const std::vector<ChosenPort> &ports, Context &ctx, const QString &restoring)
+{
+    const std::vector<journal::Entry> notes = journal::unfinished(journal::defaultFolder());
+    for (const journal::Entry &e : notes) {
+        if (!restoring.isEmpty() && e.backup == restoring)
+            continue;
+        for (const ChosenPort &port : ports) {
+            if (journal::samePort(e, port.given, port.device)) {
+                ctx.err << "t880: " << unfinishedWriteText(e) << '\n';
+                break;
+            }
+        }
+    }
+    ctx.err.flush();
+}
 
 // The result texts of the programming dialog; the command line speaks English.
 QString outcomeText(link::Outcome outcome)
@@ -255,8 +296,13 @@ bool checkPortPattern(const QString &pattern, const std::vector<ChosenPort> &por
 }
 
 void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser &parser,
-                       const TransferOptions &options, const TransferSetup &setup)
+                       const TransferOptions &options, const TransferSetup &setup,
+                       const QString &port)
 {
+    const QString file =
+        setup.file.isEmpty() ? QString() : QFileInfo(setup.file).absoluteFilePath();
+    transfer.setWriteSubject(
+        {port, file, file.isEmpty() ? QString() : production::fileSha256(file)});
     transfer.setVerifyReads(optionGiven(parser, options.verify));
     // The command line's own options decide the safety steps, whatever the
     // window's configuration says.
@@ -291,6 +337,7 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
         else if (keepsReads)
             errLines << QStringLiteral("t880: warning: the read was not kept as a backup: ") +
                             describeFileResult(transfer.backupResult(), backupFolder(), 0);
+        recordWarnings(transfer, errLines);
         result.exit = ExitOk;
         return;
     }
@@ -320,6 +367,7 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
                                        "(the new password, or else the old one)")
                             .arg(transfer.backupPath());
     }
+    recordWarnings(transfer, errLines);
     const bool portFailed = !transfer.portFailure().path.isEmpty();
     if (portFailed)
         errLines << portAdvice(transfer.portFailure(), tried);
@@ -385,7 +433,7 @@ int runTransfer(const QCommandLineParser &parser, const TransferOptions &options
     if (!port)
         return fail(ctx, QStringLiteral("bad --port"), ExitUsage); // checked by takeTransferOptions
     link::SerialTransfer transfer(state, op, mode, port->settings, port->map);
-    configureTransfer(transfer, parser, options, setup);
+    configureTransfer(transfer, parser, options, setup, parser.value(options.port));
     const bool interactive = isatty(STDERR_FILENO);
     int shown = -1;
     QObject::connect(&transfer, &link::SerialTransfer::progressUpdated, [&](int percent) {

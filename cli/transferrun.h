@@ -3,6 +3,7 @@
 
 #include "cli/command.h"
 #include "codeplug/backupstore.h"
+#include "codeplug/writejournal.h"
 #include "link/outcometext.h"
 #include "link/programstate.h"
 #include "link/serial/portmap.h"
@@ -77,6 +78,8 @@ struct TransferSetup
     std::optional<link::RestorePlan> restore;
     backup::Operation readOperation = backup::Operation::Read;
     backup::Operation writeOperation = backup::Operation::Write;
+    /// The file a write puts into the radio, for the production record.
+    QString file;
 };
 
 /// Checks --port and, when given, --password (at most 12 bytes; stored as the
@@ -129,9 +132,18 @@ void judgeTransfer(link::SerialTransfer &transfer, link::OpCode op, link::ReadMo
                    const QStringList &tried, RadioResult &result, QStringList &outLines,
                    QStringList &errLines);
 /// Sets the transfer up as the command line asks (--verify, --no-backup,
-/// --no-verify, the backup folder) and as the verb needs (\a setup).
+/// --no-verify, the backup folder) and as the verb needs (\a setup), on the
+/// port the user named \a port.
 void configureTransfer(link::SerialTransfer &transfer, const QCommandLineParser &parser,
-                       const TransferOptions &options, const TransferSetup &setup);
+                       const TransferOptions &options, const TransferSetup &setup,
+                       const QString &port);
+/// Says on stderr which writes to these ports did not finish, and how to
+/// put their radios back; notes naming \a restoring (the backup a restore
+/// is about to write) are left out.
+void warnUnfinished(const std::vector<ChosenPort> &ports, Context &ctx,
+                    const QString &restoring = QString());
+/// What the user reads of a write that did not finish (English).
+QString unfinishedWriteText(const journal::Entry &entry);
 /// With --diagnose, after a Communication False: the connection doctor's
 /// findings about the transfer, in the user's language.
 QStringList diagnosisLines(const link::SerialTransfer &transfer, const QCommandLineParser &parser,
@@ -150,7 +162,7 @@ QString outcomeText(link::Outcome outcome);
 /// the worst radio's code (see worstExit()).
 int runTransfers(const QCommandLineParser &parser, const TransferOptions &options,
                  ProgramState &state, link::OpCode op, link::ReadMode mode, Context &ctx,
-                 const AfterSuccess &afterSuccess);
+                 const AfterSuccess &afterSuccess, const TransferSetup &setup = {});
 
 /// The worse of two exit codes: a radio that may hold something else than
 /// intended (8 verify failed, 3 no answer, 7 interrupted) before failures

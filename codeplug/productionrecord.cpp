@@ -82,11 +82,10 @@ FileResult prune(const QString &path, const QDateTime &now, int maxAgeDays)
         return {};
     file.readLine(); // the header
     Line first;
-    const bool old = lineOf(csv::readTable("h\r\n" + file.readLine(), Separator)
-                                .records.value(0)
-                                .fields,
-                            first) &&
-                     first.time < oldest;
+    const bool old =
+        lineOf(csv::readTable("h\r\n" + file.readLine(), Separator).records.value(0).fields,
+               first) &&
+        first.time < oldest;
     file.close();
     if (!old)
         return {};
@@ -112,10 +111,10 @@ QString defaultPath()
 const QStringList &header()
 {
     static const QStringList names{
-        QStringLiteral("time"),   QStringLiteral("computer"), QStringLiteral("operation"),
-        QStringLiteral("port"),   QStringLiteral("device"),   QStringLiteral("radio"),
-        QStringLiteral("file"),   QStringLiteral("sha256"),   QStringLiteral("result"),
-        QStringLiteral("exit"),   QStringLiteral("seconds"),  QStringLiteral("backup")};
+        QStringLiteral("time"), QStringLiteral("computer"), QStringLiteral("operation"),
+        QStringLiteral("port"), QStringLiteral("device"),   QStringLiteral("radio"),
+        QStringLiteral("file"), QStringLiteral("sha256"),   QStringLiteral("result"),
+        QStringLiteral("exit"), QStringLiteral("seconds"),  QStringLiteral("backup")};
     return names;
 }
 

@@ -1,5 +1,7 @@
 #include "codeplug/writejournal.h"
 
+#include "text/textnames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -39,7 +41,8 @@ bool entryOf(const QByteArray &bytes, Entry &e)
     if (!doc.isObject())
         return false;
     const QJsonObject o = doc.object();
-    const auto operation = backup::operationFromName(o.value(QStringLiteral("operation")).toString());
+    const auto operation =
+        backup::operationFromName(o.value(QStringLiteral("operation")).toString());
     e.time = QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
     e.pid = qint64(o.value(QStringLiteral("pid")).toDouble());
     if (!operation || !e.time.isValid() || e.pid <= 0)
@@ -79,10 +82,11 @@ FileResult open(const QString &folder, Entry &entry)
     if (!entry.time.isValid())
         entry.time = QDateTime::currentDateTimeUtc();
     // A name of its own for every write, also for several radios at once.
-    const QString name = QStringLiteral("%1-%2-%3")
-                             .arg(entry.time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")))
-                             .arg(entry.pid)
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    const QString name =
+        QStringLiteral("%1-%2-%3")
+            .arg(entry.time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")))
+            .arg(entry.pid)
+            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     entry.path = QDir(folder).filePath(name + NoteSuffix);
     const FileResult written = writeFileAtomically(entry.path, noteOf(entry));
     if (!written.ok())
@@ -153,6 +157,23 @@ int closeReplaced(const QString &folder, const QString &given, const QString &de
         }
     }
     return closed;
+}
+
+QString unfinishedText(const Entry &entry, const text::TAppLang &lang)
+{
+    const QDateTime local = entry.time.toLocalTime();
+    const QString when =
+        local.toString(local.date() == QDate::currentDate() ? QStringLiteral("HH:mm")
+                                                            : QStringLiteral("yyyy-MM-dd HH:mm"));
+    // The port as the user named it, unless that was a number.
+    bool number = false;
+    entry.port.toInt(&number);
+    const QString where = entry.device.isEmpty() || !number ? entry.port : entry.device;
+    if (entry.backup.isEmpty())
+        return lang.text(text::TextTable::Main, text::MainText::UnfinishedWriteNoBackup)
+            .arg(where, when);
+    return lang.text(text::TextTable::Main, text::MainText::UnfinishedWrite)
+        .arg(where, when, entry.backup);
 }
 
 } // namespace t880::journal

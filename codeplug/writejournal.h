@@ -7,6 +7,7 @@
 
 #include "codeplug/backupfile.h"
 #include "codeplug/safefile.h"
+#include "text/applang.h"
 
 #include <QDateTime>
 #include <QString>
@@ -54,6 +55,11 @@ bool samePort(const Entry &entry, const QString &given, const QString &device);
 /// unfinished writes it replaced are closed. Returns how many.
 int closeReplaced(const QString &folder, const QString &given, const QString &device,
                   bool calibration);
+
+/// What the user reads of a write that did not finish, in the language of
+/// \a lang: where, when (local time; with the date when not today), and the
+/// backup taken before it.
+QString unfinishedText(const Entry &entry, const text::TAppLang &lang);
 
 /// When the process \a pid began, as the system counts it; empty when no
 /// such process runs.

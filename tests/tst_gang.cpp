@@ -9,7 +9,11 @@
 #include "testsupport.h"
 
 #include "codeplug/codeplugfile.h"
+#include "codeplug/productionrecord.h"
+#include "codeplug/writejournal.h"
 #include "link/serialtrace.h"
+
+#include <QCryptographicHash>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <map>
 #include <memory>
 
 using namespace t880;
@@ -274,6 +279,26 @@ private slots:
                  r.err.constData());
         QVERIFY(!r.err.contains("a1: The port"));
         QVERIFY(!r.err.contains("locked: The port"));
+
+        // One record line for each radio, with its own result, and no write
+        // left in the journal.
+        const QString sha = QString::fromLatin1(
+            QCryptographicHash::hash(readFile(file), QCryptographicHash::Sha256).toHex());
+        std::map<QString, production::Line> recorded;
+        for (const production::Line &l :
+             production::load(path(QStringLiteral("data/t880/production.csv"))).lines)
+            recorded[l.port] = l;
+        for (int i = 0; i < 8; ++i) {
+            const QJsonObject o = list.at(i).toObject();
+            const production::Line &l = recorded[radios[std::size_t(i)].link];
+            QCOMPARE(l.operation, QStringLiteral("write"));
+            QCOMPARE(l.exitCode, exits[i]);
+            QCOMPARE(l.result, o.value(QStringLiteral("result")).toString());
+            QCOMPARE(l.file, file);
+            QCOMPARE(l.sha256, sha);
+            QCOMPARE(l.backup, o.value(QStringLiteral("backup")).toString());
+        }
+        QVERIFY(journal::list(path(QStringLiteral("data/t880/journal"))).empty());
 
         for (int i = 0; i < 8; ++i) {
             Radio &radio = radios[std::size_t(i)];

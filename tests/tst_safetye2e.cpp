@@ -1,7 +1,8 @@
 // End to end over a pseudo-terminal with the virtual radio: reads kept as
 // backups, writes backed up first and read back after, writes through a
 // line that damages requests, a restore that puts the radio back byte for
-// byte, and diffs of files and of a file against a radio. Expected bytes are
+// byte, a write killed halfway found again and put back, the production
+// record, and diffs of files and of a file against a radio. Expected bytes are
 // laid out by hand from the radio's memory layout.
 #include "radioprocess.h"
 #include "safetylayout.h"
@@ -11,6 +12,10 @@
 #include "codeplug/codeplugdata.h"
 #include "codeplug/codeplugfile.h"
 #include "codeplug/passwordblock.h"
+#include "codeplug/productionrecord.h"
+#include "codeplug/writejournal.h"
+
+#include <QCryptographicHash>
 
 #include <QDir>
 #include <QJsonArray>
@@ -38,6 +43,12 @@ QString namedBackup(const CliResult &r)
             return QString::fromLocal8Bit(lines[i + 1]);
     }
     return QString();
+}
+
+QString sha256Of(const QString &file)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(readFile(file), QCryptographicHash::Sha256).toHex());
 }
 
 QJsonObject json(const QByteArray &text)
@@ -342,6 +353,74 @@ private slots:
         backup::Backup kept;
         QVERIFY(backup::load(namedBackup(r), kept).ok());
         QCOMPARE(kept.operation, backup::Operation::Restore);
+        radio.stop();
+        QCOMPARE(describeDiff(readFile(memoryFile()), before), QString());
+        // Both writes are on record, each with the file it wrote; finished,
+        // they leave nothing in the journal.
+        const std::vector<production::Line> lines =
+            production::load(path(QStringLiteral("data/t880/production.csv"))).lines;
+        QVERIFY(lines.size() >= 2);
+        const production::Line &write = lines[lines.size() - 2];
+        const production::Line &restore = lines.back();
+        QCOMPARE(write.operation, QStringLiteral("write"));
+        QCOMPARE(write.sha256, sha256Of(writeFileForRadio()));
+        QCOMPARE(write.backup, file);
+        QCOMPARE(write.result, QStringLiteral("SUCCESS"));
+        QCOMPARE(restore.operation, QStringLiteral("restore"));
+        QCOMPARE(restore.file, file);
+        QCOMPARE(restore.sha256, sha256Of(file));
+        QCOMPARE(restore.exitCode, 0);
+        QCOMPARE(restore.radio, QStringLiteral("S"));
+        QVERIFY(journal::list(path(QStringLiteral("data/t880/journal"))).empty());
+    }
+
+    // A write killed halfway (the power went, the program was killed) is
+    // told by the next command on that port with the backup that puts it
+    // back, and marked among the backups; restoring that backup puts the
+    // radio back byte for byte and ends the warning.
+    void killedWriteIsFoundAgain()
+    {
+        const QByteArray before = radioMemory();
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, before, {QStringLiteral("--reply-delay"), QStringLiteral("20")}));
+        QProcess writer;
+        writer.start(
+            QStringLiteral(T880_CLI_PATH),
+            {QStringLiteral("write"), QStringLiteral("--port"), port(), writeFileForRadio()});
+        QVERIFY(writer.waitForStarted(10000));
+        QDeadlineTimer deadline(30000);
+        while (journal::list(path(QStringLiteral("data/t880/journal"))).empty() &&
+               !deadline.hasExpired() && writer.state() == QProcess::Running)
+            QTest::qWait(20);
+        QTest::qWait(300); // a few blocks into the write
+        writer.kill();
+        QVERIFY(writer.waitForFinished(10000));
+        const std::vector<journal::Entry> notes =
+            journal::unfinished(path(QStringLiteral("data/t880/journal")));
+        QCOMPARE(notes.size(), std::size_t(1));
+        const QString kept = notes.front().backup;
+        QVERIFY(QFileInfo::exists(kept));
+
+        const CliResult status =
+            runCli({QStringLiteral("status"), QStringLiteral("--port"), port()});
+        QCOMPARE(status.exitCode, 0);
+        QVERIFY2(status.err.contains("t880: The write to the radio on " +
+                                     QFile::encodeName(port()) + " at "),
+                 status.err.constData());
+        QVERIFY(status.err.contains("did not finish; the radio may hold part of it. The backup "
+                                    "taken before it: " +
+                                    QFile::encodeName(kept) + ". To put it back: t880 restore " +
+                                    QFile::encodeName(kept) + " --port " +
+                                    QFile::encodeName(port())));
+        const CliResult list = runCli({QStringLiteral("backups")});
+        QVERIFY(
+            list.out.contains(QFile::encodeName(kept) + "  (before a write that did not finish)"));
+
+        const CliResult r =
+            runCli({QStringLiteral("restore"), kept, QStringLiteral("--port"), port()});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QVERIFY(!r.err.contains("did not finish"));
+        QVERIFY(journal::list(path(QStringLiteral("data/t880/journal"))).empty());
         radio.stop();
         QCOMPARE(describeDiff(readFile(memoryFile()), before), QString());
     }

@@ -1,11 +1,13 @@
 // The window's side of keeping a radio's contents safe: the two switches in
 // the Edit menu, comparing with a file and with a radio, and the backups
-// dialog opening a backup and writing one back, against the virtual radio on
+// dialog opening a backup and writing one back, the offer of a write left
+// unfinished, against the virtual radio on
 // a pseudo-terminal.
 #include "guitest.h"
 #include "windowradio.h"
 
 #include "codeplug/backupstore.h"
+#include "codeplug/writejournal.h"
 #include "ui/tbackupsdlg.h"
 #include "ui/tform1.h"
 
@@ -84,6 +86,7 @@ private slots:
     void compareWithFile();
     void compareWithRadio();
     void backupsOpenAndRestore();
+    void unfinishedWriteOffered();
     void channelList_data();
     void channelList();
 };
@@ -254,6 +257,66 @@ void TestSafetyWindow::backupsOpenAndRestore()
     QCOMPARE(describeDiff(after.mid(kCodeplugArea, kCodeplugAreaSize),
                           first.mid(kCodeplugArea, kCodeplugAreaSize)),
              QString());
+    window.closeWithoutPrompt();
+}
+
+// A write that a killed program left unfinished is offered at the start:
+// Escape asks again later, Restore puts the backup back into that radio and
+// ends the offer, Dismiss forgets a note.
+void TestSafetyWindow::unfinishedWriteOffered()
+{
+    const QByteArray first = radioMemory(m_dir.path(), 2);
+    Document state;
+    configureWindow(state, m_dir.path(), path(QStringLiteral("radio")));
+    TForm1 window(state);
+    {
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, m_dir.path(), first));
+        runAnswered([&] { window.MenuEdit_ReadClick(); });
+    }
+    const QString kept = backup::list(backup::defaultFolder()).front().path;
+    // The note of a program that no longer runs (no process has this number).
+    const QString folder = journal::defaultFolder();
+    const auto leaveNote = [&](const QString &name, const QString &backupFile) {
+        QDir().mkpath(folder);
+        writeFile(folder + u'/' + name,
+                  QStringLiteral("{\"port\": \"%1\", \"device\": \"%1\", \"operation\": "
+                                 "\"write\", \"area\": \"codeplug\", \"file\": \"\", "
+                                 "\"backup\": \"%2\", \"time\": \"2026-03-04T05:06:07.000Z\", "
+                                 "\"pid\": 999999999, \"processStart\": \"1\"}")
+                      .arg(path(QStringLiteral("radio")), backupFile)
+                      .toUtf8());
+    };
+    leaveNote(QStringLiteral("a.json"), kept);
+
+    QString message;
+    auto later = keyWhenShown(QStringLiteral("UnfinishedWritePrompt"), Qt::Key_Escape);
+    window.offerUnfinishedWrites();
+    QVERIFY(later->seen);
+    QCOMPARE(journal::unfinished(folder).size(), std::size_t(1));
+
+    VirtualRadioProcess radio;
+    QVERIFY(startRadio(radio, m_dir.path(), radioMemory(m_dir.path(), 8)));
+    auto restore = pressWhenShown(QStringLiteral("UnfinishedWritePrompt"), "OKBtn", &message);
+    runAnswered([&] { window.offerUnfinishedWrites(); });
+    QVERIFY(restore->seen);
+    QVERIFY2(
+        message.startsWith(
+            QStringLiteral("The write to the radio on %1 at ").arg(path(QStringLiteral("radio")))),
+        qPrintable(message));
+    QVERIFY(message.contains(kept));
+    radio.stop();
+    QCOMPARE(describeDiff(
+                 readFile(path(QStringLiteral("memory.bin"))).mid(kCodeplugArea, kCodeplugAreaSize),
+                 first.mid(kCodeplugArea, kCodeplugAreaSize)),
+             QString());
+    QVERIFY(journal::list(folder).empty());
+
+    leaveNote(QStringLiteral("b.json"), QString());
+    auto dismiss = pressWhenShown(QStringLiteral("UnfinishedWritePrompt"), "NoBtn");
+    window.offerUnfinishedWrites();
+    QVERIFY(dismiss->seen);
+    QVERIFY(journal::list(folder).empty());
     window.closeWithoutPrompt();
 }
 

@@ -60,6 +60,11 @@ public:
     /// Offers, one after another, the recovery copies of runs that did not
     /// end normally; the first one accepted becomes the model.
     void offerRecovery();
+    /// Tells, one after another, of the writes into a radio that did not
+    /// finish (the program ended in the middle), and offers to restore the
+    /// backup taken before each: Restore, Later (asked again at the next
+    /// start) or Dismiss.
+    void offerUnfinishedWrites();
     /// Whether the model has changes that were neither saved nor written.
     bool isModelModified() const;
     /// Re-checks the model for changes (after an edit of any kind).
@@ -103,8 +108,9 @@ public:
     /// Opens a codeplug backup into the window, as a read from its radio.
     bool openBackup(const QString &path);
     /// Writes a backup back into the radio as it was taken (a calibration
-    /// backup after a confirmation).
-    void restoreBackup(const QString &path);
+    /// backup after a confirmation); into the radio on \a device when given
+    /// and present, else on the window's port.
+    void restoreBackup(const QString &path, const QString &device = QString());
     void MenuEdit_PasswordClick();
     void MenuEdit_SetRadioNewPDClick();
     void MenuAdjustmentClick();

@@ -3,6 +3,8 @@
 // file, and the backups a read or a write leaves.
 #include "ui/tform1.h"
 
+#include "codeplug/writejournal.h"
+
 #include "codeplug/backupfile.h"
 #include "codeplug/codeplugfile.h"
 #include "print/channelsheet.h"
@@ -208,7 +210,7 @@ bool TForm1::openBackup(const QString &path, const backup::Backup &kept)
     return true;
 }
 
-void TForm1::restoreBackup(const QString &path)
+void TForm1::restoreBackup(const QString &path, const QString &device)
 {
     backup::Backup kept;
     if (const FileResult result = backup::load(path, kept); !result.ok()) {
@@ -232,11 +234,43 @@ void TForm1::restoreBackup(const QString &path)
     link::RestorePlan plan;
     plan.kind = kept.kind;
     plan.blocks = backup::restoreBlocks(kept);
+    link::PortMap map = link::PortMap::withBindings(m_doc.config().portPaths);
+    if (!device.isEmpty() && QFileInfo::exists(device))
+        map.bind(m_doc.config().port, device);
     TProgramDialog dialog(m_doc, calibration ? link::OpCode::Calibration : link::OpCode::Codeplug,
-                          link::ReadMode::Write, this);
+                          link::ReadMode::Write, map, this);
     dialog.setWindowTitle(m_doc.langText(text::MainText::HintWrite));
     dialog.setRestorePlan(std::move(plan));
+    dialog.setWrittenFile(path);
     dialog.exec();
+}
+
+void TForm1::offerUnfinishedWrites()
+{
+    for (const journal::Entry &note : journal::unfinished(journal::defaultFolder())) {
+        const bool restorable = !note.backup.isEmpty() && QFileInfo::exists(note.backup);
+        TMyWarnDlg_3 prompt(m_doc.lang(), this);
+        prompt.setObjectName(QStringLiteral("UnfinishedWritePrompt"));
+        prompt.Label1->setText(
+            journal::unfinishedText(note, m_doc.lang()) + QStringLiteral("\n\n") +
+            m_doc.langText(restorable ? text::MainText::UnfinishedChoices
+                                      : text::MainText::UnfinishedChoicesNoBackup));
+        prompt.Label1->setWordWrap(true);
+        prompt.OKBtn->setText(m_doc.langText(text::MainText::RestoreNow));
+        prompt.NoBtn->setText(m_doc.langText(text::MainText::Dismiss));
+        // Escape and the close box ask again next time: nothing is forgotten
+        // by a reflex key.
+        prompt.CancelBtn->setText(m_doc.langText(text::MainText::Later));
+        if (!restorable) {
+            prompt.OKBtn->hide();
+            prompt.CancelBtn->setDefault(true);
+        }
+        const int answer = prompt.exec();
+        if (answer == TMyWarnDlg_3::No)
+            journal::close(note);
+        else if (answer == TMyWarnDlg_3::Ok && restorable)
+            restoreBackup(note.backup, note.device);
+    }
 }
 
 } // namespace t880

@@ -1,5 +1,7 @@
 #include "ui/tgangwritedlg.h"
 
+#include <QCryptographicHash>
+
 #include "link/outcometext.h"
 #include "link/serial/doctor.h"
 #include "link/serial/gangtransfer.h"
@@ -347,6 +349,12 @@ void TGangWriteDlg::StartBtnClick()
     m_gang->setVerifyReads(m_state.config().verifyReads);
     // The same safety as the window's own Write.
     m_gang->setSafety(transferSafetyFrom(m_state.config()));
+    // Every radio gets the window's codeplug, as its file holds it.
+    const QString sha = QString::fromLatin1(
+        QCryptographicHash::hash(m_state.codeplug().toByteArray(), QCryptographicHash::Sha256)
+            .toHex());
+    for (int i = 0; i < m_gang->size(); ++i)
+        m_gang->transfer(i).setWriteSubject({devices.value(i), m_state.currentFile(), sha});
 
     link::GangTransfer *gang = m_gang.get();
     connect(gang, &link::GangTransfer::progressUpdated, this, [this](int index, int percent) {

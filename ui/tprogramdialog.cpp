@@ -1,5 +1,9 @@
 #include "ui/tprogramdialog.h"
 
+#include "codeplug/productionrecord.h"
+
+#include <QCryptographicHash>
+
 #include "link/outcometext.h"
 #include "link/serial/doctor.h"
 #include "link/serial/serialtransfer.h"
@@ -125,6 +129,19 @@ void TProgramDialog::startTransfer(bool autoSearch)
         m_transfer->setRestorePlan(*m_restorePlan);
     }
     m_transfer->setSafety(safety);
+    // What the production record says was written: the backup of a
+    // restore, the window's codeplug as its file holds it.
+    link::WriteSubject subject;
+    if (!m_writtenFile.isEmpty()) {
+        subject.file = m_writtenFile;
+        subject.sha256 = production::fileSha256(m_writtenFile);
+    } else if (m_op == link::OpCode::Codeplug && m_mode == link::ReadMode::Write) {
+        subject.file = m_state.currentFile();
+        subject.sha256 = QString::fromLatin1(
+            QCryptographicHash::hash(m_work.codeplug.toByteArray(), QCryptographicHash::Sha256)
+                .toHex());
+    }
+    m_transfer->setWriteSubject(subject);
     connect(m_transfer.get(), &link::SerialTransfer::progressUpdated, ProgressBar1,
             &QProgressBar::setValue);
     // Queued: the message box runs after the engine has left its call, with
@@ -146,6 +163,14 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
     }
     if (m_mode != link::ReadMode::Write)
         return lines.join(u'\n');
+    // Neither stops a write, but the user hears of it.
+    if (const FileResult &r = m_transfer->journalResult(); !r.ok())
+        lines << m_state.langText(text::MainText::JournalNotKept) + u' ' +
+                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
+    if (const FileResult &r = m_transfer->recordResult(); !r.ok())
+        lines << m_state.langText(text::MainText::RecordNotWritten) + u' ' +
+                     QDir::toNativeSeparators(production::defaultPath()) + u' ' +
+                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
     if (outcome == link::Outcome::BackupFailed) {
         // Where the backup was to go, why it could not, and how to go on.
         lines << m_state.langText(text::MainText::BackupNotKept)

@@ -67,6 +67,9 @@ public:
     /// Writes \a plan's raw blocks instead of the model (a restore); set
     /// before Start.
     void setRestorePlan(link::RestorePlan plan) { m_restorePlan = std::move(plan); }
+    /// The file a restore writes back (the backup), for the production
+    /// record; a codeplug write names the window's file itself.
+    void setWrittenFile(const QString &path) { m_writtenFile = path; }
     /// What the backup of a read calls its operation (a compare says so).
     void setReadOperation(backup::Operation operation) { m_readOperation = operation; }
 
@@ -98,6 +101,7 @@ private:
     link::Outcome m_outcome = link::Outcome::Running;
     bool m_completed = false;
     std::optional<link::RestorePlan> m_restorePlan;
+    QString m_writtenFile;
     backup::Operation m_readOperation = backup::Operation::Read;
     /// The doctor's findings after "Communication False".
     std::optional<link::DoctorReport> m_diagnosis;

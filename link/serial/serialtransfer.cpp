@@ -5,6 +5,8 @@
 #include "codeplug/productionrecord.h"
 #include "link/outcometext.h"
 
+#include <QFileInfo>
+
 namespace t880::link {
 
 namespace {
@@ -32,6 +34,14 @@ const char *outcomeName(Outcome outcome)
         return "another kind of radio";
     }
     return "?";
+}
+
+// The device a port's path leads to (a link to a terminal, a name under
+// /dev/serial/by-id), as the journal and the record name it.
+QString deviceOf(const QString &path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    return device.isEmpty() ? path : device;
 }
 
 } // namespace
@@ -218,15 +228,16 @@ void SerialTransfer::writingBegins()
     // program does not live to see leaves the radio half written.
     m_note = {};
     m_note.port = m_subject.port.isEmpty() ? m_openedPath : m_subject.port;
-    m_note.device = m_openedPath;
+    m_note.device = deviceOf(m_openedPath);
     m_note.operation = operationName(m_safety.writeOperation);
     m_note.calibration = m_op == OpCode::Calibration;
     m_note.file = m_subject.file;
     m_note.backup = m_backupPath;
     m_journalResult = journal::open(m_safety.journalFolder, m_note);
-    m_trace.note(now(), m_journalResult.ok()
-                            ? QStringLiteral("journal: %1").arg(m_note.path)
-                            : QStringLiteral("journal not written: %1").arg(m_journalResult.detail));
+    m_trace.note(now(),
+                 m_journalResult.ok()
+                     ? QStringLiteral("journal: %1").arg(m_note.path)
+                     : QStringLiteral("journal not written: %1").arg(m_journalResult.detail));
 }
 
 void SerialTransfer::closeJournal(Outcome outcome)
@@ -249,7 +260,7 @@ void SerialTransfer::appendRecord(Outcome outcome)
     line.computer = production::computerName();
     line.operation = backup::operationName(operationName(m_safety.writeOperation));
     line.port = m_subject.port.isEmpty() ? m_openedPath : m_subject.port;
-    line.device = m_openedPath;
+    line.device = deviceOf(m_openedPath);
     line.radio = m_engine.radioAnswered() ? backup::kindName(m_engine.radioKind()) : QString();
     line.file = m_subject.file;
     line.sha256 = m_subject.sha256;
