@@ -7,6 +7,7 @@
 #include "codeplug/backupstore.h"
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/codeplugfile.h"
+#include "codeplug/productionrecord.h"
 #include "text/applang.h"
 #include "ui/config/appconfig.h"
 
@@ -113,6 +114,8 @@ private slots:
     void storeAndList();
     void prune_data();
     void prune();
+    void productionRecord_data();
+    void productionRecord();
     void restoreBlocks_data();
     void restoreBlocks();
     void diffLines_data();
@@ -355,6 +358,59 @@ void TestBackups::prune()
     backup::prune(dir.path(), {1, 1}, utc("2030-01-01T00:00:00Z"),
                   dir.filePath(kept.last() + QStringLiteral(".t880bak")));
     QCOMPARE(listing(dir.path()), QStringList{kept.last() + QStringLiteral(".t880bak")});
+}
+
+void TestBackups::productionRecord_data()
+{
+    QTest::addColumn<int>("maxAgeDays");
+    QTest::addColumn<QStringList>("kept"); // the old lines' dates
+    // Lines of 2025-06-01, 2025-12-01 and 2026-01-02; the new one is of
+    // 2026-12-09: this year's lines stay whatever the limit.
+    QTest::newRow("a month") << 30 << QStringList{"2026-01-02"};
+    QTest::newRow("four hundred days") << 400 << QStringList{"2025-12-01", "2026-01-02"};
+    QTest::newRow("ten years") << 3650 << QStringList{"2025-06-01", "2025-12-01", "2026-01-02"};
+}
+
+// Lines laid out by hand: the header, then a line per write with CRLF ends
+// and a field holding a comma quoted.
+void TestBackups::productionRecord()
+{
+    QFETCH(int, maxAgeDays);
+    QFETCH(QStringList, kept);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("production.csv"));
+    const QByteArray header =
+        "time,computer,operation,port,device,radio,file,sha256,result,exit,seconds,backup\r\n";
+    const auto old = [](const QString &date) {
+        return (date + QStringLiteral("T08:00:00Z,pc,write,1,/dev/ttyUSB0,S,/a.Kzx,ab,SUCCESS,0,"
+                                      "12.5,/b.t880bak\r\n"))
+            .toUtf8();
+    };
+    QVERIFY(writeFile(file, header + old(QStringLiteral("2025-06-01")) +
+                                old(QStringLiteral("2025-12-01")) +
+                                old(QStringLiteral("2026-01-02"))));
+    production::Line line;
+    line.time = utc("2026-12-09T12:00:00Z");
+    line.computer = QStringLiteral("pc");
+    line.operation = QStringLiteral("restore");
+    line.port = QStringLiteral("COM3");
+    line.device = QStringLiteral("\\\\.\\COM3");
+    line.file = QStringLiteral("C:/radios/a,b.t880bak");
+    line.sha256 = QStringLiteral("00ff");
+    line.result = QStringLiteral("Verify failed");
+    line.exitCode = 8;
+    line.seconds = 31.04;
+    QVERIFY(production::append(file, line, maxAgeDays).ok());
+    QByteArray expected = header;
+    for (const QString &date : kept)
+        expected += old(date);
+    expected += "2026-12-09T12:00:00Z,pc,restore,COM3,\\\\.\\COM3,,\"C:/radios/a,b.t880bak\",00ff,"
+                "Verify failed,8,31.0,\r\n";
+    QCOMPARE(readFile(file), expected);
+    const production::Loaded loaded = production::load(file);
+    QCOMPARE(int(loaded.lines.size()), kept.size() + 1);
+    QCOMPARE(loaded.lines.back().file, line.file);
+    QCOMPARE(loaded.lines.back().exitCode, 8);
 }
 
 void TestBackups::restoreBlocks_data()

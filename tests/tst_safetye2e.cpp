@@ -372,6 +372,17 @@ private slots:
         QCOMPARE(restore.exitCode, 0);
         QCOMPARE(restore.radio, QStringLiteral("S"));
         QVERIFY(journal::list(path(QStringLiteral("data/t880/journal"))).empty());
+        // t880 log gives the same lines; none are from before a future date.
+        const QJsonArray logged =
+            json(runCli({QStringLiteral("log"), QStringLiteral("--json")}).out)
+                .value(QStringLiteral("lines"))
+                .toArray();
+        QCOMPARE(logged.last().toObject().value(QStringLiteral("sha256")).toString(),
+                 restore.sha256);
+        QCOMPARE(
+            runCli({QStringLiteral("log"), QStringLiteral("--since"), QStringLiteral("2999-01-01")})
+                .out,
+            QByteArray());
     }
 
     // A write killed halfway (the power went, the program was killed) is
