@@ -98,6 +98,7 @@ int runDiff(const QStringList &args, Context &ctx)
         Context quiet{ctx.err, ctx.err};
         TransferSetup setup;
         setup.readOperation = backup::Operation::Compare;
+        warnUnfinished(chosenPorts(parser, options), ctx);
         const int rc = runTransfer(parser, options, state, link::OpCode::Codeplug,
                                    link::ReadMode::Read, quiet, setup);
         if (rc != ExitOk)

@@ -69,6 +69,7 @@ int runDoctor(const QStringList &args, Context &ctx)
                             .arg(parser.value(port)),
                         ExitUsage);
         path = *chosen;
+        warnUnfinished({ChosenPort{parser.value(port), path, QString()}}, ctx);
         ctx.err << appLang.text(text::TextTable::Main, text::MainText::CheckingPort).arg(path)
                 << Qt::endl;
     } else {

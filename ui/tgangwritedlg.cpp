@@ -1,6 +1,9 @@
 #include "ui/tgangwritedlg.h"
 
+#include "codeplug/productionrecord.h"
+
 #include <QCryptographicHash>
+#include <QDir>
 
 #include "link/outcometext.h"
 #include "link/serial/doctor.h"
@@ -398,8 +401,18 @@ void TGangWriteDlg::portEnded(int index, link::Outcome outcome)
 void TGangWriteDlg::roundEnded()
 {
     setRunning(false);
-    sStatus->setText(cbRepeat->isChecked() ? m_state.langText(text::MainText::NextRadios)
-                                           : QString());
+    QString status =
+        cbRepeat->isChecked() ? m_state.langText(text::MainText::NextRadios) : QString();
+    // A record line that could not be written stops no radio, but is told.
+    for (int i = 0; m_gang && i < m_gang->size(); ++i) {
+        if (const FileResult &r = m_gang->transfer(i).recordResult(); !r.ok()) {
+            status = m_state.langText(text::MainText::RecordNotWritten) + u' ' +
+                     QDir::toNativeSeparators(production::defaultPath()) + u' ' +
+                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
+            break;
+        }
+    }
+    sStatus->setText(status);
     // Enter or Space starts the next round.
     StartBtn->setFocus(Qt::OtherFocusReason);
     updateSaveTrace();
