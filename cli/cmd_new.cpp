@@ -1,7 +1,10 @@
 // t880 new FILE: writes a file with the defaults of File/New.
 #include "cli/command.h"
 
+#include "cli/transferrun.h"
+#include "codeplug/channelplan.h"
 #include "codeplug/codeplugfile.h"
+#include "codeplug/tonecodec.h"
 #include "factory/calibrationfile.h"
 #include "link/programstate.h"
 
@@ -57,15 +60,60 @@ void fillDemoCodeplug(CodeplugData &cp)
     }
 }
 
+// The plan must lie within the band: its frequencies are not clamped onto
+// another. Returns -1 to go on, else the exit code.
+int checkPlanBand(const plans::Plan &plan, const QString &bandText, Context &ctx)
+{
+    const AppConfig &config = commandLineConfig();
+    std::vector<plans::BandRange> bands;
+    for (const BandLimits &b : config.bands)
+        bands.emplace_back(b.min, b.max);
+    int index = config.selectedBand >= 0 && config.selectedBand < AppConfig::Bands
+                    ? config.selectedBand
+                    : 0;
+    if (!bandText.isEmpty()) {
+        bool ok = false;
+        const int n = bandText.toInt(&ok);
+        if (!ok || n < 1 || n > AppConfig::Bands)
+            return fail(ctx,
+                        QStringLiteral("--band takes a number 1..%1, not '%2'")
+                            .arg(AppConfig::Bands)
+                            .arg(bandText),
+                        ExitUsage);
+        index = n - 1;
+    }
+    const plans::BandRange &active = bands[std::size_t(index)];
+    if (plan.fits(active.first, active.second))
+        return -1;
+    const auto bandName = [&bands](int i) {
+        return QStringLiteral("band %1 (%2-%3 MHz)")
+            .arg(i + 1)
+            .arg(codec::formatFrequency(bands[std::size_t(i)].first),
+                 codec::formatFrequency(bands[std::size_t(i)].second));
+    };
+    const std::optional<int> holder = plans::firstBandHolding(plan, bands);
+    const QString where = QStringLiteral("%1 (%2) lies outside %3")
+                              .arg(plan.name, plans::spanText(plan), bandName(index));
+    if (!holder)
+        return fail(ctx, where + QStringLiteral(", and no band of the configuration holds it"),
+                    ExitUsage);
+    return fail(
+        ctx,
+        where +
+            QStringLiteral("; %1 holds it: give --band %2").arg(bandName(*holder)).arg(*holder + 1),
+        ExitUsage);
+}
+
 } // namespace
 
 int runNew(const QStringList &args, Context &ctx)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Writes a new codeplug with the defaults of File/New, or, for a FILE "
-                       "ending in .kzxa, a calibration file with the factory defaults. A FILE "
-                       "without extension gets .Kzx."));
+        QStringLiteral("Writes a new codeplug with the defaults of File/New (with --plan, the "
+                       "channels of a channel plan), or, for a FILE ending in .kzxa, a "
+                       "calibration file with the factory defaults. A FILE without extension "
+                       "gets .Kzx."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write."));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("Replace FILE if it exists."));
@@ -73,9 +121,37 @@ int runNew(const QStringList &args, Context &ctx)
         QStringLiteral("demo"),
         QStringLiteral("A codeplug with sample channels and tones of every kind, for trying the "
                        "program without a radio."));
-    parser.addOptions({force, demo});
+    const QCommandLineOption plan(
+        QStringLiteral("plan"),
+        QStringLiteral("A codeplug with the channels of a built-in channel plan (see 't880 "
+                       "plans')."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption band(
+        QStringLiteral("band"),
+        QStringLiteral("With --plan: the frequency band (1..6 of the configuration's band "
+                       "table) the plan must lie in; the configuration's chosen band by default."),
+        QStringLiteral("N"));
+    parser.addOptions({force, demo, plan, band});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
+
+    std::optional<plans::Plan> chosen;
+    if (parser.isSet(plan)) {
+        chosen = plans::find(parser.value(plan));
+        if (!chosen)
+            return fail(ctx,
+                        QStringLiteral("unknown channel plan '%1' ('t880 plans' lists them)")
+                            .arg(parser.value(plan)),
+                        ExitUsage);
+        if (parser.isSet(demo))
+            return fail(ctx, QStringLiteral("give --demo or --plan, not both"), ExitUsage);
+        if (int rc =
+                checkPlanBand(*chosen, parser.isSet(band) ? parser.value(band) : QString(), ctx);
+            rc >= 0)
+            return rc;
+    } else if (parser.isSet(band)) {
+        return fail(ctx, QStringLiteral("--band goes with --plan"), ExitUsage);
+    }
 
     QString path = parser.positionalArguments().first();
     path = withDefaultSuffix(path, codeplugfile::Suffix);
@@ -92,6 +168,12 @@ int runNew(const QStringList &args, Context &ctx)
             return fail(ctx, QStringLiteral("--demo makes a codeplug, not a calibration file"),
                         ExitUsage);
         fillDemoCodeplug(state.codeplug);
+    }
+    if (chosen) {
+        if (fileKind(path) == FileKind::Calibration)
+            return fail(ctx, QStringLiteral("--plan makes a codeplug, not a calibration file"),
+                        ExitUsage);
+        plans::apply(*chosen, state.codeplug);
     }
     const FileResult result = fileKind(path) == FileKind::Calibration
                                   ? calibrationfile::save(path, state.calibration)

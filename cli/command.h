@@ -66,6 +66,7 @@ int runDiff(const QStringList &args, Context &ctx);
 int runBackups(const QStringList &args, Context &ctx);
 int runRestore(const QStringList &args, Context &ctx);
 int runLog(const QStringList &args, Context &ctx);
+int runPlans(const QStringList &args, Context &ctx);
 int runExport(const QStringList &args, Context &ctx);
 int runImport(const QStringList &args, Context &ctx);
 int runDoctor(const QStringList &args, Context &ctx);

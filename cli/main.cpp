@@ -13,6 +13,7 @@ namespace {
 
 const Command kCommands[] = {
     {"new", "Write a new codeplug (.Kzx) or calibration file (.kzxa)", runNew},
+    {"plans", "List the built-in channel plans (PMR446, FRS, ...)", runPlans},
     {"show", "Print a codeplug or calibration file readably or as JSON", runShow},
     {"encode", "Build the memory image or calibration area a write sends", runEncode},
     {"decode", "Turn a memory image or calibration area into a file", runDecode},
