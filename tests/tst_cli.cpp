@@ -2,6 +2,8 @@
 // new, show (readable and JSON) on a codeplug built byte by byte, bad input,
 // help.
 #include "testsupport.h"
+
+#include "codeplug/codeplugfile.h"
 #include "tst_blockhelpers.h"
 
 #include <QDir>
@@ -11,6 +13,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
 
 using namespace t880::testing;
 using blocktest::put;
@@ -150,6 +154,8 @@ private slots:
     void badInput();
     void help_data();
     void help();
+    void channelPlans_data();
+    void channelPlans();
 
 private:
     QTemporaryDir m_unusual;
@@ -430,6 +436,12 @@ void TestCli::badInput_data()
         1);
     row("restore without a backup", {"restore", "--port", "a"}, Setup::Nothing, 2);
     row("backups with an argument", {"backups", "file.Kzx"}, Setup::ExistingFile, 2);
+    // Channel plans.
+    row("new from an unknown plan", {"new", "--plan", "nosuch", "radio"}, Setup::Nothing, 2);
+    row("new from a plan outside the band", {"new", "--plan", "pmr446", "--band", "5", "radio"},
+        Setup::Nothing, 2);
+    row("new with --band alone", {"new", "--band", "2", "radio"}, Setup::Nothing, 2);
+    row("log since no date", {"log", "--since", "yesterday"}, Setup::Nothing, 2);
 }
 
 void TestCli::badInput()
@@ -504,6 +516,70 @@ void TestCli::help()
     for (const QString &m : mentions)
         QVERIFY2(out.contains(m), qPrintable(out));
     QCOMPARE(listing(dir.path()), QStringList());
+}
+
+void TestCli::channelPlans_data()
+{
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QStringList>("rx"); // MHz, channels 1..16
+    QTest::addColumn<QStringList>("tx"); // the first channels' transmit frequencies; others simplex
+    QTest::addColumn<bool>("high");
+    // The regulations' channel tables, typed in from them.
+    QTest::newRow("PMR446, ECC/DEC/(15)05")
+        << "pmr446"
+        << QStringList{"446.00625", "446.01875", "446.03125", "446.04375", "446.05625", "446.06875",
+                       "446.08125", "446.09375", "446.10625", "446.11875", "446.13125", "446.14375",
+                       "446.15625", "446.16875", "446.18125", "446.19375"}
+        << QStringList{} << false;
+    QTest::newRow("FRS, 47 CFR 95.563")
+        << "FRS"
+        << QStringList{"462.5625", "462.5875", "462.6125", "462.6375", "462.6625", "462.6875",
+                       "462.7125", "467.5625", "467.5875", "467.6125", "467.6375", "467.6625",
+                       "467.6875", "467.7125", "462.5500", "462.5750"}
+        << QStringList{} << false;
+    QTest::newRow("LPD433, ERC/REC 70-03 Annex 1")
+        << "lpd433" << QStringList{"433.075", "433.100", "433.125", "433.150", "433.175", "433.200",
+                                   "433.225", "433.250", "433.275", "433.300", "433.325", "433.350",
+                                   "433.375", "433.400", "433.425", "433.450"}
+        << QStringList{} << false;
+    QTest::newRow("UHF CB, Australian class licence")
+        << "uhf cb"
+        << QStringList{"476.425", "476.450", "476.475", "476.500", "476.525", "476.550",
+                       "476.575", "476.600", "476.625", "476.650", "476.675", "476.700",
+                       "476.725", "476.750", "476.775", "476.800"}
+        // Repeater channels 1-8 transmit on their inputs, channels 31-38.
+        << QStringList{"477.175", "477.200", "477.225", "477.250",
+                       "477.275", "477.300", "477.325", "477.350"}
+        << true;
+}
+
+// Every channel as the plan's regulation sets it out: no tones, narrow, in
+// the scan list, the power the rules allow.
+void TestCli::channelPlans()
+{
+    QFETCH(QString, plan);
+    QFETCH(QStringList, rx);
+    QFETCH(QStringList, tx);
+    QFETCH(bool, high);
+    const auto hz = [](const QString &mhz) {
+        return std::uint32_t(std::llround(mhz.toDouble() * 1e6));
+    };
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("plan.Kzx"));
+    const CliResult r = runCli({QStringLiteral("new"), QStringLiteral("--plan"), plan, file});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    t880::CodeplugData cp;
+    QVERIFY(t880::codeplugfile::load(file, cp).ok());
+    for (int n = 1; n <= 16; ++n) {
+        const t880::ChannelRecord ch = cp.channel(n);
+        QVERIFY(cp.isChannelUsed(n));
+        QCOMPARE(ch.rxFreq(), hz(rx[n - 1]));
+        QCOMPARE(ch.txFreq(), hz(n <= tx.size() ? tx[n - 1] : rx[n - 1]));
+        QCOMPARE(ch.highPower(), high);
+        QVERIFY(!ch.wide() && ch.scanAdd());
+        QCOMPARE(ch.rxTone().type, std::uint8_t(0));
+        QCOMPARE(ch.txTone().type, std::uint8_t(0));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

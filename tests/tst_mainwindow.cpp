@@ -15,11 +15,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -107,6 +109,7 @@ private slots:
     void closePrompt_data();
     void closePrompt();
     void newCommand();
+    void newFromPlan();
     void keyboardAnswers();
     void openCommand_data();
     void openCommand();
@@ -285,6 +288,55 @@ void TestMainWindow::newCommand()
     QVERIFY(seen->seen);
     QCOMPARE(state.program().codeplug.setting(Setting::sql), 5u);
     QCOMPARE(dateBox->text(), QString());
+    window.closeWithoutPrompt();
+}
+
+// A plan chosen in its dialog becomes the codeplug after the New prompt, as
+// one step that Undo takes back; a plan outside the band in use is shown
+// with the band that holds it, and cannot be chosen.
+void TestMainWindow::newFromPlan()
+{
+    Document state;
+    state.setConfigPath(configPath());
+    TForm1 window(state);
+    const CodeplugData before = state.program().codeplug;
+    auto chooseFrs = whenModal(QStringLiteral("PlanDlg"), [](QWidget *w) {
+        auto *list = w->findChild<QListWidget *>(QStringLiteral("lPlans"));
+        QCOMPARE(list->count(), 4);
+        list->setCurrentRow(1);
+        QCOMPARE(w->findChild<QTableWidget *>(QStringLiteral("tPreview"))->item(14, 1)->text(),
+                 QStringLiteral("462.55000"));
+        QVERIFY(!w->findChild<QLabel *>(QStringLiteral("sBand"))->isVisibleTo(w));
+        QMetaObject::invokeMethod(w->findChild<QWidget *>(QStringLiteral("OKBtn")), "click",
+                                  Qt::QueuedConnection);
+    });
+    auto confirm = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
+    window.findChild<QAction *>(QStringLiteral("MenuFile_NewPlan"))->trigger();
+    QVERIFY(chooseFrs->seen && confirm->seen);
+    QCOMPARE(state.program().codeplug.channel(8).rxFreq(), 467562500u);
+    QCOMPARE(state.program().codeplug.channel(8).name(), QByteArray("FRS8"));
+    window.findChild<QAction *>(QStringLiteral("MenuEdit_Undo"))->trigger();
+    QVERIFY(state.program().codeplug == before);
+
+    // Band 5 (450-520 MHz) does not hold PMR446; band 2 does.
+    state.program().activeBandLow = 450000000;
+    state.program().activeBandHigh = 520000000;
+    QString note;
+    auto outside = whenModal(QStringLiteral("PlanDlg"), [&note](QWidget *w) {
+        w->findChild<QListWidget *>(QStringLiteral("lPlans"))->setCurrentRow(0);
+        note = w->findChild<QLabel *>(QStringLiteral("sBand"))->text();
+        QVERIFY(!w->findChild<QWidget *>(QStringLiteral("OKBtn"))->isEnabled());
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    });
+    window.MenuFile_NewPlanClick();
+    QVERIFY(outside->seen);
+    QCOMPARE(note, mainText(1, 608)
+                       .arg(QStringLiteral("446.00625-446.19375 MHz"),
+                            QStringLiteral("450.00000-520.00000 MHz"))
+                       .arg(2)
+                       .arg(QStringLiteral("400.00000-490.00000 MHz"))
+                       .arg(1));
+    QVERIFY(state.program().codeplug == before);
     window.closeWithoutPrompt();
 }
 

@@ -40,6 +40,7 @@ void MainMenus::buildMenus(QMainWindow *window)
     MenuFile_New = action(window, "MenuFile_New");
     MenuFile_New->setIcon(icons::newFile());
     MenuFile_New->setShortcut(QKeySequence::New);
+    MenuFile_NewPlan = action(window, "MenuFile_NewPlan");
     MenuFile_Open = action(window, "MenuFile_Open");
     MenuFile_Open->setIcon(icons::openFile());
     MenuFile_Open->setShortcut(QKeySequence::Open);
@@ -52,7 +53,8 @@ void MainMenus::buildMenus(QMainWindow *window)
     MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MenuFile_CompareFile = action(window, "MenuFile_CompareFile");
     MenuFile_Backups = action(window, "MenuFile_Backups");
-    MenuFile->addActions({MenuFile_New, MenuFile_Open, MenuFile_Save, MenuFile_SaveAs});
+    MenuFile->addActions(
+        {MenuFile_New, MenuFile_NewPlan, MenuFile_Open, MenuFile_Save, MenuFile_SaveAs});
     MenuFile->addSeparator();
     MenuFile_SaveTrace = action(window, "MenuFile_SaveTrace");
     MenuFile_SaveTrace->setEnabled(false);
@@ -174,6 +176,7 @@ void MainMenus::applyLanguage(const Document &state)
     };
     MenuFile->setTitle(t(text::MainText::FileMenu));
     MenuFile_New->setText(t(text::MainText::FileNew));
+    MenuFile_NewPlan->setText(t(text::MainText::NewFromPlanItem));
     MenuFile_Open->setText(t(text::MainText::FileOpen));
     MenuFile_Save->setText(t(text::MainText::FileSave));
     MenuFile_SaveAs->setText(t(text::MainText::SaveAsItem));

@@ -33,6 +33,7 @@ public:
     QMenu *MenuLanguage = nullptr;
     QMenu *MenuHelp = nullptr;
     QAction *MenuFile_New = nullptr;
+    QAction *MenuFile_NewPlan = nullptr;
     QAction *MenuFile_Open = nullptr;
     QAction *MenuFile_Save = nullptr;
     QAction *MenuFile_SaveAs = nullptr;

@@ -101,6 +101,7 @@ TForm1::~TForm1()
 void TForm1::connectMenus()
 {
     connect(m_menus->MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
+    connect(m_menus->MenuFile_NewPlan, &QAction::triggered, this, &TForm1::MenuFile_NewPlanClick);
     connect(m_menus->MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
     connect(m_menus->MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });
     connect(m_menus->MenuFile_SaveAs, &QAction::triggered, this,

@@ -80,6 +80,8 @@ public:
 
     // Commands.
     void MenuFile_NewClick();
+    /// A new codeplug from a built-in channel plan, after the New prompt.
+    void MenuFile_NewPlanClick();
     void MenuFile_OpenClick();
     /// Saves to the window's file without asking (asks for a model that has
     /// none). Returns true when the model was saved (false: cancelled or

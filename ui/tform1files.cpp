@@ -17,6 +17,7 @@
 #include "ui/messagedialogs.h"
 #include "ui/tbackupsdlg.h"
 #include "ui/tcomparedlg.h"
+#include "ui/tplandlg.h"
 #include "ui/tprogramdialog.h"
 
 #include <QFileInfo>
@@ -36,6 +37,25 @@ void TForm1::MenuFile_NewClick()
         return;
     ProgramState fresh = m_doc.program();
     fresh.applyNewDefaults();
+    m_doc.replace(fresh, Origin::newDefaults());
+}
+
+void TForm1::MenuFile_NewPlanClick()
+{
+    commitEdits();
+    TPlanDlg dialog(m_doc, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
+        return;
+    const plans::Plan plan = *dialog.chosen();
+    TMyWarnDlg_2 prompt(m_doc.lang(), this);
+    prompt.Label1->setText(m_doc.langText(text::MainText::ClearAll));
+    prompt.OKBtn->setText(m_doc.langText(text::MainText::Ok));
+    prompt.CancelBtn->setText(m_doc.langText(text::MainText::Cancel));
+    if (prompt.exec() != QDialog::Accepted)
+        return;
+    ProgramState fresh = m_doc.program();
+    fresh.applyNewDefaults();
+    plans::apply(plan, fresh.codeplug);
     m_doc.replace(fresh, Origin::newDefaults());
 }
 
