@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of the window in English, Simplified and Traditional Chinese,
 # rendered under Xvfb with the demo codeplug open: docs/window-en.png,
-# docs/window-chs.png, docs/window-cht.png. Needs a build (scripts/run.sh or
-# scripts/build.sh build).
+# docs/window-chs.png, docs/window-cht.png, and the same pictures for the
+# manual (help/manual/LANGUAGE/images/window.png, compiled into the program
+# with the next build). Needs a build (scripts/run.sh or scripts/build.sh
+# build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -19,4 +21,7 @@ for pair in 0:en 1:chs 2:cht; do
     xvfb-run -a -s "-screen 0 1280x800x24" \
         "$gui" --config "$work/_config.ini" "$work/demo.Kzx" --screenshot "$root/docs/window-$name.png"
     echo "docs/window-$name.png"
+    mkdir -p "$root/help/manual/$name/images"
+    cp "$root/docs/window-$name.png" "$root/help/manual/$name/images/window.png"
+    echo "help/manual/$name/images/window.png"
 done

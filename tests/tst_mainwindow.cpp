@@ -6,6 +6,7 @@
 
 #include "codeplug/codeplugfile.h"
 #include "ui/document.h"
+#include "ui/manualwindow.h"
 #include "ui/messagedialogs.h"
 #include "ui/tcommunicationport.h"
 #include "ui/tform1.h"
@@ -20,9 +21,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -120,6 +124,10 @@ private slots:
     void languageSwitch_data();
     void languageSwitch();
     void aboutBox();
+    void manualTexts_data();
+    void manualTexts();
+    void manualFromEveryDialog_data();
+    void manualFromEveryDialog();
 };
 
 // The first run creates the file with the values of a new file; Simplified
@@ -616,6 +624,113 @@ void TestMainWindow::aboutBox()
     QVERIFY(seen->seen);
     QCOMPARE(texts, (QStringList{"Talvern T-880 Radio Programming Software", "Version: V1.0.0",
                                  "Manufacturer:", "Talvern Communications", "About"}));
+    window.closeWithoutPrompt();
+}
+
+void TestMainWindow::manualTexts_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("English") << 0 << "en";
+    QTest::newRow("Simplified Chinese") << 1 << "chs";
+    QTest::newRow("Traditional Chinese") << 2 << "cht";
+}
+
+// Every language has every section the dialogs open, every picture it
+// shows, and a contents list that reaches every heading.
+void TestMainWindow::manualTexts()
+{
+    QFETCH(int, language);
+    QFETCH(QString, folder);
+    QFile file(QStringLiteral(":/manual/%1/manual.html").arg(folder));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    QStringList ids;
+    static const QRegularExpression heading(QStringLiteral("<h[23] id=\"([^\"]+)\">"));
+    for (auto it = heading.globalMatch(html); it.hasNext();)
+        ids << it.next().captured(1);
+    for (const char *section : {"getting-started", "window",         "menus",     "channels",
+                                "settings",        "keys",           "transfers", "program-dialog",
+                                "port-dialog",     "password",       "backups",   "compare",
+                                "journal",         "several-radios", "doctor",    "csv",
+                                "import-report",   "batch-set",      "plans",     "calibration",
+                                "shortcuts"})
+        QVERIFY2(ids.contains(QLatin1String(section)), section);
+    static const QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
+    for (auto it = image.globalMatch(html); it.hasNext();) {
+        const QString src = it.next().captured(1);
+        QVERIFY2(QFile::exists(QStringLiteral(":/manual/%1/%2").arg(folder, src)), qPrintable(src));
+    }
+
+    Document state;
+    state.setConfigPath(configPath());
+    TForm1 window(state);
+    window.setLanguage(text::Language(language));
+    window.findChild<QAction *>(QStringLiteral("MenuHelp_Manual"))->trigger();
+    auto *manual = window.findChild<ManualWindow *>(QStringLiteral("ManualWindow"));
+    QVERIFY(manual && manual->isVisible());
+    QCOMPARE(manual->windowTitle(),
+             mainText(language, 611).remove(u'&').remove(QStringLiteral("(M)")));
+    QStringList listed;
+    for (QTreeWidgetItemIterator it(manual->tContents); *it; ++it)
+        listed << (*it)->data(0, Qt::UserRole).toString();
+    QCOMPARE(listed, ids);
+    // The grid's page is shown: F1 opens its section.
+    QCOMPARE(manual->tContents->currentItem()->data(0, Qt::UserRole).toString(),
+             QStringLiteral("channels"));
+    saveShot(manual, QStringLiteral("ManualWindow-") + folder);
+    manual->eSearch->setText(QStringLiteral("446"));
+    QTest::keyClick(manual->eSearch, Qt::Key_Return);
+    QVERIFY(manual->tManual->textCursor().hasSelection());
+    manual->close();
+    window.closeWithoutPrompt();
+}
+
+void TestMainWindow::manualFromEveryDialog_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("section");
+    QTest::newRow("port") << "CommunicationPort"
+                          << "MenuPort"
+                          << "port-dialog";
+    QTest::newRow("backups") << "BackupsDlg"
+                             << "MenuFile_Backups"
+                             << "backups";
+    QTest::newRow("channel plans") << "PlanDlg"
+                                   << "MenuFile_NewPlan"
+                                   << "plans";
+    QTest::newRow("several radios") << "GangWriteDlg"
+                                    << "MenuEdit_WriteSeveral"
+                                    << "several-radios";
+}
+
+// F1 in a dialog opens the manual at that dialog's section, over the
+// dialog; the dialog itself stays open until it is answered.
+void TestMainWindow::manualFromEveryDialog()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, action);
+    QFETCH(QString, section);
+    Document state;
+    state.setConfigPath(configPath());
+    TForm1 window(state);
+    window.setLanguage(text::Language::English);
+    QString shown;
+    bool stillOpen = false;
+    auto seen = whenModal(dialog, [&](QWidget *w) {
+        QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_F1);
+        auto *manual = w->findChild<ManualWindow *>(QStringLiteral("ManualWindow"));
+        if (manual && manual->tContents->currentItem())
+            shown = manual->tContents->currentItem()->data(0, Qt::UserRole).toString();
+        stillOpen = w->isVisible();
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    });
+    window.findChild<QAction *>(action)->trigger();
+    QVERIFY(seen->seen);
+    QVERIFY(stillOpen);
+    QCOMPARE(shown, section);
+    QCOMPARE(ManualWindow::sectionFor(dialog), section);
     window.closeWithoutPrompt();
 }
 

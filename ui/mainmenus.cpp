@@ -121,8 +121,10 @@ void MainMenus::buildMenus(QMainWindow *window)
 
     MenuHelp = bar->addMenu(QString());
     MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
+    MenuHelp_Manual = action(window, "MenuHelp_Manual");
+    MenuHelp_Manual->setShortcut(QKeySequence::HelpContents);
     MenuAbout = action(window, "MenuAbout");
-    MenuHelp->addAction(MenuAbout);
+    MenuHelp->addActions({MenuHelp_Manual, MenuAbout});
 }
 
 void MainMenus::buildToolBar(QMainWindow *window)
@@ -205,6 +207,7 @@ void MainMenus::applyLanguage(const Document &state)
     MenuLanguage_En->setText(t(text::MainText::LanguageEn));
     MenuAdjustment->setText(t(text::MainText::AdjustmentMenu));
     MenuHelp->setTitle(t(text::MainText::HelpMenu));
+    MenuHelp_Manual->setText(t(text::MainText::ManualItem));
     MenuAbout->setText(t(text::MainText::AboutMenu));
 
     // Tool-bar hints, for the five file and transfer buttons.

@@ -61,6 +61,7 @@ public:
     QAction *MenuLanguage_Cht = nullptr;
     QAction *MenuLanguage_En = nullptr;
     QAction *MenuAdjustment = nullptr;
+    QAction *MenuHelp_Manual = nullptr;
     QAction *MenuAbout = nullptr;
     QAction *ToolLanguage_Chs = nullptr;
     QAction *ToolLanguage_Cht = nullptr;

@@ -15,6 +15,7 @@
 #include "ui/icons.h"
 #include "ui/keypage.h"
 #include "ui/mainmenus.h"
+#include "ui/manualwindow.h"
 #include "ui/messagedialogs.h"
 #include "ui/optionspage.h"
 #include "ui/taboutdlg.h"
@@ -51,6 +52,7 @@ TForm1::TForm1(Document &document, QWidget *parent) : QMainWindow(parent), m_doc
     m_doc.config().port = 1;
     m_menus = new MainMenus(this);
     new FocusReturn(this);
+    new HelpKey(m_doc, this);
     connectMenus();
     buildPages();
     // 2. The configuration file, read or created.
@@ -102,6 +104,7 @@ void TForm1::connectMenus()
 {
     connect(m_menus->MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
     connect(m_menus->MenuFile_NewPlan, &QAction::triggered, this, &TForm1::MenuFile_NewPlanClick);
+    connect(m_menus->MenuHelp_Manual, &QAction::triggered, this, &TForm1::MenuHelp_ManualClick);
     connect(m_menus->MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
     connect(m_menus->MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });
     connect(m_menus->MenuFile_SaveAs, &QAction::triggered, this,
@@ -492,6 +495,17 @@ void TForm1::MenuAboutClick()
 {
     TAboutDlg dialog(m_doc, this);
     dialog.exec();
+}
+
+void TForm1::MenuHelp_ManualClick()
+{
+    const QWidget *page = PageControl1->currentWidget();
+    const QString section =
+        page == TabSheet_ChInfo                                 ? QStringLiteral("channels")
+        : page == static_cast<const QWidget *>(TabSheet_Option) ? QStringLiteral("settings")
+        : page == static_cast<const QWidget *>(TabSheet_Key)    ? QStringLiteral("keys")
+                                                                : QString();
+    ManualWindow::open(m_doc, this, section);
 }
 
 // --- the end of the run ------------------------------------------------------

@@ -121,6 +121,8 @@ public:
     /// the program at start).
     void openAdjustment(const QString &path);
     void MenuAboutClick();
+    /// Help > Manual (F1): the manual at the section of the page shown.
+    void MenuHelp_ManualClick();
     /// The Language menu's command: stores \a language as the setting and shows it.
     void setLanguage(text::Language language);
 
