@@ -142,7 +142,8 @@ void TestInstall::installedFiles_data()
     QTest::newRow("changelog") << "share/doc/t880/changelog.gz" << false;
     QTest::newRow("manual, English") << "share/doc/t880/manual/en/manual.html" << false;
     QTest::newRow("manual, Simplified Chinese") << "share/doc/t880/manual/chs/manual.html" << false;
-    QTest::newRow("manual, Traditional Chinese") << "share/doc/t880/manual/cht/manual.html" << false;
+    QTest::newRow("manual, Traditional Chinese")
+        << "share/doc/t880/manual/cht/manual.html" << false;
 }
 
 void TestInstall::installedFiles()

@@ -53,12 +53,14 @@ void MainMenus::buildMenus(QMainWindow *window)
     MenuFile_Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MenuFile_CompareFile = action(window, "MenuFile_CompareFile");
     MenuFile_Backups = action(window, "MenuFile_Backups");
+    MenuFile_Production = action(window, "MenuFile_Production");
     MenuFile->addActions(
         {MenuFile_New, MenuFile_NewPlan, MenuFile_Open, MenuFile_Save, MenuFile_SaveAs});
     MenuFile->addSeparator();
     MenuFile_SaveTrace = action(window, "MenuFile_SaveTrace");
     MenuFile_SaveTrace->setEnabled(false);
-    MenuFile->addActions({MenuFile_CompareFile, MenuFile_Backups, MenuFile_SaveTrace});
+    MenuFile->addActions(
+        {MenuFile_CompareFile, MenuFile_Backups, MenuFile_Production, MenuFile_SaveTrace});
     MenuFile->addSeparator();
     MenuFile_ImportCsv = action(window, "MenuFile_ImportCsv");
     MenuFile_ExportCsv = action(window, "MenuFile_ExportCsv");
@@ -195,6 +197,7 @@ void MainMenus::applyLanguage(const Document &state)
     MenuEdit_CompareRadio->setText(t(text::MainText::CompareRadio));
     MenuFile_CompareFile->setText(t(text::MainText::CompareFile));
     MenuFile_Backups->setText(t(text::MainText::Backups));
+    MenuFile_Production->setText(t(text::MainText::ProductionItem));
     MenuFile_SaveTrace->setText(t(text::MainText::SaveTraceItem));
     MenuFile_ImportCsv->setText(t(text::MainText::ImportCsvItem));
     MenuFile_ExportCsv->setText(t(text::MainText::ExportCsvItem));

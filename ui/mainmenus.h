@@ -34,6 +34,7 @@ public:
     QMenu *MenuHelp = nullptr;
     QAction *MenuFile_New = nullptr;
     QAction *MenuFile_NewPlan = nullptr;
+    QAction *MenuFile_Production = nullptr;
     QAction *MenuFile_Open = nullptr;
     QAction *MenuFile_Save = nullptr;
     QAction *MenuFile_SaveAs = nullptr;

@@ -15,7 +15,11 @@ namespace t880 {
 
 namespace {
 
-int operationTextNumber(backup::Operation operation)
+QString kindText(const Document &state, RadioKind kind);
+
+} // namespace
+
+int TBackupsDlg::operationTextNumber(backup::Operation operation)
 {
     switch (operation) {
     case backup::Operation::Read:
@@ -35,6 +39,8 @@ int operationTextNumber(backup::Operation operation)
     }
     return text::MainText::PasswordWrite;
 }
+
+namespace {
 
 QString kindText(const Document &state, RadioKind kind)
 {

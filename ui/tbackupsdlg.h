@@ -31,6 +31,9 @@ public:
     /// The backup chosen; null when none.
     const backup::Entry *chosen() const;
 
+    /// The main table's text that names \a operation.
+    static int operationTextNumber(backup::Operation operation);
+
     /// "1-5, 8, 10": channel numbers with runs joined.
     static QString channelList(const std::vector<int> &channels);
 

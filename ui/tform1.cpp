@@ -104,6 +104,8 @@ void TForm1::connectMenus()
 {
     connect(m_menus->MenuFile_New, &QAction::triggered, this, &TForm1::MenuFile_NewClick);
     connect(m_menus->MenuFile_NewPlan, &QAction::triggered, this, &TForm1::MenuFile_NewPlanClick);
+    connect(m_menus->MenuFile_Production, &QAction::triggered, this,
+            &TForm1::MenuFile_ProductionClick);
     connect(m_menus->MenuHelp_Manual, &QAction::triggered, this, &TForm1::MenuHelp_ManualClick);
     connect(m_menus->MenuFile_Open, &QAction::triggered, this, &TForm1::MenuFile_OpenClick);
     connect(m_menus->MenuFile_Save, &QAction::triggered, this, [this] { MenuFile_SaveClick(); });

@@ -106,6 +106,9 @@ public:
     bool exportPdf(const QString &path);
     void MenuFile_CompareFileClick();
     void MenuFile_BackupsClick();
+    /// File > Production record: every write into a radio; a line's
+    /// backup opens into the window.
+    void MenuFile_ProductionClick();
     void MenuEdit_CompareRadioClick();
     /// Opens a codeplug backup into the window, as a read from its radio.
     bool openBackup(const QString &path);

@@ -18,6 +18,7 @@
 #include "ui/tbackupsdlg.h"
 #include "ui/tcomparedlg.h"
 #include "ui/tplandlg.h"
+#include "ui/tproductiondlg.h"
 #include "ui/tprogramdialog.h"
 
 #include <QFileInfo>
@@ -206,6 +207,14 @@ void TForm1::MenuFile_BackupsClick()
         openBackup(path);
     else if (dialog.choice() == TBackupsDlg::Choice::Restore)
         restoreBackup(path);
+}
+
+void TForm1::MenuFile_ProductionClick()
+{
+    commitEdits();
+    TProductionDlg dialog(m_doc, QString(), this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.chosenBackup().isEmpty())
+        openBackup(dialog.chosenBackup());
 }
 
 bool TForm1::openBackup(const QString &path)
