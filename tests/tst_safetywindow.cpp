@@ -7,11 +7,13 @@
 #include "windowradio.h"
 
 #include "codeplug/backupstore.h"
+#include "codeplug/productionrecord.h"
 #include "codeplug/writejournal.h"
 #include "ui/tbackupsdlg.h"
 #include "ui/tform1.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QTableWidget>
@@ -87,6 +89,7 @@ private slots:
     void compareWithRadio();
     void backupsOpenAndRestore();
     void unfinishedWriteOffered();
+    void productionRecordShown();
     void channelList_data();
     void channelList();
 };
@@ -317,6 +320,61 @@ void TestSafetyWindow::unfinishedWriteOffered()
     window.offerUnfinishedWrites();
     QVERIFY(dismiss->seen);
     QVERIFY(journal::list(folder).empty());
+    window.closeWithoutPrompt();
+}
+
+// The record's lines newest first; the result filter; a line's backup opens
+// into the window as a read.
+void TestSafetyWindow::productionRecordShown()
+{
+    Document state;
+    configureWindow(state, m_dir.path(), path(QStringLiteral("radio")));
+    TForm1 window(state);
+    {
+        VirtualRadioProcess radio;
+        QVERIFY(startRadio(radio, m_dir.path(), radioMemory(m_dir.path(), 3)));
+        runAnswered([&] { window.MenuEdit_ReadClick(); });
+    }
+    const CodeplugData asRead = state.program().codeplug;
+    const QString kept = backup::list(backup::defaultFolder()).front().path;
+    const QString record = production::defaultPath();
+    QDir().mkpath(QFileInfo(record).path());
+    QVERIFY(writeFile(
+        record,
+        "time,computer,operation,port,device,radio,file,sha256,result,exit,seconds,backup\r\n"
+        "2026-05-01T08:00:00Z,pc,write,COM1,/dev/ttyUSB0,S,/a.Kzx,ab,SUCCESS,0,12.5,\r\n"
+        "2026-05-02T08:00:00Z,pc,write,COM2,/dev/ttyUSB1,,/a.Kzx,ab,Communication "
+        "False,3,3.0,\r\n" +
+            QStringLiteral("2026-05-03T08:00:00Z,pc,restore,COM1,/dev/ttyUSB0,S,%1,cd,SUCCESS,0,"
+                           "14.0,%1\r\n")
+                .arg(kept)
+                .toUtf8()));
+    QStringList ports;
+    QString failuresOnly;
+    auto shown = whenModal(QStringLiteral("ProductionDlg"), [&](QWidget *w) {
+        auto *table = w->findChild<QTableWidget *>(QStringLiteral("tProduction"));
+        saveShot(w, QStringLiteral("ProductionDlg"));
+        for (int r = 0; r < table->rowCount(); ++r)
+            ports << table->item(r, 2)->text() + u' ' + table->item(r, 5)->text();
+        w->findChild<QComboBox *>(QStringLiteral("cbResult"))->setCurrentIndex(2);
+        failuresOnly = table->item(0, 0)->text() + QString::number(table->rowCount());
+        w->findChild<QComboBox *>(QStringLiteral("cbResult"))->setCurrentIndex(0);
+        table->selectRow(0);
+        QMetaObject::invokeMethod(w->findChild<QWidget *>(QStringLiteral("OpenBtn")), "click",
+                                  Qt::QueuedConnection);
+    });
+    auto clear = pressWhenShown(QStringLiteral("MyWarnDlg_2"), "OKBtn");
+    window.MenuFile_NewClick();
+    QVERIFY(clear->seen);
+    window.findChild<QAction *>(QStringLiteral("MenuFile_Production"))->trigger();
+    QVERIFY(shown->seen);
+    QCOMPARE(ports, (QStringList{"COM1 SUCCESS", "COM2 Communication False", "COM1 SUCCESS"}));
+    QCOMPARE(failuresOnly, QDateTime(QDate(2026, 5, 2), QTime(8, 0), Qt::UTC)
+                                   .toLocalTime()
+                                   .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                               u'1');
+    QVERIFY(state.program().codeplug == asRead);
+    QFile::remove(record);
     window.closeWithoutPrompt();
 }
 

@@ -101,7 +101,7 @@ TProductionDlg::TProductionDlg(const Document &state, const QString &path, QWidg
     layout->addWidget(tProduction, 1);
     layout->addWidget(sStatus);
     layout->addLayout(buttons);
-    resize(900, 460);
+    resize(1000, 460);
     fill();
 }
 
