@@ -328,8 +328,11 @@ void TestTextTables::reservedEntries_data()
     // Held free between the print texts and the grid commands' texts.
     for (int n = 319; n <= 329; ++n)
         main << n;
-    // Held free before the connection doctor's texts, and after them.
-    for (int n = 368; n <= 399; ++n)
+    // Held free after the texts of unfinished writes and of the production
+    // record, before the connection doctor's texts, and after them.
+    for (int n = 377; n <= 379; ++n)
+        main << n;
+    for (int n = 393; n <= 399; ++n)
         main << n;
     main << 402;
     for (int n = 433; n <= 449; ++n)
@@ -340,7 +343,8 @@ void TestTextTables::reservedEntries_data()
         main << n;
     for (int n = 537; n <= 589; ++n)
         main << n;
-    for (int n = 606; n <= 639; ++n)
+    // After the channel plans' and the manual's texts.
+    for (int n = 617; n <= 639; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();

@@ -24,8 +24,9 @@ const QRegularExpression kAllowedLatin(QStringLiteral(
     R"(ModemManager|brltty|udev|USB ID|USB|)"
     // A command to type and a file filter are the same in every language.
     R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\)|\(\*\.t880bak\)|PDF|\(\*\.pdf\)|CSV|\(\*\.csv\)|)"
-    // A trace file's filter and a device path as an example.
-    R"(\(\*\.txt\)|/dev/ttyUSB0)"));
+    // A trace file's filter and a device path as an example; the
+    // configuration file, its section and key as they are typed into it.
+    R"(\(\*\.txt\)|/dev/ttyUSB0|_config\.ini|\[Band\]|band Selete)"));
 
 // Whether iconv can write all of \a text in \a charset.
 bool encodesIn(const QString &text, const char *charset)

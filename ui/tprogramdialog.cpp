@@ -153,6 +153,20 @@ void TProgramDialog::startTransfer(bool autoSearch)
 
 QString TProgramDialog::resultMessage(link::Outcome outcome) const
 {
+    QStringList lines = resultLines(outcome);
+    // Neither stops a write, but the user hears of it, after the rest.
+    if (const FileResult &r = m_transfer->journalResult(); !r.ok())
+        lines << m_state.langText(text::MainText::JournalNotKept) + u' ' +
+                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
+    if (const FileResult &r = m_transfer->recordResult(); !r.ok())
+        lines << m_state.langText(text::MainText::RecordNotWritten) + u' ' +
+                     QDir::toNativeSeparators(production::defaultPath()) + u' ' +
+                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
+    return lines.join(u'\n');
+}
+
+QStringList TProgramDialog::resultLines(link::Outcome outcome) const
+{
     using text::TextTable;
     QStringList lines{link::outcomeText(outcome, m_state.lang())};
     // What went wrong with this transfer, in a line; Details tells the rest.
@@ -162,15 +176,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
             lines << first;
     }
     if (m_mode != link::ReadMode::Write)
-        return lines.join(u'\n');
-    // Neither stops a write, but the user hears of it.
-    if (const FileResult &r = m_transfer->journalResult(); !r.ok())
-        lines << m_state.langText(text::MainText::JournalNotKept) + u' ' +
-                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
-    if (const FileResult &r = m_transfer->recordResult(); !r.ok())
-        lines << m_state.langText(text::MainText::RecordNotWritten) + u' ' +
-                     QDir::toNativeSeparators(production::defaultPath()) + u' ' +
-                     fileErrorReason(m_state.lang(), r, MainFileErrorTexts);
+        return lines;
     if (outcome == link::Outcome::BackupFailed) {
         // Where the backup was to go, why it could not, and how to go on.
         lines << m_state.langText(text::MainText::BackupNotKept)
@@ -179,7 +185,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
               << m_state.langText(text::MainText::WithoutBackup)
                      .arg(text::menuCaption(m_state.langText(text::MainText::EditMenu)),
                           m_state.langText(text::MainText::BackupBeforeWrite));
-        return lines.join(u'\n');
+        return lines;
     }
     const bool success = outcome == link::Outcome::Success;
     const bool passwordAtStake = !success && m_transfer->engine().passwordBlockSent();
@@ -187,7 +193,7 @@ QString TProgramDialog::resultMessage(link::Outcome outcome) const
         lines << m_state.tableText(TextTable::Program, text::ProgramText::PasswordAtStake);
     // A write names the backup it kept: the way back, when it did not end well.
     lines << link::backupNoteLines(m_transfer->backupPath(), passwordAtStake, m_state.lang());
-    return lines.join(u'\n');
+    return lines;
 }
 
 void TProgramDialog::transferEnded(link::Outcome outcome)

@@ -91,6 +91,7 @@ private:
     void transferEnded(link::Outcome outcome);
     void showDiagnosis(QDialog *message);
     QString resultMessage(link::Outcome outcome) const;
+    QStringList resultLines(link::Outcome outcome) const;
 
     Document &m_state;
     const link::OpCode m_op;
