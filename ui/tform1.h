@@ -19,6 +19,10 @@ class QTranslator;
 
 namespace t880 {
 
+namespace plans {
+struct Plan;
+}
+
 namespace backup {
 struct Backup;
 }
@@ -137,6 +141,9 @@ private:
     void buildPages();
     void readConfiguration();
     void selectActiveBand();
+    /// After the New prompt: the New defaults, with \a plan's channels
+    /// when given, as one undo step.
+    void newCodeplug(const plans::Plan *plan);
     bool openBackup(const QString &path, const backup::Backup &kept);
     void commitEdits();
     void runTransfer(bool read);

@@ -30,15 +30,7 @@ namespace t880 {
 
 void TForm1::MenuFile_NewClick()
 {
-    TMyWarnDlg_2 prompt(m_doc.lang(), this);
-    prompt.Label1->setText(m_doc.langText(text::MainText::ClearAll));
-    prompt.OKBtn->setText(m_doc.langText(text::MainText::Ok));
-    prompt.CancelBtn->setText(m_doc.langText(text::MainText::Cancel));
-    if (prompt.exec() != QDialog::Accepted)
-        return;
-    ProgramState fresh = m_doc.program();
-    fresh.applyNewDefaults();
-    m_doc.replace(fresh, Origin::newDefaults());
+    newCodeplug(nullptr);
 }
 
 void TForm1::MenuFile_NewPlanClick()
@@ -48,6 +40,11 @@ void TForm1::MenuFile_NewPlanClick()
     if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
         return;
     const plans::Plan plan = *dialog.chosen();
+    newCodeplug(&plan);
+}
+
+void TForm1::newCodeplug(const plans::Plan *plan)
+{
     TMyWarnDlg_2 prompt(m_doc.lang(), this);
     prompt.Label1->setText(m_doc.langText(text::MainText::ClearAll));
     prompt.OKBtn->setText(m_doc.langText(text::MainText::Ok));
@@ -56,7 +53,8 @@ void TForm1::MenuFile_NewPlanClick()
         return;
     ProgramState fresh = m_doc.program();
     fresh.applyNewDefaults();
-    plans::apply(plan, fresh.codeplug);
+    if (plan)
+        plans::apply(*plan, fresh.codeplug);
     m_doc.replace(fresh, Origin::newDefaults());
 }
 
