@@ -8,6 +8,7 @@
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/codeplugfile.h"
 #include "codeplug/productionrecord.h"
+#include "codeplug/writejournal.h"
 #include "text/applang.h"
 #include "ui/config/appconfig.h"
 
@@ -116,6 +117,11 @@ private slots:
     void prune();
     void productionRecord_data();
     void productionRecord();
+    void productionRecordRefused();
+    void journalNotes_data();
+    void journalNotes();
+    void journalPorts_data();
+    void journalPorts();
     void restoreBlocks_data();
     void restoreBlocks();
     void diffLines_data();
@@ -411,6 +417,128 @@ void TestBackups::productionRecord()
     QCOMPARE(int(loaded.lines.size()), kept.size() + 1);
     QCOMPARE(loaded.lines.back().file, line.file);
     QCOMPARE(loaded.lines.back().exitCode, 8);
+}
+
+// A file that is no record is not taken for one, and lines that are no
+// record lines are passed over, not read as writes.
+void TestBackups::productionRecordRefused()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("production.csv"));
+    QVERIFY(writeFile(file, "CH,RX Freq.\r\n1,446.00625\r\n"));
+    QVERIFY(!production::load(file).result.ok());
+    production::Line line;
+    line.time = utc("2026-12-09T12:00:00Z");
+    QVERIFY(writeFile(file,
+                      "time,computer,operation,port,device,radio,file,sha256,result,exit,seconds,"
+                      "backup\r\nyesterday,pc,write,1,,,,,SUCCESS,0,1.0,\r\n"
+                      "2026-12-01T00:00:00Z,pc,write,1,,,,,SUCCESS,zero,1.0,\r\n"));
+    const production::Loaded loaded = production::load(file);
+    QVERIFY(loaded.result.ok());
+    QCOMPARE(int(loaded.lines.size()), 0);
+    QCOMPARE(loaded.skipped, 2);
+    // A folder where the record goes: the append says so and writes nothing.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.csv")));
+    QCOMPARE(production::append(dir.filePath(QStringLiteral("folder.csv")), line, 365).error,
+             FileError::IsFolder);
+}
+
+void TestBackups::journalNotes_data()
+{
+    QTest::addColumn<QByteArray>("note"); // %PID% stands for this process's number
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<int>("unfinished");
+    const QByteArray fields = "\"port\": \"COM3\", \"device\": \"/dev/ttyUSB0\", \"operation\": "
+                              "\"write\", \"backup\": \"/b.t880bak\", \"time\": "
+                              "\"2026-03-04T05:06:07.000Z\", ";
+    QTest::newRow("a program that ended")
+        << "{" + fields + "\"pid\": 999999999, \"processStart\": \"7\"}" << 1 << 1;
+    QTest::newRow("its number now another program's")
+        << "{" + fields + "\"pid\": %PID%, \"processStart\": \"not this one\"}" << 1 << 1;
+    QTest::newRow("no process number") << "{" + fields + "\"processStart\": \"7\"}" << 0 << 0;
+    QTest::newRow("an unknown operation")
+        << QByteArray("{\"operation\": \"erase\", \"time\": \"2026-03-04T05:06:07.000Z\", "
+                      "\"pid\": 5}")
+        << 0 << 0;
+    QTest::newRow("no JSON") << QByteArray("port=COM3") << 0 << 0;
+}
+
+// Notes of writes in other programs: those whose program is gone are
+// unfinished; a file that is no note is passed over. A note this program
+// makes is of a write that still runs.
+void TestBackups::journalNotes()
+{
+    QFETCH(QByteArray, note);
+    QFETCH(int, listed);
+    QFETCH(int, unfinished);
+    QTemporaryDir dir;
+    note.replace("%PID%", QByteArray::number(QCoreApplication::applicationPid()));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("other.json")), note));
+    QCOMPARE(int(journal::list(dir.path()).size()), listed);
+    QCOMPARE(int(journal::unfinished(dir.path()).size()), unfinished);
+
+    journal::Entry running;
+    running.port = QStringLiteral("COM4");
+    running.operation = backup::Operation::Restore;
+    QVERIFY(journal::open(dir.path(), running).ok());
+    QCOMPARE(int(journal::list(dir.path()).size()), listed + 1);
+    QCOMPARE(int(journal::unfinished(dir.path()).size()), unfinished);
+    journal::close(running);
+    QCOMPARE(int(journal::list(dir.path()).size()), listed);
+}
+
+void TestBackups::journalPorts_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("same");
+    // The note: port "radio" (a link to "pts"), device "pts".
+    QTest::newRow("the same name") << "radio"
+                                   << "" << true;
+    QTest::newRow("a number leading to the device") << "1"
+                                                    << "pts" << true;
+    QTest::newRow("another link to the device") << "other"
+                                                << "link" << true;
+    QTest::newRow("another device") << "2"
+                                    << "elsewhere" << false;
+    QTest::newRow("nothing known") << "3"
+                                   << "" << false;
+}
+
+// The port of a note is the one the user names again, by its name or by
+// the device it leads to; a successful write of the same area there ends
+// the note, one of the other area does not.
+void TestBackups::journalPorts()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, device);
+    QFETCH(bool, same);
+    QTemporaryDir dir;
+    const auto at = [&dir](const QString &name) {
+        return name.isEmpty() ? name : dir.filePath(name);
+    };
+    QVERIFY(writeFile(at(QStringLiteral("pts")), QByteArray()));
+    QVERIFY(QFile::link(at(QStringLiteral("pts")), at(QStringLiteral("link"))));
+    journal::Entry e;
+    e.port = QStringLiteral("radio");
+    e.device = at(QStringLiteral("pts"));
+    QCOMPARE(journal::samePort(e, given, at(device)), same);
+
+    const QString notes = dir.filePath(QStringLiteral("journal"));
+    QDir().mkpath(notes);
+    for (const char *area : {"codeplug", "calibration"}) {
+        QVERIFY(writeFile(notes + u'/' + QLatin1String(area) + QStringLiteral(".json"),
+                          QStringLiteral("{\"port\": \"radio\", \"device\": \"%1\", "
+                                         "\"operation\": \"write\", \"area\": \"%2\", "
+                                         "\"time\": \"2026-03-04T05:06:07.000Z\", \"pid\": "
+                                         "999999999}")
+                              .arg(e.device, QLatin1String(area))
+                              .toUtf8()));
+    }
+    QCOMPARE(journal::closeReplaced(notes, given, at(device), false), same ? 1 : 0);
+    const std::vector<journal::Entry> left = journal::list(notes);
+    QCOMPARE(int(left.size()), same ? 1 : 2);
+    QVERIFY(left.front().calibration || !same);
 }
 
 void TestBackups::restoreBlocks_data()

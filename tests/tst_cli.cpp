@@ -3,6 +3,7 @@
 // help.
 #include "testsupport.h"
 
+#include "codeplug/channelplan.h"
 #include "codeplug/codeplugfile.h"
 #include "tst_blockhelpers.h"
 
@@ -156,6 +157,8 @@ private slots:
     void help();
     void channelPlans_data();
     void channelPlans();
+    void planRefused_data();
+    void planRefused();
 
 private:
     QTemporaryDir m_unusual;
@@ -580,6 +583,53 @@ void TestCli::channelPlans()
         QCOMPARE(ch.rxTone().type, std::uint8_t(0));
         QCOMPARE(ch.txTone().type, std::uint8_t(0));
     }
+}
+
+void TestCli::planRefused_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("read");
+    // Changes to a plan that is fine as it stands.
+    QTest::newRow("as it stands") << ""
+                                  << "" << true;
+    QTest::newRow("off the 6.25 kHz raster") << "446006250"
+                                             << "446001000" << false;
+    QTest::newRow("a name longer than a channel's") << "\"P1\""
+                                                    << "\"PMR1TOOLONG\"" << false;
+    QTest::newRow("a power the radio has not") << "\"low\""
+                                               << "\"max\"" << false;
+    QTest::newRow("a bandwidth the radio has not") << "\"narrow\""
+                                                   << "\"medium\"" << false;
+    QTest::newRow("a language missing") << "\"cht\": \"d\""
+                                        << "\"cjk\": \"d\"" << false;
+    QTest::newRow("seventeen channels") << "]"
+                                        << QString(", {\"rx\": 446006250, \"tx\": "
+                                                   "446006250, \"power\": \"low\", \"name\": "
+                                                   "\"P1\"}")
+                                                   .repeated(16) +
+                                               u']'
+                                        << false;
+}
+
+// A plan that the radio cannot hold as written is no plan.
+void TestCli::planRefused()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, read);
+    QString json =
+        QStringLiteral("{\"name\": \"P\", \"regulation\": \"R\", \"bandwidth\": \"narrow\", "
+                       "\"region\": {\"en\": \"a\", \"chs\": \"b\", \"cht\": \"c\"}, "
+                       "\"description\": {\"en\": \"a\", \"chs\": \"b\", \"cht\": \"c\"}, "
+                       "\"rules\": {\"en\": \"a\", \"chs\": \"b\", \"cht\": \"d\"}, "
+                       "\"channels\": [{\"rx\": 446006250, \"tx\": 446006250, \"power\": \"low\", "
+                       "\"name\": \"P1\"}]}");
+    if (!from.isEmpty()) {
+        QVERIFY(json.contains(from));
+        json.replace(json.lastIndexOf(from), from.size(), to);
+    }
+    QCOMPARE(t880::plans::parse(json.toUtf8(), QStringLiteral("p")).has_value(), read);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -26,6 +26,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -679,6 +680,12 @@ void TestMainWindow::manualTexts()
     QCOMPARE(manual->tContents->currentItem()->data(0, Qt::UserRole).toString(),
              QStringLiteral("channels"));
     saveShot(manual, QStringLiteral("ManualWindow-") + folder);
+    // Back goes to the section shown before.
+    manual->showSection(QStringLiteral("backups"));
+    manual->tContents->itemClicked(manual->tContents->topLevelItem(0), 0);
+    QVERIFY(manual->bBack->isEnabled());
+    manual->bBack->click();
+    QCOMPARE(manual->tManual->source().fragment(), QStringLiteral("backups"));
     manual->eSearch->setText(QStringLiteral("446"));
     QTest::keyClick(manual->eSearch, Qt::Key_Return);
     QVERIFY(manual->tManual->textCursor().hasSelection());

@@ -13,7 +13,9 @@
 #include "ui/tform1.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QTableWidget>
@@ -351,6 +353,7 @@ void TestSafetyWindow::productionRecordShown()
                 .toUtf8()));
     QStringList ports;
     QString failuresOnly;
+    int since = 0;
     auto shown = whenModal(QStringLiteral("ProductionDlg"), [&](QWidget *w) {
         auto *table = w->findChild<QTableWidget *>(QStringLiteral("tProduction"));
         saveShot(w, QStringLiteral("ProductionDlg"));
@@ -359,6 +362,10 @@ void TestSafetyWindow::productionRecordShown()
         w->findChild<QComboBox *>(QStringLiteral("cbResult"))->setCurrentIndex(2);
         failuresOnly = table->item(0, 0)->text() + QString::number(table->rowCount());
         w->findChild<QComboBox *>(QStringLiteral("cbResult"))->setCurrentIndex(0);
+        w->findChild<QDateEdit *>(QStringLiteral("eSince"))->setDate(QDate(2026, 5, 2));
+        w->findChild<QCheckBox *>(QStringLiteral("cSince"))->setChecked(true);
+        since = table->rowCount();
+        w->findChild<QCheckBox *>(QStringLiteral("cSince"))->setChecked(false);
         table->selectRow(0);
         QMetaObject::invokeMethod(w->findChild<QWidget *>(QStringLiteral("OpenBtn")), "click",
                                   Qt::QueuedConnection);
@@ -374,6 +381,20 @@ void TestSafetyWindow::productionRecordShown()
                                    .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
                                u'1');
     QVERIFY(state.program().codeplug == asRead);
+    QCOMPARE(since, 2);
+
+    // A file that is no record: said so, nothing shown, nothing opened.
+    QVERIFY(writeFile(record, "CH,RX Freq.\r\n"));
+    QString status;
+    auto refused = whenModal(QStringLiteral("ProductionDlg"), [&status](QWidget *w) {
+        status = w->findChild<QLabel *>(QStringLiteral("sStatus"))->text();
+        QCOMPARE(w->findChild<QTableWidget *>(QStringLiteral("tProduction"))->rowCount(), 0);
+        QVERIFY(!w->findChild<QWidget *>(QStringLiteral("OpenBtn"))->isEnabled());
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    });
+    window.MenuFile_ProductionClick();
+    QVERIFY(refused->seen);
+    QVERIFY2(status.startsWith(mainText(0, 391)), qPrintable(status));
     QFile::remove(record);
     window.closeWithoutPrompt();
 }

@@ -30,6 +30,29 @@ namespace {
 
 const char *const WindowName = "ManualWindow";
 
+// Reads the manual's text for the browser. Headings carry their section's
+// name as an id; the browser finds anchors by name, so each heading gets
+// one. Loaded as a source, the manual keeps the browser's history of the
+// sections shown.
+class ManualBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        if (type != QTextDocument::HtmlResource || name.scheme() != QLatin1String("qrc"))
+            return QTextBrowser::loadResource(type, name);
+        QFile file(QLatin1Char(':') + name.path());
+        if (!file.open(QIODevice::ReadOnly))
+            return QVariant();
+        QString html = QString::fromUtf8(file.readAll());
+        static const QRegularExpression heading(QStringLiteral("<h([1-3]) id=\"([^\"]+)\">"));
+        html.replace(heading, QStringLiteral("<h\\1><a name=\"\\2\"></a>"));
+        return html;
+    }
+};
+
 QString languageFolder(text::Language language)
 {
     switch (language) {
@@ -114,7 +137,7 @@ ManualWindow::ManualWindow(const Document &state, QWidget *parent)
     tContents->setObjectName(QStringLiteral("tContents"));
     tContents->setHeaderLabel(t(text::MainText::Contents));
     tContents->setAccessibleName(t(text::MainText::Contents));
-    tManual = new QTextBrowser(this);
+    tManual = new ManualBrowser(this);
     tManual->setObjectName(QStringLiteral("tManual"));
     tManual->setOpenExternalLinks(false);
     tManual->setOpenLinks(true);
@@ -194,15 +217,8 @@ void ManualWindow::load()
     if (source == m_loaded)
         return;
     m_loaded = source;
-    // Headings carry their section's name as an id; the browser finds
-    // anchors by name, so each heading gets one.
-    QFile file(QStringLiteral(":/manual/%1/manual.html").arg(folder()));
-    QString html = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    static const QRegularExpression heading(QStringLiteral("<h([1-3]) id=\"([^\"]+)\">"));
-    html.replace(heading, QStringLiteral("<h\\1><a name=\"\\2\"></a>"));
+    tManual->setSource(QUrl(source));
     tManual->clearHistory();
-    tManual->setSearchPaths({QStringLiteral(":/manual/%1").arg(folder())});
-    tManual->setHtml(html);
     buildContents();
 }
 
@@ -231,10 +247,13 @@ void ManualWindow::buildContents()
 
 void ManualWindow::showSection(const QString &section)
 {
+    QUrl url(m_loaded);
+    if (!section.isEmpty())
+        url.setFragment(section);
+    if (url != tManual->source())
+        tManual->setSource(url);
     if (section.isEmpty())
         tManual->moveCursor(QTextCursor::Start);
-    else
-        tManual->scrollToAnchor(section);
     for (QTreeWidgetItemIterator it(tContents); *it; ++it) {
         if ((*it)->data(0, Qt::UserRole).toString() == section) {
             tContents->setCurrentItem(*it);
