@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-mapfile -t files < <(find app bench cli codeplug factory fuzz link print sim tests text tools ui \
+mapfile -t files < <(find app bench cli codeplug factory fuzz help link print sim tests text tools ui \
                           -type f \( -name '*.cpp' -o -name '*.h' \) \
                           ! -path text/gbkbig5data.cpp | sort)
 if [ "${1:-}" = --check ]; then

@@ -710,9 +710,15 @@ void TestMainWindow::manualFromEveryDialog_data()
     QTest::newRow("several radios") << "GangWriteDlg"
                                     << "MenuEdit_WriteSeveral"
                                     << "several-radios";
-    QTest::newRow("programming") << "ProgramDialog" << "MenuEdit_Read" << "program-dialog";
-    QTest::newRow("password") << "SetPasswordDlg" << "MenuEdit_Password" << "password";
-    QTest::newRow("production record") << "ProductionDlg" << "MenuFile_Production" << "journal";
+    QTest::newRow("programming") << "ProgramDialog"
+                                 << "MenuEdit_Read"
+                                 << "program-dialog";
+    QTest::newRow("password") << "SetPasswordDlg"
+                              << "MenuEdit_Password"
+                              << "password";
+    QTest::newRow("production record") << "ProductionDlg"
+                                       << "MenuFile_Production"
+                                       << "journal";
 }
 
 // F1 in a dialog opens the manual at that dialog's section, over the
