@@ -293,6 +293,15 @@ void TestSafetyWindow::unfinishedWriteOffered()
                       .toUtf8());
     };
     leaveNote(QStringLiteral("a.json"), kept);
+    // The backups name the one that puts that radio back.
+    QString operation;
+    auto listed = whenModal(QStringLiteral("BackupsDlg"), [&operation](QWidget *w) {
+        operation = w->findChild<QTableWidget *>(QStringLiteral("tBackups"))->item(0, 3)->text();
+        QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+    });
+    window.MenuFile_BackupsClick();
+    QVERIFY(listed->seen);
+    QCOMPARE(operation, mainText(0, 377).arg(mainText(0, 303)));
 
     QString message;
     auto later = keyWhenShown(QStringLiteral("UnfinishedWritePrompt"), Qt::Key_Escape);

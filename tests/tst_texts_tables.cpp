@@ -330,7 +330,7 @@ void TestTextTables::reservedEntries_data()
         main << n;
     // Held free after the texts of unfinished writes and of the production
     // record, before the connection doctor's texts, and after them.
-    for (int n = 377; n <= 379; ++n)
+    for (int n = 378; n <= 379; ++n)
         main << n;
     for (int n = 393; n <= 399; ++n)
         main << n;

@@ -1,13 +1,16 @@
 #include "ui/tbackupsdlg.h"
 
 #include "codeplug/backupfile.h"
+#include "codeplug/writejournal.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
 #include "ui/document.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -73,11 +76,18 @@ TBackupsDlg::TBackupsDlg(const Document &state, const QString &folder, QWidget *
     // The same form in every language the window speaks: the system's
     // locale may be another language than the window's.
     const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    // The backup that puts back a radio a write left half written.
+    QSet<QString> beforeUnfinished;
+    for (const journal::Entry &note : journal::unfinished(journal::defaultFolder()))
+        beforeUnfinished.insert(QFileInfo(note.backup).absoluteFilePath());
     for (int row = 0; row < int(m_entries.size()); ++row) {
         const backup::Backup &b = m_entries[std::size_t(row)].backup;
+        QString operation = state.langText(operationTextNumber(b.operation));
+        if (beforeUnfinished.contains(
+                QFileInfo(m_entries[std::size_t(row)].path).absoluteFilePath()))
+            operation = state.langText(text::MainText::BeforeUnfinishedWrite).arg(operation);
         const QStringList cells = {
-            b.time.toLocalTime().toString(timeFormat), kindText(state, b.kind), b.port,
-            state.langText(operationTextNumber(b.operation)),
+            b.time.toLocalTime().toString(timeFormat), kindText(state, b.kind), b.port, operation,
             b.content() == backup::Content::Codeplug ? channelList(backup::channelsInUse(b))
                                                      : QString()};
         for (int column = 0; column < cells.size(); ++column)
