@@ -1,9 +1,11 @@
-// t880 export FILE.Kzx -o OUT.csv|OUT.pdf: the channel list for spreadsheets
-// and other tools, or the printed channel sheet.
+// t880 export FILE.Kzx -o OUT.csv|OUT.pdf|OUT.yaml: the channel list for
+// spreadsheets and other tools, the printed channel sheet, or the whole
+// codeplug as text.
 #include "cli/command.h"
 
 #include "codeplug/channelcsv.h"
 #include "codeplug/codeplugfile.h"
+#include "codeplug/codeplugyaml.h"
 #include "print/channelsheet.h"
 
 #include <QFileInfo>
@@ -47,10 +49,11 @@ int runExport(const QStringList &args, Context &ctx)
     parser.setApplicationDescription(QStringLiteral(
         "Writes the channels of a codeplug (.Kzx) as a CSV channel list in the columns of the "
         "common multi-radio tool (OUT.csv), or as a one-page channel sheet with the main "
-        "settings (OUT.pdf)."));
+        "settings (OUT.pdf), or the whole codeplug as text for version control and scripts "
+        "(OUT.yaml or OUT.yml; 't880 import' reads it back byte for byte)."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The codeplug (.Kzx)."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The file to write: .csv or .pdf."),
+                                    QStringLiteral("The file to write: .csv, .pdf or .yaml."),
                                     QStringLiteral("OUT"));
     const QCommandLineOption lang(
         QStringLiteral("lang"),
@@ -65,11 +68,14 @@ int runExport(const QStringList &args, Context &ctx)
     if (!requireKind(path, FileKind::Codeplug, QStringLiteral("FILE"), ctx))
         return ExitUsage;
     if (!parser.isSet(output))
-        return fail(ctx, QStringLiteral("missing -o OUT.csv or -o OUT.pdf"), ExitUsage);
+        return fail(ctx, QStringLiteral("missing -o OUT.csv, -o OUT.pdf or -o OUT.yaml"),
+                    ExitUsage);
     const QString outPath = parser.value(output);
     const bool pdf = isPdf(outPath);
-    if (!pdf && !isCsv(outPath))
-        return fail(ctx, QStringLiteral("-o must name a .csv or .pdf file, not %1").arg(outPath),
+    const bool yaml = codeplugyaml::isYamlPath(outPath);
+    if (!pdf && !yaml && !isCsv(outPath))
+        return fail(ctx,
+                    QStringLiteral("-o must name a .csv, .pdf or .yaml file, not %1").arg(outPath),
                     ExitUsage);
     text::TAppLang appLang;
     if (parser.isSet(lang)) {
@@ -94,8 +100,9 @@ int runExport(const QStringList &args, Context &ctx)
     if (const FileResult r = codeplugfile::load(path, data); !r.ok())
         return fail(ctx, describeFileResult(r, path, CodeplugData::Size));
 
-    const FileResult w = pdf ? print::writeChannelSheetPdf(outPath, data, appLang)
-                             : writeFileAtomically(outPath, channelcsv::exportCsv(data));
+    const FileResult w = pdf    ? print::writeChannelSheetPdf(outPath, data, appLang)
+                         : yaml ? writeFileAtomically(outPath, codeplugyaml::exportYaml(data))
+                                : writeFileAtomically(outPath, channelcsv::exportCsv(data));
     if (!w.ok())
         return fail(ctx, describeFileResult(w, outPath, 0));
     int used = 0;

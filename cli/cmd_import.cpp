@@ -1,15 +1,55 @@
 // t880 import FILE.csv [--base FILE.Kzx] [--band N] -o OUT.Kzx: channels from
 // a CSV channel list, through the grid's editing rules; the report of every
-// row goes to stderr.
+// row goes to stderr. t880 import FILE.yaml [--base FILE.Kzx] [--lenient]
+// -o OUT.Kzx: a whole codeplug from its text form, all or nothing.
 #include "cli/command.h"
 
 #include "codeplug/channelcsv.h"
 #include "codeplug/codeplugfile.h"
+#include "codeplug/codeplugyaml.h"
+#include "text/applang.h"
 #include "ui/config/appconfig.h"
 
 #include <QFileInfo>
 
 namespace t880::cli {
+
+namespace {
+
+int importYaml(const QString &path, const QString &outPath, CodeplugData start, bool lenient,
+               Context &ctx)
+{
+    QByteArray data;
+    if (const FileResult r = readSmallFile(path, codeplugyaml::MaxFileBytes, data); !r.ok()) {
+        if (r.error == FileError::TooLarge)
+            return fail(ctx, QStringLiteral("%1 is larger than %2 bytes; it is no codeplug")
+                                 .arg(path)
+                                 .arg(codeplugyaml::MaxFileBytes));
+        return fail(ctx, describeFileResult(r, path, 0));
+    }
+    codeplugyaml::ImportOptions options;
+    options.lenient = lenient;
+    const codeplugyaml::ImportResult result = codeplugyaml::importYaml(data, start, options);
+    text::TAppLang english;
+    english.fSetLangType(text::Language::English);
+    for (const codeplugyaml::ImportError &e : result.skippedKeys)
+        ctx.err << path << ": " << codeplugyaml::describeError(e, english) << " (skipped)\n";
+    for (const codeplugyaml::ImportError &e : result.errors)
+        ctx.err << path << ": " << codeplugyaml::describeError(e, english) << '\n';
+    ctx.err.flush();
+    if (!result.ok())
+        return fail(ctx, QStringLiteral("%1: %2 %3; nothing written")
+                             .arg(path)
+                             .arg(result.errors.size())
+                             .arg(result.errors.size() == 1 ? QStringLiteral("error")
+                                                            : QStringLiteral("errors")));
+    if (const FileResult w = codeplugfile::save(outPath, result.codeplug); !w.ok())
+        return fail(ctx, describeFileResult(w, outPath, 0));
+    ctx.out << "Wrote " << outPath << Qt::endl;
+    return ExitOk;
+}
+
+} // namespace
 
 int runImport(const QStringList &args, Context &ctx)
 {
@@ -20,8 +60,12 @@ int runImport(const QStringList &args, Context &ctx)
         "the channel grid: onto the raster, with a new channel's defaults. Rows outside the band, "
         "in a mode other than FM/NFM, beyond channel 16 or with values that do not read are "
         "refused; every row is reported on stderr. Exit 1 when a row was refused (the other rows "
-        "are still written)."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The CSV file."));
+        "are still written).\n\nA .yaml or .yml file written by 't880 export' is read as a whole "
+        "codeplug: each value is checked, every error is named with its line and key, and "
+        "nothing is written unless the whole file reads. Keys the file leaves out keep the "
+        "base's values."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The CSV file, or the codeplug as YAML."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The codeplug to write (.Kzx)."),
                                     QStringLiteral("OUT"));
@@ -34,7 +78,11 @@ int runImport(const QStringList &args, Context &ctx)
         QStringLiteral("Band 1..6 of the window's default band table (default: the window's "
                        "default, 2)."),
         QStringLiteral("N"), QString::number(AppConfig::defaults().selectedBand + 1));
-    parser.addOptions({output, base, band});
+    const QCommandLineOption lenient(
+        QStringLiteral("lenient"),
+        QStringLiteral("YAML only: skip keys this version does not know instead of refusing "
+                       "the file (each is still named on stderr)."));
+    parser.addOptions({output, base, band, lenient});
     if (int rc = parseVerb(parser, args, ctx, 1, 1); rc >= 0)
         return rc;
 
@@ -58,6 +106,12 @@ int runImport(const QStringList &args, Context &ctx)
     if (const FileResult target = checkWritableTarget(outPath); !target.ok())
         return fail(ctx, describeFileResult(target, outPath, 0));
 
+    const bool yaml = codeplugyaml::isYamlPath(path);
+    if (parser.isSet(lenient) && !yaml)
+        return fail(ctx, QStringLiteral("--lenient goes with a .yaml file"), ExitUsage);
+    if (yaml && parser.isSet(band))
+        return fail(ctx, QStringLiteral("--band goes with a CSV file"), ExitUsage);
+
     CodeplugState state;
     const BandLimits limits = AppConfig::defaultBands()[std::size_t(bandNumber - 1)];
     state.activeBandLow = limits.min;
@@ -67,6 +121,8 @@ int runImport(const QStringList &args, Context &ctx)
         if (!r.ok())
             return fail(ctx, describeFileResult(r, parser.value(base), CodeplugData::Size));
     }
+    if (yaml)
+        return importYaml(path, outPath, state.codeplug, parser.isSet(lenient), ctx);
     QByteArray data;
     if (const FileResult r = readSmallFile(path, csv::MaxTableBytes, data); !r.ok()) {
         if (r.error == FileError::TooLarge)

@@ -29,8 +29,9 @@ const Command kCommands[] = {
     {"doctor", "Find out why a radio does not answer, and what to do about it", runDoctor},
     {"texts", "Print a text table in one language, as text or raw bytes", runTexts},
     {"emulate", "Run a virtual radio on a pseudo-terminal", runEmulate},
-    {"export", "Write a codeplug's channels as CSV or a PDF channel sheet", runExport},
-    {"import", "Read channels from a CSV channel list into a codeplug", runImport},
+    {"export", "Write a codeplug's channels as CSV or a PDF channel sheet, or all of it as YAML",
+     runExport},
+    {"import", "Read channels from a CSV channel list, or a whole codeplug from YAML", runImport},
 };
 
 void printUsage(QTextStream &s)

@@ -67,6 +67,14 @@ const std::map<Setting, int> &settingLabels()
     return labels;
 }
 
+} // namespace
+
+int settingLabel(Setting s)
+{
+    const auto label = settingLabels().find(s);
+    return label == settingLabels().end() ? -1 : label->second;
+}
+
 int textFieldLabel(TextField f)
 {
     switch (f) {
@@ -105,6 +113,8 @@ int codeFieldLabel(CodeField f)
     }
     return -1;
 }
+
+namespace {
 
 void add(std::vector<DiffEntry> &out, int channel, int label, const QString &name,
          const QString &before, int beforeNumber, const QString &after, int afterNumber)
@@ -162,8 +172,7 @@ std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugD
     for (int n = 1; n <= 16; ++n)
         diffChannel(out, before, after, n);
     for (const SettingInfo &s : settingTable()) {
-        const auto label = settingLabels().find(s.id);
-        add(out, 0, label == settingLabels().end() ? -1 : label->second, QLatin1String(s.name),
+        add(out, 0, settingLabel(s.id), QLatin1String(s.name),
             QString::number(before.setting(s.id)), -1, QString::number(after.setting(s.id)), -1);
     }
     for (const TextFieldInfo &f : textFieldTable())

@@ -36,6 +36,12 @@ struct DiffEntry
 /// hold the same for all of them.
 std::vector<DiffEntry> diffCodeplugs(const CodeplugData &before, const CodeplugData &after);
 
+/// The main-table numbers of the texts naming a setting, a text field and a
+/// DTMF code (the window's labels); -1 for none.
+int settingLabel(Setting s);
+int textFieldLabel(TextField f);
+int codeFieldLabel(CodeField f);
+
 /// The field's name in \a lang.
 QString diffLabel(const DiffEntry &entry, const text::TAppLang &lang);
 /// One value in \a lang ("-" for nothing).

@@ -11,6 +11,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
     qt6-qpa-plugins libgl-dev
     qt6-translations-l10n fonts-wqy-microhei
+    # The codeplug's text form (YAML).
+    libyaml-cpp-dev
     xvfb xauth
     # The manual pages are made from the programs' --help; the install test
     # checks the installed files with the desktop's own validators.

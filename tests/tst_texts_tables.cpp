@@ -343,8 +343,8 @@ void TestTextTables::reservedEntries_data()
         main << n;
     for (int n = 537; n <= 589; ++n)
         main << n;
-    // After the channel plans' and the manual's texts.
-    for (int n = 617; n <= 639; ++n)
+    // After the texts of the codeplug as text.
+    for (int n = 643; n <= 649; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();
