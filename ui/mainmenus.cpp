@@ -64,7 +64,10 @@ void MainMenus::buildMenus(QMainWindow *window)
     MenuFile->addSeparator();
     MenuFile_ImportCsv = action(window, "MenuFile_ImportCsv");
     MenuFile_ExportCsv = action(window, "MenuFile_ExportCsv");
-    MenuFile->addActions({MenuFile_ImportCsv, MenuFile_ExportCsv});
+    MenuFile_ImportYaml = action(window, "MenuFile_ImportYaml");
+    MenuFile_ExportYaml = action(window, "MenuFile_ExportYaml");
+    MenuFile->addActions(
+        {MenuFile_ImportCsv, MenuFile_ExportCsv, MenuFile_ImportYaml, MenuFile_ExportYaml});
     MenuFile->addSeparator();
     MenuFile_Print = action(window, "MenuFile_Print");
     MenuFile_Print->setShortcut(QKeySequence::Print);
@@ -201,6 +204,8 @@ void MainMenus::applyLanguage(const Document &state)
     MenuFile_SaveTrace->setText(t(text::MainText::SaveTraceItem));
     MenuFile_ImportCsv->setText(t(text::MainText::ImportCsvItem));
     MenuFile_ExportCsv->setText(t(text::MainText::ExportCsvItem));
+    MenuFile_ImportYaml->setText(t(text::MainText::ImportYamlItem));
+    MenuFile_ExportYaml->setText(t(text::MainText::ExportYamlItem));
     MenuFile_Print->setText(t(text::MainText::PrintItem));
     MenuFile_ExportPdf->setText(t(text::MainText::ExportPdfItem));
     MenuPort->setText(t(text::MainText::PortMenu));

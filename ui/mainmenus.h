@@ -42,6 +42,8 @@ public:
     QAction *MenuFile_CompareFile = nullptr;
     QAction *MenuFile_ImportCsv = nullptr;
     QAction *MenuFile_ExportCsv = nullptr;
+    QAction *MenuFile_ImportYaml = nullptr;
+    QAction *MenuFile_ExportYaml = nullptr;
     QAction *MenuFile_Print = nullptr;
     QAction *MenuFile_ExportPdf = nullptr;
     QAction *MenuFile_Backups = nullptr;

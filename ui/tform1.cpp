@@ -135,6 +135,10 @@ void TForm1::connectMenus()
             &TForm1::MenuFile_ImportCsvClick);
     connect(m_menus->MenuFile_ExportCsv, &QAction::triggered, this,
             &TForm1::MenuFile_ExportCsvClick);
+    connect(m_menus->MenuFile_ImportYaml, &QAction::triggered, this,
+            &TForm1::MenuFile_ImportYamlClick);
+    connect(m_menus->MenuFile_ExportYaml, &QAction::triggered, this,
+            &TForm1::MenuFile_ExportYamlClick);
     connect(m_menus->MenuFile_Print, &QAction::triggered, this, &TForm1::MenuFile_PrintClick);
     connect(m_menus->MenuFile_ExportPdf, &QAction::triggered, this,
             &TForm1::MenuFile_ExportPdfClick);

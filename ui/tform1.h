@@ -102,6 +102,8 @@ public:
     void MenuPortClick();
     void MenuFile_ImportCsvClick();
     void MenuFile_ExportCsvClick();
+    void MenuFile_ImportYamlClick();
+    void MenuFile_ExportYamlClick();
     void MenuFile_PrintClick();
     void MenuFile_ExportPdfClick();
     /// Prints the channel sheet on \a printer as it is set up.

@@ -20,6 +20,7 @@
 #include "ui/tplandlg.h"
 #include "ui/tproductiondlg.h"
 #include "ui/tprogramdialog.h"
+#include "ui/yamlcommands.h"
 
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -144,6 +145,20 @@ void TForm1::MenuFile_ExportCsvClick()
     const QString file = m_doc.currentFile();
     csvcommands::exportCsv(m_doc, this,
                            file.isEmpty() ? QString() : QFileInfo(file).completeBaseName());
+}
+
+void TForm1::MenuFile_ImportYamlClick()
+{
+    commitEdits();
+    yamlcommands::importYaml(m_doc, this, [this] { ApplyLanguage(); });
+}
+
+void TForm1::MenuFile_ExportYamlClick()
+{
+    commitEdits();
+    const QString file = m_doc.currentFile();
+    yamlcommands::exportYaml(m_doc, this,
+                             file.isEmpty() ? QString() : QFileInfo(file).completeBaseName());
 }
 
 void TForm1::MenuFile_PrintClick()
