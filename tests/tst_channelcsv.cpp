@@ -2,9 +2,14 @@
 // each kind of channel is written with (expected lines written out by hand
 // from the column meanings), round trips, and what import and paste make of
 // rows, compared with channels entered through the grid's editing rules.
+// The whole codeplug as YAML: random blocks back byte for byte, the lines
+// written for known values, and the line and key of each error.
 #include "codeplug/channelcsv.h"
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
+#include "codeplug/codeplugyaml.h"
+
+#include <random>
 
 #include <QtTest>
 
@@ -92,6 +97,11 @@ private slots:
     void names();
     void clipboardRoundTrip();
     void partialPaste();
+    void yamlRandomBlocks();
+    void yamlLines();
+    void yamlErrors_data();
+    void yamlErrors();
+    void yamlLenientAndBase();
 };
 
 // The table reader alone: fields as spreadsheets write them.
@@ -497,3 +507,194 @@ void TestChannelCsv::partialPaste()
 
 QTEST_GUILESS_MAIN(TestChannelCsv)
 #include "tst_channelcsv.moc"
+
+// Any block, foreign bytes included, goes to text and back unchanged, over
+// any start; the text of the result is the text of the block.
+void TestChannelCsv::yamlRandomBlocks()
+{
+    std::mt19937 random(880);
+    const auto randomBlock = [&random] {
+        QByteArray b(CodeplugData::Size, '\0');
+        for (char &c : b)
+            c = char(random());
+        CodeplugData d;
+        d.replaceLeading(b);
+        return d;
+    };
+    for (int i = 0; i < 60; ++i) {
+        const CodeplugData block = randomBlock();
+        const QByteArray text = codeplugyaml::exportYaml(block);
+        for (const CodeplugData &start : {CodeplugData(), randomBlock()}) {
+            const codeplugyaml::ImportResult back = codeplugyaml::importYaml(text, start);
+            QVERIFY(back.ok());
+            QVERIFY2(back.codeplug == block, qPrintable(QString::number(i)));
+        }
+        QCOMPARE(codeplugyaml::exportYaml(codeplugyaml::importYaml(text, {}).codeplug), text);
+    }
+}
+
+// The lines of known values, worked out from the layout: channel 3 at
+// 0x554 + 3 * 72 = 0x68C, its option bytes at +57 and +58.
+void TestChannelCsv::yamlLines()
+{
+    CodeplugData c;
+    c.applyNewDefaults();
+    ChannelRecord r;
+    r.setRxFreq(446006250);
+    r.setTxFreq(446006251); // the grid's text drops the 1 Hz digit
+    r.setRxTone({1, 885});
+    r.setTxTone({2, 0x2800 + 19});
+    r.raw[57] = 0x12; // squelch mode 2, busy lock on carrier (2 << 3)
+    r.raw[58] = 0x08; // DTMF; narrow, low power, no scan
+    r.setName("ABC");
+    c.setChannel(3, r);
+    c.setChannelUsed(3, true);
+    ChannelRecord foreign;
+    foreign.setRxTone({5, 0x1234});
+    foreign.raw[57] = 0xE0; // spare bits only
+    const char name[] = {'A', 0, 'B', 0, 0, 0};
+    std::copy(name, name + 6, foreign.raw.begin() + 61);
+    c.setChannel(4, foreign);
+    QByteArray block = c.toByteArray();
+    block[0x005] = char(0xAB);
+    c.replaceLeading(block);
+
+    const QString text = QString::fromUtf8(codeplugyaml::exportYaml(c));
+    const char *const expected[] = {
+        "format: t880-codeplug\nversion: 1\nchannels:\n  1:\n    in use: false\n",
+        "  3:\n    in use: true\n    receive: 446.00625\n    transmit: 446.006251\n"
+        "    decode: \"88.5\"\n    encode: \"D023N\"\n    power: low\n    bandwidth: narrow\n"
+        "    scan: false\n    busy lock: carrier\n    squelch mode: 2  # CTC/DCS\n"
+        "    dtmf: true\n    name: \"ABC\"\n  4:\n    in use: false\n",
+        "    decode: {type: 5, value: 0x1234}\n    encode: \"Off\"\n",
+        "    name bytes: \"41 00 42 00 00 00\"\n",
+        "\nsettings:\n  Voice: 1  # Chinese\n  SQL: 5  # 5\n",
+        "  \"* # Delay\": 50\n",
+        "  Side Key: 24  # Radio\n",
+        "  0x000: \"00 00 00 00 00 AB 00 00 00 00 00 00 00 00 00 00\"\n",
+        // 0x040..0x04F: the serial number from 0x04A. Channel 4 starts at
+        // 0x554 + 4 * 72 = 0x674: 0x6A0 is its byte 44, its option bytes
+        // 0x6AD (spare bits 0xE0 kept) and 0x6AE, then a spare byte.
+        "  0x040: \"00 00 00 00 00 00 00 00 00 00 -- -- -- -- -- --\"\n",
+        "  0x6A0: \"00 00 00 00 00 00 00 00 00 00 00 00 00 E0 00 00\"\n",
+    };
+    for (const char *piece : expected)
+        QVERIFY2(text.contains(QString::fromUtf8(piece)), piece);
+}
+
+// Each error names the line and the key, and the start stays as it was.
+void TestChannelCsv::yamlErrors_data()
+{
+    QTest::addColumn<QByteArray>("body"); // after "format" and "version", from line 3
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("problem");
+    using P = codeplugyaml::Problem;
+    const auto channel = [](const char *field) {
+        return QByteArray("channels:\n  2:\n    in use: true\n    ") + field + "\n";
+    };
+    QTest::newRow("seven decimals")
+        << channel("receive: 446.0062511") << 6 << "channels.2.receive" << int(P::NotAFrequency);
+    QTest::newRow("beyond 32 bits")
+        << channel("transmit: 4294.967296") << 6 << "channels.2.transmit" << int(P::NotAFrequency);
+    QTest::newRow("tone") << channel("decode: 67.3x") << 6 << "channels.2.decode"
+                          << int(P::NotATone);
+    QTest::newRow("power") << channel("power: medium") << 6 << "channels.2.power"
+                           << int(P::NotAChoice);
+    QTest::newRow("name of seven bytes")
+        << channel("name: ABCDEFG") << 6 << "channels.2.name" << int(P::TooLong);
+    QTest::newRow("name outside GBK")
+        << channel("name: \"\xF0\x9F\x98\x80\"") << 6 << "channels.2.name" << int(P::BadCharacter);
+    QTest::newRow("two forms of a name")
+        << channel("name: A\n    name bytes: \"41 00 00 00 00 00\"") << 5 << "channels.2.name"
+        << int(P::TwoForms);
+    QTest::newRow("squelch mode 8")
+        << channel("squelch mode: 8") << 6 << "channels.2.squelch mode" << int(P::OutOfRange);
+    QTest::newRow("channel 17") << QByteArray("channels:\n  17:\n    in use: true\n") << 4
+                                << "channels.17" << int(P::UnknownKey);
+    QTest::newRow("channels not a map")
+        << QByteArray("channels: 5\n") << 3 << "channels" << int(P::NotAMap);
+    QTest::newRow("byte setting 256")
+        << QByteArray("settings:\n  SQL: 256\n") << 4 << "settings.SQL" << int(P::OutOfRange);
+    QTest::newRow("word setting 65536") << QByteArray("settings:\n  VOX Delay(S): 65536\n") << 4
+                                        << "settings.VOX Delay(S)" << int(P::OutOfRange);
+    QTest::newRow("not a number") << QByteArray("settings:\n  TOT(S): soon\n") << 4
+                                  << "settings.TOT(S)" << int(P::NotANumber);
+    QTest::newRow("unknown setting")
+        << QByteArray("settings:\n  Voise: 1\n") << 4 << "settings.Voise" << int(P::UnknownKey);
+    QTest::newRow("a key twice") << QByteArray("settings:\n  SQL: 1\n  SQL: 2\n") << 5
+                                 << "settings.SQL" << int(P::DuplicateKey);
+    QTest::newRow("DTMF letter E") << QByteArray("dtmf:\n  ANI(local): 12E\n") << 4
+                                   << "dtmf.ANI(local)" << int(P::BadCharacter);
+    QTest::newRow("eleven digits") << QByteArray("dtmf:\n  PTT ID: \"12345678901\"\n") << 4
+                                   << "dtmf.PTT ID" << int(P::TooManyDigits);
+    QTest::newRow("password of 13") << QByteArray("device:\n  Password: \"1234567890123\"\n") << 4
+                                    << "device.Password" << int(P::TooLong);
+    QTest::newRow("password not ASCII") << QByteArray("device:\n  Password: \"12\xC3\xA9\"\n") << 4
+                                        << "device.Password" << int(P::BadCharacter);
+    QTest::newRow("named byte")
+        << QByteArray("unnamed bytes:\n  0x040: \"00 00 00 00 00 00 00 00 00 00 01 -- -- -- -- "
+                      "--\"\n")
+        << 4 << "unnamed bytes.0x040" << int(P::NamedByte);
+    QTest::newRow("short row") << QByteArray("unnamed bytes:\n  0x000: \"00 01\"\n") << 4
+                               << "unnamed bytes.0x000" << int(P::NotHex);
+    QTest::newRow("list for a value") << QByteArray("address book:\n  1:\n    number: [1, 2]\n")
+                                      << 5 << "address book.1.number" << int(P::NotText);
+}
+
+void TestChannelCsv::yamlErrors()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, line);
+    QFETCH(QString, key);
+    QFETCH(int, problem);
+    CodeplugData start;
+    start.applyNewDefaults();
+    const codeplugyaml::ImportResult r =
+        codeplugyaml::importYaml("format: t880-codeplug\nversion: 1\n" + body, start);
+    QCOMPARE(r.errors.size(), 1);
+    QCOMPARE(r.errors[0].line, line);
+    QCOMPARE(r.errors[0].key, key);
+    QCOMPARE(int(r.errors[0].problem), problem);
+    QVERIFY(r.codeplug == start);
+}
+
+// Keys the file leaves out keep the start's values; lenient skips unknown
+// keys and takes the rest; a file that is no codeplug or a newer version is
+// refused at its first line.
+void TestChannelCsv::yamlLenientAndBase()
+{
+    CodeplugData start;
+    start.applyNewDefaults();
+    start.enterChannelFrequency(1, 438500000);
+    const QByteArray text = "format: t880-codeplug\nversion: 1\nchannels:\n  2:\n"
+                            "    in use: true\n    receive: 439\n    colour: red\n"
+                            "settings:\n  SQL: 9\n";
+    codeplugyaml::ImportOptions lenient;
+    lenient.lenient = true;
+    const codeplugyaml::ImportResult r = codeplugyaml::importYaml(text, start, lenient);
+    QVERIFY(r.ok());
+    QCOMPARE(r.skippedKeys.size(), 1);
+    QCOMPARE(r.skippedKeys[0].key, QStringLiteral("channels.2.colour"));
+    QCOMPARE(r.skippedKeys[0].line, 7);
+    QCOMPARE(r.codeplug.channel(2).rxFreq(), 439000000u);
+    QVERIFY(r.codeplug.isChannelUsed(1) && r.codeplug.isChannelUsed(2));
+    QCOMPARE(r.codeplug.channel(1).rxFreq(), 438500000u);
+    QCOMPARE(r.codeplug.setting(Setting::sql), 9u);
+    QCOMPARE(r.codeplug.setting(Setting::tot), 180u);
+    QVERIFY(!codeplugyaml::importYaml(text, start).ok());
+
+    using P = codeplugyaml::Problem;
+    const std::pair<QByteArray, P> refused[] = {
+        {"format: other\n", P::NotCodeplug},
+        {"format: t880-codeplug\nversion: 2\n", P::NewerVersion},
+        {"a: [\n", P::NotYaml},
+        {"just text\n", P::NotCodeplug},
+    };
+    for (const auto &[file, problem] : refused) {
+        const codeplugyaml::ImportResult bad = codeplugyaml::importYaml(file, start);
+        QCOMPARE(bad.errors.size(), 1);
+        QCOMPARE(int(bad.errors[0].problem), int(problem));
+        QVERIFY(bad.codeplug == start);
+    }
+}

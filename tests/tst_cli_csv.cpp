@@ -1,7 +1,7 @@
 // t880 import and export as separate processes: a channel list written by
 // hand in the exact form export writes goes in and comes out byte for byte;
 // exit codes and the report for refused rows and bad arguments; the PDF
-// channel sheet read back with pdftotext.
+// channel sheet read back with pdftotext; the codeplug as YAML and back.
 #include "testsupport.h"
 
 #include <QStandardPaths>
@@ -61,6 +61,9 @@ private slots:
     void exportArguments();
     void pdfSheet_data();
     void pdfSheet();
+    void yamlRoundTrip();
+    void yamlImport_data();
+    void yamlImport();
 
 private:
     QString path(const char *name) const { return m_dir->filePath(QString::fromLatin1(name)); }
@@ -168,7 +171,7 @@ void TestCliCsv::exportArguments_data()
     QTest::addColumn<QString>("report");
     QTest::newRow("no -o") << QStringList{"export", "c.Kzx"} << 2 << "missing -o";
     QTest::newRow("text file") << QStringList{"export", "c.Kzx", "-o", "c.txt"} << 2
-                               << "-o must name a .csv or .pdf file";
+                               << "-o must name a .csv, .pdf or .yaml file";
     QTest::newRow("lang with csv") << QStringList{"export", "c.Kzx", "-o", "c.csv", "--lang", "en"}
                                    << 2 << "--lang goes with a PDF";
     QTest::newRow("unknown lang") << QStringList{"export", "c.Kzx", "-o", "c.pdf", "--lang", "fr"}
@@ -254,3 +257,66 @@ void TestCliCsv::pdfSheet()
 
 QTEST_GUILESS_MAIN(TestCliCsv)
 #include "tst_cli_csv.moc"
+
+// Every byte of a codeplug goes to text and back; the text names its values.
+void TestCliCsv::yamlRoundTrip()
+{
+    QCOMPARE(runCli({"new", "--demo", path("demo.Kzx")}).exitCode, 0);
+    const CliResult out = runCli({"export", path("demo.Kzx"), "-o", path("demo.yaml")});
+    QVERIFY2(out.exitCode == 0, out.err.constData());
+    const QByteArray text = readFile(path("demo.yaml"));
+    QVERIFY(text.startsWith("# T-880 codeplug as text (t880-codeplug, version 1)."));
+    QVERIFY(text.contains("\nchannels:\n  1:\n    in use: true\n"));
+    const CliResult in = runCli({"import", path("demo.yaml"), "-o", path("back.Kzx")});
+    QVERIFY2(in.exitCode == 0, in.err.constData());
+    QCOMPARE(readFile(path("back.Kzx")), readFile(path("demo.Kzx")));
+}
+
+void TestCliCsv::yamlImport_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QByteArray>("body"); // after "format" and "version"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<int>("squelch"); // byte 0xABF of the output, -1: no output
+
+    const QByteArray unknown = "settings:\n  SQL: 2\n  Colour: red\n";
+    QTest::newRow("taken over a new codeplug")
+        << QStringList{} << QByteArray("settings:\n  SQL: 2\n") << 0 << "" << 2;
+    QTest::newRow("every error named, nothing written")
+        << QStringList{} << QByteArray("settings:\n  SQL: 300\n  TOT(S): x\n") << 1
+        << "in.yaml: 2 errors; nothing written" << -1;
+    QTest::newRow("unknown key refused")
+        << QStringList{} << unknown << 1 << "line 5, settings.Colour: unknown key" << -1;
+    QTest::newRow("unknown key skipped when lenient")
+        << QStringList{"--lenient"} << unknown << 0 << "settings.Colour: unknown key (skipped)"
+        << 2;
+    QTest::newRow("the base's values kept")
+        << QStringList{"--base", "base.Kzx"} << QByteArray("channels: {}\n") << 0 << "" << 7;
+    QTest::newRow("band goes with CSV")
+        << QStringList{"--band", "1"} << QByteArray() << 2 << "--band goes with a CSV file" << -1;
+}
+
+void TestCliCsv::yamlImport()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(QByteArray, body);
+    QFETCH(int, exitCode);
+    QFETCH(QString, report);
+    QFETCH(int, squelch);
+    QByteArray base(2943, '\0');
+    base[0xABF] = 7;
+    QVERIFY(writeFile(path("base.Kzx"), base));
+    QVERIFY(writeFile(path("in.yaml"), "format: t880-codeplug\nversion: 1\n" + body));
+    const CliResult r = runCli(
+        QStringList{"import", path("in.yaml"), "-o", path("out.Kzx")} + extra, m_dir->path());
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(QString::fromUtf8(r.err).contains(report), r.err.constData());
+    if (squelch < 0) {
+        QVERIFY(!QFile::exists(path("out.Kzx")));
+        return;
+    }
+    const QByteArray out = readFile(path("out.Kzx"));
+    QCOMPARE(out.size(), 2943);
+    QCOMPARE(int(out[0xABF]), squelch);
+}

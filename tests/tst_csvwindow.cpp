@@ -2,7 +2,9 @@
 // every row with its line in the file before anything changes, Cancel
 // changes nothing, OK takes the rows that were not refused as one undo step;
 // channels in use are replaced or kept as the user says; an export writes
-// the list.
+// the list. File > Export YAML and Import YAML: the file comes back as one
+// undo step after a preview of what changes; a file with errors lists them
+// and changes nothing.
 #include "guitest.h"
 #include "testsupport.h"
 
@@ -76,6 +78,8 @@ private slots:
     void channelsInUse();
     void notAChannelList();
     void exportWritesTheList();
+    void yamlThroughTheWindow_data();
+    void yamlThroughTheWindow();
 };
 
 void TestCsvWindow::importPreview_data()
@@ -228,6 +232,65 @@ void TestCsvWindow::exportWritesTheList()
                                        "TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE"),
              lines.value(0).constData());
     QVERIFY2(lines.value(1).startsWith("4,,446.006250,"), lines.value(1).constData());
+    window.closeWithoutPrompt();
+}
+
+void TestCsvWindow::yamlThroughTheWindow_data()
+{
+    QTest::addColumn<QByteArray>("edited"); // the exported line for SQL becomes this
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("report"); // a line of the dialog shown
+    QTest::newRow("taken, one undo step") << QByteArray("  SQL: 9") << true << "SQL 5 -> 9";
+    QTest::newRow("preview cancelled") << QByteArray("  SQL: 9") << false << "SQL 5 -> 9";
+    QTest::newRow("an error: nothing changes")
+        << QByteArray("  SQL: nine") << true
+        << QStringLiteral("line %1, settings.SQL: not a whole number: nine");
+}
+
+void TestCsvWindow::yamlThroughTheWindow()
+{
+    QFETCH(QByteArray, edited);
+    QFETCH(bool, accept);
+    QFETCH(QString, report);
+    Document state;
+    configure(state);
+    TForm1 window(state);
+    state.program().codeplug.enterChannelFrequency(4, 446006250);
+    const QString file =
+        path(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".yaml"));
+    auto saved = chooseFile(QStringLiteral("ExportYamlDialog"), file);
+    window.findChild<QAction *>(QStringLiteral("MenuFile_ExportYaml"))->trigger();
+    QVERIFY(saved->seen);
+    QList<QByteArray> lines = readFile(file).split('\n');
+    const int sql = int(lines.indexOf("  SQL: 5  # 5"));
+    QVERIFY(sql > 0 && lines.contains("    receive: 446.00625"));
+    lines[sql] = edited;
+    QVERIFY(writeFile(file, lines.join('\n')));
+    if (report.contains(QLatin1String("%1")))
+        report = report.arg(sql + 1);
+
+    const QByteArray before = state.program().codeplug.toByteArray();
+    auto chosen = chooseFile(QStringLiteral("ImportYamlDialog"), file);
+    QString shown;
+    const bool error = edited.contains("nine");
+    auto dialog = whenModal(
+        error ? QStringLiteral("YamlErrorsDlg") : QStringLiteral("ImportPreviewDlg"),
+        [&](QWidget *w) {
+            shown = w->findChild<QPlainTextEdit *>(QStringLiteral("ReportLines"))->toPlainText();
+            QMetaObject::invokeMethod(w->findChild<QWidget *>(accept ? QStringLiteral("OKBtn")
+                                                                     : QStringLiteral("CancelBtn")),
+                                      "click", Qt::QueuedConnection);
+        });
+    window.findChild<QAction *>(QStringLiteral("MenuFile_ImportYaml"))->trigger();
+    QVERIFY(chosen->seen && dialog->seen);
+    QVERIFY2(shown.split(QLatin1Char('\n')).contains(report), qPrintable(shown));
+    if (!accept || error) {
+        QVERIFY(state.program().codeplug.toByteArray() == before);
+        return;
+    }
+    QCOMPARE(state.program().codeplug.setting(Setting::sql), 9u);
+    window.findChild<QAction *>(QStringLiteral("MenuEdit_Undo"))->trigger();
+    QVERIFY(state.program().codeplug.toByteArray() == before);
     window.closeWithoutPrompt();
 }
 
