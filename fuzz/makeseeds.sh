@@ -75,6 +75,18 @@ head -c 100 "$work/channels.Kzx" >"$out/codeplugfile/short"
 head -c 2943 /dev/zero | tr '\0' '\377' >"$out/codeplugfile/allff"
 { cat "$work/channels.Kzx"; printf 'trailing'; } >"$out/codeplugfile/overlong"
 
+# Codeplugs as text: New and the channels as exported, a partial file, and
+# files with errors of every kind.
+mkdir -p "$out/codeplugyaml"
+"$t880" export "$work/new.Kzx" -o "$out/codeplugyaml/new.yaml" >/dev/null
+"$t880" export "$work/channels.Kzx" -o "$out/codeplugyaml/channels.yaml" >/dev/null
+printf 'format: t880-codeplug\nversion: 1\nchannels:\n  2:\n    in use: true\n    receive: 439\n    decode: "D754I"\n    name: "\xe4\xb8\xad"\nsettings:\n  SQL: 9\n' \
+    >"$out/codeplugyaml/partial.yaml"
+printf 'format: t880-codeplug\nversion: 1\nchannels:\n  2: {receive: 4294.967296, power: medium, colour: red}\n  17: {}\nsettings: [1, 2]\ndtmf:\n  PTT ID: "12E"\nunnamed bytes:\n  0x040: "00 01"\n' \
+    >"$out/codeplugyaml/errors.yaml"
+printf 'format: t880-codeplug\nversion: 1\nchannels: &a\n  1: *a\n' >"$out/codeplugyaml/alias.yaml"
+printf 'a: [\n' >"$out/codeplugyaml/broken.yaml"
+
 # Calibration files: factory, one byte short, all 0xFF, extremes by hand.
 mkdir -p "$out/calibrationfile"
 cp "$work/factory.kzxa" "$out/calibrationfile/factory.kzxa"

@@ -4,7 +4,7 @@
 #
 #   fuzz.sh [TARGET|all] [--seconds N | --runs N]
 #
-# TARGET is codeplugfile, calibrationfile, imagedecode or engine; the default
+# TARGET is codeplugfile, calibrationfile, imagedecode, engine or codeplugyaml; the default
 # is all of them for 60 seconds each. Each target works on a scratch corpus
 # outside the source tree ($T880_FUZZ_WORK, default /tmp/t880-fuzz), seeded
 # from fuzz/corpus and kept between runs. An input that breaks a rule is saved
@@ -12,10 +12,10 @@
 # the replay test keeps it fixed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-all_targets=(codeplugfile calibrationfile imagedecode engine)
+all_targets=(codeplugfile calibrationfile imagedecode engine codeplugyaml)
 
 usage() {
-    echo "usage: $0 [codeplugfile|calibrationfile|imagedecode|engine|all] [--seconds N | --runs N]" >&2
+    echo "usage: $0 [codeplugfile|calibrationfile|imagedecode|engine|codeplugyaml|all] [--seconds N | --runs N]" >&2
     exit 2
 }
 
@@ -33,7 +33,7 @@ while [ $# -gt 0 ]; do
         limit=(-runs="$2")
         shift 2
         ;;
-    all | codeplugfile | calibrationfile | imagedecode | engine)
+    all | codeplugfile | calibrationfile | imagedecode | engine | codeplugyaml)
         which=$1
         shift
         ;;
