@@ -7,8 +7,8 @@
 #   sudo ./scripts/windows.sh --no-smoke without the smoke test
 #
 # Qt for Windows is built once from Debian's own qtbase source into
-# ~/.cache/t880/qt-VERSION-mingw64 (about half an hour on two cores); later
-# runs reuse it. The programs go to build-windows/, the files a Windows
+# ~/.cache/t880/qt-VERSION-mingw64 (about half an hour on two cores), and
+# yaml-cpp from its source beside it; later runs reuse them. The programs go to build-windows/, the files a Windows
 # machine needs to build-windows/deploy/, and the installer to
 # build-windows/t880-setup-VERSION.exe, whose path is printed last.
 set -euo pipefail
@@ -42,27 +42,35 @@ qt_debian=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 qt_version=${qt_debian%%+*}
 qt="$cache/qt-$qt_version-mingw64"
 
+# fetch_source PACKAGE VERSION: Debian's source package into the cache, once.
+fetch_source() {
+    local package=$1 version=$2
+    local list=/etc/apt/sources.list.d/t880-source.list
+    if ls "$cache/${package}_${version#*:}".dsc >/dev/null 2>&1; then
+        return
+    fi
+    say "fetching the source of $package $version from Debian"
+    mkdir -p "$cache"
+    # A source entry of our own, gone again afterwards whatever happens.
+    # apt refuses an entry for the archive whose key differs from the
+    # system's own entries: take theirs (Debian 12 names the keyring in
+    # debian.sources; an older sources.list names none).
+    local keyring
+    keyring=$(sed -n 's/^Signed-By: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)
+    echo "deb-src ${keyring:+[signed-by=$keyring] }http://deb.debian.org/debian bookworm main" > "$list"
+    trap 'rm -f '"$list"'' EXIT
+    apt-get update -qq
+    (cd "$cache" && apt-get source --download-only -qq "$package=$version")
+    rm -f "$list"
+    trap - EXIT
+    apt-get update -qq
+}
+
 build_qt() {
     local work="$cache/qt-$qt_version-work"
-    local list=/etc/apt/sources.list.d/t880-qt-source.list
     rm -rf "$work"
     mkdir -p "$work/source" "$work/empty-pkgconfig"
-    if ! ls "$cache"/qt6-base_"${qt_debian#*:}"*.dsc >/dev/null 2>&1; then
-        say "fetching Qt's source (qt6-base $qt_debian) from Debian"
-        # A source entry of our own, gone again afterwards whatever happens.
-        # apt refuses an entry for the archive whose key differs from the
-        # system's own entries: take theirs (Debian 12 names the keyring in
-        # debian.sources; an older sources.list names none).
-        local keyring
-        keyring=$(sed -n 's/^Signed-By: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)
-        echo "deb-src ${keyring:+[signed-by=$keyring] }http://deb.debian.org/debian bookworm main" > "$list"
-        trap 'rm -f '"$list"'' EXIT
-        apt-get update -qq
-        (cd "$cache" && apt-get source --download-only -qq "qt6-base=$qt_debian")
-        rm -f "$list"
-        trap - EXIT
-        apt-get update -qq
-    fi
+    fetch_source qt6-base "$qt_debian"
     say "unpacking Qt's source"
     (cd "$work/source" && dpkg-source --no-check -x "$cache"/qt6-base_"${qt_debian#*:}".dsc qtbase >/dev/null)
     say "configuring Qt for Windows"
@@ -105,6 +113,30 @@ if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
 fi
 say "Qt for Windows: $qt"
 
+# yaml-cpp, which reads the codeplug's text form: Debian's source of the
+# version the Linux build uses, built as a static library (a minute).
+yaml_debian=$(dpkg-query -W -f='${source:Version}' libyaml-cpp-dev)
+yaml="$cache/yaml-cpp-${yaml_debian%%+*}-mingw64"
+if [ ! -f "$yaml/lib/cmake/yaml-cpp/yaml-cpp-config.cmake" ]; then
+    fetch_source yaml-cpp "$yaml_debian"
+    work="$cache/yaml-cpp-work"
+    rm -rf "$work"
+    mkdir -p "$work"
+    (cd "$work" && dpkg-source --no-check -x "$cache/yaml-cpp_${yaml_debian#*:}.dsc" source >/dev/null)
+    say "building yaml-cpp for Windows"
+    cmake -S "$work/source" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$yaml" -DYAML_BUILD_SHARED_LIBS=OFF \
+        -DYAML_CPP_BUILD_TESTS=OFF -DYAML_CPP_BUILD_TOOLS=OFF -DYAML_CPP_BUILD_CONTRIB=OFF \
+        > "$work/build.log" 2>&1 &&
+        cmake --build "$work/build" -j "$(nproc)" >> "$work/build.log" 2>&1 &&
+        cmake --install "$work/build" >> "$work/build.log" 2>&1 || {
+        tail -30 "$work/build.log" >&2
+        say "yaml-cpp's build failed"
+        exit 1
+    }
+    rm -rf "$work"
+fi
+
 # --- the programs -------------------------------------------------------------
 
 version=$(sed -n 's/^project(t880 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
@@ -112,8 +144,8 @@ mkdir -p "$build"
 # The project's tool chain with the Windows Qt among the roots it searches.
 cat > "$build/toolchain.cmake" <<TOOLCHAIN
 include("$toolchain")
-list(APPEND CMAKE_FIND_ROOT_PATH "$qt")
-list(APPEND CMAKE_PREFIX_PATH "$qt")
+list(APPEND CMAKE_FIND_ROOT_PATH "$qt" "$yaml")
+list(APPEND CMAKE_PREFIX_PATH "$qt" "$yaml")
 TOOLCHAIN
 # The program's icon, in the sizes Windows shows.
 for size in 16 24 32 48 64 256; do

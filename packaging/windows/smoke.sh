@@ -137,6 +137,15 @@ check "new over an existing file: replaced, byte for byte" \
 "$t880" show "$out/new-linux.Kzx" >"$out/show-linux.txt" 2>&1
 win show "$(winepath -w "$out/new-windows.Kzx")" >"$out/show-windows.txt" 2>&1
 check "show: the same listing" same_text "$out/show-windows.txt" "$out/show-linux.txt"
+"$t880" export "$out/new-linux.Kzx" -o "$out/text-linux.yaml" >/dev/null
+win export "$(winepath -w "$out/new-windows.Kzx")" -o "$(winepath -w "$out/text-windows.yaml")" \
+    >>"$out/log" 2>&1
+check "export as YAML: the Linux build's text" same_text "$out/text-windows.yaml" \
+    "$out/text-linux.yaml"
+win import "$(winepath -w "$out/text-linux.yaml")" -o "$(winepath -w "$out/text-windows.Kzx")" \
+    >>"$out/log" 2>&1
+check "import from YAML: the codeplug back, byte for byte" \
+    cmp "$out/new-linux.Kzx" "$out/text-windows.Kzx"
 
 # --- the window ---------------------------------------------------------------
 
