@@ -164,6 +164,12 @@ QString keyText(const QString &key)
     return plain ? key : quoted(key);
 }
 
+// The key of a row of unnamed bytes: "0x5A0".
+QString rowKey(int row)
+{
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(row, 3, 16, QLatin1Char('0')).toUpper();
+}
+
 QString hexText(const std::uint8_t *p, int size)
 {
     return QString::fromLatin1(
@@ -343,12 +349,7 @@ void writeUnnamed(Writer &w, const CodeplugData &codeplug)
                          .toUpper();
         }
         if (any)
-            w.key(1,
-                  QStringLiteral("0x%1")
-                      .arg(row, 3, 16, QLatin1Char('0'))
-                      .toUpper()
-                      .replace(QStringLiteral("0X"), QStringLiteral("0x")),
-                  quoted(cells.join(u' ')));
+            w.key(1, rowKey(row), quoted(cells.join(u' ')));
     }
 }
 
@@ -402,14 +403,17 @@ QString scalarText(const YAML::Node &node)
     return QString::fromStdString(node.Scalar());
 }
 
+// A whole number in decimal or, after 0x, in hex: digits only.
 std::optional<std::uint32_t> parseNumber(const QString &text, std::uint32_t max)
 {
+    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    const QString digits = hex ? text.mid(2) : text;
+    const bool allDigits = std::all_of(digits.begin(), digits.end(), [hex](QChar c) {
+        return c.isDigit() || (hex && QStringLiteral("abcdefABCDEF").contains(c));
+    });
     bool ok = false;
-    const qulonglong value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                                 ? text.mid(2).toULongLong(&ok, 16)
-                                 : text.toULongLong(&ok, 10);
-    if (!ok || value > max || text.startsWith(u'+') || text.isEmpty() ||
-        text.mid(2).startsWith(u'+'))
+    const qulonglong value = digits.toULongLong(&ok, hex ? 16 : 10);
+    if (digits.isEmpty() || !allDigits || !ok || value > max)
         return std::nullopt;
     return std::uint32_t(value);
 }
@@ -849,10 +853,7 @@ public:
                 any = any || named[std::size_t(i)] != 0xFF;
             if (!any)
                 continue;
-            const QString key = QStringLiteral("0x%1")
-                                    .arg(row, 3, 16, QLatin1Char('0'))
-                                    .toUpper()
-                                    .replace(QStringLiteral("0X"), QStringLiteral("0x"));
+            const QString key = rowKey(row);
             handlers.emplace_back(
                 key, [this, row, size, &named](const YAML::Node &v, const QString &p) {
                     const auto t = text(v, p);
