@@ -119,7 +119,7 @@ void TestTextsCli::defaultTableIsMain()
     const CliResult run = runTexts({QStringLiteral("--lang"), QStringLiteral("chs")});
     QCOMPARE(run.exitCode, 0);
     const QList<QByteArray> out = lines(run.out);
-    QCOMPARE(out.size(), 640);
+    QCOMPARE(out.size(), 650);
     QCOMPARE(QString::fromUtf8(out[248]), QString::fromUtf8("248\t写频"));
     QCOMPARE(out[255], QByteArray("255\t"));
 }

@@ -289,7 +289,7 @@ void TestTextTables::sizes_data()
 {
     QTest::addColumn<TextTable>("table");
     QTest::addColumn<int>("size");
-    QTest::newRow("main") << TextTable::Main << 640;
+    QTest::newRow("main") << TextTable::Main << 650;
     QTest::newRow("program") << TextTable::Program << 14;
     QTest::newRow("port") << TextTable::Port << 3;
     QTest::newRow("warn") << TextTable::Warn << 1;

@@ -26,7 +26,9 @@ const QRegularExpression kAllowedLatin(QStringLiteral(
     R"(sudo usermod -aG dialout \$USER|dialout|Kovra File\(\*\.(Kzx|kzxa)\)|\(\*\.t880bak\)|PDF|\(\*\.pdf\)|CSV|\(\*\.csv\)|)"
     // A trace file's filter and a device path as an example; the
     // configuration file, its section and key as they are typed into it.
-    R"(\(\*\.txt\)|/dev/ttyUSB0|_config\.ini|\[Band\]|band Selete)"));
+    R"(\(\*\.txt\)|/dev/ttyUSB0|_config\.ini|\[Band\]|band Selete|)"
+    // The codeplug's text form: its filter and the key that names the format.
+    R"(\(\*\.yaml \*\.yml\)|YAML|format: t880-codeplug)"));
 
 // Whether iconv can write all of \a text in \a charset.
 bool encodesIn(const QString &text, const char *charset)
