@@ -16,17 +16,9 @@ namespace t880::cli {
 
 namespace {
 
-int importYaml(const QString &path, const QString &outPath, CodeplugData start, bool lenient,
-               Context &ctx)
+int importYaml(const QString &path, const QByteArray &data, const QString &outPath,
+               const CodeplugData &start, bool lenient, Context &ctx)
 {
-    QByteArray data;
-    if (const FileResult r = readSmallFile(path, codeplugyaml::MaxFileBytes, data); !r.ok()) {
-        if (r.error == FileError::TooLarge)
-            return fail(ctx, QStringLiteral("%1 is larger than %2 bytes; it is no codeplug")
-                                 .arg(path)
-                                 .arg(codeplugyaml::MaxFileBytes));
-        return fail(ctx, describeFileResult(r, path, 0));
-    }
     codeplugyaml::ImportOptions options;
     options.lenient = lenient;
     const codeplugyaml::ImportResult result = codeplugyaml::importYaml(data, start, options);
@@ -121,16 +113,19 @@ int runImport(const QStringList &args, Context &ctx)
         if (!r.ok())
             return fail(ctx, describeFileResult(r, parser.value(base), CodeplugData::Size));
     }
-    if (yaml)
-        return importYaml(path, outPath, state.codeplug, parser.isSet(lenient), ctx);
     QByteArray data;
-    if (const FileResult r = readSmallFile(path, csv::MaxTableBytes, data); !r.ok()) {
+    const qint64 limit = yaml ? codeplugyaml::MaxFileBytes : csv::MaxTableBytes;
+    if (const FileResult r = readSmallFile(path, limit, data); !r.ok()) {
         if (r.error == FileError::TooLarge)
-            return fail(ctx, QStringLiteral("%1 is larger than %2 bytes; it is no channel list")
-                                 .arg(path)
-                                 .arg(csv::MaxTableBytes));
+            return fail(
+                ctx, QStringLiteral("%1 is larger than %2 bytes; it is no %3")
+                         .arg(path)
+                         .arg(limit)
+                         .arg(yaml ? QStringLiteral("codeplug") : QStringLiteral("channel list")));
         return fail(ctx, describeFileResult(r, path, 0));
     }
+    if (yaml)
+        return importYaml(path, data, outPath, state.codeplug, parser.isSet(lenient), ctx);
 
     const channelcsv::Preview preview = channelcsv::previewCsv(state, data);
     if (!preview.readable())
