@@ -237,18 +237,25 @@ void TestCsvWindow::exportWritesTheList()
 
 void TestCsvWindow::yamlThroughTheWindow_data()
 {
-    QTest::addColumn<QByteArray>("edited"); // the exported line for SQL becomes this
+    QTest::addColumn<QByteArray>("from");   // an exported line
+    QTest::addColumn<QByteArray>("edited"); // what it becomes
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("report"); // a line of the dialog shown
-    QTest::newRow("taken, one undo step") << QByteArray("  SQL: 9") << true << "SQL 5 -> 9";
-    QTest::newRow("preview cancelled") << QByteArray("  SQL: 9") << false << "SQL 5 -> 9";
+    const QByteArray sql = "  SQL: 5  # 5";
+    QTest::newRow("taken, one undo step") << sql << QByteArray("  SQL: 9") << true << "SQL 5 -> 9";
+    QTest::newRow("preview cancelled") << sql << QByteArray("  SQL: 9") << false << "SQL 5 -> 9";
     QTest::newRow("an error: nothing changes")
-        << QByteArray("  SQL: nine") << true
+        << sql << QByteArray("  SQL: nine") << true
         << QStringLiteral("line %1, settings.SQL: not a whole number: nine");
+    QTest::newRow("outside the band: kept, and said")
+        << QByteArray("    receive: 446.00625") << QByteArray("    receive: 520") << true
+        << "CH04 RX Freq. 520.00000 is outside the band 400.00000-490.00000 MHz; kept as the file "
+           "has it.";
 }
 
 void TestCsvWindow::yamlThroughTheWindow()
 {
+    QFETCH(QByteArray, from);
     QFETCH(QByteArray, edited);
     QFETCH(bool, accept);
     QFETCH(QString, report);
@@ -262,12 +269,12 @@ void TestCsvWindow::yamlThroughTheWindow()
     window.findChild<QAction *>(QStringLiteral("MenuFile_ExportYaml"))->trigger();
     QVERIFY(saved->seen);
     QList<QByteArray> lines = readFile(file).split('\n');
-    const int sql = int(lines.indexOf("  SQL: 5  # 5"));
-    QVERIFY(sql > 0 && lines.contains("    receive: 446.00625"));
-    lines[sql] = edited;
+    const int line = int(lines.indexOf(from));
+    QVERIFY(line > 0);
+    lines[line] = edited;
     QVERIFY(writeFile(file, lines.join('\n')));
     if (report.contains(QLatin1String("%1")))
-        report = report.arg(sql + 1);
+        report = report.arg(line + 1);
 
     const QByteArray before = state.program().codeplug.toByteArray();
     auto chosen = chooseFile(QStringLiteral("ImportYamlDialog"), file);
@@ -288,7 +295,8 @@ void TestCsvWindow::yamlThroughTheWindow()
         QVERIFY(state.program().codeplug.toByteArray() == before);
         return;
     }
-    QCOMPARE(state.program().codeplug.setting(Setting::sql), 9u);
+    QVERIFY(state.program().codeplug.setting(Setting::sql) == 9 ||
+            state.program().codeplug.channel(4).rxFreq() == 520000000);
     window.findChild<QAction *>(QStringLiteral("MenuEdit_Undo"))->trigger();
     QVERIFY(state.program().codeplug.toByteArray() == before);
     window.closeWithoutPrompt();

@@ -344,7 +344,7 @@ void TestTextTables::reservedEntries_data()
     for (int n = 537; n <= 589; ++n)
         main << n;
     // After the texts of the codeplug as text.
-    for (int n = 643; n <= 649; ++n)
+    for (int n = 644; n <= 649; ++n)
         main << n;
     QTest::newRow("main") << TextTable::Main << main;
     QTest::newRow("program") << TextTable::Program << QList<int>();

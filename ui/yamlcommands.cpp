@@ -1,8 +1,10 @@
 #include "ui/yamlcommands.h"
 
+#include "codeplug/channeledit.h"
 #include "codeplug/codeplugdiff.h"
 #include "codeplug/codeplugyaml.h"
 #include "codeplug/safefile.h"
+#include "codeplug/tonecodec.h"
 #include "text/menucaption.h"
 #include "text/textnames.h"
 #include "ui/document.h"
@@ -17,6 +19,32 @@ namespace {
 QString title(const Document &state, int item)
 {
     return text::menuCaption(state.langText(item));
+}
+
+// The frequencies of channels in use that lie outside the window's band: the
+// file keeps them (it holds what a codeplug held), and the preview says so.
+QStringList outsideBand(const Document &state, const CodeplugData &codeplug)
+{
+    const std::uint32_t low = state.program().activeBandLow;
+    const std::uint32_t high = state.program().activeBandHigh;
+    QStringList lines;
+    for (int n = 1; n <= CodeplugData::Channels; ++n) {
+        if (!codeplug.isChannelUsed(n))
+            continue;
+        const ChannelRecord r = codeplug.channel(n);
+        const std::pair<int, std::uint32_t> frequencies[] = {
+            {channeledit::RxFreqColumn, r.rxFreq()}, {channeledit::TxFreqColumn, r.txFreq()}};
+        for (const auto &[column, hz] : frequencies) {
+            if ((hz >= low && hz <= high) || (column == channeledit::TxFreqColumn && hz == 0))
+                continue;
+            lines << state.langText(text::MainText::YamlOutsideBand)
+                         .arg(channelLabel(n, state.lang()) + u' ' +
+                                  state.langText(text::MainText::NumberColumn + column),
+                              codec::formatFrequency(hz), codec::formatFrequency(low),
+                              codec::formatFrequency(high));
+        }
+    }
+    return lines;
 }
 
 } // namespace
@@ -63,6 +91,7 @@ bool importYamlFile(Document &state, QWidget *parent, const QString &path,
         lines << diffLine(entry, state.lang());
     if (lines.size() == 1)
         lines << state.langText(text::MainText::YamlUnnamedChange);
+    lines << outsideBand(state, result.codeplug);
     TPasteReportDlg report(state, title(state, text::MainText::ImportYamlItem), lines, parent);
     report.setObjectName(QStringLiteral("ImportPreviewDlg"));
     report.askFirst();

@@ -1,7 +1,8 @@
 // File > Import YAML and Export YAML: the whole codeplug as text, for
 // version control and scripts. An import reads every value over the
 // window's codeplug (keys the file leaves out keep their values), shows
-// what would change, and changes nothing unless that is accepted; a file
+// what would change (and any frequency outside the window's band, which the
+// file keeps), and changes nothing unless that is accepted; a file
 // with errors lists them, each with its line, and changes nothing.
 #pragma once
 
