@@ -528,10 +528,24 @@ public:
         return value;
     }
 
+    using Words = std::vector<std::pair<QString, bool>>;
+    static const Words &trueFalse()
+    {
+        static const Words words = {{QStringLiteral("true"), true},
+                                    {QStringLiteral("false"), false}};
+        return words;
+    }
+
     std::optional<bool> flag(const YAML::Node &node, const QString &path)
     {
-        return choice<bool>(node, path,
-                            {{QStringLiteral("true"), true}, {QStringLiteral("false"), false}});
+        return choice<bool>(node, path, trueFalse());
+    }
+
+    // Reports a value that \a map gives both as text and as bytes.
+    void oneForm(const YAML::Node &map, const QString &path, const QString &key)
+    {
+        if (map.IsMap() && map[key.toStdString()] && map[bytesKey(key).toStdString()])
+            error(map[bytesKey(key).toStdString()], path + u'.' + key, Problem::TwoForms);
     }
 
     template <typename T>
@@ -607,22 +621,24 @@ public:
         return upper;
     }
 
-    std::optional<Tone> tone(const YAML::Node &node, const QString &path)
+    // A tone as the grid shows it, or raw type and value over \a current
+    // (a number left out keeps its value).
+    std::optional<Tone> tone(const YAML::Node &node, const QString &path, Tone current)
     {
         if (node.IsMap()) {
-            Tone t;
+            Tone t = current;
             bool ok = true;
             walk(node, path,
                  {{QStringLiteral("type"),
                    [&](const YAML::Node &v, const QString &p) {
                        const auto n = number(v, p, 0xFF);
                        ok = ok && n;
-                       t.type = std::uint8_t(n.value_or(0));
+                       t.type = std::uint8_t(n.value_or(t.type));
                    }},
                   {QStringLiteral("value"), [&](const YAML::Node &v, const QString &p) {
                        const auto n = number(v, p, 0xFFFF);
                        ok = ok && n;
-                       t.value = std::uint16_t(n.value_or(0));
+                       t.value = std::uint16_t(n.value_or(t.value));
                    }}});
             return ok ? std::optional<Tone>(t) : std::nullopt;
         }
@@ -641,8 +657,6 @@ public:
     {
         ChannelRecord r = m_codeplug.channel(n);
         std::optional<bool> used;
-        bool named = false;
-        bool nameBytes = false;
         const auto frequency = [&](auto set) {
             return [this, set, &r](const YAML::Node &v, const QString &p) {
                 if (const auto t = text(v, p)) {
@@ -653,13 +667,8 @@ public:
                 }
             };
         };
-        const auto bit = [&](void (ChannelRecord::*set)(bool), QString on, QString off) {
-            return [this, set, on, off, &r](const YAML::Node &v, const QString &p) {
-                const std::vector<std::pair<QString, bool>> words =
-                    on.isEmpty()
-                        ? std::vector<std::pair<QString, bool>>{{QStringLiteral("true"), true},
-                                                                {QStringLiteral("false"), false}}
-                        : std::vector<std::pair<QString, bool>>{{on, true}, {off, false}};
+        const auto bit = [&](void (ChannelRecord::*set)(bool), const Words &words) {
+            return [this, set, words, &r](const YAML::Node &v, const QString &p) {
                 if (const auto b = choice<bool>(v, p, words))
                     (r.*set)(*b);
             };
@@ -673,19 +682,21 @@ public:
               {QStringLiteral("transmit"), frequency(&ChannelRecord::setTxFreq)},
               {QStringLiteral("decode"),
                [&](const YAML::Node &v, const QString &p) {
-                   if (const auto t = tone(v, p))
+                   if (const auto t = tone(v, p, r.rxTone()))
                        r.setRxTone(*t);
                }},
               {QStringLiteral("encode"),
                [&](const YAML::Node &v, const QString &p) {
-                   if (const auto t = tone(v, p))
+                   if (const auto t = tone(v, p, r.txTone()))
                        r.setTxTone(*t);
                }},
               {QStringLiteral("power"),
-               bit(&ChannelRecord::setHighPower, QStringLiteral("high"), QStringLiteral("low"))},
+               bit(&ChannelRecord::setHighPower,
+                   {{QStringLiteral("high"), true}, {QStringLiteral("low"), false}})},
               {QStringLiteral("bandwidth"),
-               bit(&ChannelRecord::setWide, QStringLiteral("wide"), QStringLiteral("narrow"))},
-              {QStringLiteral("scan"), bit(&ChannelRecord::setScanAdd, {}, {})},
+               bit(&ChannelRecord::setWide,
+                   {{QStringLiteral("wide"), true}, {QStringLiteral("narrow"), false}})},
+              {QStringLiteral("scan"), bit(&ChannelRecord::setScanAdd, trueFalse())},
               {QStringLiteral("busy lock"),
                [&](const YAML::Node &v, const QString &p) {
                    if (const auto b = choice<int>(v, p,
@@ -700,21 +711,18 @@ public:
                    if (const auto m = number(v, p, 7))
                        r.setSquelchMode(int(*m));
                }},
-              {QStringLiteral("dtmf"), bit(&ChannelRecord::setDtmfFlag, {}, {})},
+              {QStringLiteral("dtmf"), bit(&ChannelRecord::setDtmfFlag, trueFalse())},
               {QStringLiteral("name"),
                [&](const YAML::Node &v, const QString &p) {
-                   named = true;
                    if (const auto bytes = name(v, p))
                        r.setName(*bytes);
                }},
               {QStringLiteral("name bytes"), [&](const YAML::Node &v, const QString &p) {
-                   nameBytes = true;
                    if (const auto bytes = hex(v, p, ChannelRecord::NameSize))
                        std::copy(bytes->begin(), bytes->end(),
                                  r.raw.begin() + ChannelRecord::Offset::name);
                }}});
-        if (named && nameBytes)
-            error(map, path + QStringLiteral(".name"), Problem::TwoForms);
+        oneForm(map, path, QStringLiteral("name"));
         m_codeplug.setChannel(n, r);
         if (used)
             m_codeplug.setChannelUsed(n, *used);
@@ -724,8 +732,6 @@ public:
     {
         AddressBookEntry e = m_codeplug.addressBookEntry(n);
         std::optional<bool> used;
-        int numberForms = 0;
-        int nameForms = 0;
         walk(map, path,
              {{QStringLiteral("in use"),
                [&](const YAML::Node &v, const QString &p) {
@@ -733,31 +739,25 @@ public:
                }},
               {QStringLiteral("number"),
                [&](const YAML::Node &v, const QString &p) {
-                   ++numberForms;
                    if (const auto d = digits(v, p))
                        e.setNumber(*d);
                }},
               {QStringLiteral("number bytes"),
                [&](const YAML::Node &v, const QString &p) {
-                   ++numberForms;
                    if (const auto bytes = hex(v, p, 12))
                        std::copy(bytes->begin(), bytes->end(), e.raw.begin());
                }},
               {QStringLiteral("name"),
                [&](const YAML::Node &v, const QString &p) {
-                   ++nameForms;
                    if (const auto bytes = name(v, p))
                        e.setName(*bytes);
                }},
               {QStringLiteral("name bytes"), [&](const YAML::Node &v, const QString &p) {
-                   ++nameForms;
                    if (const auto bytes = hex(v, p, AddressBookEntry::NameSize))
                        std::copy(bytes->begin(), bytes->end(), e.raw.begin() + 12);
                }}});
-        if (numberForms > 1)
-            error(map, path + QStringLiteral(".number"), Problem::TwoForms);
-        if (nameForms > 1)
-            error(map, path + QStringLiteral(".name"), Problem::TwoForms);
+        oneForm(map, path, QStringLiteral("number"));
+        oneForm(map, path, QStringLiteral("name"));
         m_codeplug.setAddressBookEntry(n, e);
         if (used)
             m_codeplug.setAddressBookEntryUsed(n, *used);
@@ -958,11 +958,15 @@ ImportResult importYaml(const QByteArray &text, const CodeplugData &start,
         auto handlers = reader.settingHandlers(Section::Dtmf);
         reader.codeHandlers(handlers);
         reader.walk(v, p, handlers);
+        for (const CodeFieldInfo &f : codeFieldTable())
+            reader.oneForm(v, p, englishText(codeFieldLabel(f.id)));
     });
     section("device", [&reader](const YAML::Node &v, const QString &p) {
         auto handlers = reader.settingHandlers(Section::Device);
         reader.textHandlers(handlers);
         reader.walk(v, p, handlers);
+        for (const TextFieldInfo &f : textFieldTable())
+            reader.oneForm(v, p, englishText(textFieldLabel(f.id)));
     });
     section("address book", [&reader](const YAML::Node &v, const QString &p) {
         reader.numbered(v, p, CodeplugData::AddressBookEntries, &Reader::addressEntry);

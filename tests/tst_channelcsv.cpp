@@ -8,6 +8,7 @@
 #include "codeplug/channeledit.h"
 #include "codeplug/channelname.h"
 #include "codeplug/codeplugyaml.h"
+#include "text/applang.h"
 
 #include <random>
 
@@ -102,6 +103,8 @@ private slots:
     void yamlErrors_data();
     void yamlErrors();
     void yamlLenientAndBase();
+    void yamlMessages_data();
+    void yamlMessages();
 };
 
 // The table reader alone: fields as spreadsheets write them.
@@ -555,6 +558,19 @@ void TestChannelCsv::yamlLines()
     const char name[] = {'A', 0, 'B', 0, 0, 0};
     std::copy(name, name + 6, foreign.raw.begin() + 61);
     c.setChannel(4, foreign);
+    AddressBookEntry entry;
+    entry.setNumber("123*#");
+    entry.setName("BASE");
+    c.setAddressBookEntry(2, entry);
+    c.setAddressBookEntryUsed(2, true);
+    DtmfCode kill;
+    kill.setText("123");
+    c.setCode(CodeField::dizzyCode, kill);
+    DtmfCode foreignCode;
+    foreignCode.raw[0] = 16; // no key dials 16
+    foreignCode.raw[10] = 1;
+    c.setCode(CodeField::stunCode, foreignCode);
+    c.setText(TextField::radioPassword, "1234");
     QByteArray block = c.toByteArray();
     block[0x005] = char(0xAB);
     c.replaceLeading(block);
@@ -571,6 +587,10 @@ void TestChannelCsv::yamlLines()
         "\nsettings:\n  Voice: 1  # Chinese\n  SQL: 5  # 5\n",
         "  \"* # Delay\": 50\n",
         "  Side Key: 24  # Radio\n",
+        "  Remote Kill: \"123\"\n  Remote Stun bytes: \"10 00 00 00 00 00 00 00 00 00 01\"\n",
+        "device:\n  Serial Number: \"\"\n  Password: \"1234\"\n",
+        "address book:\n  1:\n    in use: false\n    number: \"\"\n    name: \"\"\n  2:\n"
+        "    in use: true\n    number: \"123*#\"\n    name: \"BASE\"\n",
         "  0x000: \"00 00 00 00 00 AB 00 00 00 00 00 00 00 00 00 00\"\n",
         // 0x040..0x04F: the serial number from 0x04A. Channel 4 starts at
         // 0x554 + 4 * 72 = 0x674: 0x6A0 is its byte 44, its option bytes
@@ -606,8 +626,28 @@ void TestChannelCsv::yamlErrors_data()
     QTest::newRow("name outside GBK")
         << channel("name: \"\xF0\x9F\x98\x80\"") << 6 << "channels.2.name" << int(P::BadCharacter);
     QTest::newRow("two forms of a name")
-        << channel("name: A\n    name bytes: \"41 00 00 00 00 00\"") << 5 << "channels.2.name"
+        << channel("name: A\n    name bytes: \"41 00 00 00 00 00\"") << 7 << "channels.2.name"
         << int(P::TwoForms);
+    QTest::newRow("two forms of a DTMF code")
+        << QByteArray("dtmf:\n  PTT ID: \"1\"\n  PTT ID bytes: \"01 00 00 00 00 00 00 00 00 00 "
+                      "01\"\n")
+        << 5 << "dtmf.PTT ID" << int(P::TwoForms);
+    QTest::newRow("name bytes too few")
+        << channel("name bytes: \"41 42\"") << 6 << "channels.2.name bytes" << int(P::NotHex);
+    QTest::newRow("busy lock word")
+        << channel("busy lock: sometimes") << 6 << "channels.2.busy lock" << int(P::NotAChoice);
+    QTest::newRow("in use word") << QByteArray("channels:\n  2:\n    in use: maybe\n") << 5
+                                 << "channels.2.in use" << int(P::NotAChoice);
+    QTest::newRow("raw tone type of 9 bits") << channel("decode: {type: 256, value: 0}") << 6
+                                             << "channels.2.decode.type" << int(P::OutOfRange);
+    QTest::newRow("decimal comma")
+        << channel("receive: 446,5") << 6 << "channels.2.receive" << int(P::NotAFrequency);
+    QTest::newRow("negative setting")
+        << QByteArray("settings:\n  SQL: -1\n") << 4 << "settings.SQL" << int(P::OutOfRange);
+    QTest::newRow("unknown section")
+        << QByteArray("colours: {}\n") << 3 << "colours" << int(P::UnknownKey);
+    QTest::newRow("a section twice")
+        << QByteArray("settings: {}\nsettings: {}\n") << 4 << "settings" << int(P::DuplicateKey);
     QTest::newRow("squelch mode 8")
         << channel("squelch mode: 8") << 6 << "channels.2.squelch mode" << int(P::OutOfRange);
     QTest::newRow("channel 17") << QByteArray("channels:\n  17:\n    in use: true\n") << 4
@@ -684,10 +724,20 @@ void TestChannelCsv::yamlLenientAndBase()
     QCOMPARE(r.codeplug.setting(Setting::tot), 180u);
     QVERIFY(!codeplugyaml::importYaml(text, start).ok());
 
+    // A raw tone's number left out keeps the start's.
+    ChannelRecord toned = start.channel(1);
+    toned.setRxTone({1, 885});
+    start.setChannel(1, toned);
+    const codeplugyaml::ImportResult raw = codeplugyaml::importYaml(
+        "format: t880-codeplug\nversion: 1\nchannels:\n  1:\n    decode: {type: 2}\n", start);
+    QVERIFY(raw.ok());
+    QCOMPARE(raw.codeplug.channel(1).rxTone(), (Tone{2, 885}));
+
     using P = codeplugyaml::Problem;
     const std::pair<QByteArray, P> refused[] = {
         {"format: other\n", P::NotCodeplug},
         {"format: t880-codeplug\nversion: 2\n", P::NewerVersion},
+        {"format: t880-codeplug\n", P::NewerVersion},
         {"a: [\n", P::NotYaml},
         {"just text\n", P::NotCodeplug},
     };
@@ -697,4 +747,30 @@ void TestChannelCsv::yamlLenientAndBase()
         QCOMPARE(int(bad.errors[0].problem), int(problem));
         QVERIFY(bad.codeplug == start);
     }
+}
+
+// An error as the window shows it in each language, and as the command line
+// prints it (English).
+void TestChannelCsv::yamlMessages_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("en") << int(text::Language::English)
+                        << "line 4, settings.SQL: out of range 0..255";
+    QTest::newRow("chs") << int(text::Language::Simplified)
+                         << QStringLiteral("第 4 行，settings.SQL：超出范围 0..255");
+    QTest::newRow("cht") << int(text::Language::Traditional)
+                         << QStringLiteral("第 4 行，settings.SQL：超出範圍 0..255");
+}
+
+void TestChannelCsv::yamlMessages()
+{
+    QFETCH(int, language);
+    QFETCH(QString, message);
+    const codeplugyaml::ImportResult r = codeplugyaml::importYaml(
+        "format: t880-codeplug\nversion: 1\nsettings:\n  SQL: 256\n", CodeplugData());
+    QCOMPARE(r.errors.size(), 1);
+    text::TAppLang lang;
+    lang.fSetLangType(text::Language(language));
+    QCOMPARE(codeplugyaml::describeError(r.errors[0], lang), message);
 }
