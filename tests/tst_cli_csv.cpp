@@ -118,6 +118,8 @@ void TestCliCsv::importExits_data()
     QTest::newRow("band 7") << QStringList{"--band", "7"} << two << 2 << "--band must be 1..6"
                             << -1;
     QTest::newRow("band word") << QStringList{"--band", "two"} << two << 2 << "--band" << -1;
+    QTest::newRow("lenient is for YAML")
+        << QStringList{"--lenient"} << two << 2 << "--lenient goes with a .yaml file" << -1;
     QTest::newRow("base not a codeplug")
         << QStringList{"--base", "x.csv"} << two << 2 << "--base must name a .Kzx file" << -1;
 }

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -240,17 +241,24 @@ void TestCsvWindow::yamlThroughTheWindow_data()
     QTest::addColumn<QByteArray>("from");   // an exported line
     QTest::addColumn<QByteArray>("edited"); // what it becomes
     QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("dialog");
     QTest::addColumn<QString>("report"); // a line of the dialog shown
     const QByteArray sql = "  SQL: 5  # 5";
-    QTest::newRow("taken, one undo step") << sql << QByteArray("  SQL: 9") << true << "SQL 5 -> 9";
-    QTest::newRow("preview cancelled") << sql << QByteArray("  SQL: 9") << false << "SQL 5 -> 9";
+    const QString preview = QStringLiteral("ImportPreviewDlg");
+    QTest::newRow("taken, one undo step")
+        << sql << QByteArray("  SQL: 9") << true << preview << "SQL 5 -> 9";
+    QTest::newRow("preview cancelled")
+        << sql << QByteArray("  SQL: 9") << false << preview << "SQL 5 -> 9";
     QTest::newRow("an error: nothing changes")
-        << sql << QByteArray("  SQL: nine") << true
+        << sql << QByteArray("  SQL: nine") << true << "YamlErrorsDlg"
         << QStringLiteral("line %1, settings.SQL: not a whole number: nine");
     QTest::newRow("outside the band: kept, and said")
-        << QByteArray("    receive: 446.00625") << QByteArray("    receive: 520") << true
+        << QByteArray("    receive: 446.00625") << QByteArray("    receive: 520") << true << preview
         << "CH04 RX Freq. 520.00000 is outside the band 400.00000-490.00000 MHz; kept as the file "
            "has it.";
+    QTest::newRow("the window's own codeplug: nothing to take")
+        << sql << sql << true << "YamlSameDlg"
+        << "The file holds the codeplug the window shows; nothing changes.";
 }
 
 void TestCsvWindow::yamlThroughTheWindow()
@@ -258,6 +266,7 @@ void TestCsvWindow::yamlThroughTheWindow()
     QFETCH(QByteArray, from);
     QFETCH(QByteArray, edited);
     QFETCH(bool, accept);
+    QFETCH(QString, dialog);
     QFETCH(QString, report);
     Document state;
     configure(state);
@@ -279,19 +288,18 @@ void TestCsvWindow::yamlThroughTheWindow()
     const QByteArray before = state.program().codeplug.toByteArray();
     auto chosen = chooseFile(QStringLiteral("ImportYamlDialog"), file);
     QString shown;
-    const bool error = edited.contains("nine");
-    auto dialog = whenModal(
-        error ? QStringLiteral("YamlErrorsDlg") : QStringLiteral("ImportPreviewDlg"),
-        [&](QWidget *w) {
-            shown = w->findChild<QPlainTextEdit *>(QStringLiteral("ReportLines"))->toPlainText();
-            QMetaObject::invokeMethod(w->findChild<QWidget *>(accept ? QStringLiteral("OKBtn")
-                                                                     : QStringLiteral("CancelBtn")),
-                                      "click", Qt::QueuedConnection);
-        });
+    auto answered = whenModal(dialog, [&](QWidget *w) {
+        const auto *lines = w->findChild<QPlainTextEdit *>(QStringLiteral("ReportLines"));
+        shown = lines ? lines->toPlainText()
+                      : w->findChild<QLabel *>(QStringLiteral("WarnDlgText"))->text();
+        QMetaObject::invokeMethod(
+            w->findChild<QWidget *>(accept ? QStringLiteral("OKBtn") : QStringLiteral("CancelBtn")),
+            "click", Qt::QueuedConnection);
+    });
     window.findChild<QAction *>(QStringLiteral("MenuFile_ImportYaml"))->trigger();
-    QVERIFY(chosen->seen && dialog->seen);
+    QVERIFY(chosen->seen && answered->seen);
     QVERIFY2(shown.split(QLatin1Char('\n')).contains(report), qPrintable(shown));
-    if (!accept || error) {
+    if (!accept || dialog != QLatin1String("ImportPreviewDlg")) {
         QVERIFY(state.program().codeplug.toByteArray() == before);
         return;
     }
