@@ -983,33 +983,14 @@ ImportResult importYaml(const QByteArray &text, const CodeplugData &start,
 
 QString describeError(const ImportError &e, const text::TAppLang &lang)
 {
-    namespace T = text::MainText;
-    static const std::map<Problem, int> texts = {
-        {Problem::NotYaml, T::YamlNotYaml},
-        {Problem::NotCodeplug, T::YamlNotCodeplug},
-        {Problem::NewerVersion, T::YamlNewerVersion},
-        {Problem::UnknownKey, T::YamlUnknownKey},
-        {Problem::DuplicateKey, T::YamlDuplicateKey},
-        {Problem::NotAMap, T::YamlNotAMap},
-        {Problem::NotANumber, T::YamlNotANumber},
-        {Problem::OutOfRange, T::YamlOutOfRange},
-        {Problem::NotAFrequency, T::YamlNotAFrequency},
-        {Problem::NotATone, T::YamlNotATone},
-        {Problem::NotAChoice, T::YamlNotAChoice},
-        {Problem::NotText, T::YamlNotText},
-        {Problem::BadCharacter, T::YamlBadCharacter},
-        {Problem::TooLong, T::YamlTooLong},
-        {Problem::TooManyDigits, T::YamlTooManyDigits},
-        {Problem::NotHex, T::YamlNotHex},
-        {Problem::NamedByte, T::YamlNamedByte},
-        {Problem::TwoForms, T::YamlTwoForms},
-    };
-    QString what = lang.text(text::TextTable::Main, texts.at(e.problem));
+    // The problems' texts follow one another in the order of Problem.
+    const int number = text::MainText::YamlNotYaml + int(e.problem);
+    QString what = lang.text(text::TextTable::Main, number);
     if (e.problem == Problem::NewerVersion)
         what = what.arg(e.detail.isEmpty() ? QStringLiteral("-") : e.detail).arg(FormatVersion);
     else if (what.contains(QLatin1String("%1")))
         what = what.arg(e.detail);
-    return lang.text(text::TextTable::Main, T::YamlErrorLine)
+    return lang.text(text::TextTable::Main, text::MainText::YamlErrorLine)
         .arg(std::max(e.line, 1))
         .arg(e.key.isEmpty() ? QStringLiteral("-") : e.key, what);
 }

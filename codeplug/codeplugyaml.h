@@ -38,7 +38,8 @@ constexpr qint64 MaxFileBytes = 1 << 20;
 /// The whole codeplug as YAML text (UTF-8, LF line ends).
 QByteArray exportYaml(const CodeplugData &codeplug);
 
-/// What is wrong with a value or the file.
+/// What is wrong with a value or the file; the texts that say so follow
+/// one another in this order.
 enum class Problem {
     NotYaml,       ///< detail: the parser's message
     NotCodeplug,   ///< no "format: t880-codeplug" at the top

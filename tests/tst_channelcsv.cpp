@@ -773,4 +773,13 @@ void TestChannelCsv::yamlMessages()
     text::TAppLang lang;
     lang.fSetLangType(text::Language(language));
     QCOMPARE(codeplugyaml::describeError(r.errors[0], lang), message);
+
+    // Every problem has a text of its own.
+    QSet<QString> texts;
+    for (int p = 0; p <= int(codeplugyaml::Problem::TwoForms); ++p) {
+        codeplugyaml::ImportError e = r.errors[0];
+        e.problem = codeplugyaml::Problem(p);
+        texts.insert(codeplugyaml::describeError(e, lang));
+    }
+    QCOMPARE(texts.size(), int(codeplugyaml::Problem::TwoForms) + 1);
 }

@@ -295,6 +295,9 @@ void TestCliCsv::yamlImport_data()
         << 2;
     QTest::newRow("the base's values kept")
         << QStringList{"--base", "base.Kzx"} << QByteArray("channels: {}\n") << 0 << "" << 7;
+    QTest::newRow("a file of more than a megabyte")
+        << QStringList{} << QByteArray(1 << 20, '#') << 1
+        << "in.yaml is larger than 1048576 bytes; it is no codeplug" << -1;
     QTest::newRow("band goes with CSV")
         << QStringList{"--band", "1"} << QByteArray() << 2 << "--band goes with a CSV file" << -1;
 }
