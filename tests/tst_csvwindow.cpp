@@ -10,6 +10,7 @@
 
 #include "ui/document.h"
 #include "ui/tform1.h"
+#include "ui/yamlcommands.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -81,6 +82,7 @@ private slots:
     void exportWritesTheList();
     void yamlThroughTheWindow_data();
     void yamlThroughTheWindow();
+    void yamlExportRefused();
 };
 
 void TestCsvWindow::importPreview_data()
@@ -307,6 +309,23 @@ void TestCsvWindow::yamlThroughTheWindow()
             state.program().codeplug.channel(4).rxFreq() == 520000000);
     window.findChild<QAction *>(QStringLiteral("MenuEdit_Undo"))->trigger();
     QVERIFY(state.program().codeplug.toByteArray() == before);
+    window.closeWithoutPrompt();
+}
+
+// A YAML file that cannot be written is said so, with its path; nothing
+// is left behind.
+void TestCsvWindow::yamlExportRefused()
+{
+    Document state;
+    configure(state);
+    TForm1 window(state);
+    const QString file = path(QStringLiteral("no folder/plug.yaml"));
+    QString message;
+    auto told = pressWhenShown(QStringLiteral("UserWarnDlg"), "OKBtn", &message);
+    QVERIFY(!yamlcommands::exportYamlFile(state, &window, file));
+    QVERIFY(told->seen);
+    QVERIFY2(message.startsWith(mainText(620)) && message.contains(file), qPrintable(message));
+    QVERIFY(!QFile::exists(file));
     window.closeWithoutPrompt();
 }
 
